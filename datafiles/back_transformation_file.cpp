@@ -1,0 +1,33 @@
+#include "datafiles/back_transformation_file.h"
+
+#include <algorithm>
+
+#include "datafiles/number_format.h"
+#include "datafiles/text_file.h"
+
+namespace datafiles {
+
+std::string formatBackTransformationFile(std::span<const double> trace1,
+                                         std::span<const double> trace2, std::size_t n) {
+  std::string out;
+  out += R"("rft1","rft2")";
+  out += kRecordEnd;
+  const std::size_t rows = std::min({n + 1, trace1.size(), trace2.size()});
+  out.reserve(out.size() + rows * 48);
+  for (std::size_t i = 0; i < rows; ++i) {
+    appendDouble(out, trace1[i]);
+    out += ',';
+    appendDouble(out, trace2[i]);
+    out += kRecordEnd;
+  }
+  return out;
+}
+
+std::optional<std::string> writeBackTransformationFile(const std::filesystem::path& path,
+                                                       std::span<const double> trace1,
+                                                       std::span<const double> trace2,
+                                                       std::size_t n) {
+  return writeFileAtomically(path, formatBackTransformationFile(trace1, trace2, n));
+}
+
+}  // namespace datafiles

@@ -1,0 +1,55 @@
+#include "datafiles/file_names.h"
+
+#include "datafiles/leading_value.h"
+
+namespace datafiles {
+
+bool isAverageFileName(std::string_view name) { return name.starts_with(kAveragePrefix); }
+
+std::int32_t stemLengthOf(std::string_view name) {
+  if (name.size() >= 9 && (name[8] == '.' || name[8] == 'x')) return 8;
+  return 10;
+}
+
+double stemValueOf(std::string_view name, std::int32_t stemLength) {
+  return leadingValue(name.substr(0, static_cast<std::size_t>(stemLength)));
+}
+
+bool isVetoedName(std::string_view name, std::int32_t stemLength) {
+  const auto stem = static_cast<std::size_t>(stemLength);
+  return name.size() >= stem && name.substr(stem, kVetoMark.size()) == kVetoMark;
+}
+
+std::string_view renameTail(std::string_view name) {
+  const bool hasComponent = !name.empty() && (name.back() == 'z' || name.back() == 'n' || name.back() == 'e');
+  const std::size_t length = hasComponent ? 5 : 4;
+  return name.size() > length ? name.substr(name.size() - length) : name;
+}
+
+std::string toggledVetoName(std::string_view name, std::int32_t stemLength) {
+  std::string toggled(name.substr(0, static_cast<std::size_t>(stemLength)));
+  if (!isVetoedName(name, stemLength)) toggled += kVetoMark;
+  toggled += renameTail(name);
+  return toggled;
+}
+
+std::filesystem::path rawDataPathOf(const std::filesystem::path& directory, std::string_view name,
+                                    std::int32_t stemLength) {
+  std::string file(name.substr(0, static_cast<std::size_t>(stemLength)));
+  file += ".prn";
+  return directory / file;
+}
+
+std::optional<std::pair<int, int>> rawColumnsOf(std::string_view name) {
+  if (name.empty()) return std::nullopt;
+  switch (name.back()) {
+    case 'v':
+    case 'w':
+    case 'z': return std::pair{4, 11};
+    case 'n': return std::pair{5, 12};
+    case 'e': return std::pair{6, 13};
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace datafiles

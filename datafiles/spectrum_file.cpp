@@ -1,0 +1,69 @@
+#include "datafiles/spectrum_file.h"
+
+#include "datafiles/field_reader.h"
+
+namespace datafiles {
+
+SpectrumRecords::SpectrumRecords()
+    : freq(kMaxSpectrumRecords),
+      re1(kMaxSpectrumRecords),
+      im1(kMaxSpectrumRecords),
+      re2(kMaxSpectrumRecords),
+      im2(kMaxSpectrumRecords) {}
+
+bool headerHasTwoChannels(std::string_view header) {
+  return header.find("ft2") != std::string_view::npos;
+}
+
+namespace {
+
+FileProblem problemAt(std::string_view text, const ReadProblem& problem, std::size_t recordStart) {
+  // A record cut short is reported where it starts; a bad field where it stands.
+  const std::size_t offset = problem.offset >= text.size() ? recordStart : problem.offset;
+  std::string what = problem.what;
+  if (problem.offset >= text.size()) what = "the file ends in the middle of the record on this line";
+  return {lineNumberAt(text, offset), what};
+}
+
+}  // namespace
+
+std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& records) {
+  FieldReader reader(text);
+  records.header = reader.readLine();
+  records.twoChannels = headerHasTwoChannels(records.header);
+  records.count = 0;
+  double re1 = 0, im1 = 0;
+  while (!reader.atEnd()) {
+    const std::size_t start = reader.offset();
+    const std::size_t q = records.count;
+    if (q == kMaxSpectrumRecords) {
+      return FileProblem{lineNumberAt(text, start),
+                         "more than 65537 records; a spectrum holds lines 0 to 65536"};
+    }
+    bool ok = reader.readNumber(records.freq[q]) && reader.readNumber(re1) && reader.readNumber(im1);
+    if (records.twoChannels) {
+      ok = ok && reader.readNumber(records.re2[q]) && reader.readNumber(records.im2[q]);
+    } else {
+      records.re2[q] = 0.0;
+      records.im2[q] = 0.0;
+    }
+    if (!ok) return problemAt(text, reader.problem(), start);
+    records.re1[q] = static_cast<float>(re1);
+    records.im1[q] = static_cast<float>(im1);
+    records.count = q + 1;
+  }
+  return std::nullopt;
+}
+
+std::size_t lineOfSpectrumRecord(std::string_view text, std::size_t index) {
+  FieldReader reader(text);
+  const std::size_t fieldsPerRecord = headerHasTwoChannels(reader.readLine()) ? 5 : 3;
+  double ignored = 0;
+  for (std::size_t field = 0; field < index * fieldsPerRecord; ++field) {
+    if (!reader.readNumber(ignored)) break;
+  }
+  reader.skipToNextField();
+  return lineNumberAt(text, reader.offset());
+}
+
+}  // namespace datafiles

@@ -1,0 +1,41 @@
+// Reader of spectrum files: a header line, then one record per frequency line from 0 Hz up,
+// "freq, re1, im1, re2, im2" when the header contains "ft2", else "freq, re1, im1".
+// Coefficients are the velocity spectrum of each channel in mum/s; freq is in Hz.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datafiles/file_problem.h"
+
+namespace datafiles {
+
+// Lines 0 .. 65536 of a spectrum.
+inline constexpr std::size_t kMaxSpectrumRecords = 65537;
+
+// Scratch space for one spectrum file, allocated once for the largest file and reused.
+struct SpectrumRecords {
+  SpectrumRecords();
+
+  std::string header;
+  bool twoChannels = false;
+  std::size_t count = 0;  // records 0 .. count - 1 are valid
+  std::vector<double> freq;
+  std::vector<float> re1, im1;  // channel 1 is kept in single precision
+  std::vector<double> re2, im2;  // 0 for one-channel files
+};
+
+bool headerHasTwoChannels(std::string_view header);
+
+// Reads every record of `text` into `records`. On a problem `records` holds a partial file and
+// the problem is returned: a record cut short by the end of the file, a field that is not a
+// number, more than kMaxSpectrumRecords records.
+std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& records);
+
+// Line on which record `index` (0-based) of `text` starts, for messages about a record's values.
+std::size_t lineOfSpectrumRecord(std::string_view text, std::size_t index);
+
+}  // namespace datafiles

@@ -1,0 +1,63 @@
+#include "datafiles/file_names.h"
+
+#include <gtest/gtest.h>
+
+#include "datafiles/leading_value.h"
+
+namespace datafiles {
+namespace {
+
+TEST(FileNames, MeasurementNamesGiveStemVetoRawFileAndColumns) {
+  const struct {
+    const char* name;
+    int stem;
+    bool vetoed;
+    const char* rawFile;
+    std::pair<int, int> columns;
+    const char* toggled;
+  } cases[] = {
+      {"12345678.csvz", 8, false, "12345678.prn", {4, 11}, "12345678xxx.csvz"},
+      {"12345678xxx.csvn", 8, true, "12345678.prn", {5, 12}, "12345678.csvn"},
+      {"1234567890.csve", 10, false, "1234567890.prn", {6, 13}, "1234567890xxx.csve"},
+      {"1234567890.csv", 10, false, "1234567890.prn", {4, 11}, "1234567890xxx.csv"},
+      {"1234567890xxx.cswz", 10, true, "1234567890.prn", {4, 11}, "1234567890.cswz"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(isAverageFileName(c.name));
+    EXPECT_EQ(stemLengthOf(c.name), c.stem);
+    EXPECT_NE(stemValueOf(c.name, c.stem), 0);
+    EXPECT_EQ(isVetoedName(c.name, c.stem), c.vetoed);
+    EXPECT_EQ(rawDataPathOf("/data", c.name, c.stem), std::filesystem::path("/data") / c.rawFile);
+    EXPECT_EQ(rawColumnsOf(c.name), c.columns);
+    EXPECT_EQ(toggledVetoName(c.name, c.stem), c.toggled);
+    EXPECT_EQ(toggledVetoName(toggledVetoName(c.name, c.stem), c.stem), c.name);
+  }
+}
+
+TEST(FileNames, AverageAndNonMeasurementNames) {
+  EXPECT_TRUE(isAverageFileName("av.csv"));
+  EXPECT_TRUE(isAverageFileName("avanything"));
+  EXPECT_FALSE(isAverageFileName("Av1.csvz"));
+  EXPECT_EQ(stemValueOf("Av1.csvz", stemLengthOf("Av1.csvz")), 0);
+  EXPECT_EQ(stemValueOf("00000000.csvz", 8), 0);
+  EXPECT_EQ(stemValueOf("readme.txt", stemLengthOf("readme.txt")), 0);
+  EXPECT_EQ(stemLengthOf("short"), 10);
+  EXPECT_FALSE(rawColumnsOf("12345678.csvx").has_value());
+  EXPECT_FALSE(rawColumnsOf("").has_value());
+}
+
+TEST(LeadingValue, ReadsTheNumberAtTheStartIgnoringBlanks) {
+  EXPECT_EQ(leadingValue("12345678.csvz"), 12345678);
+  EXPECT_EQ(leadingValue(" 1 5Hz"), 15);
+  EXPECT_EQ(leadingValue("0.1"), 0.1);
+  EXPECT_EQ(leadingValue("-2.5e1x"), -25);
+  EXPECT_EQ(leadingValue("1e"), 1);
+  EXPECT_EQ(leadingValue(".5"), 0.5);
+  EXPECT_EQ(leadingValue("abc"), 0);
+  EXPECT_EQ(leadingValue(""), 0);
+  EXPECT_EQ(leadingValue("-"), 0);
+}
+
+}  // namespace
+}  // namespace datafiles

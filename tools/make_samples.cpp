@@ -1,0 +1,140 @@
+// make-samples: writes a sample directory of measurement files for trying out the viewer.
+//
+//   make-samples DIR [--series N] [--seed S]
+//
+// DIR receives a series of N (default 12, at most 98) two-channel 3000-sample records
+// 261208NN.csvz with their raw-data files 261208NN.prn, the n and e components of the first
+// (26120801.csvn, .csve), a vetoed record 26120899xxx.csvz, a one-channel record 26120902.csvz,
+// records of 12000 (26120901.csvz), 32768 (26120903.csvz) and 131072 samples (26120904.csvz),
+// a short record with a 10-character stem (2612090501.cswz, 6 s at 2000 Hz) and the average of
+// the series, av26120801.csv.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "analysis/averaging.h"
+#include "analysis/file_analysis.h"
+#include "analysis/raw_conditioning.h"
+#include "datafiles/average_file.h"
+#include "tools/sample_synthesis.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using samples::Record;
+
+struct SpectrumFile {
+  std::string suffix;  // after the stem, e.g. ".csvz" or "xxx.csvz"
+  char component;      // 'z', 'n' or 'e'
+  bool twoChannels = true;
+};
+
+// Writes the raw-data file (when the record length has a gain and fits the raw time axis) and
+// the spectrum files of one measurement.
+void writeMeasurement(const fs::path& dir, const std::string& stem, const Record& record,
+                      const std::vector<SpectrumFile>& files, std::uint64_t seed) {
+  const samples::SensorPair z = samples::synthesizeVelocity(record, seed);
+  const samples::SensorPair n = samples::synthesizeVelocity(record, seed + 1);
+  const samples::SensorPair e = samples::synthesizeVelocity(record, seed + 2);
+  const double gain = analysis::rawGainFor(record.nSamples);
+  samples::SensorPair shown[3] = {z, n, e};
+  if (gain > 0) {
+    // Sensor outputs sit on small DC offsets, as real digitisers do.
+    auto counts = [&](const std::vector<double>& trace, long long offset) {
+      auto c = samples::toCounts(trace, gain);
+      for (auto& v : c) v += offset;
+      return c;
+    };
+    samples::ComponentCounts c{counts(z.sensor1, 37), counts(n.sensor1, -12), counts(e.sensor1, 5),
+                               counts(z.sensor2, -21), counts(n.sensor2, 8), counts(e.sensor2, 3)};
+    samples::writeText(dir / (stem + ".prn"), samples::formatRawDataFile(record, c));
+    // The spectra are those of exactly the velocity the counts stand for.
+    shown[0] = {samples::fromCounts(c.z1, gain), samples::fromCounts(c.z2, gain)};
+    shown[1] = {samples::fromCounts(c.n1, gain), samples::fromCounts(c.n2, gain)};
+    shown[2] = {samples::fromCounts(c.e1, gain), samples::fromCounts(c.e2, gain)};
+  }
+  for (const SpectrumFile& file : files) {
+    const samples::SensorPair& pair = shown[file.component == 'z' ? 0 : file.component == 'n' ? 1 : 2];
+    const auto c1 = samples::amplitudeSpectrum(pair.sensor1);
+    std::vector<std::complex<double>> c2;
+    if (file.twoChannels) c2 = samples::amplitudeSpectrum(pair.sensor2);
+    samples::writeText(dir / (stem + file.suffix), samples::formatSpectrumFile(record, c1, c2));
+  }
+}
+
+// The average of the series, computed and written exactly as the viewer's "save" does.
+void writeSeriesAverage(const fs::path& dir, const std::vector<std::string>& names) {
+  analysis::AnalysisState state;
+  analysis::FileAnalysis analysis;
+  analysis::RunSettings settings;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    settings.averaging = i > 0;
+    const auto result = analysis.analyzeFile(state, dir, names[i], settings);
+    if (result.kind != analysis::FileKind::Measurement) throw std::runtime_error(result.message);
+    if (i == 0) analysis::restartAverage(state);
+  }
+  datafiles::AverageFileContents contents{state.kvCount, names.front(), names.back(),
+                                          state.nSamples, state.freq.span(), state.sumPsd1.span(),
+                                          state.sumPsd2.span(), state.sumCoh.span()};
+  if (auto failure = datafiles::writeAverageFile(dir / ("av" + names.front().substr(0, 8) + ".csv"),
+                                                 contents)) {
+    throw std::runtime_error(*failure);
+  }
+}
+
+int run(int argc, char** argv) {
+  fs::path dir;
+  int series = 12;
+  std::uint64_t seed = 20261208;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--series" && i + 1 < argc) {
+      series = std::atoi(argv[++i]);
+    } else if (arg == "--seed" && i + 1 < argc) {
+      seed = std::strtoull(argv[++i], nullptr, 10);
+    } else if (!arg.starts_with("--") && dir.empty()) {
+      dir = arg;
+    } else {
+      std::cerr << "usage: make-samples DIR [--series N] [--seed S]\n";
+      return 2;
+    }
+  }
+  if (dir.empty() || series < 1 || series > 98) {
+    std::cerr << "usage: make-samples DIR [--series N (1 to 98)] [--seed S]\n";
+    return 2;
+  }
+  fs::create_directories(dir);
+
+  const Record minute{3000, 60};
+  std::vector<std::string> seriesNames;
+  for (int i = 1; i <= series; ++i) {
+    char stem[16];
+    std::snprintf(stem, sizeof stem, "261208%02d", i);
+    std::vector<SpectrumFile> files{{".csvz", 'z'}};
+    if (i == 1) files.insert(files.end(), {{".csvn", 'n'}, {".csve", 'e'}});
+    writeMeasurement(dir, stem, minute, files, seed + 10 * static_cast<std::uint64_t>(i));
+    seriesNames.push_back(std::string(stem) + ".csvz");
+  }
+  writeMeasurement(dir, "26120899", minute, {{"xxx.csvz", 'z'}}, seed + 990);
+  writeMeasurement(dir, "26120901", {12000, 60}, {{".csvz", 'z'}}, seed + 1010);
+  writeMeasurement(dir, "26120902", minute, {{".csvz", 'z', false}}, seed + 1020);
+  writeMeasurement(dir, "26120903", {32768, 655.36}, {{".csvz", 'z'}}, seed + 1030);
+  writeMeasurement(dir, "26120904", {131072, 655.36}, {{".csvz", 'z'}}, seed + 1040);
+  writeMeasurement(dir, "2612090501", {12000, 6}, {{".cswz", 'z'}}, seed + 1050);
+  writeSeriesAverage(dir, seriesNames);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "make-samples: " << e.what() << '\n';
+    return 1;
+  }
+}
