@@ -1,14 +1,8 @@
 #include "datafiles/field_reader.h"
 
-#include <cmath>
-#include <fast_float/fast_float.h>
 
 namespace datafiles {
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
-bool endsUnquotedField(char c) { return isBlank(c) || c == ',' || isLineEnd(c); }
 
 // Shown in messages: short, printable.
 std::string quoteForMessage(std::string_view field) {
@@ -40,24 +34,6 @@ std::string_view FieldReader::readLine() {
     ++pos_;
   }
   return text_.substr(start, end - start);
-}
-
-bool FieldReader::startField() {
-  while (pos_ < text_.size() && (isBlank(text_[pos_]) || isLineEnd(text_[pos_]))) ++pos_;
-  return pos_ < text_.size();
-}
-
-void FieldReader::skipSeparator() {
-  while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
-  if (pos_ >= text_.size()) return;
-  if (text_[pos_] == ',') {
-    ++pos_;
-  } else if (isLineEnd(text_[pos_])) {
-    // A field that ends its line takes the line end with it, so that a whole-line read after
-    // the last field of a line reads the next line.
-    if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
-    ++pos_;
-  }
 }
 
 std::string_view FieldReader::takeQuoted() {
@@ -95,7 +71,7 @@ bool FieldReader::readText(std::string_view& field) {
   return true;
 }
 
-bool FieldReader::readNumber(double& value) {
+bool FieldReader::readNumberSlowly(double& value) {
   if (!startField()) return fail(pos_, "the file ends in the middle of a record");
   const std::size_t fieldStart = pos_;
   std::string_view field;

@@ -13,9 +13,12 @@
 // Blank lines and blanks at the very end of the text are not data: `atEnd()` is true there.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include <fast_float/fast_float.h>
 
 namespace datafiles {
 
@@ -42,7 +45,7 @@ class FieldReader {
   // Reads the next field as a number into `value`. On failure returns false and leaves the
   // reason in `problem()`: the text ends before the field, the field is not a number, or the
   // number is not finite or beyond `kLargestAcceptedNumber`.
-  bool readNumber(double& value);
+  inline bool readNumber(double& value);
 
   // Reads the next field as text (quotes removed). Fails only at the end of the text.
   bool readText(std::string_view& field);
@@ -54,8 +57,13 @@ class FieldReader {
   const ReadProblem& problem() const { return problem_; }
 
  private:
-  bool startField();  // skips to the next field's first character; false at the end
-  void skipSeparator();
+  static bool isBlank(char c) { return c == ' ' || c == '\t'; }
+  static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+  static bool endsUnquotedField(char c) { return isBlank(c) || c == ',' || isLineEnd(c); }
+
+  inline bool startField();  // skips to the next field's first character; false at the end
+  inline void skipSeparator();
+  bool readNumberSlowly(double& value);  // quoted, empty, signed with '+', or not a number
   std::string_view takeQuoted();
   std::string_view takeUnquoted();
   bool fail(std::size_t offset, std::string what);
@@ -65,6 +73,42 @@ class FieldReader {
   std::size_t pos_ = 0;
   ReadProblem problem_;
 };
+
+// Inline: these run for every field of every file.
+
+bool FieldReader::startField() {
+  while (pos_ < text_.size() && (isBlank(text_[pos_]) || isLineEnd(text_[pos_]))) ++pos_;
+  return pos_ < text_.size();
+}
+
+void FieldReader::skipSeparator() {
+  while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
+  if (pos_ >= text_.size()) return;
+  if (text_[pos_] == ',') {
+    ++pos_;
+  } else if (isLineEnd(text_[pos_])) {
+    // A field that ends its line takes the line end with it, so that a whole-line read after
+    // the last field of a line reads the next line.
+    if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+    ++pos_;
+  }
+}
+
+bool FieldReader::readNumber(double& value) {
+  if (startField()) {
+    // The common case: a plain number converted in place, filling its whole field.
+    const char* first = text_.data() + pos_;
+    const char* last = text_.data() + text_.size();
+    const auto parsed = fast_float::from_chars(first, last, value);
+    if (parsed.ec == std::errc() && (parsed.ptr == last || endsUnquotedField(*parsed.ptr)) &&
+        std::fabs(value) <= kLargestAcceptedNumber) {
+      pos_ = static_cast<std::size_t>(parsed.ptr - text_.data());
+      skipSeparator();
+      return true;
+    }
+  }
+  return readNumberSlowly(value);
+}
 
 // 1-based number of the line that holds byte `offset` of `text`.
 std::size_t lineNumberAt(std::string_view text, std::size_t offset);

@@ -1,5 +1,7 @@
 #include "datafiles/line_count.h"
 
+#include <algorithm>
+
 namespace datafiles {
 
 std::size_t countLinesAfterFirst(std::string_view text) {
@@ -13,14 +15,22 @@ std::size_t countLinesAfterFirst(std::string_view text) {
   if (begin == end) return 0;  // nothing after the first line
   begin += (text[begin] == '\r' && text[begin + 1] == '\n') ? 2 : 1;
 
-  // Every LF ends a line, and so does every CR that is not the first half of CR LF. Written
-  // as a branch-free sum so the compiler can vectorise it: this runs over the whole file.
+  // Every LF ends a line, and so does every CR that is not the first half of CR LF. This runs
+  // over the whole file, so it is written to vectorise: byte-wide counts over short chunks
+  // (at most 240 per chunk, so a byte cannot overflow), added up per chunk.
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t lineEnds = 0;
-  for (std::size_t i = begin; i + 1 < end; ++i) {
-    lineEnds += (bytes[i] == '\n') | ((bytes[i] == '\r') & (bytes[i + 1] != '\n'));
+  const std::size_t last = end - 1;  // bytes[end - 1] is no line end; each test looks one ahead
+  for (std::size_t i = begin; i < last;) {
+    const std::size_t chunk = std::min<std::size_t>(240, last - i);
+    const unsigned char* p = bytes + i;
+    unsigned char inChunk = 0;
+    for (std::size_t j = 0; j < chunk; ++j) {
+      inChunk += static_cast<unsigned char>((p[j] == '\n') | ((p[j] == '\r') & (p[j + 1] != '\n')));
+    }
+    lineEnds += inChunk;
+    i += chunk;
   }
-  // bytes[end - 1] is neither CR nor LF: the last line has no line end within [begin, end).
   return lineEnds + 1;
 }
 
