@@ -13,10 +13,12 @@ std::filesystem::path makeDirectory() {
   const std::filesystem::path dir =
       override ? override : std::filesystem::temp_directory_path() / "psd-bench-samples";
   std::filesystem::create_directories(dir);
-  for (const int n : {3000, 12000, 32768, 131072}) {
-    const samples::Record record{n, n > 20000 ? 655.36 : 60};
+  for (const int n : {3000, 12000, 32768, 131072, 131072 + 1}) {
+    const bool second = n == 131072 + 1;  // a second long record, for switching between two
+    const int samplesInRecord = second ? 131072 : n;
+    const samples::Record record{samplesInRecord, samplesInRecord > 20000 ? 655.36 : 60};
     const auto trace = samples::synthesizeVelocity(record, 1000 + n);
-    const std::string name = nameFor(n);
+    const std::string name = second ? secondLongRecordName() : nameFor(n);
     samples::writeText(dir / name,
                        samples::formatSpectrumFile(record, samples::amplitudeSpectrum(trace.sensor1),
                                                    samples::amplitudeSpectrum(trace.sensor2)));
@@ -41,6 +43,8 @@ std::string nameFor(int nSamples) {
     default: return "26120004.csvz";
   }
 }
+
+std::string secondLongRecordName() { return "26120005.csvz"; }
 
 const std::filesystem::path& sampleDirectory() {
   static const std::filesystem::path dir = makeDirectory();

@@ -11,5 +11,7 @@ namespace bench {
 // the raw plot can show (3000 and 12000).
 const std::filesystem::path& sampleDirectory();
 std::string nameFor(int nSamples);
+// A second 131072-sample spectrum file, different from nameFor(131072).
+std::string secondLongRecordName();
 
 }  // namespace bench

@@ -1,0 +1,56 @@
+// window-shot: draws the viewer offscreen and saves a picture of it, for the README and for
+// looking at the window without a display.
+//
+//   window-shot DIR OUT.png [FILE] [--raw] [--width PX --height PX]
+//
+// Opens the viewer browsing DIR, selects FILE (if given), switches to the raw-data view with
+// --raw, and saves the window to OUT.png.
+#include <QApplication>
+#include <QListWidget>
+#include <QPixmap>
+#include <iostream>
+
+#include "viewer/display.h"
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  QApplication app(argc, argv);
+  const QStringList args = QApplication::arguments();
+  if (args.size() < 3) {
+    std::cerr << "usage: window-shot DIR OUT.png [FILE] [--raw] [--width PX --height PX]\n";
+    return 2;
+  }
+  viewer::Display window(args.at(1));
+  window.show();
+  int width = 0, height = 0;
+  bool raw = false;
+  QString file;
+  for (qsizetype i = 3; i < args.size(); ++i) {
+    if (args.at(i) == "--raw") {
+      raw = true;
+    } else if (args.at(i) == "--width" && i + 1 < args.size()) {
+      width = args.at(++i).toInt();
+    } else if (args.at(i) == "--height" && i + 1 < args.size()) {
+      height = args.at(++i).toInt();
+    } else {
+      file = args.at(i);
+    }
+  }
+  if (width > 0 && height > 0) window.resize(width, height);
+  QApplication::processEvents();
+  if (raw) window.mdispraw_Click();
+  if (!file.isEmpty()) {
+    const auto found = window.flb->findItems(file, Qt::MatchExactly);
+    if (found.isEmpty()) {
+      std::cerr << "window-shot: " << file.toStdString() << " is not in the file list\n";
+      return 1;
+    }
+    window.flb->setCurrentItem(found.first());
+  }
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  if (!window.grab().save(args.at(2))) {
+    std::cerr << "window-shot: cannot write " << args.at(2).toStdString() << '\n';
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,148 @@
+// The main window "PSD display": file browser, control panels, menus and the five plots.
+//
+// Every handler is a public member named after its control and event, so that tests can call
+// it directly. Handlers are plain member functions connected with function-pointer connects:
+// some names are not ASCII, which Qt's moc cannot read.
+//
+// View and run state lives in the controls themselves (check marks, captions, enabled flags);
+// handlers read them when they need them. The analysis state belongs to the window.
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+#include <QString>
+#include <array>
+#include <memory>
+
+#include "analysis/analysis_state.h"
+#include "analysis/file_analysis.h"
+#include "viewer/zepl.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QTimer;
+
+namespace viewer {
+
+// (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
+class Display : public QMainWindow {
+ public:
+  explicit Display(const QString& startDir, QWidget* parent = nullptr);
+  ~Display() override;
+
+  // Start-up: browser on the start directory, start sizes, hidden plots stacked on their
+  // partners, PSD plot y range 1e-9 .. 10000. Runs once, from the constructor.
+  void Form_Load();
+  // Stretches the plots with the window; a size below the start size is undone.
+  void Form_Resize();
+
+  // The analysis of the file selected in flb (runs on every change of the selection).
+  void flb_Click();
+  // Redraws all five plots from the analysis state, as the channel boxes now ask.
+  void ch_Click(int index);
+
+  // File browser and renaming.
+  void drilb_Change();
+  void dirlb_Change();
+  void dirlb_Click();
+  void chcsw_Click();
+  void ofile_Click(int index);
+  void mfilename_Click();
+  void mexit_Click();
+
+  // Views of the two plot areas.
+  void mdispcoh_Click();
+  void mdispraw_Click();
+  void mdispdisp_Click();
+  void mdisppsd_Click();
+  void mintegral_Click();
+  // A raw-data limit bar changed: i = 0 for the raw plot, 1 for the back-transformation plot.
+  void vscrohmax_Change(int i);
+  void vscrohmin_Change(int i);
+
+  // For tests and tools.
+  const analysis::AnalysisState& analysisState() const { return *state_; }
+  QString statusText() const;
+  QString directory() const { return directory_; }  // the directory flb shows
+  QString filePattern() const { return pattern_; }
+  // Selects `path` as the directory of the browser (as a double click in dirlb does).
+  void openDirectory(const QString& path);
+
+  // Controls, named as the window describes them.
+  ZEPLLib::ZEPL *ZEPL1, *ZEPL2, *ZEPL3, *ZEPL4, *ZEPL5;
+  QComboBox* drilb;
+  QListWidget* dirlb;
+  QListWidget* flb;
+  QCheckBox* chcsw;
+  std::array<QRadioButton*, 4> ofile;
+  std::array<QScrollBar*, 2> vscrohmax, vscrohmin;
+  QScrollBar *vscpsdmax, *vscpsdmin;
+  QGroupBox *frrückFFT, *fzähler, *fdarstellung, *floop, *fref;
+  std::array<QRadioButton*, 2> orück;
+  QLineEdit *tf1, *tf2, *tausgabe;
+  QPushButton *crück, *cspeichern, *cloop, *cref;
+  QLabel *Label1, *Label2, *lk, *lkv, *lref;
+  std::array<QCheckBox*, 4> ch;
+  QScrollBar* hsstop;
+  QCheckBox *chstop, *chav;
+  QTimer* Timer1;
+  QMenu *mdisplay, *mpsd, *mraw, *mcoherence, *mrename;
+  QAction *mdispcoh, *mdispraw, *mdispdisp, *mcpace, *mdisppsd, *mintegral;
+  QAction *mlinf, *mlinamp, *mautoscaleamp;
+  QAction *mcal1, *mcal2, *mrawauto, *mrawoffset;
+  QAction *mcohreal, *mcohimag, *mcohabs;
+  QAction *mfilename, *mprint, *mexit;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void createControls();
+  void createFrames();
+  void createMenus();
+  void setTabOrder();
+  void connectHandlers();
+
+  analysis::RunSettings runSettings() const;
+  void stopBatchLoop();
+  void showCounters();
+  void drawSpectra(const analysis::RunResult& result);
+  void drawRawData(const QString& name);
+  void drawChannelCurves(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& ref1,
+                         const analysis::FixedArray<double>& ref2,
+                         const analysis::FixedArray<double>& channel1,
+                         const analysis::FixedArray<double>& channel2);
+  void drawTraces(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& trace1,
+                  const analysis::FixedArray<double>& trace2);
+  bool setBarValue(QScrollBar* bar, double value);
+  void rawBarChanged(int i, bool upper);
+  void report(const QString& message);
+
+  void fillDrives(const QString& startDir);
+  void showDirectory(const QString& path);
+  void refillFileList();
+  void applyPattern();
+
+  std::unique_ptr<analysis::AnalysisState> state_;
+  analysis::FileAnalysis fileAnalysis_;
+  QLabel* status_;
+  QString directory_;
+  QString pattern_ = "*.csvz";
+  QMap<QString, QString> driveDirectories_;  // last directory shown on each drive
+  QString proposalFor_;       // the file whose veto rename mfilename proposes
+  bool analysing_ = false;    // a run is inside its yield to the event loop
+  int rowAtPress_ = -1;       // flb's current row when the mouse was pressed on it
+};
+
+}  // namespace viewer

@@ -1,0 +1,73 @@
+// Connections from the controls to the handlers.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+#include "viewer/display.h"
+
+namespace viewer {
+
+void Display::connectHandlers() {
+  // The file list: every change of the selection runs the analysis once; a click on the entry
+  // already selected runs it again.
+  connect(flb, &QListWidget::currentRowChanged, this, [this](int) { flb_Click(); });
+  flb->viewport()->installEventFilter(this);
+  connect(flb, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (flb->row(item) == rowAtPress_) flb_Click();
+  });
+  connect(drilb, &QComboBox::currentTextChanged, this, [this] { drilb_Change(); });
+  connect(dirlb, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    openDirectory(item->data(Qt::UserRole).toString());
+  });
+  connect(dirlb, &QListWidget::itemClicked, this, [this] { dirlb_Click(); });
+  connect(chcsw, &QCheckBox::clicked, this, [this] { chcsw_Click(); });
+  for (int i = 0; i < 4; ++i) {
+    connect(ofile[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] { ofile_Click(i); });
+    connect(ch[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { ch_Click(i); });
+  }
+  for (int i = 0; i < 2; ++i) {
+    const auto index = static_cast<std::size_t>(i);
+    connect(vscrohmax[index], &QScrollBar::valueChanged, this, [this, i] { vscrohmax_Change(i); });
+    connect(vscrohmin[index], &QScrollBar::valueChanged, this, [this, i] { vscrohmin_Change(i); });
+  }
+
+  // Items whose handlers set the check marks themselves: undo the automatic toggle first.
+  const auto handled = [this](QAction* action, void (Display::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+      if (action->isCheckable()) action->setChecked(!checked);
+      (this->*handler)();
+    });
+  };
+  handled(mdispcoh, &Display::mdispcoh_Click);
+  handled(mdispraw, &Display::mdispraw_Click);
+  handled(mdispdisp, &Display::mdispdisp_Click);
+  handled(mdisppsd, &Display::mdisppsd_Click);
+  handled(mintegral, &Display::mintegral_Click);
+  handled(mfilename, &Display::mfilename_Click);
+  handled(mexit, &Display::mexit_Click);
+
+  // The coherence component: one of three, read by the next analysis.
+  const auto coherence = [this](QAction* chosen, double yMin) {
+    connect(chosen, &QAction::triggered, this, [this, chosen, yMin] {
+      for (QAction* item : {mcohreal, mcohimag, mcohabs}) item->setChecked(item == chosen);
+      ZEPL2->setYMin(yMin);
+    });
+  };
+  coherence(mcohreal, -1);
+  coherence(mcohimag, -1);
+  coherence(mcohabs, 0);
+}
+
+bool Display::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == flb->viewport() && event->type() == QEvent::MouseButtonPress) {
+    rowAtPress_ = flb->currentRow();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace viewer

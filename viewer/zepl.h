@@ -1,0 +1,94 @@
+// The plot component: one plot with a title, two axes, curves in given colours, a cursor line,
+// and the inspection the rest of the program and the tests use.
+//
+// Geometry is the widget's own (pixels). Colours are 24-bit numbers in blue-green-red order
+// (255 is red). Axis limits keep the values set; on a logarithmic axis a limit of 0 or below is
+// drawn as a small positive value.
+#pragma once
+
+#include <QString>
+#include <QVector>
+#include <QWidget>
+#include <span>
+
+class QCustomPlot;
+class QCPItemStraightLine;
+class QCPTextElement;
+
+namespace ZEPLLib {
+
+class ZEPL : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ZEPL(QWidget* parent = nullptr);
+
+  // Bit 0: y axis logarithmic; bit 1: x axis logarithmic.
+  void setAxisType(int type);
+  int AxisType() const { return axisType_; }
+  void setXMax(double value);
+  double XMax() const { return xMax_; }
+  void setXMin(double value);
+  double XMin() const { return xMin_; }
+  void setYMax(double value);
+  double YMax() const { return yMax_; }
+  void setYMin(double value);
+  double YMin() const { return yMin_; }
+  // 7: the next one-array AddCurve is input to the inverse transform; 0: plotting.
+  void setTransformMode(int mode) { transformMode_ = mode; }
+  int TransformMode() const { return transformMode_; }
+  // 2: a framed panel; 0: no frame (for printing).
+  void setFrameStyle(int style);
+  int FrameStyle() const { return frameStyle_; }
+  // Colour of the next curve, blue-green-red.
+  void setForeColor(int bgr) { foreColor_ = bgr; }
+  int ForeColor() const { return foreColor_; }
+  void setCaption(const QString& title);
+  QString Caption() const { return caption_; }
+  void setToolTipText(const QString& text) { setToolTip(text); }
+  QString ToolTipText() const { return toolTip(); }
+
+  // Adds a spectrum curve: points i = 0 .. count - 1 pair y[i] with x[i] (from line 0).
+  void AddCurve(std::span<const double> y, std::span<const double> x, int count, int last);
+  // Adds a time series (last = 60): sample r = 1 .. count pairs y[r] with time[r]; past the
+  // end of `time` the axis continues as r / count x XMax (60 s, or 6 s for short records).
+  void AddCurve(std::span<const double> y, std::span<const float> time, int count, int last);
+  void ClearCurves();
+  // Shows the vertical cursor line at x (axis units).
+  void SetCursor(bool show, double x, int unused = 0);
+
+  // Inspection.
+  struct Curve {
+    int color = 0;
+    QVector<double> x, y;
+  };
+  int CurveCount() const;
+  Curve CurveAt(int index) const;
+  bool cursorShown() const;
+  double cursorX() const;
+  QCustomPlot* plot() const { return plot_; }
+
+ signals:
+  void CursorMove(double x);  // the mouse moved over the plot; x in axis units
+  void ScaleToggle();          // the x axis was double-clicked
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void addPoints(QVector<double> x, QVector<double> y);
+  void applyRanges();
+  void requestReplot();
+
+  QCustomPlot* plot_;
+  QCPTextElement* title_;
+  QCPItemStraightLine* cursor_;
+  QString caption_;
+  int axisType_ = 0;
+  double xMin_ = 0, xMax_ = 1, yMin_ = 0, yMax_ = 1;
+  int transformMode_ = 0;
+  int frameStyle_ = 2;
+  int foreColor_ = 0;
+};
+
+}  // namespace ZEPLLib
