@@ -9,12 +9,29 @@ constexpr std::size_t kRawTimes = kLastRawTime + 1;
 }  // namespace
 
 AnalysisState::AnalysisState()
-    : freq(kLines), ftRe1(kLines), ftIm1(kLines), ftRe2(kLines), ftIm2(kLines),
-      psd1(kLines), psd2(kLines), coh(kLines), rmsCut1(kLines), rmsCut2(kLines),
-      sumPsd1(kLines), sumPsd2(kLines), sumCoh(kLines),
-      refPsd1(kLines), refPsd2(kLines), refRmsCut1(kLines), refRmsCut2(kLines), refCoh(kLines),
+    : freq(kLines),
+      ftRe1(kLines),
+      ftIm1(kLines),
+      ftRe2(kLines),
+      ftIm2(kLines),
+      psd1(kLines),
+      psd2(kLines),
+      coh(kLines),
+      rmsCut1(kLines),
+      rmsCut2(kLines),
+      sumPsd1(kLines),
+      sumPsd2(kLines),
+      sumCoh(kLines),
+      refPsd1(kLines),
+      refPsd2(kLines),
+      refRmsCut1(kLines),
+      refRmsCut2(kLines),
+      refCoh(kLines),
       refFreq(kLines),
-      raw1(kSamples), raw2(kSamples), rawTime(kRawTimes),
-      backTrans1(kSamples), backTrans2(kSamples) {}
+      raw1(kSamples),
+      raw2(kSamples),
+      rawTime(kRawTimes),
+      backTrans1(kSamples),
+      backTrans2(kSamples) {}
 
 }  // namespace analysis

@@ -37,13 +37,13 @@ struct AnalysisState {
   // The stored reference.
   FixedArray<double> refPsd1, refPsd2, refRmsCut1, refRmsCut2, refCoh, refFreq;
 
-  FixedArray<double> raw1, raw2;  // calibrated raw traces, mum/s, samples 1 .. 131072
-  FixedArray<float> rawTime;      // s, samples 0 .. 12000
+  FixedArray<double> raw1, raw2;              // calibrated raw traces, mum/s, samples 1 .. 131072
+  FixedArray<float> rawTime;                  // s, samples 0 .. 12000
   FixedArray<double> backTrans1, backTrans2;  // positions 0 .. 131072, mum or mum/s
 
-  std::int16_t kCount = 0;   // files taken since the batch loop was started ("k = ")
-  std::int16_t kvCount = 0;  // spectra in the running average ("kv = ")
-  std::int16_t avWeight = 0; // spectra the current file stands for
+  std::int16_t kCount = 0;          // files taken since the batch loop was started ("k = ")
+  std::int16_t kvCount = 0;         // spectra in the running average ("kv = ")
+  std::int16_t avWeight = 0;        // spectra the current file stands for
   std::int32_t nSamples = 0;        // time samples of the current record
   std::int32_t nPlot = 0;           // points handed to the spectrum, coherence and rms plots
   std::int32_t nameStemLength = 0;  // 8, or 10 for short records (frequency axis to 1000 Hz)

@@ -1,6 +1,6 @@
 #include "analysis/coherence.h"
 
-#include "analysis/spectral_estimator.h"
+#include "analysis/psd_estimator.h"
 
 namespace analysis {
 

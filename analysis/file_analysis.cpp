@@ -24,8 +24,7 @@ std::string withName(std::string_view fileName, std::string_view what) {
 
 }  // namespace
 
-FileAnalysis::FileAnalysis()
-    : psd1_(kLastLine + 1), psd2_(kLastLine + 1), coh_(kLastLine + 1) {}
+FileAnalysis::FileAnalysis() : psd1_(kLastLine + 1), psd2_(kLastLine + 1), coh_(kLastLine + 1) {}
 
 RunResult FileAnalysis::refuse(const AnalysisState& state, std::string message,
                                bool stopBatchLoop) const {
@@ -221,8 +220,9 @@ RawResult FileAnalysis::readRawData(AnalysisState& state, const std::filesystem:
   RawResult result;
   const auto columns = datafiles::rawColumnsOf(fileName);
   if (!columns) {
-    result.message = withName(fileName, "no raw-data columns for a name ending in '" +
-                                            std::string(fileName.substr(fileName.size() - 1)) + "'");
+    result.message =
+        withName(fileName, "no raw-data columns for a name ending in '" +
+                               std::string(fileName.substr(fileName.size() - 1)) + "'");
     return result;
   }
   const std::filesystem::path path =

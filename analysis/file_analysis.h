@@ -13,11 +13,11 @@
 
 #include "analysis/analysis_state.h"
 #include "analysis/coherence.h"
+#include "analysis/psd_estimator.h"
 #include "analysis/raw_conditioning.h"
-#include "analysis/spectral_estimator.h"
 #include "datafiles/average_file.h"
+#include "datafiles/measurement_file.h"
 #include "datafiles/raw_data_file.h"
-#include "datafiles/spectrum_file.h"
 
 namespace analysis {
 
@@ -42,12 +42,12 @@ struct RunResult {
   std::string message;         // why the file was refused, naming file and line; else empty
   bool stopBatchLoop = false;  // a name that is no measurement, or a counter at its limit
   bool vetoed = false;
-  std::string renameCaption;   // proposed name for the veto rename; empty: caption unchanged
+  std::string renameCaption;  // proposed name for the veto rename; empty: caption unchanged
   bool backTransformAvailable = false;  // the current record carries Fourier coefficients
-  double rawAxisSeconds = 60;  // length of the raw and back-transformation time axes, s
+  double rawAxisSeconds = 60;           // length of the raw and back-transformation time axes, s
   FrequencyRange spectrumRange{0.01, 100};
   double recordSeconds = 60;
-  double plotMax = 0;          // largest PSD value shown, for the amplitude autoscale
+  double plotMax = 0;  // largest PSD value shown, for the amplitude autoscale
   std::int32_t nPlot = 0;
   std::int16_t kCount = 0, kvCount = 0;
 };
@@ -80,8 +80,7 @@ class FileAnalysis {
                                const RunSettings& settings, std::int32_t stemLength,
                                std::int32_t nSamples, std::int16_t kCount);
   RunResult analyzeAverage(AnalysisState& state, std::string_view fileName,
-                           const RunSettings& settings, std::int32_t nSamples,
-                           std::int16_t kCount);
+                           const RunSettings& settings, std::int32_t nSamples, std::int16_t kCount);
   void finishRun(AnalysisState& state, const RunSettings& settings, double recordSeconds,
                  RunResult& result) const;
 

@@ -8,11 +8,15 @@ namespace analysis {
 
 double rawGainFor(std::int32_t nSamples) {
   switch (nSamples) {
-    case 3000: return 225.0 / 750.0 / 127.0;
-    case 12000: return 0.000447978;
+    case 3000:
+      return 225.0 / 750.0 / 127.0;
+    case 12000:
+      return 0.000447978;
     case 1200:
-    case 4800: return 2.4 / 1500.0;
-    default: return 0.0;
+    case 4800:
+      return 2.4 / 1500.0;
+    default:
+      return 0.0;
   }
 }
 
@@ -55,7 +59,8 @@ RawScale conditionRaw(AnalysisState& s, const datafiles::RawSamples& samples,
   }
   if (options.subtractDcOffset && s.nSamples > 0) {
     extremes = Extremes{};
-    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(s.nSamples), kLastSample);
+    const std::size_t last =
+        std::min<std::size_t>(static_cast<std::size_t>(s.nSamples), kLastSample);
     const double mean1 = sum1 / s.nSamples;
     const double mean2 = sum2 / s.nSamples;
     for (std::size_t q = 1; q <= last; ++q) {

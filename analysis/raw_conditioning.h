@@ -20,8 +20,8 @@ double rawGainFor(std::int32_t nSamples);
 float rawTimeOf(std::size_t r, std::int32_t nSamples, std::int32_t nameStemLength);
 
 struct RawOptions {
-  bool cal1 = false;               // channel 1 -> CMG-6T
-  bool cal2 = false;               // channel 2 -> CMG-6T
+  bool cal1 = false;  // channel 1 -> CMG-6T
+  bool cal2 = false;  // channel 2 -> CMG-6T
   bool subtractDcOffset = true;
   bool autoscale = true;
 };
@@ -29,8 +29,8 @@ struct RawOptions {
 // Extremes of the conditioned traces (both channels always), and the autoscale values derived
 // from them, rounded half to even.
 struct RawScale {
-  double min = 0, max = 0;  // mum/s
-  double yMin = 0, yMax = 0;          // round(min), round(max)
+  double min = 0, max = 0;                  // mum/s
+  double yMin = 0, yMax = 0;                // round(min), round(max)
   double barMinValue = 0, barMaxValue = 0;  // round(-min), round(-max): the limit bars' values
 };
 

@@ -19,9 +19,9 @@ std::filesystem::path makeDirectory() {
     const samples::Record record{samplesInRecord, samplesInRecord > 20000 ? 655.36 : 60};
     const auto trace = samples::synthesizeVelocity(record, 1000 + n);
     const std::string name = second ? secondLongRecordName() : nameFor(n);
-    samples::writeText(dir / name,
-                       samples::formatSpectrumFile(record, samples::amplitudeSpectrum(trace.sensor1),
-                                                   samples::amplitudeSpectrum(trace.sensor2)));
+    samples::writeText(
+        dir / name, samples::formatSpectrumFile(record, samples::amplitudeSpectrum(trace.sensor1),
+                                                samples::amplitudeSpectrum(trace.sensor2)));
     if (n <= 12000) {
       const double gain = analysis::rawGainFor(n);
       const auto c1 = samples::toCounts(trace.sensor1, gain);
@@ -37,14 +37,20 @@ std::filesystem::path makeDirectory() {
 
 std::string nameFor(int nSamples) {
   switch (nSamples) {
-    case 3000: return "26120001.csvz";
-    case 12000: return "26120002.csvz";
-    case 32768: return "26120003.csvz";
-    default: return "26120004.csvz";
+    case 3000:
+      return "26120001.csvz";
+    case 12000:
+      return "26120002.csvz";
+    case 32768:
+      return "26120003.csvz";
+    default:
+      return "26120004.csvz";
   }
 }
 
-std::string secondLongRecordName() { return "26120005.csvz"; }
+std::string secondLongRecordName() {
+  return "26120005.csvz";
+}
 
 const std::filesystem::path& sampleDirectory() {
   static const std::filesystem::path dir = makeDirectory();

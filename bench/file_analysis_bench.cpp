@@ -49,10 +49,16 @@ void BM_FileAnalysis(benchmark::State& bm) {
 }
 BENCHMARK(BM_FileAnalysis)
     ->ArgNames({"samples", "averaging", "raw"})
-    ->Args({3000, 0, 0})->Args({3000, 1, 0})->Args({3000, 0, 1})
-    ->Args({12000, 0, 0})->Args({12000, 1, 0})->Args({12000, 0, 1})
-    ->Args({32768, 0, 0})->Args({32768, 1, 0})
-    ->Args({131072, 0, 0})->Args({131072, 1, 0})
+    ->Args({3000, 0, 0})
+    ->Args({3000, 1, 0})
+    ->Args({3000, 0, 1})
+    ->Args({12000, 0, 0})
+    ->Args({12000, 1, 0})
+    ->Args({12000, 0, 1})
+    ->Args({32768, 0, 0})
+    ->Args({32768, 1, 0})
+    ->Args({131072, 0, 0})
+    ->Args({131072, 1, 0})
     ->Unit(benchmark::kMillisecond);
 
 // The practical limit: fast_float converting every field of the same bytes, already in memory,

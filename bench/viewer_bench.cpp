@@ -33,7 +33,8 @@ void BM_SelectAndRedraw(benchmark::State& bm) {
     }
     next = 1 - next;
   }
-  if (window.analysisState().nSamples != 131072) bm.SkipWithError("the long record was not analysed");
+  if (window.analysisState().nSamples != 131072)
+    bm.SkipWithError("the long record was not analysed");
 }
 BENCHMARK(BM_SelectAndRedraw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

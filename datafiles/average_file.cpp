@@ -87,7 +87,8 @@ std::optional<FileProblem> readAverage(std::string_view text, AverageRecords& re
       records.coh[q] = 0.0;
     }
     if (!ok) return readProblem(start);
-    if (records.psd1[q] < 0 || records.psd2[q] < 0) return problem(start, "a PSD cannot be negative");
+    if (records.psd1[q] < 0 || records.psd2[q] < 0)
+      return problem(start, "a PSD cannot be negative");
     records.count = q;
   }
   if (records.count == 0) {

@@ -1,6 +1,5 @@
 #include "datafiles/field_reader.h"
 
-
 namespace datafiles {
 namespace {
 
@@ -9,7 +8,8 @@ std::string quoteForMessage(std::string_view field) {
   constexpr std::size_t kShown = 24;
   std::string shown;
   for (char c : field.substr(0, kShown)) {
-    shown += (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) ? '?' : c;
+    shown +=
+        (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) ? '?' : c;
   }
   if (field.size() > kShown) shown += "...";
   return "'" + shown + "'";

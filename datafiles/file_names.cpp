@@ -4,7 +4,9 @@
 
 namespace datafiles {
 
-bool isAverageFileName(std::string_view name) { return name.starts_with(kAveragePrefix); }
+bool isAverageFileName(std::string_view name) {
+  return name.starts_with(kAveragePrefix);
+}
 
 std::int32_t stemLengthOf(std::string_view name) {
   if (name.size() >= 9 && (name[8] == '.' || name[8] == 'x')) return 8;
@@ -21,7 +23,8 @@ bool isVetoedName(std::string_view name, std::int32_t stemLength) {
 }
 
 std::string_view renameTail(std::string_view name) {
-  const bool hasComponent = !name.empty() && (name.back() == 'z' || name.back() == 'n' || name.back() == 'e');
+  const bool hasComponent =
+      !name.empty() && (name.back() == 'z' || name.back() == 'n' || name.back() == 'e');
   const std::size_t length = hasComponent ? 5 : 4;
   return name.size() > length ? name.substr(name.size() - length) : name;
 }
@@ -45,10 +48,14 @@ std::optional<std::pair<int, int>> rawColumnsOf(std::string_view name) {
   switch (name.back()) {
     case 'v':
     case 'w':
-    case 'z': return std::pair{4, 11};
-    case 'n': return std::pair{5, 12};
-    case 'e': return std::pair{6, 13};
-    default: return std::nullopt;
+    case 'z':
+      return std::pair{4, 11};
+    case 'n':
+      return std::pair{5, 12};
+    case 'e':
+      return std::pair{6, 13};
+    default:
+      return std::nullopt;
   }
 }
 

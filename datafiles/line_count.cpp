@@ -36,11 +36,16 @@ std::size_t countLinesAfterFirst(std::string_view text) {
 
 std::int32_t normaliseSampleCount(std::int64_t doubledLineCount) {
   switch (doubledLineCount) {
-    case 3002: return 3000;
-    case 12002: return 12000;
-    case 32770: return 32768;
-    case 131074: return 131072;
-    default: return static_cast<std::int32_t>(doubledLineCount);
+    case 3002:
+      return 3000;
+    case 12002:
+      return 12000;
+    case 32770:
+      return 32768;
+    case 131074:
+      return 131072;
+    default:
+      return static_cast<std::int32_t>(doubledLineCount);
   }
 }
 

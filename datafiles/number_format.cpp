@@ -56,15 +56,20 @@ void appendScientific(std::string& out, std::string_view scientific) {
 template <typename Float>
 void appendShortest(std::string& out, Float value) {
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   appendScientific(out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
 
 }  // namespace
 
-void appendDouble(std::string& out, double value) { appendShortest(out, value); }
+void appendDouble(std::string& out, double value) {
+  appendShortest(out, value);
+}
 
-void appendFloat(std::string& out, float value) { appendShortest(out, value); }
+void appendFloat(std::string& out, float value) {
+  appendShortest(out, value);
+}
 
 void appendQuoted(std::string& out, std::string_view text) {
   out += '"';

@@ -14,7 +14,9 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-std::string systemError() { return std::strerror(errno); }
+std::string systemError() {
+  return std::strerror(errno);
+}
 
 }  // namespace
 
@@ -46,7 +48,8 @@ std::optional<std::string> writeFileAtomically(const std::filesystem::path& path
   errno = 0;
   File file(std::fopen(temporary.c_str(), "wbx"));
   if (!file) return "cannot be written (" + systemError() + ")";
-  const bool written = std::fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
+  const bool written =
+      std::fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
   const bool closed = std::fclose(file.release()) == 0;
   std::error_code ec;
   if (!written || !closed) {

@@ -48,8 +48,9 @@ void writeMeasurement(const fs::path& dir, const std::string& stem, const Record
       for (auto& v : c) v += offset;
       return c;
     };
-    samples::ComponentCounts c{counts(z.sensor1, 37), counts(n.sensor1, -12), counts(e.sensor1, 5),
-                               counts(z.sensor2, -21), counts(n.sensor2, 8), counts(e.sensor2, 3)};
+    samples::ComponentCounts c{counts(z.sensor1, 37), counts(n.sensor1, -12),
+                               counts(e.sensor1, 5),  counts(z.sensor2, -21),
+                               counts(n.sensor2, 8),  counts(e.sensor2, 3)};
     samples::writeText(dir / (stem + ".prn"), samples::formatRawDataFile(record, c));
     // The spectra are those of exactly the velocity the counts stand for.
     shown[0] = {samples::fromCounts(c.z1, gain), samples::fromCounts(c.z2, gain)};
@@ -57,7 +58,9 @@ void writeMeasurement(const fs::path& dir, const std::string& stem, const Record
     shown[2] = {samples::fromCounts(c.e1, gain), samples::fromCounts(c.e2, gain)};
   }
   for (const SpectrumFile& file : files) {
-    const samples::SensorPair& pair = shown[file.component == 'z' ? 0 : file.component == 'n' ? 1 : 2];
+    const samples::SensorPair& pair = shown[file.component == 'z'   ? 0
+                                            : file.component == 'n' ? 1
+                                                                    : 2];
     const auto c1 = samples::amplitudeSpectrum(pair.sensor1);
     std::vector<std::complex<double>> c2;
     if (file.twoChannels) c2 = samples::amplitudeSpectrum(pair.sensor2);
@@ -76,9 +79,9 @@ void writeSeriesAverage(const fs::path& dir, const std::vector<std::string>& nam
     if (result.kind != analysis::FileKind::Measurement) throw std::runtime_error(result.message);
     if (i == 0) analysis::restartAverage(state);
   }
-  datafiles::AverageFileContents contents{state.kvCount, names.front(), names.back(),
-                                          state.nSamples, state.freq.span(), state.sumPsd1.span(),
-                                          state.sumPsd2.span(), state.sumCoh.span()};
+  datafiles::AverageFileContents contents{
+      state.kvCount,     names.front(),        names.back(),         state.nSamples,
+      state.freq.span(), state.sumPsd1.span(), state.sumPsd2.span(), state.sumCoh.span()};
   if (auto failure = datafiles::writeAverageFile(dir / ("av" + names.front().substr(0, 8) + ".csv"),
                                                  contents)) {
     throw std::runtime_error(*failure);

@@ -48,8 +48,8 @@ bool parseOptions(int argc, char** argv, Options& o) {
     } else if (arg == "--coherence") {
       std::string which;
       if (!value(which)) return false;
-      o.settings.coherence = {.real = which == "real", .imaginary = which == "imag",
-                              .magnitude = which == "abs"};
+      o.settings.coherence = {
+          .real = which == "real", .imaginary = which == "imag", .magnitude = which == "abs"};
       if (!o.settings.coherence.any()) return false;
     } else if (arg == "--cal1") {
       o.settings.raw.cal1 = true;
@@ -76,10 +76,14 @@ bool parseOptions(int argc, char** argv, Options& o) {
 
 const char* kindName(analysis::FileKind kind) {
   switch (kind) {
-    case analysis::FileKind::Measurement: return "measurement";
-    case analysis::FileKind::AverageFile: return "average file";
-    case analysis::FileKind::NoMeasurement: return "not a measurement, not read";
-    case analysis::FileKind::Refused: return "refused";
+    case analysis::FileKind::Measurement:
+      return "measurement";
+    case analysis::FileKind::AverageFile:
+      return "average file";
+    case analysis::FileKind::NoMeasurement:
+      return "not a measurement, not read";
+    case analysis::FileKind::Refused:
+      return "refused";
   }
   return "";
 }
@@ -153,8 +157,9 @@ int run(const Options& o) {
   if (!o.saveAverage.empty()) {
     const std::string current = o.files.back().filename().string();
     const datafiles::AverageFileContents contents{
-        state.kvCount, o.firstName, current, state.nSamples, state.freq.span(),
-        state.sumPsd1.span(), state.sumPsd2.span(), state.sumCoh.span()};
+        state.kvCount,        o.firstName,        current,
+        state.nSamples,       state.freq.span(),  state.sumPsd1.span(),
+        state.sumPsd2.span(), state.sumCoh.span()};
     if (!writeOrComplain(o.saveAverage, datafiles::formatAverageFile(contents))) return 1;
   }
   if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state))) return 1;

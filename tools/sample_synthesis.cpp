@@ -22,14 +22,16 @@ double groundPsd(double f) {
 }
 
 // Displacement PSD of each sensor's own noise (flat in velocity), mum^2/Hz.
-double sensorNoisePsd(double f) { return 1e-6 / (f * f); }
+double sensorNoisePsd(double f) {
+  return 1e-6 / (f * f);
+}
 
 // Narrow technical lines: frequency (Hz) and displacement amplitude (mum).
 struct TechnicalLine {
   double frequency, amplitude;
 };
-constexpr TechnicalLine kTechnicalLines[] = {
-    {3.2, 2e-3}, {12.5, 6e-4}, {24.1, 2e-4}, {49.9, 1e-4}, {100.0, 3e-5}, {148.3, 1e-5}};
+constexpr TechnicalLine kTechnicalLines[] = {{3.2, 2e-3},  {12.5, 6e-4},  {24.1, 2e-4},
+                                             {49.9, 1e-4}, {100.0, 3e-5}, {148.3, 1e-5}};
 
 std::complex<double> gaussianComplex(std::mt19937_64& random) {
   std::normal_distribution<double> normal(0.0, std::sqrt(0.5));
@@ -49,7 +51,8 @@ std::vector<double> inverseToTrace(std::vector<std::complex<double>>& spectrumX,
 
 void appendNumber(std::string& out, double value) {
   char buffer[40];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+  const auto r =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
   out.append(buffer, r.ptr);
 }
 
@@ -76,7 +79,8 @@ SensorPair synthesizeVelocity(const Record& record, std::uint64_t seed) {
     const auto k = static_cast<std::size_t>(std::lround(line.frequency * t));
     if (k == 0 || k + 1 >= lines) continue;
     // Velocity amplitude w * a; X_k = N/2 * c_k. Sensor 2 sees it slightly weaker.
-    const std::complex<double> c = std::polar(kTwoPi * line.frequency * line.amplitude, phase(random));
+    const std::complex<double> c =
+        std::polar(kTwoPi * line.frequency * line.amplitude, phase(random));
     x1[k] += n / 2.0 * c;
     x2[k] += n / 2.0 * 0.8 * c;
   }
@@ -107,11 +111,11 @@ std::vector<std::complex<double>> amplitudeSpectrum(std::span<const double> trac
   return x;
 }
 
-std::string formatSpectrumFile(const Record& record,
-                               std::span<const std::complex<double>> channel1,
+std::string formatSpectrumFile(const Record& record, std::span<const std::complex<double>> channel1,
                                std::span<const std::complex<double>> channel2) {
   const bool two = !channel2.empty();
-  std::string out = two ? R"x("f(Hz)","ft1re","ft1im","ft2re","ft2im")x" : R"x("f(Hz)","ft1re","ft1im")x";
+  std::string out =
+      two ? R"x("f(Hz)","ft1re","ft1im","ft2re","ft2im")x" : R"x("f(Hz)","ft1re","ft1im")x";
   out += "\r\n";
   out.reserve(channel1.size() * (two ? 110 : 70));
   for (std::size_t k = 0; k < channel1.size(); ++k) {
@@ -136,8 +140,9 @@ std::string formatRawDataFile(const Record& record, const ComponentCounts& c) {
   char line[256];
   for (std::size_t i = 0; i < c.z1.size(); ++i) {
     const int length = std::snprintf(
-        line, sizeof line, "%zu %.4f 0 %lld %lld %lld 21.4 1013.2 12.1 0 %lld %lld %lld 1\r\n", i + 1,
-        static_cast<double>(i + 1) * dt, c.z1[i], c.n1[i], c.e1[i], c.z2[i], c.n2[i], c.e2[i]);
+        line, sizeof line, "%zu %.4f 0 %lld %lld %lld 21.4 1013.2 12.1 0 %lld %lld %lld 1\r\n",
+        i + 1, static_cast<double>(i + 1) * dt, c.z1[i], c.n1[i], c.e1[i], c.z2[i], c.n2[i],
+        c.e2[i]);
     out.append(line, static_cast<std::size_t>(length));
   }
   return out;

@@ -39,8 +39,7 @@ std::vector<std::complex<double>> amplitudeSpectrum(std::span<const double> trac
 
 // Spectrum file text: header, then "freq, re1, im1[, re2, im2]" per line k = 0 .. N/2, numbers
 // with 17 significant digits, CR LF line ends. A missing channel 2 makes a one-channel file.
-std::string formatSpectrumFile(const Record& record,
-                               std::span<const std::complex<double>> channel1,
+std::string formatSpectrumFile(const Record& record, std::span<const std::complex<double>> channel1,
                                std::span<const std::complex<double>> channel2);
 
 // Raw-data file text: a header line, then per sample 14 numbers: sample number, time (s),

@@ -140,9 +140,9 @@ class Display : public QMainWindow {
   QString directory_;
   QString pattern_ = "*.csvz";
   QMap<QString, QString> driveDirectories_;  // last directory shown on each drive
-  QString proposalFor_;       // the file whose veto rename mfilename proposes
-  bool analysing_ = false;    // a run is inside its yield to the event loop
-  int rowAtPress_ = -1;       // flb's current row when the mouse was pressed on it
+  QString proposalFor_;                      // the file whose veto rename mfilename proposes
+  bool analysing_ = false;                   // a run is inside its yield to the event loop
+  int rowAtPress_ = -1;                      // flb's current row when the mouse was pressed on it
 };
 
 }  // namespace viewer

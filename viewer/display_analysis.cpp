@@ -27,17 +27,24 @@ analysis::RunSettings Display::runSettings() const {
   analysis::RunSettings s;
   s.averaging = chav->isChecked();
   s.batchLoopRunning = cloop->text() == "Stop";
-  s.coherence = {.real = mcohreal->isChecked(), .imaginary = mcohimag->isChecked(),
+  s.coherence = {.real = mcohreal->isChecked(),
+                 .imaginary = mcohimag->isChecked(),
                  .magnitude = mcohabs->isChecked()};
   s.autoscaleAmplitude = mautoscaleamp->isChecked();
-  s.raw = {.cal1 = mcal1->isChecked(), .cal2 = mcal2->isChecked(),
-           .subtractDcOffset = mrawoffset->isChecked(), .autoscale = mrawauto->isChecked()};
+  s.raw = {.cal1 = mcal1->isChecked(),
+           .cal2 = mcal2->isChecked(),
+           .subtractDcOffset = mrawoffset->isChecked(),
+           .autoscale = mrawauto->isChecked()};
   return s;
 }
 
-QString Display::statusText() const { return status_->text(); }
+QString Display::statusText() const {
+  return status_->text();
+}
 
-void Display::report(const QString& message) { status_->setText(message); }
+void Display::report(const QString& message) {
+  status_->setText(message);
+}
 
 void Display::stopBatchLoop() {
   cloop->setText("Start");
@@ -60,8 +67,9 @@ void Display::flb_Click() {
   const int row = flb->currentRow();
   if (row < 0) return;
   const QString name = flb->item(row)->text();
-  const analysis::RunResult result = fileAnalysis_.analyzeFile(
-      *state_, QDir::toNativeSeparators(directory_).toStdString(), name.toStdString(), runSettings());
+  const analysis::RunResult result =
+      fileAnalysis_.analyzeFile(*state_, QDir::toNativeSeparators(directory_).toStdString(),
+                                name.toStdString(), runSettings());
   if (result.kind == analysis::FileKind::Refused) {
     // A refused file changes nothing on screen but the status line.
     report(QString::fromStdString(result.message));
@@ -155,8 +163,9 @@ bool Display::setBarValue(QScrollBar* bar, double value) {
 }
 
 void Display::drawRawData(const QString& name) {
-  const analysis::RawResult raw = fileAnalysis_.readRawData(
-      *state_, QDir::toNativeSeparators(directory_).toStdString(), name.toStdString(), runSettings());
+  const analysis::RawResult raw =
+      fileAnalysis_.readRawData(*state_, QDir::toNativeSeparators(directory_).toStdString(),
+                                name.toStdString(), runSettings());
   if (!raw.ok) {
     report("raw data not shown: " + QString::fromStdString(raw.message));
     return;

@@ -51,7 +51,7 @@ void Display::showDirectory(const QString& path) {
   dirlb->clear();
   // The classic directory list: the path's folders from the root down, then the subfolders.
   QStringList chain;
-  for (QDir dir(absolute);; ) {
+  for (QDir dir(absolute);;) {
     chain.prepend(dir.absolutePath());
     if (!dir.cdUp()) break;
   }
@@ -63,8 +63,8 @@ void Display::showDirectory(const QString& path) {
     ++depth;
   }
   dirlb->setCurrentRow(dirlb->count() - 1);
-  const QFileInfoList subfolders =
-      QDir(absolute).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+  const QFileInfoList subfolders = QDir(absolute).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                                                QDir::Name | QDir::IgnoreCase);
   for (const QFileInfo& sub : subfolders) {
     auto* item = new QListWidgetItem(QString(depth * 2, ' ') + sub.fileName(), dirlb);
     item->setData(kPathRole, sub.absoluteFilePath());
@@ -83,7 +83,9 @@ void Display::dirlb_Change() {
   refillFileList();
 }
 
-void Display::dirlb_Click() { refillFileList(); }
+void Display::dirlb_Click() {
+  refillFileList();
+}
 
 void Display::refillFileList() {
   // Re-reading clears the selection without running an analysis.
@@ -107,9 +109,13 @@ void Display::applyPattern() {
   refillFileList();
 }
 
-void Display::chcsw_Click() { applyPattern(); }
+void Display::chcsw_Click() {
+  applyPattern();
+}
 
-void Display::ofile_Click(int) { applyPattern(); }
+void Display::ofile_Click(int) {
+  applyPattern();
+}
 
 void Display::mfilename_Click() {
   const int row = flb->currentRow();
@@ -131,7 +137,8 @@ void Display::mfilename_Click() {
   }
   QFile file(oldPath);
   if (!file.rename(newPath)) {
-    report("rename: " + name + " cannot be renamed into " + proposed + " (" + file.errorString() + ")");
+    report("rename: " + name + " cannot be renamed into " + proposed + " (" + file.errorString() +
+           ")");
     return;
   }
   refillFileList();

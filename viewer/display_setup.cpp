@@ -18,7 +18,6 @@
 #include "viewer/display.h"
 #include "viewer/twips.h"
 
-
 namespace viewer {
 
 namespace {
@@ -40,7 +39,9 @@ T* named(T* widget, const QString& name) {
   return widget;
 }
 
-QString indexed(const char* name, int i) { return QStringLiteral("%1(%2)").arg(name).arg(i); }
+QString indexed(const char* name, int i) {
+  return QStringLiteral("%1(%2)").arg(name).arg(i);
+}
 
 QScrollBar* verticalBar(QWidget* parent, const QString& name, int min, int max, int value) {
   auto* bar = named(new QScrollBar(Qt::Vertical, parent), name);
@@ -86,8 +87,10 @@ void Display::createControls() {
   setCentralWidget(client);
 
   for (int i : {1, 0}) {
-    vscrohmax[static_cast<std::size_t>(i)] = verticalBar(client, indexed("vscrohmax", i), -5000, 5000, 0);
-    vscrohmin[static_cast<std::size_t>(i)] = verticalBar(client, indexed("vscrohmin", i), -5000, 5000, 0);
+    vscrohmax[static_cast<std::size_t>(i)] =
+        verticalBar(client, indexed("vscrohmax", i), -5000, 5000, 0);
+    vscrohmin[static_cast<std::size_t>(i)] =
+        verticalBar(client, indexed("vscrohmin", i), -5000, 5000, 0);
   }
   placeInTwips(vscrohmax[1], 9960, 3600, 135, 375);
   placeInTwips(vscrohmin[1], 9960, 5040, 135, 375);
@@ -104,7 +107,8 @@ void Display::createControls() {
 
   const char* components[] = {"z", "n", "e", "all"};
   for (int i = 0; i < 4; ++i) {
-    ofile[static_cast<std::size_t>(i)] = named(new QRadioButton(components[i], client), indexed("ofile", i));
+    ofile[static_cast<std::size_t>(i)] =
+        named(new QRadioButton(components[i], client), indexed("ofile", i));
   }
   placeInTwips(ofile[3], 2160, 1560, 495, 250);
   placeInTwips(ofile[2], 1680, 1560, 495, 250);
@@ -278,12 +282,14 @@ void Display::createMenus() {
 
 void Display::setTabOrder() {
   // The window's tab order, first to last.
-  const QWidget* order[] = {drilb, dirlb, flb, ZEPL1, fref, cref, lref, floop, chav, cloop, cspeichern,
-                            tausgabe, chstop, hsstop, fdarstellung, ch[0], ch[2], ch[1], ch[3],
-                            ZEPL2, fzähler, lk, lkv, ZEPL3, ZEPL4, ofile[0], ofile[1], frrückFFT,
-                            ZEPL5, crück, tf1, tf2, Label1, orück[0], orück[1], ofile[2], chcsw,
-                            ofile[3], vscrohmax[0], vscrohmin[0], vscpsdmin, vscpsdmax, Label2,
-                            vscrohmin[1], vscrohmax[1]};
+  const QWidget* order[] = {drilb,  dirlb,        flb,          ZEPL1,        fref,       cref,
+                            lref,   floop,        chav,         cloop,        cspeichern, tausgabe,
+                            chstop, hsstop,       fdarstellung, ch[0],        ch[2],      ch[1],
+                            ch[3],  ZEPL2,        fzähler,      lk,           lkv,        ZEPL3,
+                            ZEPL4,  ofile[0],     ofile[1],     frrückFFT,    ZEPL5,      crück,
+                            tf1,    tf2,          Label1,       orück[0],     orück[1],   ofile[2],
+                            chcsw,  ofile[3],     vscrohmax[0], vscrohmin[0], vscpsdmin,  vscpsdmax,
+                            Label2, vscrohmin[1], vscrohmax[1]};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
   }

@@ -6,7 +6,6 @@
 #include "viewer/display.h"
 #include "viewer/twips.h"
 
-
 namespace viewer {
 
 void Display::mdispcoh_Click() {
@@ -61,9 +60,13 @@ void Display::mintegral_Click() {
   mdisppsd_Click();
 }
 
-void Display::vscrohmax_Change(int i) { rawBarChanged(i, true); }
+void Display::vscrohmax_Change(int i) {
+  rawBarChanged(i, true);
+}
 
-void Display::vscrohmin_Change(int i) { rawBarChanged(i, false); }
+void Display::vscrohmin_Change(int i) {
+  rawBarChanged(i, false);
+}
 
 void Display::rawBarChanged(int i, bool upper) {
   const auto index = static_cast<std::size_t>(i);
@@ -92,8 +95,10 @@ void Display::resizeEvent(QResizeEvent* event) {
 void Display::Form_Resize() {
   if (state_->startWidth == 0) return;  // before the start sizes are known
   const int w = toTwips(width()), h = toTwips(height());
-  const auto horizontalMargin = static_cast<std::int16_t>(state_->startWidth - state_->startPlotWidth);
-  const auto verticalMargin = static_cast<std::int16_t>(state_->startHeight - state_->startPlotHeight);
+  const auto horizontalMargin =
+      static_cast<std::int16_t>(state_->startWidth - state_->startPlotWidth);
+  const auto verticalMargin =
+      static_cast<std::int16_t>(state_->startHeight - state_->startPlotHeight);
   const auto setSizes = [this](int plotWidth, int plotHeight) {
     ZEPL1->resize(plotWidth, plotHeight);
     for (ZEPLLib::ZEPL* strip : {ZEPL2, ZEPL3}) strip->resize(plotWidth, strip->height());

@@ -21,13 +21,13 @@ void Display::connectHandlers() {
     if (flb->row(item) == rowAtPress_) flb_Click();
   });
   connect(drilb, &QComboBox::currentTextChanged, this, [this] { drilb_Change(); });
-  connect(dirlb, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    openDirectory(item->data(Qt::UserRole).toString());
-  });
+  connect(dirlb, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { openDirectory(item->data(Qt::UserRole).toString()); });
   connect(dirlb, &QListWidget::itemClicked, this, [this] { dirlb_Click(); });
   connect(chcsw, &QCheckBox::clicked, this, [this] { chcsw_Click(); });
   for (int i = 0; i < 4; ++i) {
-    connect(ofile[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] { ofile_Click(i); });
+    connect(ofile[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
+            [this, i] { ofile_Click(i); });
     connect(ch[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { ch_Click(i); });
   }
   for (int i = 0; i < 2; ++i) {

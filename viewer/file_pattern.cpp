@@ -6,9 +6,8 @@ namespace viewer {
 namespace {
 
 bool wildcardMatch(const QString& text, const QString& pattern) {
-  const QRegularExpression expression(
-      QRegularExpression::wildcardToRegularExpression(pattern),
-      QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpression expression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                      QRegularExpression::CaseInsensitiveOption);
   return expression.match(text).hasMatch();
 }
 
@@ -24,8 +23,8 @@ bool matchesFilePattern(const QString& name, const QString& pattern) {
   const QString stem = name.left(nameDot);
   const QString extension = name.mid(nameDot + 1);
   if (!wildcardMatch(stem, stemPattern)) return false;
-  const bool plainThreeLetters = extensionPattern.size() == 3 &&
-                                 !extensionPattern.contains('*') && !extensionPattern.contains('?');
+  const bool plainThreeLetters = extensionPattern.size() == 3 && !extensionPattern.contains('*') &&
+                                 !extensionPattern.contains('?');
   if (plainThreeLetters) return extension.startsWith(extensionPattern, Qt::CaseInsensitive);
   return wildcardMatch(extension, extensionPattern);
 }

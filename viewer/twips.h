@@ -9,8 +9,12 @@ namespace viewer {
 
 inline constexpr int kTwipsPerPixel = 15;
 
-inline int toPixels(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
-inline int toTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int toPixels(int twips) {
+  return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
+}
+inline int toTwips(int pixels) {
+  return pixels * kTwipsPerPixel;
+}
 
 // Places `widget` at left, top, width, height given in twips, relative to its parent.
 inline void placeInTwips(QWidget* widget, int left, int top, int width, int height) {

@@ -2,17 +2,21 @@
 
 #include <qcustomplot.h>
 
-#include <QPainter>
 #include <qdrawutil.h>
-#include <algorithm>
+#include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace ZEPLLib {
 namespace {
 
-QColor fromBgr(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
-int toBgr(const QColor& c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+QColor fromBgr(int bgr) {
+  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+int toBgr(const QColor& c) {
+  return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
 
 // A logarithmic axis cannot start at 0 or below: such a limit is drawn this far below the other.
 constexpr double kLogSpanForNonPositive = 1e6;
@@ -109,7 +113,8 @@ void ZEPL::addPoints(QVector<double> x, QVector<double> y) {
 }
 
 void ZEPL::AddCurve(std::span<const double> y, std::span<const double> x, int count, int) {
-  const std::size_t n = std::min({static_cast<std::size_t>(std::max(count, 0)), y.size(), x.size()});
+  const std::size_t n =
+      std::min({static_cast<std::size_t>(std::max(count, 0)), y.size(), x.size()});
   addPoints(QVector<double>(x.begin(), x.begin() + static_cast<qsizetype>(n)),
             QVector<double>(y.begin(), y.begin() + static_cast<qsizetype>(n)));
 }
@@ -139,7 +144,9 @@ void ZEPL::SetCursor(bool show, double x, int) {
   requestReplot();
 }
 
-int ZEPL::CurveCount() const { return plot_->graphCount(); }
+int ZEPL::CurveCount() const {
+  return plot_->graphCount();
+}
 
 ZEPL::Curve ZEPL::CurveAt(int index) const {
   Curve curve;
@@ -153,10 +160,16 @@ ZEPL::Curve ZEPL::CurveAt(int index) const {
   return curve;
 }
 
-bool ZEPL::cursorShown() const { return cursor_->visible(); }
-double ZEPL::cursorX() const { return cursor_->point1->coords().x(); }
+bool ZEPL::cursorShown() const {
+  return cursor_->visible();
+}
+double ZEPL::cursorX() const {
+  return cursor_->point1->coords().x();
+}
 
-void ZEPL::requestReplot() { plot_->replot(QCustomPlot::rpQueuedReplot); }
+void ZEPL::requestReplot() {
+  plot_->replot(QCustomPlot::rpQueuedReplot);
+}
 
 void ZEPL::paintEvent(QPaintEvent*) {
   if (frameStyle_ == 0) return;

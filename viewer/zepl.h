@@ -70,7 +70,7 @@ class ZEPL : public QWidget {
 
  signals:
   void CursorMove(double x);  // the mouse moved over the plot; x in axis units
-  void ScaleToggle();          // the x axis was double-clicked
+  void ScaleToggle();         // the x axis was double-clicked
 
  protected:
   void paintEvent(QPaintEvent* event) override;

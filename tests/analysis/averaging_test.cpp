@@ -83,7 +83,8 @@ TEST_F(AveragingTest, WithAveragingOffNothingIsSummed) {
 }
 
 TEST_F(AveragingTest, AnAverageFileWeighsAsMuchAsTheFilesItWasMadeFrom) {
-  std::string text = "10,\"average for 10 files from x to y\"\r\n\"f\",\"psd1\",\"psd2\",\"coh\"\r\n";
+  std::string text =
+      "10,\"average for 10 files from x to y\"\r\n\"f\",\"psd1\",\"psd2\",\"coh\"\r\n";
   for (int q = 1; q <= 1500; ++q) text += std::to_string(q / 60.0) + ",7,0,0.5\r\n";
   dir.write("av.csv", text);
   ASSERT_EQ(select("av.csv").kind, FileKind::AverageFile);

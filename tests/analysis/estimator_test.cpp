@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "analysis/coherence.h"
+#include "analysis/psd_estimator.h"
 #include "analysis/rounding.h"
-#include "analysis/spectral_estimator.h"
 
 namespace analysis {
 namespace {
@@ -42,7 +42,8 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
 }
 
 TEST(Coherence, ComponentsOfTheNormalisedCrossSpectrum) {
-  const CoherenceItems real{.real = true}, imaginary{.imaginary = true}, magnitude{.magnitude = true};
+  const CoherenceItems real{.real = true}, imaginary{.imaginary = true},
+      magnitude{.magnitude = true};
   // Channel 2 equal to channel 1.
   EXPECT_DOUBLE_EQ(coherenceLine(3, 4, 3, 4, real, 9), 1);
   EXPECT_DOUBLE_EQ(coherenceLine(3, 4, 3, 4, imaginary, 9), 0);
@@ -54,7 +55,8 @@ TEST(Coherence, ComponentsOfTheNormalisedCrossSpectrum) {
   EXPECT_EQ(coherenceLine(3, 4, 0, 0, magnitude, 9), 0);
   EXPECT_EQ(coherenceLine(3, 4, 3, 4, CoherenceItems{}, 0.25), 0.25);
   EXPECT_DOUBLE_EQ(coherenceLine(3, 4, -4, 3, {.real = true, .imaginary = true}, 9), -1);
-  EXPECT_DOUBLE_EQ(coherenceLine(3, 4, -4, 3, {.real = true, .imaginary = true, .magnitude = true}, 9), 1);
+  EXPECT_DOUBLE_EQ(
+      coherenceLine(3, 4, -4, 3, {.real = true, .imaginary = true, .magnitude = true}, 9), 1);
 }
 
 TEST(RmsIntegral, SumsFromTheTopLineDown) {

@@ -16,8 +16,11 @@ using analysis_testing::Coefficients;
 using analysis_testing::fingerprint;
 using analysis_testing::spectrumText;
 
-// One coefficient (3, 4) on channel 1 at 1 Hz (line 60 of a 60 s record), channel 2 = i x channel 1.
-Coefficients oneLineAtOneHertz(int k) { return k == 60 ? Coefficients{3, 4, -4, 3} : Coefficients{}; }
+// One coefficient (3, 4) on channel 1 at 1 Hz (line 60 of a 60 s record), channel 2 = i x
+// channel 1.
+Coefficients oneLineAtOneHertz(int k) {
+  return k == 60 ? Coefficients{3, 4, -4, 3} : Coefficients{};
+}
 
 class FileAnalysisTest : public ::testing::Test {
  protected:
@@ -57,7 +60,8 @@ TEST_F(FileAnalysisTest, AMeasurementFileGivesSpectraCountsAndRenameProposal) {
 TEST_F(FileAnalysisTest, ShortRecordsAndOneChannelFiles) {
   // 1 Hz is line 6 of a 6 s record.
   dir.write("1234567890.cswz",
-            spectrumText(1501, 6, [](int k) { return oneLineAtOneHertz(10 * k); }, false));
+            spectrumText(
+                1501, 6, [](int k) { return oneLineAtOneHertz(10 * k); }, false));
   const RunResult result = analyze("1234567890.cswz");
   ASSERT_EQ(result.kind, FileKind::Measurement) << result.message;
   EXPECT_EQ(state.nameStemLength, 10);
@@ -105,10 +109,14 @@ TEST_F(FileAnalysisTest, RefusedFilesChangeNothingAndSayWhy) {
        "20000004.csvz: line 1502: the file ends in the middle of the record on this line"},
       {"20000005.csvz", "ft2\r\n0,0,0,0,0\r\n1,2,three,4,5\r\n",
        "20000005.csvz: line 3: 'three' is not a number"},
-      {"20000006.csvz", tooMany, "20000006.csvz: has 65538 lines after the header; at most 65537 fit"},
+      {"20000006.csvz", tooMany,
+       "20000006.csvz: has 65538 lines after the header; at most 65537 fit"},
       {"20000007.csvz", "ft2\r\n0,0,0,0,0\r\n1e-150,1,1,1,1\r\n",
        "20000007.csvz: line 3: coefficients too large to analyse"},
-      {"20000008.csvz", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\r\n\x03\x00\xff", 15),
+      {"20000008.csvz",
+       std::string("\x7f"
+                   "ELF\x02\x01\x01\0\0\0\r\n\x03\x00\xff",
+                   15),
        "20000008.csvz: line 2: '?\?\?' is not a number"},
   };
   for (const auto& c : cases) {
@@ -161,7 +169,8 @@ TEST_F(FileAnalysisTest, NoCoherenceItemKeepsTheOldCurve) {
   state.coh[60] = 0.75;
   ASSERT_EQ(analyze("12345678.csvz", {.coherence = {}}).kind, FileKind::Measurement);
   EXPECT_EQ(state.coh[60], 0.75);
-  ASSERT_EQ(analyze("12345678.csvz", {.coherence = {.magnitude = true}}).kind, FileKind::Measurement);
+  ASSERT_EQ(analyze("12345678.csvz", {.coherence = {.magnitude = true}}).kind,
+            FileKind::Measurement);
   EXPECT_DOUBLE_EQ(state.coh[60], 1);
 }
 
@@ -175,7 +184,7 @@ TEST_F(FileAnalysisTest, AverageFilesCarryTheirWeightAndRecordType) {
   const RunResult result = analyze("av.csv");
   ASSERT_EQ(result.kind, FileKind::AverageFile) << result.message;
   EXPECT_EQ(state.avWeight, 10);
-  EXPECT_EQ(state.nSamples, 6);  // header line + 2 rows
+  EXPECT_EQ(state.nSamples, 6);         // header line + 2 rows
   EXPECT_EQ(state.nameStemLength, 10);  // the next-to-last row lies above 100 Hz
   EXPECT_EQ(state.freq[0], 99);
   EXPECT_EQ(state.psd2[2], 5);
@@ -196,9 +205,9 @@ TEST_F(FileAnalysisTest, SavedAveragesReadBackWithTheSameValuesAndLength) {
     restartAverage(state);
     ASSERT_EQ(analyze("12345678.csvz", {.averaging = true}).kind, FileKind::Measurement);
     ASSERT_FALSE(datafiles::writeAverageFile(
-        dir.path() / "av.csv", {state.kvCount, "12345678.csvz", "12345678.csvz", state.nSamples,
-                                state.freq.span(), state.sumPsd1.span(), state.sumPsd2.span(),
-                                state.sumCoh.span()}));
+        dir.path() / "av.csv",
+        {state.kvCount, "12345678.csvz", "12345678.csvz", state.nSamples, state.freq.span(),
+         state.sumPsd1.span(), state.sumPsd2.span(), state.sumCoh.span()}));
     AnalysisState fresh;
     FileAnalysis reader;
     ASSERT_EQ(reader.analyzeFile(fresh, dir.path(), "av.csv", {}).kind, FileKind::AverageFile);

@@ -56,7 +56,7 @@ TEST_F(RawDataTest, CountsBecomeCalibratedVelocityOnAOneMinuteAxis) {
   EXPECT_EQ(state.rawTime[3000], 60.0f);
   EXPECT_DOUBLE_EQ(raw.scale.max, 3000 * gain);
   EXPECT_DOUBLE_EQ(raw.scale.min, -6000 * gain);
-  EXPECT_EQ(raw.scale.yMax, 7);   // 7.087 rounded
+  EXPECT_EQ(raw.scale.yMax, 7);    // 7.087 rounded
   EXPECT_EQ(raw.scale.yMin, -14);  // -14.17 rounded
   EXPECT_EQ(raw.scale.barMinValue, 14);
   EXPECT_EQ(raw.scale.barMaxValue, -7);
@@ -109,8 +109,9 @@ TEST_F(RawDataTest, FailuresEndTheStepQuietlyAndChangeNothing) {
   dir.write("22222222.prn", rawText(12001, [](int, int) { return 1; }));
   raw = load("22222222", ".csvz", 32768);
   EXPECT_FALSE(raw.ok);
-  EXPECT_EQ(raw.message,
-            "22222222.prn: line 12002: more than 12000 samples; the raw time axis ends at sample 12000");
+  EXPECT_EQ(
+      raw.message,
+      "22222222.prn: line 12002: more than 12000 samples; the raw time axis ends at sample 12000");
 
   dir.write("33333333.prn", "h\r\n1 2 3 4 5 6 7 8 9 10 11 12 13 14\r\n1 2 3 x 5\r\n");
   raw = load("33333333", ".csvz", 3000);

@@ -15,7 +15,8 @@ using Coefficients = std::array<double, 4>;  // re1, im1, re2, im2
 
 // Spectrum file of `lines` records at k / seconds Hz, coefficients from `at(k)`.
 inline std::string spectrumText(int lines, double seconds,
-                                const std::function<Coefficients(int)>& at, bool twoChannels = true) {
+                                const std::function<Coefficients(int)>& at,
+                                bool twoChannels = true) {
   std::string text = twoChannels ? "\"f\",\"ft1re\",\"ft1im\",\"ft2re\",\"ft2im\"\r\n"
                                  : "\"f\",\"ft1re\",\"ft1im\"\r\n";
   for (int k = 0; k < lines; ++k) {
@@ -38,10 +39,11 @@ inline std::uint64_t fingerprint(const analysis::AnalysisState& s) {
     for (std::size_t i = 0; i < bytes; ++i) hash = (hash ^ p[i]) * 1099511628211ull;
   };
   const auto array = [&mix](const auto& a) { mix(a.data(), a.size() * sizeof(a[0])); };
-  for (const auto* a : {&s.freq, &s.ftRe2, &s.ftIm2, &s.psd1, &s.psd2, &s.coh, &s.rmsCut1,
-                        &s.rmsCut2, &s.sumPsd1, &s.sumPsd2, &s.sumCoh, &s.refPsd1, &s.refPsd2,
-                        &s.refRmsCut1, &s.refRmsCut2, &s.refCoh, &s.refFreq, &s.raw1, &s.raw2,
-                        &s.backTrans1, &s.backTrans2}) {
+  for (const auto* a :
+       {&s.freq,    &s.ftRe2,      &s.ftIm2,      &s.psd1,    &s.psd2,    &s.coh,
+        &s.rmsCut1, &s.rmsCut2,    &s.sumPsd1,    &s.sumPsd2, &s.sumCoh,  &s.refPsd1,
+        &s.refPsd2, &s.refRmsCut1, &s.refRmsCut2, &s.refCoh,  &s.refFreq, &s.raw1,
+        &s.raw2,    &s.backTrans1, &s.backTrans2}) {
     array(*a);
   }
   for (const auto* a : {&s.ftRe1, &s.ftIm1, &s.rawTime}) array(*a);

@@ -18,8 +18,8 @@ TEST(LineCount, CountsLinesAfterTheFirstWhateverTheLineEnds) {
       {"h\n1\n2\n", 2},
       {"h\r1\r2\r", 2},
       {"h\r\n1\r2\n3\r\n", 3},
-      {"h\r\n1\r\n2\r\n\r\n\r\n", 2},   // blank lines at the very end are no records
-      {"h\r\n1\r\n\r\n2\r\n", 3},       // a blank line inside still counts
+      {"h\r\n1\r\n2\r\n\r\n\r\n", 2},  // blank lines at the very end are no records
+      {"h\r\n1\r\n\r\n2\r\n", 3},      // a blank line inside still counts
       {"h\n1\n2\n \t\n", 2},
   };
   for (const auto& c : cases) {

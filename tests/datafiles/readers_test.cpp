@@ -3,8 +3,8 @@
 #include <string>
 
 #include "datafiles/average_file.h"
+#include "datafiles/measurement_file.h"
 #include "datafiles/raw_data_file.h"
-#include "datafiles/spectrum_file.h"
 
 namespace datafiles {
 namespace {
@@ -48,7 +48,8 @@ TEST(SpectrumReader, RefusesBrokenFilesNamingTheLine) {
     std::size_t line;
     const char* what;
   } cases[] = {
-      {"ft2\r\n0,1,2,3,4\r\n1,1,2\r\n", 3, "the file ends in the middle of the record on this line"},
+      {"ft2\r\n0,1,2,3,4\r\n1,1,2\r\n", 3,
+       "the file ends in the middle of the record on this line"},
       {"ft2\r\n0,1,2,3,4\r\n1,1,x,3,4\r\n", 3, "'x' is not a number"},
       {"ft1\r\n0,1,2\r\n\r\n1,1e400,2\r\n", 4, "'1e400' is not a finite number"},
   };

@@ -53,8 +53,10 @@ TEST(AverageWriter, ReadsBackExactlyWithTheSameSampleCount) {
       s.psd2[i] = 1e-12 * i;
       s.coh[i] = std::sin(i);
     }
-    const std::string text = formatAverageFile({7, "first", "last", n, s.freq, s.psd1, s.psd2, s.coh});
-    const std::int32_t back = normaliseSampleCount(2 * static_cast<std::int64_t>(countLinesAfterFirst(text)));
+    const std::string text =
+        formatAverageFile({7, "first", "last", n, s.freq, s.psd1, s.psd2, s.coh});
+    const std::int32_t back =
+        normaliseSampleCount(2 * static_cast<std::int64_t>(countLinesAfterFirst(text)));
     EXPECT_EQ(back, n == 6000 ? n + 2 : n);
     AverageRecords records;
     ASSERT_FALSE(readAverage(text, records));

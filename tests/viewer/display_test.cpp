@@ -252,7 +252,8 @@ TEST_F(DisplayTest, ARenameNeverOverwritesAndNeedsASelection) {
   w.dirlb_Click();  // re-read the directory
   select("22222222.csvz");
   w.mfilename_Click();
-  EXPECT_EQ(w.statusText(), "rename: 22222222xxx.csvz already exists; 22222222.csvz keeps its name");
+  EXPECT_EQ(w.statusText(),
+            "rename: 22222222xxx.csvz already exists; 22222222.csvz keeps its name");
   EXPECT_EQ(dir.read("22222222xxx.csvz"), "keep me");
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "22222222.csvz"));
   // An average file has no veto name: the caption left from another file is not applied to it.

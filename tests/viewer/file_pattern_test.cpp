@@ -11,12 +11,12 @@ TEST(FilePattern, ThreeLetterExtensionsAlsoMatchLongerOnes) {
     const char* pattern;
     bool listed;
   } cases[] = {
-      {"12345678.csvz", "*.csvz", true},  {"12345678.CSVZ", "*.csvz", true},
-      {"12345678.csvn", "*.csvz", false}, {"12345678.csvz", "*.csv", true},
-      {"12345678.csve", "*.csv", true},   {"12345678.csv", "*.csv", true},
+      {"12345678.csvz", "*.csvz", true},   {"12345678.CSVZ", "*.csvz", true},
+      {"12345678.csvn", "*.csvz", false},  {"12345678.csvz", "*.csv", true},
+      {"12345678.csve", "*.csv", true},    {"12345678.csv", "*.csv", true},
       {"12345678.csvzz", "*.csvz", false}, {"12345678.cswn", "*.cswn", true},
-      {"12345678.cswn", "*.csv", false},  {"12345678.prn", "*.csv", false},
-      {"av.csv", "*.csv", true},          {"noextension", "*.csv", false},
+      {"12345678.cswn", "*.csv", false},   {"12345678.prn", "*.csv", false},
+      {"av.csv", "*.csv", true},           {"noextension", "*.csv", false},
       {"a.b.csvz", "*.csvz", true},
   };
   for (const auto& c : cases) {

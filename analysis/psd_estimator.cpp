@@ -1,4 +1,4 @@
-#include "analysis/spectral_estimator.h"
+#include "analysis/psd_estimator.h"
 
 #include "analysis/rounding.h"
 
@@ -23,6 +23,8 @@ FrequencyRange spectrumRangeFor(std::int32_t nameStemLength) {
   return nameStemLength == 10 ? FrequencyRange{0.1, 1000.0} : FrequencyRange{0.01, 100.0};
 }
 
-double rawAxisSecondsFor(std::int32_t nameStemLength) { return nameStemLength == 10 ? 6.0 : 60.0; }
+double rawAxisSecondsFor(std::int32_t nameStemLength) {
+  return nameStemLength == 10 ? 6.0 : 60.0;
+}
 
 }  // namespace analysis

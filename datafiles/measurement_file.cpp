@@ -1,4 +1,4 @@
-#include "datafiles/spectrum_file.h"
+#include "datafiles/measurement_file.h"
 
 #include "datafiles/field_reader.h"
 
@@ -21,7 +21,8 @@ FileProblem problemAt(std::string_view text, const ReadProblem& problem, std::si
   // A record cut short is reported where it starts; a bad field where it stands.
   const std::size_t offset = problem.offset >= text.size() ? recordStart : problem.offset;
   std::string what = problem.what;
-  if (problem.offset >= text.size()) what = "the file ends in the middle of the record on this line";
+  if (problem.offset >= text.size())
+    what = "the file ends in the middle of the record on this line";
   return {lineNumberAt(text, offset), what};
 }
 
@@ -40,7 +41,8 @@ std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& 
       return FileProblem{lineNumberAt(text, start),
                          "more than 65537 records; a spectrum holds lines 0 to 65536"};
     }
-    bool ok = reader.readNumber(records.freq[q]) && reader.readNumber(re1) && reader.readNumber(im1);
+    bool ok =
+        reader.readNumber(records.freq[q]) && reader.readNumber(re1) && reader.readNumber(im1);
     if (records.twoChannels) {
       ok = ok && reader.readNumber(records.re2[q]) && reader.readNumber(records.im2[q]);
     } else {

@@ -24,7 +24,7 @@ struct SpectrumRecords {
   bool twoChannels = false;
   std::size_t count = 0;  // records 0 .. count - 1 are valid
   std::vector<double> freq;
-  std::vector<float> re1, im1;  // channel 1 is kept in single precision
+  std::vector<float> re1, im1;   // channel 1 is kept in single precision
   std::vector<double> re2, im2;  // 0 for one-channel files
 };
 
