@@ -51,6 +51,16 @@ class Display : public QMainWindow {
   // Redraws all five plots from the analysis state, as the channel boxes now ask.
   void ch_Click(int index);
 
+  // Batch loop, averaging, saving and references.
+  void cloop_Click();
+  void Timer1_Timer();
+  void stopBatchLoop();
+  void hsstop_Change();
+  void chav_Click();
+  void restartAverage();
+  void cspeichern_Click();
+  void cref_Click();
+
   // File browser and renaming.
   void drilb_Change();
   void dirlb_Change();
@@ -115,7 +125,7 @@ class Display : public QMainWindow {
   void connectHandlers();
 
   analysis::RunSettings runSettings() const;
-  void stopBatchLoop();
+  QString selectedFileName() const;
   void showCounters();
   void drawSpectra(const analysis::RunResult& result);
   void drawRawData(const QString& name);

@@ -46,12 +46,6 @@ void Display::report(const QString& message) {
   status_->setText(message);
 }
 
-void Display::stopBatchLoop() {
-  cloop->setText("Start");
-  Timer1->stop();
-  cspeichern->setEnabled(true);
-}
-
 void Display::showCounters() {
   lk->setText(QStringLiteral("k = %1").arg(state_->kCount));
   lkv->setText(QStringLiteral("kv = %1").arg(state_->kvCount));
@@ -84,7 +78,6 @@ void Display::flb_Click() {
     stopBatchLoop();
     return;
   }
-  report(QString());
   if (result.kind == analysis::FileKind::Measurement) {
     mfilename->setText(QString::fromStdString(result.renameCaption));
     proposalFor_ = name;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "viewer/display.h"
 
@@ -25,6 +26,12 @@ void Display::connectHandlers() {
           [this](QListWidgetItem* item) { openDirectory(item->data(Qt::UserRole).toString()); });
   connect(dirlb, &QListWidget::itemClicked, this, [this] { dirlb_Click(); });
   connect(chcsw, &QCheckBox::clicked, this, [this] { chcsw_Click(); });
+  connect(cloop, &QPushButton::clicked, this, [this] { cloop_Click(); });
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+  connect(hsstop, &QScrollBar::valueChanged, this, [this] { hsstop_Change(); });
+  connect(chav, &QCheckBox::clicked, this, [this] { chav_Click(); });
+  connect(cspeichern, &QPushButton::clicked, this, [this] { cspeichern_Click(); });
+  connect(cref, &QPushButton::clicked, this, [this] { cref_Click(); });
   for (int i = 0; i < 4; ++i) {
     connect(ofile[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
             [this, i] { ofile_Click(i); });
