@@ -1,11 +1,15 @@
 // psd-analyze: the viewer's per-file analysis from the command line, for scripting and checking.
 //
 //   psd-analyze [--average] [--coherence real|imag|abs] [--cal1] [--cal2] [--no-dc-offset]
-//               [--save-average PATH] [--first-name NAME] [--csv PATH] [--raw-csv PATH] FILE...
+//               [--save-average PATH] [--first-name NAME] [--csv PATH] [--raw-csv PATH]
+//               [--back-transform FLOW FHIGH [--velocity] --bt-csv PATH] FILE...
 //
 // Each FILE is analysed as if it were selected in the viewer's file list, in the order given.
 // With --average the first file is selected, the average is restarted with it (as ticking
 // "with averaging" does), and the other files are selected with averaging on.
+// --back-transform then transforms the band FLOW < f < FHIGH of the last file back into
+// displacement (or, with --velocity, velocity) traces, writes them as the viewer's
+// back-transformation file to the --bt-csv PATH and prints the result plot's title.
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -13,8 +17,11 @@
 #include <vector>
 
 #include "analysis/averaging.h"
+#include "analysis/back_transformation.h"
 #include "analysis/file_analysis.h"
 #include "datafiles/average_file.h"
+#include "datafiles/back_transformation_file.h"
+#include "datafiles/leading_value.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
 
@@ -25,15 +32,17 @@ namespace fs = std::filesystem;
 struct Options {
   bool average = false;
   analysis::RunSettings settings;
-  std::string saveAverage, firstName, csv, rawCsv;
+  std::string saveAverage, firstName, csv, rawCsv, backTransformCsv;
+  bool backTransform = false;
+  analysis::Band band;
   std::vector<fs::path> files;
 };
 
 constexpr const char* kUsage =
     "usage: psd-analyze [--average] [--coherence real|imag|abs] [--cal1] [--cal2] "
     "[--no-dc-offset]\n"
-    "                   [--save-average PATH] [--first-name NAME] [--csv PATH] [--raw-csv PATH] "
-    "FILE...\n";
+    "                   [--save-average PATH] [--first-name NAME] [--csv PATH] [--raw-csv PATH]\n"
+    "                   [--back-transform FLOW FHIGH [--velocity] --bt-csv PATH] FILE...\n";
 
 bool parseOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
@@ -65,13 +74,23 @@ bool parseOptions(int argc, char** argv, Options& o) {
       if (!value(o.csv)) return false;
     } else if (arg == "--raw-csv") {
       if (!value(o.rawCsv)) return false;
+    } else if (arg == "--back-transform") {
+      std::string low, high;
+      if (!value(low) || !value(high)) return false;
+      o.backTransform = true;
+      o.band.fLow = datafiles::leadingValue(low);
+      o.band.fHigh = datafiles::leadingValue(high);
+    } else if (arg == "--velocity") {
+      o.band.displacement = false;
+    } else if (arg == "--bt-csv") {
+      if (!value(o.backTransformCsv)) return false;
     } else if (arg.starts_with("--")) {
       return false;
     } else {
       o.files.emplace_back(arg);
     }
   }
-  return !o.files.empty();
+  return !o.files.empty() && o.backTransform == !o.backTransformCsv.empty();
 }
 
 const char* kindName(analysis::FileKind kind) {
@@ -132,6 +151,7 @@ int run(const Options& o) {
   analysis::AnalysisState state;
   analysis::FileAnalysis fileAnalysis;
   analysis::RunSettings settings = o.settings;
+  analysis::FileKind lastKind = analysis::FileKind::NoMeasurement;
   for (std::size_t i = 0; i < o.files.size(); ++i) {
     const fs::path& file = o.files[i];
     const std::string name = file.filename().string();
@@ -143,6 +163,7 @@ int run(const Options& o) {
       return 1;
     }
     if (o.average && i == 0) analysis::restartAverage(state);
+    lastKind = result.kind;
     std::cerr << name << ": " << kindName(result.kind) << ", nSamples " << state.nSamples
               << ", nPlot " << state.nPlot << ", k " << state.kCount << ", kv " << state.kvCount
               << '\n';
@@ -161,6 +182,19 @@ int run(const Options& o) {
         state.nSamples,       state.freq.span(),  state.sumPsd1.span(),
         state.sumPsd2.span(), state.sumCoh.span()};
     if (!writeOrComplain(o.saveAverage, datafiles::formatAverageFile(contents))) return 1;
+  }
+  if (o.backTransform) {
+    if (lastKind != analysis::FileKind::Measurement) {
+      std::cerr << "psd-analyze: " << o.files.back().filename().string()
+                << ": only a measurement file can be back-transformed\n";
+      return 1;
+    }
+    analysis::InverseTransform transform;
+    const analysis::TraceMeasures measures = analysis::backTransform(state, transform, o.band);
+    const std::string text = datafiles::formatBackTransformationFile(
+        state.backTrans1.span(), state.backTrans2.span(), static_cast<std::size_t>(state.nSamples));
+    if (!writeOrComplain(o.backTransformCsv, text)) return 1;
+    std::cout << analysis::backTransformTitle(o.band.displacement, measures) << '\n';
   }
   if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state))) return 1;
   if (!o.rawCsv.empty() && !writeOrComplain(o.rawCsv, rawCsv(state))) return 1;

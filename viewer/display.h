@@ -31,6 +31,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTimer;
+class QPrinter;
 
 namespace viewer {
 
@@ -69,6 +70,36 @@ class Display : public QMainWindow {
   void ofile_Click(int index);
   void mfilename_Click();
   void mexit_Click();
+
+  // Back transformation of a band of the current record.
+  void crück_Click();
+  void orück_Click(int index);
+
+  // Scales.
+  void mlinf_Click();
+  void mlinamp_Click();
+  void linlog();
+  void mautoscaleamp_Click();
+  void mcal1_Click();
+  void mcal2_Click();
+  void mrawauto_Click();
+  void mrawoffset_Click();
+  void mcohreal_Click();
+  void mcohimag_Click();
+  void mcohabs_Click();
+  void vscpsdmax_Change();
+  void vscpsdmin_Change();
+
+  // Cursor readouts (x in axis units).
+  void ZEPL1_CursorMove(double x);
+  void ZEPL3_CursorMove(double x);
+  void ZEPL4_CursorMove(double x);
+  void ZEPL5_CursorMove(double x);
+
+  // Printing: the window at page size, on the default printer.
+  void mprint_Click();
+  // Prints into `printer` (a PDF file in tests); false if the printer cannot be painted on.
+  bool printWindow(QPrinter& printer);
 
   // Views of the two plot areas.
   void mdispcoh_Click();

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "viewer/display.h"
+#include "viewer/temp_directory.h"
 #include "viewer/twips.h"
 
 namespace viewer {
@@ -23,15 +24,6 @@ namespace viewer {
 namespace {
 
 constexpr int kClientWidth = 9885, kClientHeight = 6630;
-
-// Where the temp directory of the back transformation and the default average file lie.
-QString tempDirectory() {
-#ifdef Q_OS_WIN
-  return QStringLiteral("c:\\temp");
-#else
-  return QDir::tempPath();
-#endif
-}
 
 template <typename T>
 T* named(T* widget, const QString& name) {

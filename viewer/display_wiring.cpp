@@ -58,16 +58,31 @@ void Display::connectHandlers() {
   handled(mfilename, &Display::mfilename_Click);
   handled(mexit, &Display::mexit_Click);
 
-  // The coherence component: one of three, read by the next analysis.
-  const auto coherence = [this](QAction* chosen, double yMin) {
-    connect(chosen, &QAction::triggered, this, [this, chosen, yMin] {
-      for (QAction* item : {mcohreal, mcohimag, mcohabs}) item->setChecked(item == chosen);
-      ZEPL2->setYMin(yMin);
-    });
-  };
-  coherence(mcohreal, -1);
-  coherence(mcohimag, -1);
-  coherence(mcohabs, 0);
+  handled(mprint, &Display::mprint_Click);
+  for (const auto& [item, handler] :
+       {std::pair{mlinf, &Display::mlinf_Click}, std::pair{mlinamp, &Display::mlinamp_Click},
+        std::pair{mautoscaleamp, &Display::mautoscaleamp_Click},
+        std::pair{mcal1, &Display::mcal1_Click}, std::pair{mcal2, &Display::mcal2_Click},
+        std::pair{mrawauto, &Display::mrawauto_Click},
+        std::pair{mrawoffset, &Display::mrawoffset_Click},
+        std::pair{mcohreal, &Display::mcohreal_Click},
+        std::pair{mcohimag, &Display::mcohimag_Click},
+        std::pair{mcohabs, &Display::mcohabs_Click}}) {
+    handled(item, handler);
+  }
+
+  connect(crück, &QPushButton::clicked, this, [this] { crück_Click(); });
+  for (int i = 0; i < 2; ++i) {
+    connect(orück[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
+            [this, i] { orück_Click(i); });
+  }
+  connect(vscpsdmax, &QScrollBar::valueChanged, this, [this] { vscpsdmax_Change(); });
+  connect(vscpsdmin, &QScrollBar::valueChanged, this, [this] { vscpsdmin_Change(); });
+  connect(ZEPL1, &ZEPLLib::ZEPL::ScaleToggle, this, [this] { mlinf_Click(); });
+  connect(ZEPL1, &ZEPLLib::ZEPL::CursorMove, this, [this](double x) { ZEPL1_CursorMove(x); });
+  connect(ZEPL3, &ZEPLLib::ZEPL::CursorMove, this, [this](double x) { ZEPL3_CursorMove(x); });
+  connect(ZEPL4, &ZEPLLib::ZEPL::CursorMove, this, [this](double x) { ZEPL4_CursorMove(x); });
+  connect(ZEPL5, &ZEPLLib::ZEPL::CursorMove, this, [this](double x) { ZEPL5_CursorMove(x); });
 }
 
 bool Display::eventFilter(QObject* watched, QEvent* event) {

@@ -1,5 +1,7 @@
 #include "viewer/zepl.h"
 
+#include "analysis/inverse_transform.h"
+
 #include <qcustomplot.h>
 
 #include <qdrawutil.h>
@@ -55,6 +57,18 @@ ZEPL::ZEPL(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
             if (axis == plot_->xAxis) emit ScaleToggle();
           });
   applyRanges();
+}
+
+ZEPL::~ZEPL() = default;
+
+void ZEPL::AddCurve(std::span<const float> packedSpectrum) {
+  if (transformMode_ != 7) return;
+  transformInput_.assign(packedSpectrum.begin(), packedSpectrum.end());
+}
+
+void ZEPL::ReadTransform(std::span<double> destination, int, int) {
+  if (!transform_) transform_ = std::make_unique<analysis::InverseTransform>();
+  transform_->run(transformInput_, destination);
 }
 
 void ZEPL::setAxisType(int type) {

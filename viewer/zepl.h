@@ -9,7 +9,13 @@
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <memory>
 #include <span>
+#include <vector>
+
+namespace analysis {
+class InverseTransform;
+}
 
 class QCustomPlot;
 class QCPItemStraightLine;
@@ -22,6 +28,7 @@ class ZEPL : public QWidget {
 
  public:
   explicit ZEPL(QWidget* parent = nullptr);
+  ~ZEPL() override;
 
   // Bit 0: y axis logarithmic; bit 1: x axis logarithmic.
   void setAxisType(int type);
@@ -54,6 +61,12 @@ class ZEPL : public QWidget {
   // end of `time` the axis continues as r / count x XMax (60 s, or 6 s for short records).
   void AddCurve(std::span<const double> y, std::span<const float> time, int count, int last);
   void ClearCurves();
+  // With TransformMode 7: the packed spectrum of N values to transform (see
+  // analysis::InverseTransform for the layout). In any other mode it is ignored.
+  void AddCurve(std::span<const float> packedSpectrum);
+  // Fills destination[0 .. N] with the inverse transform of the last input: position 0 is 0,
+  // positions 1 .. N the N samples, twice the physical trace.
+  void ReadTransform(std::span<double> destination, int unused1 = 0, int unused2 = 0);
   // Shows the vertical cursor line at x (axis units).
   void SetCursor(bool show, double x, int unused = 0);
 
@@ -89,6 +102,8 @@ class ZEPL : public QWidget {
   int transformMode_ = 0;
   int frameStyle_ = 2;
   int foreColor_ = 0;
+  std::vector<float> transformInput_;
+  std::unique_ptr<analysis::InverseTransform> transform_;
 };
 
 }  // namespace ZEPLLib

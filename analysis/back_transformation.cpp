@@ -1,0 +1,86 @@
+#include "analysis/back_transformation.h"
+
+#include <cmath>
+
+#include "analysis/psd_estimator.h"
+#include "analysis/rounding.h"
+
+namespace analysis {
+
+void packBand(const AnalysisState& s, const Band& band, std::vector<float>& packed1,
+              std::vector<float>& packed2) {
+  const std::size_t n = static_cast<std::size_t>(std::max(s.nSamples, 0));
+  const std::size_t half = n / 2;
+  packed1.assign(n, 0.0f);
+  packed2.assign(n, 0.0f);
+  for (std::size_t j = 0; j < half; ++j) {
+    const double f = s.freq[j];
+    if (!(band.fLow < f && f < band.fHigh && f > 0)) continue;
+    double re1 = s.ftRe1[j], im1 = s.ftIm1[j], re2 = s.ftRe2[j], im2 = s.ftIm2[j];
+    if (band.displacement) {
+      const double w = f * kTwoPi;
+      const double r1 = re1, r2 = re2;
+      re1 = im1 / w;
+      im1 = -r1 / w;
+      re2 = im2 / w;
+      im2 = -r2 / w;
+    }
+    packed1[j] = static_cast<float>(re1);
+    packed1[half + j] = static_cast<float>(im1);
+    packed2[j] = static_cast<float>(re2);
+    packed2[half + j] = static_cast<float>(im2);
+  }
+}
+
+TraceMeasures halveAndMeasure(AnalysisState& s, int n) {
+  TraceMeasures m;
+  for (std::size_t i = 0; i <= static_cast<std::size_t>(n); ++i) {
+    const double a = s.backTrans1[i] /= 2;
+    const double b = s.backTrans2[i] /= 2;
+    if (a > m.traceMax) m.traceMax = a;
+    if (a < m.traceMin) m.traceMin = a;
+    if (b > m.traceMax) m.traceMax = b;
+    if (b < m.traceMin) m.traceMin = b;
+    m.sum1 += a;
+    m.sum2 += b;
+    m.sumSq1 += a * a;
+    m.sumSq2 += b * b;
+  }
+  if (n > 0) {
+    m.rms1 = static_cast<std::int64_t>(roundHalfEven(1000 * std::sqrt(m.sumSq1 / n)));
+    m.rms2 = static_cast<std::int64_t>(roundHalfEven(1000 * std::sqrt(m.sumSq2 / n)));
+  }
+  return m;
+}
+
+std::string backTransformTitle(bool displacement, const TraceMeasures& m) {
+  if (!displacement) return "back transformed raw data (mum) versus time(s)";
+  return "displacement data (mum) versus time(s), rms1:   " + std::to_string(m.rms1) +
+         "nm ,rms2: " + std::to_string(m.rms2) + "nm";
+}
+
+TraceExtremes removeTraceOffset(AnalysisState& s, int n, const TraceMeasures& m) {
+  TraceExtremes e;
+  if (n <= 0) return e;
+  const double mean1 = m.sum1 / n, mean2 = m.sum2 / n;
+  for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i) {
+    const double a = s.backTrans1[i] -= mean1;
+    const double b = s.backTrans2[i] -= mean2;
+    if (a > e.max) e.max = a;
+    if (b > e.max) e.max = b;
+    if (a < e.min) e.min = a;
+    if (b < e.min) e.min = b;
+  }
+  return e;
+}
+
+TraceMeasures backTransform(AnalysisState& s, InverseTransform& transform, const Band& band) {
+  if (s.nSamples < 2) return {};  // no record loaded
+  std::vector<float> packed1, packed2;
+  packBand(s, band, packed1, packed2);
+  transform.run(packed1, s.backTrans1.span());
+  transform.run(packed2, s.backTrans2.span());
+  return halveAndMeasure(s, s.nSamples);
+}
+
+}  // namespace analysis

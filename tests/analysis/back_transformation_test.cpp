@@ -1,0 +1,123 @@
+#include "analysis/back_transformation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "analysis/psd_estimator.h"
+
+namespace analysis {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+TEST(InverseTransform, MatchesTheDirectSumForAnyLength) {
+  for (const int n : {3000, 12000, 32768, 131072, 1001, 2}) {
+    SCOPED_TRACE(n);
+    const int half = n / 2;
+    std::vector<float> packed(static_cast<std::size_t>(n), 0.0f);
+    const int k = std::min(7, half - 1);
+    packed[0] = 0.5f;                               // c_0 real
+    packed[static_cast<std::size_t>(half)] = 9.0f;  // c_0 imaginary: ignored
+    if (k > 0) {
+      packed[static_cast<std::size_t>(k)] = 1.5f;           // Re c_k
+      packed[static_cast<std::size_t>(half + k)] = -0.25f;  // Im c_k
+    }
+    std::vector<double> out(static_cast<std::size_t>(n) + 2, 42.0);
+    InverseTransform transform;
+    transform.run(packed, out);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_EQ(out[static_cast<std::size_t>(n) + 1], 42.0);  // beyond N: untouched
+    for (int sample : {0, 1, n / 3, n - 1}) {
+      const double angle = 2 * kPi * k * sample / n;
+      const double expected =
+          0.5 + (k > 0 ? 2 * (1.5 * std::cos(angle) + 0.25 * std::sin(angle)) : 0);
+      EXPECT_NEAR(out[static_cast<std::size_t>(sample) + 1], expected, 1e-9) << sample;
+    }
+  }
+}
+
+class BackTransformTest : public ::testing::Test {
+ protected:
+  // A 3000-sample record (60 s) with one coefficient c on line k of both channels.
+  void oneLine(int k, float re, float im) {
+    state.nSamples = 3000;
+    for (std::size_t j = 0; j <= 1500; ++j) state.freq[j] = j / 60.0;
+    state.ftRe1[static_cast<std::size_t>(k)] = re;
+    state.ftIm1[static_cast<std::size_t>(k)] = im;
+    state.ftRe2[static_cast<std::size_t>(k)] = re;
+    state.ftIm2[static_cast<std::size_t>(k)] = im;
+  }
+  double trace(int sample) const { return state.backTrans1[static_cast<std::size_t>(sample) + 1]; }
+
+  AnalysisState state;
+  InverseTransform transform;
+};
+
+TEST_F(BackTransformTest, ALineOfAmplitudeAIsASineOfAmplitudeAWithRmsAOverRootTwo) {
+  oneLine(150, 3, 0);  // 2.5 Hz, amplitude 3 mum/s: 20 samples a period
+  const TraceMeasures m =
+      backTransform(state, transform, {.fLow = 0.1, .fHigh = 100, .displacement = false});
+  for (int n : {0, 7, 100, 2999})
+    EXPECT_NEAR(trace(n), 3 * std::cos(2 * kPi * 150 * n / 3000), 1e-6);
+  EXPECT_NEAR(m.traceMax, 3, 1e-6);
+  EXPECT_NEAR(m.traceMin, -3, 1e-6);
+  EXPECT_EQ(m.rms1, std::lround(1000 * 3 / std::sqrt(2.0)));
+  EXPECT_EQ(m.rms2, m.rms1);
+  EXPECT_EQ(backTransformTitle(false, m), "back transformed raw data (mum) versus time(s)");
+}
+
+TEST_F(BackTransformTest, DisplacementIntegratesTheVelocityTrace) {
+  // Velocity 3 cos(w t); its displacement is 3 / w sin(w t).
+  oneLine(120, 3, 0);
+  const TraceMeasures m =
+      backTransform(state, transform, {.fLow = 0.1, .fHigh = 100, .displacement = true});
+  const double w = 2 * kTwoPi;
+  for (int n : {0, 7, 100, 2999}) {
+    EXPECT_NEAR(trace(n), 3 / w * std::sin(2 * kPi * 120 * n / 3000), 1e-6) << n;
+  }
+  EXPECT_EQ(m.rms1, std::lround(1000 * 3 / w / std::sqrt(2.0)));
+  EXPECT_EQ(backTransformTitle(true, m),
+            "displacement data (mum) versus time(s), rms1:   " + std::to_string(m.rms1) +
+                "nm ,rms2: " + std::to_string(m.rms2) + "nm");
+}
+
+TEST_F(BackTransformTest, BandEdgesAndZeroHertzAreLeftOut) {
+  oneLine(120, 3, 0);
+  state.ftRe1[0] = 5;  // 0 Hz
+  for (const Band band : {Band{2.0, 100, false}, Band{0.1, 2.0, false}, Band{100, 0.1, false}}) {
+    const TraceMeasures m = backTransform(state, transform, band);
+    EXPECT_EQ(m.rms1, 0);
+    EXPECT_EQ(m.traceMax, 0);  // the traces are all zero
+    EXPECT_EQ(m.traceMin, 0);
+    EXPECT_EQ(trace(5), 0);
+  }
+  const TraceMeasures zero = backTransform(state, transform, {-1, 0.5, false});
+  EXPECT_EQ(zero.rms1, 0);
+  EXPECT_EQ(backTransformTitle(true, zero),
+            "displacement data (mum) versus time(s), rms1:   0nm ,rms2: 0nm");
+}
+
+TEST_F(BackTransformTest, OffsetRemovalSparesPositionZero) {
+  oneLine(150, 3, 0);
+  TraceMeasures m = backTransform(state, transform, {0.1, 100, false});
+  m.sum1 = 3000 * 0.5;  // pretend a mean of 0.5
+  const double before = trace(10);
+  const TraceExtremes e = removeTraceOffset(state, 3000, m);
+  EXPECT_EQ(state.backTrans1[0], 0);
+  EXPECT_DOUBLE_EQ(trace(10), before - 0.5);
+  EXPECT_NEAR(e.max, 3, 1e-6);
+  EXPECT_NEAR(e.min, -3.5, 1e-6);
+}
+
+TEST_F(BackTransformTest, NoRecordNoTransform) {
+  state.backTrans1[3] = 7;
+  const TraceMeasures m = backTransform(state, transform, {});
+  EXPECT_EQ(m.rms1, 0);
+  EXPECT_EQ(state.backTrans1[3], 7);
+}
+
+}  // namespace
+}  // namespace analysis

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "analysis/back_transformation.h"
+#include "datafiles/back_transformation_file.h"
+#include "tests/analysis/test_files.h"
+#include "tests/support/temp_dir.h"
+#include "viewer/display.h"
+#include "viewer/temp_directory.h"
+
+namespace viewer {
+namespace {
+
+using analysis_testing::Coefficients;
+using analysis_testing::spectrumText;
+
+// One line on channel 1: 2.5 Hz (line 150 of a 60 s record) with velocity amplitude 3 mum/s.
+Coefficients oneLine(int k) {
+  return k == 150 ? Coefficients{3, 0, 0, 0} : Coefficients{};
+}
+
+class ViewsTest : public ::testing::Test {
+ protected:
+  ViewsTest() {
+    dir.write("11111111.csvz", spectrumText(1501, 60, oneLine));
+    dir.write("2222222222.cswz", spectrumText(1501, 6, oneLine));
+    window = std::make_unique<Display>(QString::fromStdString(dir.path().string()));
+    window->show();
+    QApplication::processEvents();
+  }
+
+  testing_support::TempDir dir;  // inside the tests' own temp directory
+  std::unique_ptr<Display> window;
+};
+
+TEST_F(ViewsTest, BackTransformationInTheTempDirectoryWritesWhatPsdAnalyzeWrites) {
+  Display& w = *window;
+  ASSERT_TRUE(showsTempDirectory(w.directory()));
+  w.flb->setCurrentRow(0);
+  w.crück_Click();
+  EXPECT_TRUE(w.crück->isEnabled());
+  EXPECT_TRUE(w.mdispdisp->isEnabled());
+  const int rms = static_cast<int>(std::lround(1000 * 3 / (2.5 * 6.28318) / std::sqrt(2.0)));
+  EXPECT_EQ(w.ZEPL5->Caption(),
+            QString("displacement data (mum) versus time(s), rms1:   %1nm ,rms2: 0nm").arg(rms));
+  EXPECT_EQ(w.ZEPL5->CurveCount(), 2);
+  EXPECT_EQ(w.ZEPL5->CurveAt(0).y.size(), 3000);
+
+  // The file holds the halved traces before the offset correction, as psd-analyze writes them.
+  analysis::AnalysisState core;
+  analysis::FileAnalysis fileAnalysis;
+  fileAnalysis.analyzeFile(core, dir.path(), "11111111.csvz", {});
+  analysis::InverseTransform transform;
+  analysis::backTransform(core, transform, {0.1, 100, true});
+  const std::string expected =
+      datafiles::formatBackTransformationFile(core.backTrans1.span(), core.backTrans2.span(), 3000);
+  const auto written =
+      std::filesystem::path(QDir::tempPath().toStdString()) / "backtransformation.csv";
+  std::ifstream in(written, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, expected);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3002);
+
+  // Autoscale: the displacement amplitude 0.19 mum rounds to limits of 0.
+  EXPECT_EQ(w.ZEPL5->YMin(), 0);
+  EXPECT_EQ(w.ZEPL5->YMax(), 0);
+
+  w.orück[0]->setChecked(true);
+  w.orück_Click(0);
+  EXPECT_EQ(w.ZEPL5->Caption(), "displacement data (mum) versus time(s)");
+  w.crück_Click();
+  EXPECT_EQ(w.ZEPL5->Caption(), "back transformed raw data (mum) versus time(s)");
+  EXPECT_EQ(w.ZEPL5->YMax(), 3);
+  EXPECT_EQ(w.ZEPL5->YMin(), -3);
+}
+
+TEST_F(ViewsTest, TheTempDirectoryTestIsCaseSensitive) {
+  EXPECT_TRUE(showsTempDirectory(tempDirectory() + "/old"));
+  EXPECT_FALSE(showsTempDirectory(tempDirectory().toUpper() + "/old"));
+  EXPECT_FALSE(showsTempDirectory("/elsewhere"));
+}
+
+TEST_F(ViewsTest, WithoutARecordTheButtonSaysSoAndStaysUsable) {
+  Display& w = *window;
+  w.crück_Click();
+  EXPECT_EQ(w.statusText(), "back transformation: no record is loaded");
+  EXPECT_TRUE(w.crück->isEnabled());
+  EXPECT_FALSE(w.mdispdisp->isEnabled());
+}
+
+TEST_F(ViewsTest, DisplaySwitchesAndANewAnalysisLeavesTheResultView) {
+  Display& w = *window;
+  w.mdisppsd_Click();  // checked: switches to the integral view
+  EXPECT_TRUE(w.mintegral->isChecked());
+  EXPECT_TRUE(w.ZEPL4->isVisible());
+  EXPECT_FALSE(w.ZEPL1->isVisible());
+  EXPECT_FALSE(w.vscpsdmax->isVisible());
+  w.mintegral_Click();  // checked: back to the PSD
+  EXPECT_TRUE(w.mdisppsd->isChecked());
+  EXPECT_TRUE(w.ZEPL1->isVisible());
+  w.mdispcoh_Click();  // already checked: stays
+  EXPECT_TRUE(w.ZEPL2->isVisible());
+
+  dir.write("33333333.csvz", spectrumText(1501, 60, oneLine));
+  w.dirlb_Click();
+  w.flb->setCurrentRow(0);
+  w.crück_Click();
+  w.mdispdisp_Click();
+  EXPECT_TRUE(w.ZEPL5->isVisible());
+  EXPECT_TRUE(w.vscrohmax[1]->isVisible());
+  EXPECT_FALSE(w.vscrohmax[0]->isVisible());
+  w.flb->setCurrentRow(1);
+  EXPECT_TRUE(w.mdispraw->isChecked());
+  EXPECT_TRUE(w.ZEPL3->isVisible());
+  EXPECT_FALSE(w.mdispdisp->isEnabled());
+}
+
+TEST_F(ViewsTest, ScaleCasesAndShortRecords) {
+  Display& w = *window;
+  w.mlinf_Click();  // frequency linear, amplitude logarithmic
+  for (auto* plot : {w.ZEPL1, w.ZEPL2, w.ZEPL4}) {
+    EXPECT_EQ(plot->AxisType(), 1);
+    EXPECT_EQ(plot->XMin(), 0);
+    EXPECT_EQ(plot->XMax(), 100);
+  }
+  EXPECT_EQ(w.ZEPL1->YMin(), 1e-9);
+  EXPECT_EQ(w.ZEPL4->YMin(), 1e-5);
+  w.mlinamp_Click();
+  EXPECT_EQ(w.ZEPL1->AxisType(), 0);
+  EXPECT_EQ(w.ZEPL1->YMin(), 0);
+
+  w.chcsw->setChecked(true);
+  w.chcsw_Click();
+  w.flb->setCurrentRow(0);
+  ASSERT_EQ(w.analysisState().nameStemLength, 10);
+  w.linlog();
+  EXPECT_EQ(w.ZEPL2->XMax(), 250);
+  w.mlinf_Click();  // frequency logarithmic again
+  EXPECT_EQ(w.ZEPL2->AxisType(), 2);
+  EXPECT_EQ(w.ZEPL4->XMin(), 0.1);
+  EXPECT_EQ(w.ZEPL4->XMax(), 1000);
+  emit w.ZEPL1->ScaleToggle();  // the same as "frequency linear"
+  EXPECT_TRUE(w.mlinf->isChecked());
+}
+
+TEST_F(ViewsTest, LimitBars) {
+  Display& w = *window;
+  w.vscpsdmax->setValue(-9);  // not above the lower bar: no change
+  EXPECT_EQ(w.ZEPL1->YMax(), 10000);
+  w.vscpsdmax->setValue(-8);
+  EXPECT_DOUBLE_EQ(w.ZEPL1->YMax(), 1e-8);
+
+  const struct { int max, min, step; } spans[] = {{-10, 10, 1}, {-11, 10, 10}, {-101, 100, 100}};
+  for (const auto& s : spans) {
+    w.vscrohmin[0]->setValue(s.min);
+    w.vscrohmax[0]->setValue(s.max);
+    EXPECT_EQ(w.vscrohmax[0]->singleStep(), s.step);
+    EXPECT_EQ(w.vscrohmin[0]->singleStep(), s.step);
+  }
+  w.ZEPL3->setYMin(-1);
+  w.ZEPL3->setYMax(1);
+  w.ZEPL5->setYMin(-1);
+  w.ZEPL5->setYMax(1);
+  w.vscrohmax[1]->setValue(-40);
+  EXPECT_EQ(w.ZEPL5->YMax(), 40);
+  EXPECT_EQ(w.ZEPL3->YMax(), 1);
+
+  w.mautoscaleamp_Click();
+  EXPECT_FALSE(w.vscpsdmax->isEnabled());
+  w.mrawauto_Click();  // unchecked: the raw bars can be used
+  EXPECT_TRUE(w.vscrohmax[0]->isEnabled());
+}
+
+TEST_F(ViewsTest, CursorReadouts) {
+  Display& w = *window;
+  w.flb->setCurrentRow(0);
+  w.ZEPL1_CursorMove(2.5);
+  EXPECT_TRUE(w.ZEPL2->cursorShown());
+  EXPECT_EQ(w.ZEPL2->cursorX(), 2.5);
+  const analysis::AnalysisState& s = w.analysisState();
+  EXPECT_EQ(w.ZEPL1->ToolTipText(), "f: 2.500Hz,  K1: 2.19E0  K2: 0.00E0");
+  EXPECT_DOUBLE_EQ(s.psd1[150], 9 / std::pow(2.5 * 6.28318, 2) * 60);
+  w.cref_Click();
+  w.ZEPL1_CursorMove(2.5);
+  EXPECT_EQ(w.ZEPL1->ToolTipText(), "f: 2.500Hz,  K1: 2.19E0  K2: 0.00E0  R1: 2.19E0  R2: 0.00E0");
+  w.ZEPL4_CursorMove(2.5);
+  EXPECT_NEAR(s.rmsCut1[150], std::sqrt(s.psd1[150] / 60 / 2), 1e-15);
+  const QString nm = "135.05";
+  EXPECT_EQ(w.ZEPL4->ToolTipText(),
+            "f: 2.50Hz,  K1: " + nm + "nm  K2: .nm  R1: " + nm + "nm  R2: .nm");
+  w.ZEPL3_CursorMove(12.5);
+  EXPECT_EQ(w.ZEPL3->ToolTipText(), "12.500");
+}
+
+TEST_F(ViewsTest, PrintingIntoAPdfRestoresTheWindow) {
+  Display& w = *window;
+  const QSize before = w.size();
+  const auto pdf = dir.path() / "window.pdf";
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(pdf.string()));
+  w.ZEPL1->setFrameStyle(0);
+  ASSERT_TRUE(w.printWindow(printer));
+  EXPECT_EQ(w.size(), before);
+  EXPECT_EQ(w.ZEPL1->FrameStyle(), 2);
+  EXPECT_EQ(w.ZEPL2->FrameStyle(), 2);
+  EXPECT_EQ(dir.read("window.pdf").substr(0, 4), "%PDF");
+}
+
+}  // namespace
+}  // namespace viewer
