@@ -42,6 +42,17 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
 
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
                                                std::string_view contents) {
+  // Replacing a file by renaming over it would ignore its write protection: respect it.
+  std::error_code statusError;
+  const auto status = std::filesystem::status(path, statusError);
+  if (!statusError && std::filesystem::exists(status)) {
+    if (std::filesystem::is_directory(status)) return "is a directory, not a file";
+    using std::filesystem::perms;
+    if ((status.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) ==
+        perms::none) {
+      return "is write-protected";
+    }
+  }
   std::random_device entropy;
   std::filesystem::path temporary = path;
   temporary += ".partial-" + std::to_string(entropy());

@@ -1,6 +1,7 @@
 // make-samples: writes a sample directory of measurement files for trying out the viewer.
 //
 //   make-samples DIR [--series N] [--seed S]
+//   make-samples DIR --hostile [--seed S]
 //
 // DIR receives a series of N (default 12, at most 98) two-channel 3000-sample records
 // 261208NN.csvz with their raw-data files 261208NN.prn, the n and e components of the first
@@ -8,10 +9,19 @@
 // records of 12000 (26120901.csvz), 32768 (26120903.csvz) and 131072 samples (26120904.csvz),
 // a short record with a 10-character stem (2612090501.cswz, 6 s at 2000 Hz) and the average of
 // the series, av26120801.csv.
+//
+// With --hostile, DIR receives instead six good records among files that the program must
+// refuse or survive: a record cut short, a field that is not a number, an empty file, binary
+// garbage, 70000 records, a 20 MB single line, names that are no measurement (00000000.csvz,
+// Av1.csvz), a record without raw data and one with malformed raw data, an average file with
+// a count of 40000, and write-protected files av-readonly.csv and backtransformation.csv.
+// The good ones are listed in good-files.txt.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -88,20 +98,78 @@ void writeSeriesAverage(const fs::path& dir, const std::vector<std::string>& nam
   }
 }
 
+void writeHostile(const fs::path& dir, std::uint64_t seed) {
+  const Record minute{3000, 60};
+  std::vector<std::string> good;
+  for (int i = 1; i <= 4; ++i) {
+    const std::string stem = "2612080" + std::to_string(i);
+    writeMeasurement(dir, stem, minute, {{".csvz", 'z'}},
+                     seed + 10 * static_cast<std::uint64_t>(i));
+    good.push_back(stem + ".csvz");
+  }
+  // Good spectra whose raw data is missing or malformed: averaged, but no raw traces.
+  writeMeasurement(dir, "26121107", minute, {{".csvz", 'z'}}, seed + 107);
+  std::filesystem::remove(dir / "26121107.prn");
+  writeMeasurement(dir, "26121108", minute, {{".csvz", 'z'}}, seed + 108);
+  samples::writeText(dir / "26121108.prn", "header\r\n1 2 3 four 5 6 7 8 9 10 11 12 13 14\r\n");
+  good.insert(good.end(), {"26121107.csvz", "26121108.csvz"});
+
+  const std::string spectrum = [&] {
+    std::string text;
+    std::ifstream in(dir / good.front(), std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return text;
+  }();
+  samples::writeText(dir / "26121101.csvz", spectrum.substr(0, spectrum.size() / 2 + 7));
+  std::string notANumber = spectrum;
+  notANumber.replace(notANumber.find("\r\n", 4000) + 2, 3, "abc");
+  samples::writeText(dir / "26121102.csvz", notANumber);
+  samples::writeText(dir / "26121103.csvz", "");
+  std::mt19937_64 random(seed);
+  std::string garbage(100000, '\0');
+  for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
+  samples::writeText(dir / "26121104.csvz", garbage);
+  std::string tooLong = "\"f\",\"ft1re\",\"ft1im\"\r\n";
+  for (int k = 0; k < 70000; ++k) tooLong += std::to_string(k) + ",1,1\r\n";
+  samples::writeText(dir / "26121105.csvz", tooLong);
+  std::string oneLine = "\"f\",\"ft1re\",\"ft1im\",\"ft2re\",\"ft2im\"\r\n";
+  oneLine.reserve(20u << 20);
+  while (oneLine.size() < (20u << 20)) oneLine += "0.5,1,2,3,4,";
+  oneLine += "\r\n";
+  samples::writeText(dir / "26121106.csvz", oneLine);
+  samples::writeText(dir / "00000000.csvz", spectrum);
+  samples::writeText(dir / "Av1.csvz", spectrum);
+  samples::writeText(
+      dir / "av0count40000.csvz",
+      "40000,\"average for 40000 files\"\r\n\"f\",\"psd1\",\"psd2\",\"coherence\"\r\n"
+      "0.1,1,1,0.5\r\n0.2,1,1,0.5\r\n");
+  for (const char* name : {"av-readonly.csv", "backtransformation.csv"}) {
+    samples::writeText(dir / name, "write-protected\r\n");
+    fs::permissions(dir / name,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  }
+  std::string list;
+  for (const std::string& name : good) list += name + "\n";
+  samples::writeText(dir / "good-files.txt", list);
+}
+
 int run(int argc, char** argv) {
   fs::path dir;
   int series = 12;
+  bool hostile = false;
   std::uint64_t seed = 20261208;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--series" && i + 1 < argc) {
       series = std::atoi(argv[++i]);
+    } else if (arg == "--hostile") {
+      hostile = true;
     } else if (arg == "--seed" && i + 1 < argc) {
       seed = std::strtoull(argv[++i], nullptr, 10);
     } else if (!arg.starts_with("--") && dir.empty()) {
       dir = arg;
     } else {
-      std::cerr << "usage: make-samples DIR [--series N] [--seed S]\n";
+      std::cerr << "usage: make-samples DIR [--series N | --hostile] [--seed S]\n";
       return 2;
     }
   }
@@ -110,6 +178,10 @@ int run(int argc, char** argv) {
     return 2;
   }
   fs::create_directories(dir);
+  if (hostile) {
+    writeHostile(dir, seed);
+    return 0;
+  }
 
   const Record minute{3000, 60};
   std::vector<std::string> seriesNames;

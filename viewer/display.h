@@ -159,7 +159,7 @@ class Display : public QMainWindow {
   QString selectedFileName() const;
   void showCounters();
   void drawSpectra(const analysis::RunResult& result);
-  void drawRawData(const QString& name);
+  void drawRawData(const QString& name, bool expectRawData);
   void drawChannelCurves(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& ref1,
                          const analysis::FixedArray<double>& ref2,
                          const analysis::FixedArray<double>& channel1,

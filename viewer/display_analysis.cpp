@@ -78,6 +78,7 @@ void Display::flb_Click() {
     stopBatchLoop();
     return;
   }
+  if (cloop->text() != "Stop") report(QString());  // a new file, a new status
   if (result.kind == analysis::FileKind::Measurement) {
     mfilename->setText(QString::fromStdString(result.renameCaption));
     proposalFor_ = name;
@@ -91,7 +92,7 @@ void Display::flb_Click() {
   ZEPL3->ClearCurves();
   // While the loop runs with the coherence view shown, the raw traces are not even read.
   if (Timer1->isActive() && mdispcoh->isChecked()) return;
-  drawRawData(name);
+  drawRawData(name, result.kind == analysis::FileKind::Measurement);
 }
 
 void Display::drawSpectra(const analysis::RunResult& result) {
@@ -155,12 +156,13 @@ bool Display::setBarValue(QScrollBar* bar, double value) {
   return true;
 }
 
-void Display::drawRawData(const QString& name) {
+void Display::drawRawData(const QString& name, bool expectRawData) {
   const analysis::RawResult raw =
       fileAnalysis_.readRawData(*state_, QDir::toNativeSeparators(directory_).toStdString(),
                                 name.toStdString(), runSettings());
   if (!raw.ok) {
-    report("raw data not shown: " + QString::fromStdString(raw.message));
+    // An average file has no raw data of its own: nothing to report then.
+    if (expectRawData) report("raw data not shown: " + QString::fromStdString(raw.message));
     return;
   }
   if (mrawauto->isChecked()) {

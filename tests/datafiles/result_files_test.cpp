@@ -92,6 +92,16 @@ TEST(SafeWrite, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
             1);
 }
 
+TEST(SafeWrite, AWriteProtectedFileIsNotReplaced) {
+  testing_support::TempDir dir;
+  const auto target = dir.write("av.csv", "protected");
+  std::filesystem::permissions(target, std::filesystem::perms::owner_read);
+  const auto failure = writeFileAtomically(target, "new");
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(*failure, "is write-protected");
+  EXPECT_EQ(dir.read("av.csv"), "protected");
+}
+
 TEST(WholeFileRead, ReportsMissingFilesAndDirectories) {
   testing_support::TempDir dir;
   std::string contents;
