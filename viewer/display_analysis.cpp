@@ -10,15 +10,13 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "viewer/curve_colours.h"
 #include "viewer/display.h"
 
 namespace viewer {
 
 namespace {
 
-// Curve colours, blue-green-red.
-constexpr int kChannel1 = 255, kChannel2 = 0, kReference1 = 0x8080FF, kReference2 = 0x808080;
-constexpr int kReferenceCoherence = 0xFFC0C0, kCoherence = 0xC00000;
 constexpr int kTimeSeries = 60;  // last AddCurve argument of time series
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "viewer/curve_colours.h"
 #include "viewer/display.h"
 #include "viewer/temp_directory.h"
 #include "viewer/twips.h"
@@ -147,6 +148,9 @@ void Display::createControls() {
     *p.plot = plot;
   }
   ZEPL5->hide();
+  for (ZEPLLib::ZEPL* plot : {ZEPL1, ZEPL2, ZEPL3, ZEPL4, ZEPL5}) {
+    plot->setCurveNames(curveNamesByColour());
+  }
 }
 
 void Display::createFrames() {
@@ -191,10 +195,10 @@ void Display::createFrames() {
   const struct {
     int index, left, top, colour;
     const char* caption;
-  } boxes[] = {{3, 1320, 480, 0x808080, "reference 2"},
-               {1, 120, 480, -1, "channel 2"},
-               {2, 1320, 240, 0x8080FF, "reference 1"},
-               {0, 120, 240, 0x0000FF, "channel 1"}};
+  } boxes[] = {{3, 1320, 480, kReference2, "reference 2"},
+               {1, 120, 480, -1, "channel 2"},  // the default text colour
+               {2, 1320, 240, kReference1, "reference 1"},
+               {0, 120, 240, kChannel1, "channel 1"}};
   for (const auto& b : boxes) {
     auto* box = named(new QCheckBox(b.caption, fdarstellung), indexed("ch", b.index));
     placeInTwips(box, b.left, b.top, 1215, 255);

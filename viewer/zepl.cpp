@@ -5,6 +5,10 @@
 #include <qcustomplot.h>
 
 #include <qdrawutil.h>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -49,6 +53,8 @@ ZEPL::ZEPL(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
   plot_->yAxis->setTickLabelFont(QFont(font().family(), 7));
   plot_->setNoAntialiasingOnDrag(true);
 
+  plot_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(plot_, &QWidget::customContextMenuRequested, this, &ZEPL::showContextMenu);
   connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
     emit CursorMove(plot_->xAxis->pixelToCoord(event->position().x()));
   });
@@ -156,6 +162,47 @@ void ZEPL::SetCursor(bool show, double x, int) {
   cursor_->point1->setCoords(x, 0);
   cursor_->point2->setCoords(x, 1);
   requestReplot();
+}
+
+QString ZEPL::curvesAsCsv() const {
+  QStringList header;
+  QVector<Curve> curves;
+  qsizetype rows = 0;
+  for (int i = 0; i < CurveCount(); ++i) {
+    curves << CurveAt(i);
+    const QString name =
+        curveNames_.value(curves.back().color, QStringLiteral("curve %1").arg(i + 1));
+    header << QStringLiteral("\"%1 x\"").arg(name) << QStringLiteral("\"%1\"").arg(name);
+    rows = std::max(rows, curves.back().x.size());
+  }
+  QString text = header.join(',') + '\n';
+  for (qsizetype row = 0; row < rows; ++row) {
+    QStringList cells;
+    for (const Curve& c : curves) {
+      const bool has = row < c.x.size();
+      cells << (has ? QString::number(c.x[row], 'g', 17) : QString())
+            << (has ? QString::number(c.y[row], 'g', 17) : QString());
+    }
+    text += cells.join(',') + '\n';
+  }
+  return text;
+}
+
+bool ZEPL::saveImage(const QString& path, double scale) const {
+  if (path.endsWith(".pdf", Qt::CaseInsensitive)) return plot_->savePdf(path);
+  return plot_->savePng(path, 0, 0, scale);
+}
+
+void ZEPL::showContextMenu(const QPoint& position) {
+  QMenu menu(this);
+  menu.addAction("Save image...", this, [this] {
+    const QString path = QFileDialog::getSaveFileName(this, "Save image", caption_ + ".png",
+                                                      "PNG image (*.png);;PDF document (*.pdf)");
+    if (!path.isEmpty()) saveImage(path);
+  });
+  menu.addAction("Copy data", this,
+                 [this] { QGuiApplication::clipboard()->setText(curvesAsCsv()); });
+  menu.exec(plot_->mapToGlobal(position));
 }
 
 int ZEPL::CurveCount() const {

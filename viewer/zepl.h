@@ -6,6 +6,7 @@
 // drawn as a small positive value.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -70,6 +71,15 @@ class ZEPL : public QWidget {
   // Shows the vertical cursor line at x (axis units).
   void SetCursor(bool show, double x, int unused = 0);
 
+  // Names of the curves by colour, for the header of "Copy data" (unnamed curves are
+  // called "curve 1", "curve 2", ... by position).
+  void setCurveNames(const QMap<int, QString>& namesByColour) { curveNames_ = namesByColour; }
+  // The plot's curves as CSV text: a header naming the curves, then per row an x and a y
+  // column for each curve (empty where a curve has fewer points).
+  QString curvesAsCsv() const;
+  // Saves the plot as a PNG (scale x the plot's size) or, for a name ending in ".pdf", as a PDF.
+  bool saveImage(const QString& path, double scale = 2) const;
+
   // Inspection.
   struct Curve {
     int color = 0;
@@ -90,6 +100,7 @@ class ZEPL : public QWidget {
 
  private:
   void addPoints(QVector<double> x, QVector<double> y);
+  void showContextMenu(const QPoint& position);
   void applyRanges();
   void requestReplot();
 
@@ -102,6 +113,7 @@ class ZEPL : public QWidget {
   int transformMode_ = 0;
   int frameStyle_ = 2;
   int foreColor_ = 0;
+  QMap<int, QString> curveNames_;
   std::vector<float> transformInput_;
   std::unique_ptr<analysis::InverseTransform> transform_;
 };

@@ -4,6 +4,9 @@
 
 #include <qcustomplot.h>
 
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <vector>
 
@@ -80,6 +83,31 @@ TEST(ZEPL, CursorLineAndMouseMovesInAxisUnits) {
   QCoreApplication::sendEvent(plot.plot(), &move);
   ASSERT_EQ(moves.count(), 1);
   EXPECT_NEAR(moves.at(0).at(0).toDouble(), 25, 0.5);
+}
+
+TEST(ZEPL, ExportsItsCurvesAsCsvAndItselfAsImages) {
+  ZEPL plot;
+  plot.resize(300, 200);
+  plot.setCurveNames({{255, "channel 1"}});
+  const std::vector<double> x{0, 1, 2}, y{5, 6, 7};
+  plot.setForeColor(255);
+  plot.AddCurve(y, x, 3, 3);
+  plot.setForeColor(0x123456);
+  plot.AddCurve(y, x, 2, 2);
+  EXPECT_EQ(plot.curvesAsCsv(),
+            "\"channel 1 x\",\"channel 1\",\"curve 2 x\",\"curve 2\"\n"
+            "0,5,0,5\n1,6,1,6\n2,7,,\n");
+
+  const QString dir = QDir::tempPath() + "/zepl-export-test";
+  QDir().mkpath(dir);
+  ASSERT_TRUE(plot.saveImage(dir + "/plot.png"));
+  const QImage image(dir + "/plot.png");
+  EXPECT_GE(image.width(), plot.plot()->width());
+  ASSERT_TRUE(plot.saveImage(dir + "/plot.pdf"));
+  QFile pdf(dir + "/plot.pdf");
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  EXPECT_EQ(pdf.read(4), "%PDF");
+  QDir(dir).removeRecursively();
 }
 
 }  // namespace
