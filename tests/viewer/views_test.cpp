@@ -87,6 +87,24 @@ TEST_F(ViewsTest, BackTransformationInTheTempDirectoryWritesWhatPsdAnalyzeWrites
   EXPECT_EQ(w.ZEPL5->YMin(), -3);
 }
 
+TEST_F(ViewsTest, ExtremesBeyondTheLimitBarsStillCompleteTheRun) {
+  Display& w = *window;
+  dir.write("33333333.csvz", spectrumText(1501, 60, [](int k) {
+              return k == 150 ? Coefficients{20000, 0, 0, 0} : Coefficients{};
+            }));
+  w.dirlb_Click();
+  w.flb->setCurrentRow(1);
+  w.orück[0]->setChecked(true);  // velocity: traces of +-20000 mum/s
+  w.crück_Click();
+  EXPECT_EQ(w.ZEPL5->YMax(), 20000);
+  EXPECT_EQ(w.ZEPL5->YMin(), -20000);
+  EXPECT_EQ(w.vscrohmax[1]->value(), 0);  // the bars keep their values
+  EXPECT_EQ(w.vscrohmin[1]->value(), 0);
+  EXPECT_EQ(w.ZEPL5->CurveCount(), 2);
+  EXPECT_TRUE(w.crück->isEnabled());
+  EXPECT_TRUE(w.mdispdisp->isEnabled());
+}
+
 TEST_F(ViewsTest, TheTempDirectoryTestIsCaseSensitive) {
   EXPECT_TRUE(showsTempDirectory(tempDirectory() + "/old"));
   EXPECT_FALSE(showsTempDirectory(tempDirectory().toUpper() + "/old"));
