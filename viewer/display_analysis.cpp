@@ -41,7 +41,17 @@ QString Display::statusText() const {
 }
 
 void Display::report(const QString& message) {
-  status_->setText(message);
+  // During a batch run the problems of its last few files stay in view together; otherwise
+  // the newest message replaces the last.
+  constexpr qsizetype kKept = 8;
+  const QString separator = QStringLiteral("  |  ");
+  if (cloop->text() == "Stop" && !status_->text().isEmpty() && !message.isEmpty()) {
+    QStringList messages = status_->text().split(separator);
+    messages << message;
+    status_->setText(messages.mid(std::max<qsizetype>(0, messages.size() - kKept)).join(separator));
+  } else {
+    status_->setText(message);
+  }
 }
 
 void Display::showCounters() {
@@ -73,6 +83,8 @@ void Display::flb_Click() {
   if (mdispdisp->isChecked()) mdispraw_Click();
   mdispdisp->setEnabled(false);
   if (result.kind == analysis::FileKind::NoMeasurement) {
+    report(name + (cloop->text() == "Stop" ? ": not a measurement; the loop stopped"
+                                           : ": not a measurement; nothing read"));
     stopBatchLoop();
     return;
   }

@@ -176,6 +176,7 @@ TEST_F(DisplayTest, ANameThatIsNoMeasurementStopsTheLoopAndKeepsThePlots) {
   w.cspeichern->setEnabled(false);
   w.Timer1->start();
   select("Av1.csvz");
+  EXPECT_EQ(w.statusText(), "Av1.csvz: not a measurement; the loop stopped");
   EXPECT_EQ(w.cloop->text(), "Start");
   EXPECT_FALSE(w.Timer1->isActive());
   EXPECT_TRUE(w.cspeichern->isEnabled());

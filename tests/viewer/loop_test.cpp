@@ -110,7 +110,8 @@ TEST_F(LoopTest, BadFilesAreReportedSkippedVetoedLeftOutAndANonMeasurementStops)
   EXPECT_EQ(w.analysisState().kCount, 7);   // 01 .. 05, 07xxx, 08; the cut-short 06 not taken
   EXPECT_EQ(w.analysisState().kvCount, 6);  // and the vetoed 07xxx not averaged
   EXPECT_EQ(w.statusText(),
-            "26120806.csvz: line 3: the file ends in the middle of the record on this line");
+            "26120806.csvz: line 3: the file ends in the middle of the record on this line  |  "
+            "zzz.csvz: not a measurement; the loop stopped");
 }
 
 TEST_F(LoopTest, WithoutLimitTheLoopEndsOnTheLastEntryAnalysed) {
