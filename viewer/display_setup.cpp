@@ -278,7 +278,7 @@ void Display::createMenus() {
 
 void Display::setTabOrder() {
   // The window's tab order, first to last.
-  const QWidget* order[] = {drilb,  dirlb,        flb,          ZEPL1,        fref,       cref,
+  QWidget* const order[] = {drilb,  dirlb,        flb,          ZEPL1,        fref,       cref,
                             lref,   floop,        chav,         cloop,        cspeichern, tausgabe,
                             chstop, hsstop,       fdarstellung, ch[0],        ch[2],      ch[1],
                             ch[3],  ZEPL2,        fzähler,      lk,           lkv,        ZEPL3,
@@ -287,7 +287,7 @@ void Display::setTabOrder() {
                             chcsw,  ofile[3],     vscrohmax[0], vscrohmin[0], vscpsdmin,  vscpsdmax,
                             Label2, vscrohmin[1], vscrohmax[1]};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-    QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+    QWidget::setTabOrder(order[i], order[i + 1]);
   }
 }
 

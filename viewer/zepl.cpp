@@ -6,10 +6,12 @@
 
 #include <qdrawutil.h>
 #include <QClipboard>
+#include <QCursor>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -110,6 +112,11 @@ void ZEPL::applyRanges() {
   plot_->xAxis->setRange(visibleRange(xMin_, xMax_, axisType_ & 2));
   plot_->yAxis->setRange(visibleRange(yMin_, yMax_, axisType_ & 1));
   requestReplot();
+}
+
+void ZEPL::setToolTipText(const QString& text) {
+  setToolTip(text);
+  if (plot_->underMouse()) QToolTip::showText(QCursor::pos(), text, plot_);
 }
 
 void ZEPL::setFrameStyle(int style) {

@@ -53,7 +53,8 @@ class ZEPL : public QWidget {
   int ForeColor() const { return foreColor_; }
   void setCaption(const QString& title);
   QString Caption() const { return caption_; }
-  void setToolTipText(const QString& text) { setToolTip(text); }
+  // The tooltip; while the mouse is over the plot a new text shows at once (cursor readouts).
+  void setToolTipText(const QString& text);
   QString ToolTipText() const { return toolTip(); }
 
   // Adds a spectrum curve: points i = 0 .. count - 1 pair y[i] with x[i] (from line 0).
