@@ -220,9 +220,8 @@ RawResult FileAnalysis::readRawData(AnalysisState& state, const std::filesystem:
   RawResult result;
   const auto columns = datafiles::rawColumnsOf(fileName);
   if (!columns) {
-    result.message =
-        withName(fileName, "no raw-data columns for a name ending in '" +
-                               std::string(fileName.substr(fileName.size() - 1)) + "'");
+    const std::string last = fileName.empty() ? "" : std::string(1, fileName.back());
+    result.message = withName(fileName, "no raw-data columns for a name ending in '" + last + "'");
     return result;
   }
   const std::filesystem::path path =

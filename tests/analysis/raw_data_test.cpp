@@ -105,6 +105,7 @@ TEST_F(RawDataTest, FailuresEndTheStepQuietlyAndChangeNothing) {
   raw = load("12345678", ".csvx", 3000);
   EXPECT_FALSE(raw.ok);
   EXPECT_EQ(raw.message, "12345678.csvx: no raw-data columns for a name ending in 'x'");
+  EXPECT_FALSE(analysis.readRawData(state, dir.path(), "", settings).ok);
 
   dir.write("22222222.prn", rawText(12001, [](int, int) { return 1; }));
   raw = load("22222222", ".csvz", 32768);
