@@ -28,4 +28,11 @@ double applyMean(AnalysisState& s, double plotMax) {
   return plotMax;
 }
 
+datafiles::AverageFileContents averageFileContents(const AnalysisState& s,
+                                                   std::string_view firstFileName,
+                                                   std::string_view currentFileName) {
+  return {s.kvCount,     firstFileName,    currentFileName,  s.nSamples,
+          s.freq.span(), s.sumPsd1.span(), s.sumPsd2.span(), s.sumCoh.span()};
+}
+
 }  // namespace analysis

@@ -26,6 +26,7 @@ std::string withName(std::string_view fileName, std::string_view what) {
 
 FileAnalysis::FileAnalysis() : psd1_(kLastLine + 1), psd2_(kLastLine + 1), coh_(kLastLine + 1) {}
 
+// A result that leaves the state as it is: the counters and point count stay those shown.
 RunResult FileAnalysis::refuse(const AnalysisState& state, std::string message,
                                bool stopBatchLoop) const {
   RunResult result;
@@ -47,12 +48,8 @@ RunResult FileAnalysis::analyzeFile(AnalysisState& state, const std::filesystem:
     if (datafiles::stemValueOf(fileName, stemLength) == 0) {
       // Not a measurement: this is how a batch loop ends at the end of the measurement files.
       state.nameStemLength = stemLength;
-      RunResult result;
+      RunResult result = refuse(state, std::string(), true);
       result.kind = FileKind::NoMeasurement;
-      result.stopBatchLoop = true;
-      result.kCount = state.kCount;
-      result.kvCount = state.kvCount;
-      result.nPlot = state.nPlot;
       return result;
     }
   }

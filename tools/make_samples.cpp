@@ -89,9 +89,7 @@ void writeSeriesAverage(const fs::path& dir, const std::vector<std::string>& nam
     if (result.kind != analysis::FileKind::Measurement) throw std::runtime_error(result.message);
     if (i == 0) analysis::restartAverage(state);
   }
-  datafiles::AverageFileContents contents{
-      state.kvCount,     names.front(),        names.back(),         state.nSamples,
-      state.freq.span(), state.sumPsd1.span(), state.sumPsd2.span(), state.sumCoh.span()};
+  const auto contents = analysis::averageFileContents(state, names.front(), names.back());
   if (auto failure = datafiles::writeAverageFile(dir / ("av" + names.front().substr(0, 8) + ".csv"),
                                                  contents)) {
     throw std::runtime_error(*failure);

@@ -177,10 +177,7 @@ int run(const Options& o) {
   }
   if (!o.saveAverage.empty()) {
     const std::string current = o.files.back().filename().string();
-    const datafiles::AverageFileContents contents{
-        state.kvCount,        o.firstName,        current,
-        state.nSamples,       state.freq.span(),  state.sumPsd1.span(),
-        state.sumPsd2.span(), state.sumCoh.span()};
+    const auto contents = analysis::averageFileContents(state, o.firstName, current);
     if (!writeOrComplain(o.saveAverage, datafiles::formatAverageFile(contents))) return 1;
   }
   if (o.backTransform) {

@@ -68,10 +68,7 @@ void Display::cspeichern_Click() {
   path.replace('\\', '/');  // forward and backward slashes alike
 #endif
   const std::string current = selectedFileName().toStdString();
-  const analysis::AnalysisState& s = *state_;
-  const datafiles::AverageFileContents contents{s.kvCount,        s.firstFileName, current,
-                                                s.nSamples,       s.freq.span(),   s.sumPsd1.span(),
-                                                s.sumPsd2.span(), s.sumCoh.span()};
+  const auto contents = analysis::averageFileContents(*state_, state_->firstFileName, current);
   if (auto failure = datafiles::writeAverageFile(path.toStdString(), contents)) {
     report("save: " + path + " " + QString::fromStdString(*failure));
   }
