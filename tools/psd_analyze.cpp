@@ -1,8 +1,6 @@
 // psd-analyze: the viewer's per-file analysis from the command line, for scripting and checking.
 //
-//   psd-analyze [--average] [--coherence real|imag|abs] [--cal1] [--cal2] [--no-dc-offset]
-//               [--save-average PATH] [--first-name NAME] [--csv PATH] [--raw-csv PATH]
-//               [--back-transform FLOW FHIGH [--velocity] --bt-csv PATH] FILE...
+//   psd-analyze [OPTIONS] FILE...        (psd-analyze --help lists the options)
 //
 // Each FILE is analysed as if it were selected in the viewer's file list, in the order given.
 // With --average the first file is selected, the average is restarted with it (as ticking
@@ -21,77 +19,13 @@
 #include "analysis/file_analysis.h"
 #include "datafiles/average_file.h"
 #include "datafiles/back_transformation_file.h"
-#include "datafiles/leading_value.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
+#include "tools/analyze_command_line.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Options {
-  bool average = false;
-  analysis::RunSettings settings;
-  std::string saveAverage, firstName, csv, rawCsv, backTransformCsv;
-  bool backTransform = false;
-  analysis::Band band;
-  std::vector<fs::path> files;
-};
-
-constexpr const char* kUsage =
-    "usage: psd-analyze [--average] [--coherence real|imag|abs] [--cal1] [--cal2] "
-    "[--no-dc-offset]\n"
-    "                   [--save-average PATH] [--first-name NAME] [--csv PATH] [--raw-csv PATH]\n"
-    "                   [--back-transform FLOW FHIGH [--velocity] --bt-csv PATH] FILE...\n";
-
-bool parseOptions(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const auto value = [&](std::string& into) {
-      if (i + 1 >= argc) return false;
-      into = argv[++i];
-      return true;
-    };
-    if (arg == "--average") {
-      o.average = true;
-    } else if (arg == "--coherence") {
-      std::string which;
-      if (!value(which)) return false;
-      o.settings.coherence = {
-          .real = which == "real", .imaginary = which == "imag", .magnitude = which == "abs"};
-      if (!o.settings.coherence.any()) return false;
-    } else if (arg == "--cal1") {
-      o.settings.raw.cal1 = true;
-    } else if (arg == "--cal2") {
-      o.settings.raw.cal2 = true;
-    } else if (arg == "--no-dc-offset") {
-      o.settings.raw.subtractDcOffset = false;
-    } else if (arg == "--save-average") {
-      if (!value(o.saveAverage)) return false;
-    } else if (arg == "--first-name") {
-      if (!value(o.firstName)) return false;
-    } else if (arg == "--csv") {
-      if (!value(o.csv)) return false;
-    } else if (arg == "--raw-csv") {
-      if (!value(o.rawCsv)) return false;
-    } else if (arg == "--back-transform") {
-      std::string low, high;
-      if (!value(low) || !value(high)) return false;
-      o.backTransform = true;
-      o.band.fLow = datafiles::leadingValue(low);
-      o.band.fHigh = datafiles::leadingValue(high);
-    } else if (arg == "--velocity") {
-      o.band.displacement = false;
-    } else if (arg == "--bt-csv") {
-      if (!value(o.backTransformCsv)) return false;
-    } else if (arg.starts_with("--")) {
-      return false;
-    } else {
-      o.files.emplace_back(arg);
-    }
-  }
-  return !o.files.empty() && o.backTransform == !o.backTransformCsv.empty();
-}
 
 const char* kindName(analysis::FileKind kind) {
   switch (kind) {
@@ -147,7 +81,7 @@ bool writeOrComplain(const std::string& path, const std::string& text) {
   return true;
 }
 
-int run(const Options& o) {
+int run(const tools::AnalyzeOptions& o) {
   analysis::AnalysisState state;
   analysis::FileAnalysis fileAnalysis;
   analysis::RunSettings settings = o.settings;
@@ -201,10 +135,9 @@ int run(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
-  if (!parseOptions(argc, argv, options)) {
-    std::cerr << kUsage;
-    return 2;
+  tools::AnalyzeOptions options;
+  if (auto status = tools::parseCommandLine(argc, argv, options, std::cout, std::cerr)) {
+    return *status;
   }
   return run(options);
 }

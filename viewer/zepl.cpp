@@ -1,15 +1,12 @@
 #include "viewer/zepl.h"
 
 #include "analysis/inverse_transform.h"
+#include "viewer/plot_export.h"
 
 #include <qcustomplot.h>
 
 #include <qdrawutil.h>
-#include <QClipboard>
 #include <QCursor>
-#include <QFileDialog>
-#include <QGuiApplication>
-#include <QMenu>
 #include <QPainter>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -55,8 +52,10 @@ ZEPL::ZEPL(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
   plot_->yAxis->setTickLabelFont(QFont(font().family(), 7));
   plot_->setNoAntialiasingOnDrag(true);
 
-  plot_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(plot_, &QWidget::customContextMenuRequested, this, &ZEPL::showContextMenu);
+  viewer::installExportMenu(plot_, this,
+                            {.fileStem = [this] { return caption_; },
+                             .csv = [this] { return curvesAsCsv(); },
+                             .extraActions = [this] { return contextActions_; }});
   connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
     emit CursorMove(plot_->xAxis->pixelToCoord(event->position().x()));
   });
@@ -172,44 +171,18 @@ void ZEPL::SetCursor(bool show, double x, int) {
 }
 
 QString ZEPL::curvesAsCsv() const {
-  QStringList header;
-  QVector<Curve> curves;
-  qsizetype rows = 0;
-  for (int i = 0; i < CurveCount(); ++i) {
-    curves << CurveAt(i);
-    const QString name =
-        curveNames_.value(curves.back().color, QStringLiteral("curve %1").arg(i + 1));
-    header << QStringLiteral("\"%1 x\"").arg(name) << QStringLiteral("\"%1\"").arg(name);
-    rows = std::max(rows, curves.back().x.size());
-  }
-  QString text = header.join(',') + '\n';
-  for (qsizetype row = 0; row < rows; ++row) {
-    QStringList cells;
-    for (const Curve& c : curves) {
-      const bool has = row < c.x.size();
-      cells << (has ? QString::number(c.x[row], 'g', 17) : QString())
-            << (has ? QString::number(c.y[row], 'g', 17) : QString());
-    }
-    text += cells.join(',') + '\n';
-  }
-  return text;
+  return viewer::graphsAsCsv(*plot_, [this](int index) {
+    return curveNames_.value(toBgr(plot_->graph(index)->pen().color()),
+                             QStringLiteral("curve %1").arg(index + 1));
+  });
 }
 
 bool ZEPL::saveImage(const QString& path, double scale) const {
-  if (path.endsWith(".pdf", Qt::CaseInsensitive)) return plot_->savePdf(path);
-  return plot_->savePng(path, 0, 0, scale);
+  return viewer::savePlotImage(plot_, path, scale);
 }
 
-void ZEPL::showContextMenu(const QPoint& position) {
-  QMenu menu(this);
-  menu.addAction("Save image...", this, [this] {
-    const QString path = QFileDialog::getSaveFileName(this, "Save image", caption_ + ".png",
-                                                      "PNG image (*.png);;PDF document (*.pdf)");
-    if (!path.isEmpty()) saveImage(path);
-  });
-  menu.addAction("Copy data", this,
-                 [this] { QGuiApplication::clipboard()->setText(curvesAsCsv()); });
-  menu.exec(plot_->mapToGlobal(position));
+void ZEPL::addContextAction(QAction* action) {
+  contextActions_ << action;
 }
 
 int ZEPL::CurveCount() const {

@@ -6,6 +6,7 @@
 // drawn as a small positive value.
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QVector>
@@ -18,6 +19,7 @@ namespace analysis {
 class InverseTransform;
 }
 
+class QAction;
 class QCustomPlot;
 class QCPItemStraightLine;
 class QCPTextElement;
@@ -80,6 +82,8 @@ class ZEPL : public QWidget {
   QString curvesAsCsv() const;
   // Saves the plot as a PNG (scale x the plot's size) or, for a name ending in ".pdf", as a PDF.
   bool saveImage(const QString& path, double scale = 2) const;
+  // Appends an item to the right-click menu, after "Save image..." and "Copy data".
+  void addContextAction(QAction* action);
 
   // Inspection.
   struct Curve {
@@ -101,7 +105,6 @@ class ZEPL : public QWidget {
 
  private:
   void addPoints(QVector<double> x, QVector<double> y);
-  void showContextMenu(const QPoint& position);
   void applyRanges();
   void requestReplot();
 
@@ -115,6 +118,7 @@ class ZEPL : public QWidget {
   int frameStyle_ = 2;
   int foreColor_ = 0;
   QMap<int, QString> curveNames_;
+  QList<QAction*> contextActions_;
   std::vector<float> transformInput_;
   std::unique_ptr<analysis::InverseTransform> transform_;
 };

@@ -1,5 +1,7 @@
 #include "viewer/zepl.h"
 
+#include "viewer/plot_export.h"
+
 #include <gtest/gtest.h>
 
 #include <qcustomplot.h>
@@ -108,6 +110,23 @@ TEST(ZEPL, ExportsItsCurvesAsCsvAndItselfAsImages) {
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
   EXPECT_EQ(pdf.read(4), "%PDF");
   QDir(dir).removeRecursively();
+}
+
+// Any plot of the program exports its graphs the same way: each graph by its name, shorter graphs
+// padded with empty cells.
+TEST(ZEPL, AnyPlotExportsItsGraphsAsCsv) {
+  QCustomPlot plot;
+  plot.addGraph()->setData({1, 2}, {0.5, 1e-9});
+  QCPGraph* named = plot.addGraph();
+  named->setName("median, channel 1");
+  named->setData({1, 2, 4}, {3, 4, 1.0 / 3});
+  EXPECT_EQ(viewer::graphsAsCsv(plot),
+            "\"Graph 1 x\",\"Graph 1\",\"median, channel 1 x\",\"median, channel 1\"\n"
+            "1,0.5,1,3\n2,1.0000000000000001e-09,2,4\n,,4,0.33333333333333331\n");
+  EXPECT_EQ(viewer::graphsAsCsv(plot, [](int i) { return i == 0 ? QString("first") : QString(); }),
+            viewer::graphsAsCsv(plot).replace("Graph 1", "first"));
+  QCustomPlot empty;
+  EXPECT_EQ(viewer::graphsAsCsv(empty), "\n");
 }
 
 }  // namespace

@@ -1,0 +1,180 @@
+// psd-analyze's command line: every option reaches the run as it always did, and help, version
+// and mistakes end the program with the documented exit status and text.
+#include "tools/analyze_command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tools {
+namespace {
+
+struct Parsed {
+  std::optional<int> status;
+  AnalyzeOptions options;
+  std::string out, err;
+};
+
+Parsed parse(std::initializer_list<const char*> arguments) {
+  std::vector<const char*> argv{"psd-analyze"};
+  argv.insert(argv.end(), arguments);
+  Parsed p;
+  std::ostringstream out, err;
+  p.status = parseCommandLine(static_cast<int>(argv.size()), argv.data(), p.options, out, err);
+  p.out = out.str();
+  p.err = err.str();
+  return p;
+}
+
+TEST(CommandLine, EveryOptionReachesTheRunAsBefore) {
+  const Parsed p = parse({"a.csvz",
+                          "--average",
+                          "--coherence",
+                          "imag",
+                          "--cal1",
+                          "--cal2",
+                          "--no-dc-offset",
+                          "b.csvz",
+                          "--save-average",
+                          "av.csv",
+                          "--first-name",
+                          "first.csvz",
+                          "--csv",
+                          "s.csv",
+                          "--raw-csv",
+                          "r.csv",
+                          "--back-transform",
+                          "0.5",
+                          "2Hz",
+                          "--velocity",
+                          "--bt-csv",
+                          "bt.csv",
+                          "c.csvz"});
+  ASSERT_FALSE(p.status) << p.err;
+  const AnalyzeOptions& o = p.options;
+  EXPECT_TRUE(o.average);
+  EXPECT_FALSE(o.settings.coherence.real);
+  EXPECT_TRUE(o.settings.coherence.imaginary);
+  EXPECT_FALSE(o.settings.coherence.magnitude);
+  EXPECT_TRUE(o.settings.raw.cal1);
+  EXPECT_TRUE(o.settings.raw.cal2);
+  EXPECT_FALSE(o.settings.raw.subtractDcOffset);
+  EXPECT_EQ(o.saveAverage, "av.csv");
+  EXPECT_EQ(o.firstName, "first.csvz");
+  EXPECT_EQ(o.csv, "s.csv");
+  EXPECT_EQ(o.rawCsv, "r.csv");
+  EXPECT_TRUE(o.backTransform);
+  EXPECT_EQ(o.band.fLow, 0.5);
+  EXPECT_EQ(o.band.fHigh, 2.0);  // the number at the start of the text, as the boxes read it
+  EXPECT_FALSE(o.band.displacement);
+  EXPECT_EQ(o.backTransformCsv, "bt.csv");
+  ASSERT_EQ(o.files.size(), 3u);  // files among the options keep their order
+  EXPECT_EQ(o.files[0], "a.csvz");
+  EXPECT_EQ(o.files[1], "b.csvz");
+  EXPECT_EQ(o.files[2], "c.csvz");
+}
+
+TEST(CommandLine, DefaultsAndRepeatedOptions) {
+  const Parsed plain = parse({"a.csvz"});
+  ASSERT_FALSE(plain.status);
+  EXPECT_FALSE(plain.options.average);
+  EXPECT_TRUE(plain.options.settings.coherence.real);
+  EXPECT_TRUE(plain.options.settings.raw.subtractDcOffset);
+  EXPECT_FALSE(plain.options.backTransform);
+  EXPECT_TRUE(plain.options.band.displacement);
+
+  for (const char* which : {"real", "imag", "abs"}) {
+    const Parsed p = parse({"--coherence", which, "a.csvz"});
+    ASSERT_FALSE(p.status) << which;
+    const auto& c = p.options.settings.coherence;
+    EXPECT_EQ(c.real, std::string(which) == "real");
+    EXPECT_EQ(c.imaginary, std::string(which) == "imag");
+    EXPECT_EQ(c.magnitude, std::string(which) == "abs");
+  }
+
+  // An option given twice keeps its last value.
+  const Parsed twice = parse({"--csv", "one.csv", "--back-transform", "1", "2", "a.csvz", "--csv",
+                              "two.csv", "--back-transform", "3", "-4", "--bt-csv", "bt.csv"});
+  ASSERT_FALSE(twice.status) << twice.err;
+  EXPECT_EQ(twice.options.csv, "two.csv");
+  EXPECT_EQ(twice.options.band.fLow, 3.0);
+  EXPECT_EQ(twice.options.band.fHigh, -4.0);
+  ASSERT_EQ(twice.options.files.size(), 1u);
+}
+
+TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero) {
+  const Parsed help = parse({"--help"});
+  ASSERT_TRUE(help.status);
+  EXPECT_EQ(*help.status, 0);
+  EXPECT_TRUE(help.err.empty());
+  for (const char* text :
+       {"per-file run:", "averaging:", "outputs:", "back transformation:", "--average",
+        "--coherence", "--cal1", "--cal2", "--no-dc-offset", "--save-average", "--first-name",
+        "--csv", "--raw-csv", "--back-transform", "--velocity", "--bt-csv", "--version", "FILE"}) {
+    EXPECT_NE(help.out.find(text), std::string::npos) << text;
+  }
+
+  const Parsed version = parse({"--version"});
+  ASSERT_TRUE(version.status);
+  EXPECT_EQ(*version.status, 0);
+  EXPECT_EQ(version.out, "psd-analyze " + programVersion() + "\n");
+  EXPECT_FALSE(programVersion().empty());
+}
+
+TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
+  struct Case {
+    std::initializer_list<const char*> arguments;
+    const char* named;
+  };
+  const Case cases[] = {
+      {{"a.csvz", "--csv"}, "--csv"},
+      {{"a.csvz", "--save-average"}, "--save-average"},
+      {{"--coherence", "phase", "a.csvz"}, "--coherence"},
+      {{"--coherence"}, "--coherence"},
+      {{"--back-transform", "1", "--bt-csv", "bt.csv", "a.csvz"}, "--back-transform"},
+      {{"--back-transform", "1", "2", "a.csvz"}, "--bt-csv"},
+      {{"--bt-csv", "bt.csv", "a.csvz"}, "--back-transform"},
+      {{"--bogus", "a.csvz"}, "--bogus"},
+      {{"--average"}, "FILE"},
+  };
+  for (const Case& c : cases) {
+    Parsed p;
+    {
+      std::vector<const char*> argv{"psd-analyze"};
+      argv.insert(argv.end(), c.arguments);
+      std::ostringstream out, err;
+      p.status = parseCommandLine(static_cast<int>(argv.size()), argv.data(), p.options, out, err);
+      p.err = err.str();
+    }
+    ASSERT_TRUE(p.status) << c.named;
+    EXPECT_EQ(*p.status, 2) << c.named;
+    EXPECT_NE(p.err.find(c.named), std::string::npos) << p.err;
+    EXPECT_NE(p.err.find("--help"), std::string::npos) << p.err;
+  }
+}
+
+// The program itself: help on standard output with status 0, a mistake on standard error
+// with status 2.
+TEST(CommandLine, TheProgramExitsAsItsParserSays) {
+  const auto run = [](const std::string& arguments, std::string& output) {
+    FILE* pipe = popen((std::string(PSD_ANALYZE) + " " + arguments + " 2>/dev/null").c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[4096];
+    output.clear();
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  std::string output;
+  EXPECT_EQ(run("--help", output), 0);
+  EXPECT_NE(output.find("back transformation:"), std::string::npos);
+  EXPECT_EQ(run("--csv", output), 2);
+  EXPECT_TRUE(output.empty());
+}
+
+}  // namespace
+}  // namespace tools

@@ -1,0 +1,42 @@
+// The command line of psd-analyze: its options, grouped as `--help` shows them, and the parse.
+//
+// Options and FILE arguments may come in any order; a FILE is any argument that is not an
+// option or an option's value (`--` ends the options). An option given twice keeps its last
+// value. `--back-transform` and `--bt-csv` come together or not at all.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/back_transformation.h"
+#include "analysis/file_analysis.h"
+
+namespace CLI {
+class App;
+}
+
+namespace tools {
+
+struct AnalyzeOptions {
+  bool average = false;
+  analysis::RunSettings settings;
+  std::string saveAverage, firstName, csv, rawCsv, backTransformCsv;
+  bool backTransform = false;
+  analysis::Band band;
+  std::vector<std::filesystem::path> files;
+};
+
+// Parses argv into `options`. Returns the exit status when the program should end at once:
+// 0 after `--help` (every option, grouped, on `out`) or `--version` (on `out`); 2 after a
+// wrong, unknown or incomplete option, reported on `err` naming the option and what it expects.
+// Returns nothing when the options are complete and the run should go ahead.
+std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOptions& options,
+                                    std::ostream& out, std::ostream& err);
+
+// The version printed by `--version`.
+std::string programVersion();
+
+}  // namespace tools
