@@ -82,4 +82,29 @@ TEST(AnalyzeCampaign, ExitStatusOneWithoutAUsedFileOrWhenATableCannotBeWritten) 
   EXPECT_NE(errors.find(prefix + "-files.csv"), std::string::npos) << errors;
 }
 
+// make-samples --records writes a station's campaign: N records of one length, all used.
+TEST(AnalyzeCampaign, RecordsWrittenByMakeSamples) {
+  testing_support::TempDir dir;
+  const std::string site = (dir.path() / "site").string();
+  ASSERT_EQ(std::system(
+                (std::string(MAKE_SAMPLES) + " " + site + " --records 3 --samples 32768").c_str()),
+            0);
+  std::string errors;
+  ASSERT_EQ(runAnalyze(dir,
+                       "--campaign " + (dir.path() / "c").string() + " " + site +
+                           "/27010001.csvz " + site + "/27010002.csvz " + site + "/27010003.csvz",
+                       errors),
+            0)
+      << errors;
+  EXPECT_EQ(errors, "campaign: 3 files: 3 used, 0 vetoed, 0 skipped, 0 refused\n");
+  const std::string table = dir.read("c-files.csv");
+  for (const char* name : {"27010001.csvz", "27010002.csvz", "27010003.csvz"}) {
+    EXPECT_NE(table.find(std::string(name) + ",32768,655.36,used,"), std::string::npos) << table;
+  }
+  EXPECT_NE(std::system((std::string(MAKE_SAMPLES) + " " + site + " --records 3 --samples 5000 " +
+                         "2>/dev/null")
+                            .c_str()),
+            0);
+}
+
 }  // namespace
