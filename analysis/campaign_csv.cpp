@@ -42,6 +42,22 @@ double fractionIn(const ChannelStatistics& c, int db) {
   return 0;
 }
 
+constexpr std::string_view kBinsHeader = "name,f_centre,psd1,psd2\n";
+
+void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyBins& bins) {
+  if (!file.hasSpectrum()) return;
+  for (std::size_t i = 0; i < file.binned1.size(); ++i) {
+    const double psd1 = file.binned1[i];
+    const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
+    if (std::isnan(psd1) && std::isnan(psd2)) continue;
+    appendName(out, file.name);
+    appendField(out, bins.centre(file.firstBin + static_cast<int>(i)));
+    appendField(out, psd1);
+    appendField(out, psd2);
+    out += '\n';
+  }
+}
+
 }  // namespace
 
 std::string campaignFilesCsv(std::span<const CampaignFile> files) {
@@ -98,38 +114,46 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
 }
 
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
-  std::string out = "name,f_centre,psd1,psd2\n";
-  for (const CampaignFile& file : files) {
-    if (!file.hasSpectrum()) continue;
-    for (std::size_t i = 0; i < file.binned1.size(); ++i) {
-      const double psd1 = file.binned1[i];
-      const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
-      if (std::isnan(psd1) && std::isnan(psd2)) continue;
-      appendName(out, file.name);
-      appendField(out, bins.centre(file.firstBin + static_cast<int>(i)));
-      appendField(out, psd1);
-      appendField(out, psd2);
-      out += '\n';
-    }
-  }
+  std::string out(kBinsHeader);
+  for (const CampaignFile& file : files) appendBinsRows(out, file, bins);
   return out;
 }
 
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
                                             const Campaign& campaign,
                                             const CampaignStatistics& statistics) {
-  const std::pair<const char*, std::string> tables[] = {
-      {"-files.csv", campaignFilesCsv(campaign.files())},
-      {"-percentiles.csv", campaignPercentilesCsv(statistics)},
-      {"-density.csv", campaignDensityCsv(statistics)},
-      {"-bins.csv", campaignBinsCsv(campaign.files(), campaign.bins())},
+  const auto pathFor = [&prefix](const char* suffix) {
+    return std::filesystem::path(prefix.string() + suffix);
   };
-  for (const auto& [suffix, text] : tables) {
-    const std::filesystem::path path = prefix.string() + suffix;
-    if (auto failure = datafiles::writeFileAtomically(path, text)) {
-      return path.string() + ": " + *failure;
+  const auto failed = [](const std::filesystem::path& path, const std::string& failure) {
+    return path.string() + ": " + failure;
+  };
+  // One table at a time (each is dropped once written), and the table of every file's bins in
+  // pieces: its size grows with the number of files, the memory written from must not.
+  const auto writeWhole = [&](const char* suffix,
+                              const std::string& text) -> std::optional<std::string> {
+    const auto path = pathFor(suffix);
+    if (auto failure = datafiles::writeFileAtomically(path, text)) return failed(path, *failure);
+    return std::nullopt;
+  };
+  if (auto failure = writeWhole("-files.csv", campaignFilesCsv(campaign.files()))) return failure;
+  if (auto failure = writeWhole("-percentiles.csv", campaignPercentilesCsv(statistics))) {
+    return failure;
+  }
+  if (auto failure = writeWhole("-density.csv", campaignDensityCsv(statistics))) return failure;
+
+  const auto path = pathFor("-bins.csv");
+  datafiles::AtomicFileWriter writer(path);
+  std::string piece(kBinsHeader);
+  for (const CampaignFile& file : campaign.files()) {
+    appendBinsRows(piece, file, campaign.bins());
+    if (piece.size() > (1u << 20)) {
+      writer.write(piece);
+      piece.clear();
     }
   }
+  writer.write(piece);
+  if (auto failure = writer.commit()) return failed(path, *failure);
   return std::nullopt;
 }
 
