@@ -42,8 +42,6 @@ double fractionIn(const ChannelStatistics& c, int db) {
   return 0;
 }
 
-constexpr std::string_view kBinsHeader = "name,f_centre,psd1,psd2\n";
-
 void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyBins& bins) {
   if (!file.hasSpectrum()) return;
   for (std::size_t i = 0; i < file.binned1.size(); ++i) {
@@ -114,7 +112,7 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
 }
 
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
-  std::string out(kBinsHeader);
+  std::string out = "name,f_centre,psd1,psd2\n";
   for (const CampaignFile& file : files) appendBinsRows(out, file, bins);
   return out;
 }
@@ -122,39 +120,20 @@ std::string campaignBinsCsv(std::span<const CampaignFile> files, const Frequency
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
                                             const Campaign& campaign,
                                             const CampaignStatistics& statistics) {
-  const auto pathFor = [&prefix](const char* suffix) {
-    return std::filesystem::path(prefix.string() + suffix);
-  };
-  const auto failed = [](const std::filesystem::path& path, const std::string& failure) {
-    return path.string() + ": " + failure;
-  };
-  // One table at a time (each is dropped once written), and the table of every file's bins in
-  // pieces: its size grows with the number of files, the memory written from must not.
-  const auto writeWhole = [&](const char* suffix,
-                              const std::string& text) -> std::optional<std::string> {
-    const auto path = pathFor(suffix);
-    if (auto failure = datafiles::writeFileAtomically(path, text)) return failed(path, *failure);
+  // One table at a time, each dropped once written: the bins table grows with the number of
+  // files (about 9 kB a file).
+  const auto write = [&prefix](const char* suffix,
+                               const std::string& text) -> std::optional<std::string> {
+    const std::filesystem::path path = prefix.string() + suffix;
+    if (auto failure = datafiles::writeFileAtomically(path, text)) {
+      return path.string() + ": " + *failure;
+    }
     return std::nullopt;
   };
-  if (auto failure = writeWhole("-files.csv", campaignFilesCsv(campaign.files()))) return failure;
-  if (auto failure = writeWhole("-percentiles.csv", campaignPercentilesCsv(statistics))) {
-    return failure;
-  }
-  if (auto failure = writeWhole("-density.csv", campaignDensityCsv(statistics))) return failure;
-
-  const auto path = pathFor("-bins.csv");
-  datafiles::AtomicFileWriter writer(path);
-  std::string piece(kBinsHeader);
-  for (const CampaignFile& file : campaign.files()) {
-    appendBinsRows(piece, file, campaign.bins());
-    if (piece.size() > (1u << 20)) {
-      writer.write(piece);
-      piece.clear();
-    }
-  }
-  writer.write(piece);
-  if (auto failure = writer.commit()) return failed(path, *failure);
-  return std::nullopt;
+  if (auto failure = write("-files.csv", campaignFilesCsv(campaign.files()))) return failure;
+  if (auto failure = write("-percentiles.csv", campaignPercentilesCsv(statistics))) return failure;
+  if (auto failure = write("-density.csv", campaignDensityCsv(statistics))) return failure;
+  return write("-bins.csv", campaignBinsCsv(campaign.files(), campaign.bins()));
 }
 
 }  // namespace analysis

@@ -40,65 +40,41 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
   return std::nullopt;
 }
 
-AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path) : path_(path) {
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
+                                               std::string_view contents) {
   // Replacing a file by renaming over it would ignore its write protection: respect it.
   std::error_code statusError;
   const auto status = std::filesystem::status(path, statusError);
   if (!statusError && std::filesystem::exists(status)) {
-    if (std::filesystem::is_directory(status)) {
-      failure_ = "is a directory, not a file";
-      return;
-    }
+    if (std::filesystem::is_directory(status)) return "is a directory, not a file";
     using std::filesystem::perms;
     if ((status.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) ==
         perms::none) {
-      failure_ = "is write-protected";
-      return;
+      return "is write-protected";
     }
   }
   std::random_device entropy;
-  temporary_ = path;
-  temporary_ += ".partial-" + std::to_string(entropy());
+  std::filesystem::path temporary = path;
+  temporary += ".partial-" + std::to_string(entropy());
   errno = 0;
-  file_ = std::fopen(temporary_.c_str(), "wbx");
-  if (!file_) failure_ = "cannot be written (" + systemError() + ")";
-}
-
-AtomicFileWriter::~AtomicFileWriter() {
-  if (file_) std::fclose(file_);
+  File file(std::fopen(temporary.c_str(), "wbx"));
+  if (!file) return "cannot be written (" + systemError() + ")";
+  const bool written =
+      std::fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
+  const bool closed = std::fclose(file.release()) == 0;
   std::error_code ec;
-  if (!temporary_.empty()) std::filesystem::remove(temporary_, ec);
-}
-
-void AtomicFileWriter::write(std::string_view piece) {
-  if (failure_ || piece.empty()) return;
-  if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
-    failure_ = "cannot be written (" + systemError() + ")";
+  if (!written || !closed) {
+    const std::string why = systemError();
+    std::filesystem::remove(temporary, ec);
+    return "cannot be written (" + why + ")";
   }
-}
-
-std::optional<std::string> AtomicFileWriter::commit() {
-  if (file_) {
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!closed && !failure_) failure_ = "cannot be written (" + systemError() + ")";
-  }
-  if (failure_) return failure_;
-  std::error_code ec;
-  std::filesystem::rename(temporary_, path_, ec);
+  std::filesystem::rename(temporary, path, ec);
   if (ec) {
-    failure_ = "cannot be replaced (" + ec.message() + ")";
-    return failure_;
+    const std::string why = ec.message();
+    std::filesystem::remove(temporary, ec);
+    return "cannot be replaced (" + why + ")";
   }
-  temporary_.clear();  // nothing left to remove
   return std::nullopt;
-}
-
-std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
-                                               std::string_view contents) {
-  AtomicFileWriter writer(path);
-  writer.write(contents);
-  return writer.commit();
 }
 
 }  // namespace datafiles

@@ -102,25 +102,6 @@ TEST(SafeWrite, AWriteProtectedFileIsNotReplaced) {
   EXPECT_EQ(dir.read("av.csv"), "protected");
 }
 
-TEST(SafeWrite, PiecesReplaceTheFileOnlyWhenCommitted) {
-  testing_support::TempDir dir;
-  const auto target = dir.write("table.csv", "old");
-  {
-    AtomicFileWriter abandoned(target);
-    abandoned.write("never ");
-    abandoned.write("committed");
-  }
-  EXPECT_EQ(dir.read("table.csv"), "old");
-  AtomicFileWriter writer(target);
-  for (const char* piece : {"a,b\n", "", "1,2\n"}) writer.write(piece);
-  EXPECT_EQ(dir.read("table.csv"), "old");
-  ASSERT_FALSE(writer.commit());
-  EXPECT_EQ(dir.read("table.csv"), "a,b\n1,2\n");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                          std::filesystem::directory_iterator()),
-            1);  // no temporary file left behind
-}
-
 TEST(WholeFileRead, ReportsMissingFilesAndDirectories) {
   testing_support::TempDir dir;
   std::string contents;
