@@ -1,6 +1,7 @@
 #include "analysis/campaign_csv.h"
 
 #include <cmath>
+#include <map>
 
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
@@ -42,14 +43,20 @@ double fractionIn(const ChannelStatistics& c, int db) {
   return 0;
 }
 
-void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyBins& bins) {
+// The rows of one file. Every file repeats the same bin centres, so their text is made once
+// (`centres`, keyed by bin) rather than per row.
+void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyBins& bins,
+                    std::map<int, std::string>& centres) {
   if (!file.hasSpectrum()) return;
   for (std::size_t i = 0; i < file.binned1.size(); ++i) {
     const double psd1 = file.binned1[i];
     const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
     if (std::isnan(psd1) && std::isnan(psd2)) continue;
+    const int k = file.firstBin + static_cast<int>(i);
+    auto [centre, fresh] = centres.try_emplace(k);
+    if (fresh) appendField(centre->second, bins.centre(k));
     appendName(out, file.name);
-    appendField(out, bins.centre(file.firstBin + static_cast<int>(i)));
+    out += centre->second;
     appendField(out, psd1);
     appendField(out, psd2);
     out += '\n';
@@ -113,7 +120,8 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
 
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
   std::string out = "name,f_centre,psd1,psd2\n";
-  for (const CampaignFile& file : files) appendBinsRows(out, file, bins);
+  std::map<int, std::string> centres;
+  for (const CampaignFile& file : files) appendBinsRows(out, file, bins, centres);
   return out;
 }
 
