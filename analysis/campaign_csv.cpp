@@ -120,6 +120,13 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
 
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
   std::string out = "name,f_centre,psd1,psd2\n";
+  // Reserved at its longest (a quoted name, three numbers of at most 24 characters, separators):
+  // pages never written are never touched, while growing by doubling would hold both texts.
+  std::size_t longest = out.size();
+  for (const CampaignFile& file : files) {
+    if (file.hasSpectrum()) longest += file.binned1.size() * (2 * file.name.size() + 2 + 80);
+  }
+  out.reserve(longest);
   std::map<int, std::string> centres;
   for (const CampaignFile& file : files) appendBinsRows(out, file, bins, centres);
   return out;
