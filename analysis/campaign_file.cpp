@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "analysis/psd_estimator.h"
 #include "analysis/record_text.h"
@@ -23,8 +24,8 @@ struct BinSums {
 
 // Groups lines 1 .. lastLine into bins. Lines normally rise in frequency, so consecutive lines
 // share a bin and the bin is looked up only when a line leaves the current one.
-std::vector<BinSums> sumsPerBin(const FrequencyBins& bins, const std::vector<double>& freq,
-                                const std::vector<double>& psd1, const std::vector<double>& psd2,
+std::vector<BinSums> sumsPerBin(const FrequencyBins& bins, std::span<const double> freq,
+                                std::span<const double> psd1, std::span<const double> psd2,
                                 std::size_t lastLine) {
   std::vector<BinSums> sums;
   double low = 0, high = -1;  // edges of the bin of the last run; empty at first
