@@ -1,0 +1,82 @@
+// The whole path of one file, from its bytes to what the program shows and writes: the per-file
+// run (each coherence setting, averaging on), the rms curves, the back transformation of a band
+// taken from the input in both modes, the title and the back-transformation file.
+//
+// The last bytes of the input choose the name the file is read under, the coherence items and
+// the band; the rest is the file. Whatever the input: every number written reads back finite,
+// the rms values in the title are digits, and the rms curves are finite.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "analysis/averaging.h"
+#include "analysis/back_transformation.h"
+#include "analysis/file_analysis.h"
+#include "datafiles/back_transformation_file.h"
+#include "fuzz_support.h"
+
+namespace {
+
+// Names of every kind the run tells apart: two record-length rules, vetoed, an average file.
+constexpr const char* kNames[] = {"12345678.csvz", "1234567890.csve", "12345678xxx.csvn",
+                                  "av-fuzz.csv"};
+
+analysis::CoherenceItems coherenceItems(std::uint8_t bits) {
+  return {.real = (bits & 1) != 0, .imaginary = (bits & 2) != 0, .magnitude = (bits & 4) != 0};
+}
+
+void checkTransform(analysis::AnalysisState& state, analysis::InverseTransform& transform,
+                    const analysis::Band& band) {
+  const analysis::TraceMeasures measures = analysis::backTransform(state, transform, band);
+  const std::string title = analysis::backTransformTitle(band.displacement, measures);
+  if (band.displacement) {
+    std::size_t pos = 0;
+    if (!fuzz::digitsBetween(title, pos, "displacement data (mum) versus time(s), rms1:   ", "nm") ||
+        !fuzz::digitsBetween(title, pos, " ,rms2: ", "nm") || pos != title.size()) {
+      __builtin_trap();
+    }
+  }
+  const auto n = static_cast<std::size_t>(std::max(state.nSamples, 0));
+  const std::string text =
+      datafiles::formatBackTransformationFile(state.backTrans1.span(), state.backTrans2.span(), n);
+  if (!fuzz::everyNumberReadsBackFinite(text, 1)) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  const std::string name = kNames[input.ConsumeIntegralInRange<int>(0, 3)];
+  const std::uint8_t coherenceBits = input.ConsumeIntegral<std::uint8_t>();
+  analysis::Band band;
+  // Past the highest line of any record (1000 Hz) every band is alike.
+  band.fLow = input.ConsumeFloatingPointInRange<double>(-1, 1100);
+  band.fHigh = input.ConsumeFloatingPointInRange<double>(-1, 1100);
+  const std::string file = input.ConsumeRemainingBytesAsString();
+  fuzz::writeFile(name, file);
+
+  static analysis::FileAnalysis fileAnalysis;
+  static analysis::InverseTransform transform;
+  auto state = std::make_unique<analysis::AnalysisState>();
+  analysis::RunSettings settings;
+  settings.coherence = coherenceItems(coherenceBits);
+  const analysis::RunResult first =
+      fileAnalysis.analyzeFile(*state, fuzz::workDirectory(), name, settings);
+  if (first.kind == analysis::FileKind::Refused) return 0;
+  analysis::restartAverage(*state);
+  settings.averaging = true;
+  settings.coherence = coherenceItems(static_cast<std::uint8_t>(coherenceBits >> 3));
+  fileAnalysis.analyzeFile(*state, fuzz::workDirectory(), name, settings);
+
+  for (std::int32_t q = 0; q < state->nPlot; ++q) {
+    if (!std::isfinite(state->rmsCut1[q]) || !std::isfinite(state->rmsCut2[q])) __builtin_trap();
+  }
+  if (first.kind != analysis::FileKind::Measurement) return 0;
+  checkTransform(*state, transform, band);
+  band.displacement = false;
+  checkTransform(*state, transform, band);
+  return 0;
+}
