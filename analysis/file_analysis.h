@@ -88,7 +88,7 @@ class FileAnalysis {
   datafiles::SpectrumRecords spectrum_;
   datafiles::AverageRecords average_;
   datafiles::RawSamples raw_;
-  std::vector<double> psd1_, psd2_, coh_;  // computed lines, committed when all are sound
+  datafiles::LazyZeroVector<double> psd1_, psd2_, coh_;  // computed lines, committed when sound
 };
 
 }  // namespace analysis

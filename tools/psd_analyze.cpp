@@ -103,9 +103,9 @@ int run(const tools::AnalyzeOptions& o) {
               << '\n';
     if (!o.rawCsv.empty() && result.kind != analysis::FileKind::NoMeasurement) {
       const analysis::RawResult raw = fileAnalysis.readRawData(state, dir, name, settings);
-      if (!raw.ok && i + 1 == o.files.size()) {
+      if (!raw.ok) {
         std::cerr << "psd-analyze: " << raw.message << '\n';
-        return 1;
+        if (i + 1 == o.files.size()) return 1;  // the raw data written is the last file's
       }
     }
   }
@@ -122,6 +122,11 @@ int run(const tools::AnalyzeOptions& o) {
     }
     analysis::InverseTransform transform;
     const analysis::TraceMeasures measures = analysis::backTransform(state, transform, o.band);
+    if (!measures.refusal.empty()) {
+      std::cerr << "psd-analyze: " << o.files.back().filename().string() << ": " << measures.refusal
+                << "; nothing written\n";
+      return 1;
+    }
     const std::string text = datafiles::formatBackTransformationFile(
         state.backTrans1.span(), state.backTrans2.span(), static_cast<std::size_t>(state.nSamples));
     if (!writeOrComplain(o.backTransformCsv, text)) return 1;

@@ -169,6 +169,7 @@ class Display : public QMainWindow {
   bool setBarValue(QScrollBar* bar, double value);
   void rawBarChanged(int i, bool upper);
   void report(const QString& message);
+  void placeCounters();
 
   void fillDrives(const QString& startDir);
   void showDirectory(const QString& path);
@@ -181,9 +182,10 @@ class Display : public QMainWindow {
   QString directory_;
   QString pattern_ = "*.csvz";
   QMap<QString, QString> driveDirectories_;  // last directory shown on each drive
-  QString proposalFor_;                      // the file whose veto rename mfilename proposes
-  bool analysing_ = false;                   // a run is inside its yield to the event loop
-  int rowAtPress_ = -1;                      // flb's current row when the mouse was pressed on it
+  QString proposalFor_;     // the measurement analysed last: its record is loaded, mfilename
+                            // proposes its veto rename
+  bool analysing_ = false;  // a run is inside its yield to the event loop
+  int rowAtPress_ = -1;     // flb's current row when the mouse was pressed on it
 };
 
 }  // namespace viewer
