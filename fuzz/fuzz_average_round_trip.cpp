@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "analysis/averaging.h"
@@ -27,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   static analysis::FileAnalysis fileAnalysis;
   static datafiles::AverageRecords records;
-  auto state = std::make_unique<analysis::AnalysisState>();
+  analysis::AnalysisState* state = &fuzz::freshState();
 
   const int files = input.ConsumeIntegralInRange<int>(1, 4);
   bool restarted = false;
@@ -49,19 +48,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string firstName = input.ConsumeRandomLengthString(64);
   const std::string currentName = input.ConsumeRandomLengthString(64);
-  const std::string text = datafiles::formatAverageFile(
-      analysis::averageFileContents(*state, firstName, currentName));
-  if (!fuzz::everyNumberReadsBackFinite(text, 2)) __builtin_trap();
-  if (datafiles::readAverage(text, records)) __builtin_trap();
-  if (records.weight != state->kvCount || !records.fourColumns) __builtin_trap();
+  const std::string text =
+      datafiles::formatAverageFile(analysis::averageFileContents(*state, firstName, currentName));
+  fuzz::require(fuzz::everyNumberReadsBackFinite(text, 2), "the saved numbers are finite");
+  fuzz::require(!datafiles::readAverage(text, records), "the saved average reads back");
+  fuzz::require(records.weight == state->kvCount && records.fourColumns,
+                "the saved average keeps its count and columns");
   const auto rows = static_cast<std::size_t>(state->nSamples / 2);
-  if (records.count != rows) __builtin_trap();
+  fuzz::require(records.count == rows, "the saved average keeps its rows");
   const double kv = state->kvCount;
   for (std::size_t q = 1; q <= rows; ++q) {
-    if (records.freq[q] != state->freq[q] || records.psd1[q] != state->sumPsd1[q] / kv ||
-        records.psd2[q] != state->sumPsd2[q] / kv || records.coh[q] != state->sumCoh[q] / kv) {
-      __builtin_trap();
-    }
+    fuzz::require(records.freq[q] == state->freq[q] && records.psd1[q] == state->sumPsd1[q] / kv &&
+                      records.psd2[q] == state->sumPsd2[q] / kv &&
+                      records.coh[q] == state->sumCoh[q] / kv,
+                  "the saved average reads back with the same numbers");
   }
   return 0;
 }

@@ -2,15 +2,32 @@
 // per-file run, and the checks on the text the program writes.
 #pragma once
 
+#include <unistd.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unistd.h>
+
+#include "analysis/analysis_state.h"
 
 namespace fuzz {
+
+// A property every input must have. Fuzzing stops at the first input without it; the replay of
+// kept inputs in the test suite (built with FUZZ_REPLAY) reports it as a failure instead.
+inline void require(bool holds, const char* what) {
+  if (holds) return;
+#ifdef FUZZ_REPLAY
+  throw std::runtime_error(what);
+#else
+  (void)what;
+  __builtin_trap();
+#endif
+}
 
 // A directory of this process's own, removed at exit.
 inline const std::filesystem::path& workDirectory() {
@@ -30,6 +47,39 @@ inline const std::filesystem::path& workDirectory() {
 inline void writeFile(const std::string& name, std::string_view contents) {
   std::ofstream out(workDirectory() / name, std::ios::binary | std::ios::trunc);
   out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+}
+
+// An analysis state as a new window has it, made once: making 15 MB of arrays anew for every
+// input would cost more than the whole path (fresh mappings, page faults, unmapping), so the
+// one state is put back to all zeros before each input.
+inline analysis::AnalysisState& freshState() {
+  static analysis::AnalysisState state;
+  // A member added to the state must be reset here too: the mirror of the members known here
+  // then differs in size.
+  struct KnownMembers {
+    analysis::FixedArray<double> arrays[24];
+    std::int16_t counters[3];
+    std::int32_t sizes[3];
+    std::string firstFileName;
+    std::int16_t startSizes[4];
+  };
+  static_assert(sizeof(analysis::AnalysisState) == sizeof(KnownMembers),
+                "reset the new member of AnalysisState in freshState()");
+  const auto zero = [](auto& array) { std::fill(array.data(), array.data() + array.size(), 0); };
+  for (auto* a :
+       {&state.freq,      &state.ftRe2,   &state.ftIm2,   &state.psd1,       &state.psd2,
+        &state.coh,       &state.rmsCut1, &state.rmsCut2, &state.sumPsd1,    &state.sumPsd2,
+        &state.sumCoh,    &state.refPsd1, &state.refPsd2, &state.refRmsCut1, &state.refRmsCut2,
+        &state.refCoh,    &state.refFreq, &state.raw1,    &state.raw2,       &state.backTrans1,
+        &state.backTrans2}) {
+    zero(*a);
+  }
+  for (auto* a : {&state.ftRe1, &state.ftIm1, &state.rawTime}) zero(*a);
+  state.kCount = state.kvCount = state.avWeight = 0;
+  state.nSamples = state.nPlot = state.nameStemLength = 0;
+  state.firstFileName.clear();
+  state.startWidth = state.startHeight = state.startPlotWidth = state.startPlotHeight = 0;
+  return state;
 }
 
 // Every field after the first `headerLines` lines of a comma-separated text must read back, in
