@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("psd-display");
+  // Lets Wayland shells match the window to its desktop entry (and so to its icon).
+  QGuiApplication::setDesktopFileName(PSD_DESKTOP_ID);
   const viewer::DisplayCommandLine commandLine = viewer::parseDisplayCommandLine(
       QApplication::arguments(), QDir::currentPath(), std::cout, std::cerr);
   if (commandLine.exitStatus) return *commandLine.exitStatus;
