@@ -35,7 +35,7 @@ std::string answered(const QStringList& arguments) {
   std::ostringstream out;
   const std::optional<int> status =
       answerHelpOrVersion(QStringList{"/usr/bin/psd-display"} + arguments, out);
-  if (!status) return out.str().empty() ? "(nothing)" : "(nothing, but printed " + out.str();
+  if (!status) return out.str().empty() ? "(nothing)" : "(nothing, but printed: " + out.str() + ")";
   return "status " + std::to_string(*status) + ": " + out.str();
 }
 
