@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -42,6 +43,13 @@ QScrollBar* verticalBar(QWidget* parent, const QString& name, int min, int max, 
   bar->setValue(value);
   bar->setPageStep(1);
   return bar;
+}
+
+// The desktop's keys for `action`, or `fallback` on a desktop that has none for it.
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey action, const QKeySequence& fallback) {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(action);
+  if (keys.isEmpty()) keys << fallback;
+  return keys;
 }
 
 void setTextColour(QWidget* widget, int bgr) {
@@ -272,8 +280,10 @@ void Display::createMenus() {
   mfilename = item(mrename, "mfilename", "filename", false, false);
   mprint = bar->addAction("print");
   mprint->setObjectName("mprint");
+  mprint->setShortcuts(standardKeys(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)));
   mexit = bar->addAction("exit");
   mexit->setObjectName("mexit");
+  mexit->setShortcuts(standardKeys(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
 }
 
 void Display::setTabOrder() {
