@@ -4,8 +4,9 @@
 // Sums. While averaging is on, every measurement record that enters the PSD sums (not vetoed,
 // weight 1) adds, on each of its lines q >= 1, with c1 = ftRe1 + i ftIm1 and
 // c2 = ftRe2 + i ftIm2 its velocity coefficients (mum/s):
-//     sumCrossRe(q) + i sumCrossIm(q)  +=  c1 conj(c2) = (re1 re2 + im1 im2) + i (im1 re2 - re1
-//     im2) sumAuto1(q)  +=  |c1|^2          sumAuto2(q)  +=  |c2|^2 [(mum/s)^2]
+//     sumCrossRe(q) += re1 re2 + im1 im2      sumCrossIm(q) += im1 re2 - re1 im2
+//                      (c1 conj(c2), the cross spectrum of coherence.h)
+//     sumAuto1(q) += |c1|^2                  sumAuto2(q) += |c2|^2            [(mum/s)^2]
 // and pooledCount (n) grows by 1. Average files carry no coefficients: they add nothing and do
 // not count. Restarting the average makes the record shown the only member (n = 1, lines
 // 1 .. nSamples/2, as the PSD sums take it) when it is a measurement, and empties the sums
