@@ -1,7 +1,5 @@
 #include "analysis/coherence.h"
 
-#include "analysis/psd_estimator.h"
-
 namespace analysis {
 
 void computeRmsCut(AnalysisState& s, double recordSeconds) {
@@ -12,7 +10,7 @@ void computeRmsCut(AnalysisState& s, double recordSeconds) {
     s.rmsCut1[i] = s.rmsCut1[i + 1] + s.psd1[i];
     s.rmsCut2[i] = s.rmsCut2[i + 1] + s.psd2[i];
   }
-  const double seconds = s.nameStemLength == 8 ? recordSeconds : kShortRecordSeconds;
+  const double seconds = rmsIntegralSeconds(s.nameStemLength, recordSeconds);
   for (std::size_t q = 0; q <= h; ++q) {
     s.rmsCut1[q] = std::sqrt(s.rmsCut1[q] / seconds / 2);
     s.rmsCut2[q] = std::sqrt(s.rmsCut2[q] / seconds / 2);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/analysis_state.h"
+#include "analysis/psd_estimator.h"
 
 namespace analysis {
 
@@ -35,6 +36,12 @@ inline double coherenceLine(double re1, double im1, double re2, double im2, Cohe
   if (items.imaginary) value = ci;
   if (items.magnitude) value = std::sqrt(ci * ci + cr * cr);
   return value;
+}
+
+// The length T (s) the rms integral divides by: recordSeconds for 8-character stems, 6 s
+// otherwise.
+inline double rmsIntegralSeconds(std::int32_t nameStemLength, double recordSeconds) {
+  return nameStemLength == 8 ? recordSeconds : kShortRecordSeconds;
 }
 
 // rmsCut(q), q = 0 .. nSamples/2: the rms displacement (mum) of the band from line q up to line

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "analysis/averaging.h"
+#include "analysis/pooled_coherence.h"
 #include "datafiles/field_reader.h"
 #include "datafiles/file_names.h"
 #include "datafiles/line_count.h"
@@ -99,6 +100,14 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   // refuses the whole file.
   const double recordSeconds = recordSecondsFor(nSamples, stemLength);
   const std::size_t count = spectrum_.count;
+  const auto crossLine = [this](std::size_t q) {
+    return crossSpectrumLine(spectrum_.re1[q], spectrum_.im1[q], spectrum_.re2[q],
+                             spectrum_.im2[q]);
+  };
+  // A PSD of 0 (a line at 0 Hz) can hide coefficients whose squares overflow the pooled sums.
+  const auto pooledSumsFit = [&](std::size_t q) {
+    return !adding || pooledSumsStayFinite(state, q, crossLine(q));
+  };
   bool sound = true;
   for (std::size_t q = 1; q < count; ++q) {
     const double re1 = spectrum_.re1[q], im1 = spectrum_.im1[q];
@@ -106,11 +115,15 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
     psd1_[q] = displacementPsd(spectrum_.freq[q], re1, im1, recordSeconds);
     psd2_[q] = displacementPsd(spectrum_.freq[q], re2, im2, recordSeconds);
     coh_[q] = coherenceLine(re1, im1, re2, im2, settings.coherence, state.coh[q]);
-    sound &= (psd1_[q] <= kLargestPsd) & (psd2_[q] <= kLargestPsd) & std::isfinite(coh_[q]);
+    sound &= (psd1_[q] <= kLargestPsd) & (psd2_[q] <= kLargestPsd) & std::isfinite(coh_[q]) &
+             pooledSumsFit(q);
   }
   if (!sound) {
     std::size_t q = 1;
-    while (psd1_[q] <= kLargestPsd && psd2_[q] <= kLargestPsd && std::isfinite(coh_[q])) ++q;
+    while (psd1_[q] <= kLargestPsd && psd2_[q] <= kLargestPsd && std::isfinite(coh_[q]) &&
+           pooledSumsFit(q)) {
+      ++q;
+    }
     const datafiles::FileProblem problem{datafiles::lineOfSpectrumRecord(text_, q),
                                          "coefficients too large to analyse"};
     return refuse(state, datafiles::describe(problem, fileName), false);
@@ -121,6 +134,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   state.nSamples = nSamples;
   state.avWeight = 1;
   state.kCount = kCount;
+  state.recordHasCoefficients = true;
   double plotMax = 0;
   for (std::size_t q = 0; q < count; ++q) {
     state.freq[q] = spectrum_.freq[q];
@@ -137,12 +151,16 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
       state.sumPsd1[q] = state.psd1[q] + state.sumPsd1[q];
       state.sumPsd2[q] = state.sumPsd2[q] + state.psd2[q];
       state.sumCoh[q] = state.coh[q] + state.sumCoh[q];
+      addToPooledSums(state, q, crossLine(q));
     }
     for (double v : {state.psd1[q], state.psd2[q], state.refPsd1[q], state.refPsd2[q]}) {
       if (v > plotMax) plotMax = v;
     }
   }
-  if (adding) ++state.kvCount;
+  if (adding) {
+    ++state.kvCount;
+    ++state.pooledCount;
+  }
 
   RunResult result;
   result.kind = FileKind::Measurement;
@@ -175,6 +193,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   state.nSamples = nSamples;
   state.avWeight = weight;
   state.kCount = kCount;
+  state.recordHasCoefficients = false;  // nothing to pool: an average has no cross spectra
   double plotMax = 0;
   const std::size_t count = average_.count;
   for (std::size_t q = 1; q <= count; ++q) {

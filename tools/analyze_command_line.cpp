@@ -7,6 +7,7 @@
 
 #include "datafiles/leading_value.h"
 #include "psd_version.h"
+#include "tools/pooled_coherence_output.h"
 
 namespace tools {
 namespace {
@@ -122,6 +123,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
 
   addPerFileRunOptions(app, options);
   addAveragingOptions(app, options);
+  addPooledCoherenceOptions(app, options.mscCsv);
   addOutputOptions(app, options);
   std::vector<std::string> backTransformBand;
   addBackTransformOptions(app, options, backTransformBand);

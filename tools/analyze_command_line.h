@@ -24,6 +24,7 @@ struct AnalyzeOptions {
   bool average = false;
   analysis::RunSettings settings;
   std::string saveAverage, firstName, csv, rawCsv, backTransformCsv;
+  std::string mscCsv;  // pooled coherence table (tools/pooled_coherence_output.h)
   bool backTransform = false;
   analysis::Band band;
   std::vector<std::filesystem::path> files;

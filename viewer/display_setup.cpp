@@ -72,6 +72,8 @@ Display::Display(const QString& startDir, QWidget* parent)
   statusBar()->addWidget(status_, 1);
   statusBar()->setSizeGripEnabled(true);
   connectHandlers();
+  setUpPooledCoherence();
+  setUpBandCursor();
   fillDrives(QDir(startDir).absolutePath());
   Form_Load();
 }
