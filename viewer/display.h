@@ -13,9 +13,11 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "analysis/analysis_state.h"
 #include "analysis/file_analysis.h"
+#include "analysis/third_octave.h"
 #include "viewer/zepl.h"
 
 class QAction;
@@ -34,6 +36,8 @@ class QTimer;
 class QPrinter;
 
 namespace viewer {
+
+class ThirdOctavePlot;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
 class Display : public QMainWindow {
@@ -111,6 +115,13 @@ class Display : public QMainWindow {
   void vscrohmax_Change(int i);
   void vscrohmin_Change(int i);
 
+  // Standard reference curves: the noise models on the PSD plot; the view of one-third-octave
+  // velocities against the vibration criteria (index: into analysis::vibrationCriteria()).
+  void mnoisemodels_Click();
+  void mthirdoctave_Click();
+  void mcriterion_Click(int index);
+  void thirdOctavePlot_CursorMove(double x);
+
   // For tests and tools.
   const analysis::AnalysisState& analysisState() const { return *state_; }
   QString statusText() const;
@@ -143,6 +154,10 @@ class Display : public QMainWindow {
   QAction *mcal1, *mcal2, *mrawauto, *mrawoffset;
   QAction *mcohreal, *mcohimag, *mcohabs;
   QAction *mfilename, *mprint, *mexit;
+  ThirdOctavePlot* thirdOctavePlot;
+  QAction *mnoisemodels, *mthirdoctave;
+  QMenu* mcriteria;
+  std::vector<QAction*> mcriterion;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -170,6 +185,11 @@ class Display : public QMainWindow {
   void rawBarChanged(int i, bool upper);
   void report(const QString& message);
 
+  void createStandardCurveControls();
+  void drawThirdOctave();
+  void leaveThirdOctaveView();
+  QString noiseModelReadout(double x) const;
+
   void fillDrives(const QString& startDir);
   void showDirectory(const QString& path);
   void refillFileList();
@@ -184,6 +204,7 @@ class Display : public QMainWindow {
   QString proposalFor_;                      // the file whose veto rename mfilename proposes
   bool analysing_ = false;                   // a run is inside its yield to the event loop
   int rowAtPress_ = -1;                      // flb's current row when the mouse was pressed on it
+  analysis::ShownBandVelocities bandVelocities_;  // as last drawn in the third-octave view
 };
 
 }  // namespace viewer

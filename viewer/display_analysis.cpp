@@ -129,6 +129,7 @@ void Display::drawSpectra(const analysis::RunResult& result) {
   ZEPL2->AddCurve(s.refCoh.span(), s.freq.span(), s.nPlot, s.nPlot);
   ZEPL2->setForeColor(kCoherence);
   ZEPL2->AddCurve(s.coh.span(), s.freq.span(), s.nPlot, s.nPlot);
+  drawThirdOctave();
 }
 
 void Display::drawChannelCurves(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& ref1,
@@ -207,6 +208,7 @@ void Display::ch_Click(int) {
   drawTraces(ZEPL3, s.raw1, s.raw2);
   drawChannelCurves(ZEPL4, s.refRmsCut1, s.refRmsCut2, s.rmsCut1, s.rmsCut2);
   drawTraces(ZEPL5, s.backTrans1, s.backTrans2);
+  drawThirdOctave();
 }
 
 }  // namespace viewer
