@@ -71,12 +71,16 @@ BandVelocities thirdOctaveVelocity(std::span<const double> freq, std::span<const
   for (std::size_t i = 0; i <= count; ++i) edges[i] = lowEdge(first + static_cast<int>(i));
   std::vector<double> sums(count, 0.0);
   std::vector<std::size_t> members(count, 0);
+  std::size_t slot = 0;
   for (std::size_t k = firstLine; k <= lastLine; ++k) {
     const double f = freq[k];
     if (!(f >= edges.front() && f < edges.back())) continue;
-    const auto slot =
-        static_cast<std::size_t>(std::upper_bound(edges.begin(), edges.end(), f) - edges.begin()) -
-        1;
+    // Lines usually rise: the band of the line before is the first guess.
+    if (!(f >= edges[slot] && f < edges[slot + 1])) {
+      slot = static_cast<std::size_t>(std::upper_bound(edges.begin(), edges.end(), f) -
+                                      edges.begin()) -
+             1;
+    }
     const double omega = kTwoPi * f;
     sums[slot] += psd[k] * omega * omega;
     ++members[slot];

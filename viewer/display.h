@@ -115,7 +115,7 @@ class Display : public QMainWindow {
   void vscrohmax_Change(int i);
   void vscrohmin_Change(int i);
 
-  // Standard reference curves: the noise models on the PSD plot; the view of one-third-octave
+  // Published reference curves: the noise models on the PSD plot; the view of third-octave
   // velocities against the vibration criteria (index: into analysis::vibrationCriteria()).
   void mnoisemodels_Click();
   void mthirdoctave_Click();
@@ -185,7 +185,7 @@ class Display : public QMainWindow {
   void rawBarChanged(int i, bool upper);
   void report(const QString& message);
 
-  void createStandardCurveControls();
+  void createReferenceCurveControls();
   void drawThirdOctave();
   void leaveThirdOctaveView();
   QString noiseModelReadout(double x) const;

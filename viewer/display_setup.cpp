@@ -58,7 +58,7 @@ Display::Display(const QString& startDir, QWidget* parent)
   createControls();
   createFrames();
   createMenus();
-  createStandardCurveControls();
+  createReferenceCurveControls();
   setTabOrder();
   status_ = named(new QLabel(this), "status");
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -1,4 +1,4 @@
-// The standard reference curves in the window: the noise models on the PSD plot and the view
+// The published reference curves in the window: the noise models on the PSD plot and the view
 // of one-third-octave velocities against the vibration criteria, driven through the menus.
 #include <gtest/gtest.h>
 
@@ -34,9 +34,9 @@ Coefficients tone(int k) {
   return k == 750 ? Coefficients{kToneAmplitude, 0, 0, 0} : Coefficients{};
 }
 
-class StandardCurvesTest : public ::testing::Test {
+class ReferenceCurvesTest : public ::testing::Test {
  protected:
-  StandardCurvesTest() {
+  ReferenceCurvesTest() {
     dir.write("11111111.csvz", spectrumText(1501, 60, tone));
     window = std::make_unique<Display>(QString::fromStdString(dir.path().string()));
     window->show();
@@ -61,7 +61,7 @@ class StandardCurvesTest : public ::testing::Test {
   std::unique_ptr<Display> window;
 };
 
-TEST_F(StandardCurvesTest, NoiseModelsUnderTheDataOfThePsdPlotUpToTenHertz) {
+TEST_F(ReferenceCurvesTest, NoiseModelsUnderTheDataOfThePsdPlotUpToTenHertz) {
   Display& w = *window;
   QCustomPlot& plot = *w.ZEPL1->plot();
   EXPECT_FALSE(w.mnoisemodels->isChecked());
@@ -127,7 +127,7 @@ TEST(NoiseModelCurves, AnyPlotCanShowThemOnce) {
   EXPECT_EQ(plot.plottableCount(), 0);
 }
 
-TEST_F(StandardCurvesTest, ThreeExclusiveViewsOfTheMainArea) {
+TEST_F(ReferenceCurvesTest, ThreeExclusiveViewsOfTheMainArea) {
   Display& w = *window;
   const auto shows = [&w](QWidget* plot) {
     EXPECT_EQ(w.ZEPL1->isVisible(), plot == w.ZEPL1);
@@ -163,7 +163,7 @@ TEST_F(StandardCurvesTest, ThreeExclusiveViewsOfTheMainArea) {
   EXPECT_EQ(w.thirdOctavePlot->size(), w.ZEPL1->size());
 }
 
-TEST_F(StandardCurvesTest, BandVelocitiesCriteriaAndVerdict) {
+TEST_F(ReferenceCurvesTest, BandVelocitiesCriteriaAndVerdict) {
   Display& w = *window;
   w.mthirdoctave->trigger();
   EXPECT_EQ(w.thirdOctavePlot->title(),
@@ -217,7 +217,7 @@ TEST_F(StandardCurvesTest, BandVelocitiesCriteriaAndVerdict) {
   EXPECT_TRUE(csv.contains("\"VC-C x\",\"VC-C\""));
 }
 
-TEST_F(StandardCurvesTest, AnAverageFileIsJudgedLikeARecord) {
+TEST_F(ReferenceCurvesTest, AnAverageFileIsJudgedLikeARecord) {
   Display& w = *window;
   // 9 mum/s in the 10 Hz band from one line's PSD: psd = 2 V^2 T / (2 pi f)^2 at 10 Hz.
   std::string text = "1,\"average\"\r\n\"f\",\"psd1\",\"psd2\",\"coh\"\r\n";

@@ -1,4 +1,4 @@
-// Standard reference curves in the window: the seismic noise models on the PSD plot ("PSD
+// Published reference curves in the window: the seismic noise models on the PSD plot ("PSD
 // scale" -> "noise models") and the view "third-octave velocity" with the vibration criteria
 // ("display" -> "vibration criteria") and their verdict in the plot's title.
 #include <QAction>
@@ -38,7 +38,7 @@ std::optional<double> velocityIn(const analysis::BandVelocities& bands, int m) {
 
 }  // namespace
 
-void Display::createStandardCurveControls() {
+void Display::createReferenceCurveControls() {
   // Items whose handlers set the check marks themselves: undo the automatic toggle first.
   const auto item = [this](QMenu* menu, const QString& name, const QString& caption, bool checked,
                            auto handler) {
