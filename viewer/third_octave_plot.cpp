@@ -4,12 +4,13 @@
 
 #include <QCursor>
 #include <QToolTip>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "viewer/curve_colours.h"
 #include "viewer/plot_export.h"
+#include "viewer/titled_plot.h"
 
 namespace viewer {
 namespace {
@@ -19,23 +20,12 @@ constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 // The criteria reach 1 .. 80 Hz; their labels need room beyond 80 Hz.
 constexpr double kCriteriaLowestHz = 1, kCriteriaHighestHz = 80, kLabelRoom = 3;
 
-QColor fromBgr(int bgr) {
-  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-int toBgr(const QColor& c) {
-  return c.red() | (c.green() << 8) | (c.blue() << 16);
-}
-
 }  // namespace
 
-ThirdOctavePlot::ThirdOctavePlot(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(plot_);
-  plot_->setMouseTracking(true);
-  plot_->plotLayout()->insertRow(0);
-  title_ = new QCPTextElement(plot_, QString(), QFont(font().family(), 9));
-  plot_->plotLayout()->addElement(0, 0, title_);
+ThirdOctavePlot::ThirdOctavePlot(QWidget* parent) : QWidget(parent) {
+  const TitledPlot titled = addTitledPlot(*this);
+  plot_ = titled.plot;
+  title_ = titled.title;
   for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
     axis->setScaleType(QCPAxis::stLogarithmic);
     axis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog));
@@ -77,7 +67,7 @@ void ThirdOctavePlot::addBands(const QString& name, int bgr,
   }
   QCPGraph* graph = plot_->addGraph();
   graph->setName(name);
-  graph->setPen(QPen(fromBgr(bgr), 1.5));
+  graph->setPen(QPen(colourOfBgr(bgr), 1.5));
   graph->setData(x, y, true);  // in order already; equal keys keep their order
   plot_->replot(QCustomPlot::rpQueuedReplot);
 }
@@ -150,7 +140,7 @@ ThirdOctavePlot::Curve ThirdOctavePlot::curveAt(int index) const {
   const QCPGraph* graph = plot_->graph(index);
   if (!graph) return curve;
   curve.name = graph->name();
-  curve.color = toBgr(graph->pen().color());
+  curve.color = bgrOf(graph->pen().color());
   for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it) {
     curve.x << it->key;
     curve.y << it->value;

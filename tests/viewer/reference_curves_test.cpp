@@ -43,10 +43,11 @@ class ReferenceCurvesTest : public ::testing::Test {
     QApplication::processEvents();
   }
 
-  void select(const QString& name) {
-    const auto found = window->flb->findItems(name, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << name.toStdString();
-    window->flb->setCurrentItem(found.first());
+  // Selects the file list's row `row`, which must show `name`.
+  void selectRow(int row, const QString& name) {
+    ASSERT_GT(window->flb->count(), row);
+    ASSERT_EQ(window->flb->item(row)->text(), name);
+    window->flb->setCurrentRow(row);
   }
 
   QStringList curveNames() const {
@@ -86,7 +87,7 @@ TEST_F(ReferenceCurvesTest, NoiseModelsUnderTheDataOfThePsdPlotUpToTenHertz) {
   }
 
   // A new file redraws the data curves and leaves the models; they are not data curves.
-  select("11111111.csvz");
+  selectRow(0, "11111111.csvz");
   EXPECT_EQ(w.ZEPL1->CurveCount(), 4);
   EXPECT_EQ(noiseModelCurves(plot).size(), 2);
   w.ch[1]->click();
@@ -170,7 +171,7 @@ TEST_F(ReferenceCurvesTest, BandVelocitiesCriteriaAndVerdict) {
             "rms velocity (mum/s) in one-third-octave bands versus frequency (Hz)");
   EXPECT_EQ(w.thirdOctavePlot->labels(), (QStringList{"VC-A", "VC-B", "VC-C", "VC-D", "VC-E"}));
 
-  select("11111111.csvz");
+  selectRow(0, "11111111.csvz");
   EXPECT_EQ(w.thirdOctavePlot->title().section('\n', 1),
             "channel 1: VC-C (limit 12.5 Hz: 9.81 of 12.5 mum/s, partly covered)\n"
             "channel 2: no signal");
@@ -231,7 +232,7 @@ TEST_F(ReferenceCurvesTest, AnAverageFileIsJudgedLikeARecord) {
   }
   dir.write("av1.csvz", text);
   w.dirlb_Click();
-  select("av1.csvz");
+  selectRow(1, "av1.csvz");
   w.mthirdoctave->trigger();
   EXPECT_EQ(w.thirdOctavePlot->title().section('\n', 1),
             "channel 1: VC-C (limit 10 Hz: 9 of 12.5 mum/s, partly covered)\n"
