@@ -5,6 +5,11 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "analysis/criteria_verdict.h"
 #include "analysis/noise_models.h"
