@@ -127,6 +127,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
   addOutputOptions(app, options);
   std::vector<std::string> backTransformBand;
   addBackTransformOptions(app, options, backTransformBand);
+  addReferenceCurveOptions(app, options.referenceCurves);
   app.formatter(std::make_shared<PlainFormatter>());
   app.add_option("FILE", options.files,
                  "spectrum or average files, analysed in the order given (at least one)")

@@ -13,6 +13,7 @@
 
 #include "analysis/back_transformation.h"
 #include "analysis/file_analysis.h"
+#include "tools/reference_curve_options.h"
 
 namespace CLI {
 class App;
@@ -28,6 +29,7 @@ struct AnalyzeOptions {
   bool backTransform = false;
   analysis::Band band;
   std::vector<std::filesystem::path> files;
+  ReferenceCurveOutputs referenceCurves;
 };
 
 // Parses argv into `options`. Returns the exit status when the program should end at once:

@@ -23,6 +23,7 @@
 #include "datafiles/text_file.h"
 #include "tools/analyze_command_line.h"
 #include "tools/pooled_coherence_output.h"
+#include "tools/reference_curve_outputs.h"
 
 namespace {
 
@@ -131,6 +132,7 @@ int run(const tools::AnalyzeOptions& o) {
   if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state))) return 1;
   if (!o.rawCsv.empty() && !writeOrComplain(o.rawCsv, rawCsv(state))) return 1;
   if (!o.mscCsv.empty() && !tools::writePooledCoherenceCsv(o.mscCsv, state, std::cerr)) return 1;
+  if (!tools::writeReferenceCurveOutputs(state, o.referenceCurves, std::cout, std::cerr)) return 1;
   return 0;
 }
 

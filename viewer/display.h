@@ -13,9 +13,11 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "analysis/analysis_state.h"
 #include "analysis/file_analysis.h"
+#include "analysis/third_octave.h"
 #include "viewer/zepl.h"
 
 class QAction;
@@ -36,6 +38,7 @@ class QPrinter;
 namespace viewer {
 
 class BandCursor;
+class ThirdOctavePlot;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
 class Display : public QMainWindow {
@@ -123,6 +126,13 @@ class Display : public QMainWindow {
   void vscrohmax_Change(int i);
   void vscrohmin_Change(int i);
 
+  // Published reference curves: the noise models on the PSD plot; the view of third-octave
+  // velocities against the vibration criteria (index: into analysis::vibrationCriteria()).
+  void mnoisemodels_Click();
+  void mthirdoctave_Click();
+  void mcriterion_Click(int index);
+  void thirdOctavePlot_CursorMove(double x);
+
   // For tests and tools.
   const analysis::AnalysisState& analysisState() const { return *state_; }
   QString statusText() const;
@@ -157,6 +167,10 @@ class Display : public QMainWindow {
   QAction* mbandback;
   BandCursor* bandCursor;  // the band on ZEPL1 and ZEPL4
   QAction *mfilename, *mprint, *mexit;
+  ThirdOctavePlot* thirdOctavePlot;
+  QAction *mnoisemodels, *mthirdoctave;
+  QMenu* mcriteria;
+  std::vector<QAction*> mcriterion;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -195,6 +209,11 @@ class Display : public QMainWindow {
   void followBand(double recordSeconds);
   void showBandFigures();
 
+  void createReferenceCurveControls();
+  void drawThirdOctave();
+  void leaveThirdOctaveView();
+  QString noiseModelReadout(double x) const;
+
   void fillDrives(const QString& startDir);
   void showDirectory(const QString& path);
   void refillFileList();
@@ -212,6 +231,7 @@ class Display : public QMainWindow {
   QAction* coherenceItemBeforePooled_ = nullptr;  // returned to when the pooled item is left
   int coherenceAxisType_ = 0;                     // ZEPL2's axis type outside the pooled view
   double bandRecordSeconds_ = 60;                 // record length of the last run
+  analysis::ShownBandVelocities bandVelocities_;  // as last drawn in the third-octave view
 };
 
 }  // namespace viewer

@@ -134,6 +134,7 @@ void Display::drawCoherence() {
   ZEPL2->AddCurve(s.refCoh.span(), s.freq.span(), s.nPlot, s.nPlot);
   ZEPL2->setForeColor(kCoherence);
   ZEPL2->AddCurve(s.coh.span(), s.freq.span(), s.nPlot, s.nPlot);
+  drawThirdOctave();
 }
 
 void Display::drawChannelCurves(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& ref1,
@@ -214,6 +215,7 @@ void Display::ch_Click(int) {
   drawTraces(ZEPL5, s.backTrans1, s.backTrans2);
   if (mcohmsc->isChecked()) drawPooledCoherence(ch[0]->isChecked() && ch[1]->isChecked());
   showBandFigures();
+  drawThirdOctave();
 }
 
 }  // namespace viewer

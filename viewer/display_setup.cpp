@@ -66,6 +66,7 @@ Display::Display(const QString& startDir, QWidget* parent)
   createControls();
   createFrames();
   createMenus();
+  createReferenceCurveControls();
   setTabOrder();
   status_ = named(new QLabel(this), "status");
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 
 #include "viewer/display.h"
+#include "viewer/third_octave_plot.h"
 #include "viewer/twips.h"
 
 namespace viewer {
@@ -45,6 +46,7 @@ void Display::mdispdisp_Click() {
 }
 
 void Display::mdisppsd_Click() {
+  leaveThirdOctaveView();  // the third of the main area's views gives way to either
   const bool showPsd = !mdisppsd->isChecked();
   mdisppsd->setChecked(showPsd);
   mintegral->setChecked(!showPsd);
@@ -103,6 +105,7 @@ void Display::Form_Resize() {
     ZEPL1->resize(plotWidth, plotHeight);
     for (ZEPLLib::ZEPL* strip : {ZEPL2, ZEPL3}) strip->resize(plotWidth, strip->height());
     ZEPL4->resize(plotWidth, plotHeight);
+    thirdOctavePlot->resize(plotWidth, plotHeight);
     ZEPL5->resize(plotWidth, ZEPL5->height());
   };
   if (w >= state_->startWidth && h >= state_->startHeight) {

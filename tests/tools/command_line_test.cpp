@@ -58,6 +58,10 @@ TEST(CommandLine, EveryOptionReachesTheRunAsBefore) {
                           "--velocity",
                           "--bt-csv",
                           "bt.csv",
+                          "--noise-models-csv",
+                          "nm.csv",
+                          "--third-octave-csv",
+                          "to.csv",
                           "c.csvz"});
   ASSERT_FALSE(p.status) << p.err;
   const AnalyzeOptions& o = p.options;
@@ -77,6 +81,8 @@ TEST(CommandLine, EveryOptionReachesTheRunAsBefore) {
   EXPECT_EQ(o.band.fHigh, 2.0);  // the number at the start of the text, as the boxes read it
   EXPECT_FALSE(o.band.displacement);
   EXPECT_EQ(o.backTransformCsv, "bt.csv");
+  EXPECT_EQ(o.referenceCurves.noiseModelsCsv, "nm.csv");
+  EXPECT_EQ(o.referenceCurves.thirdOctaveCsv, "to.csv");
   ASSERT_EQ(o.files.size(), 3u);  // files among the options keep their order
   EXPECT_EQ(o.files[0], "a.csvz");
   EXPECT_EQ(o.files[1], "b.csvz");
@@ -91,6 +97,8 @@ TEST(CommandLine, DefaultsAndRepeatedOptions) {
   EXPECT_TRUE(plain.options.settings.raw.subtractDcOffset);
   EXPECT_FALSE(plain.options.backTransform);
   EXPECT_TRUE(plain.options.band.displacement);
+  EXPECT_TRUE(plain.options.referenceCurves.noiseModelsCsv.empty());
+  EXPECT_TRUE(plain.options.referenceCurves.thirdOctaveCsv.empty());
 
   for (const char* which : {"real", "imag", "abs"}) {
     const Parsed p = parse({"--coherence", which, "a.csvz"});
@@ -116,10 +124,27 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero) {
   ASSERT_TRUE(help.status);
   EXPECT_EQ(*help.status, 0);
   EXPECT_TRUE(help.err.empty());
-  for (const char* text :
-       {"per-file run:", "averaging:", "outputs:", "back transformation:", "--average",
-        "--coherence", "--cal1", "--cal2", "--no-dc-offset", "--save-average", "--first-name",
-        "--csv", "--raw-csv", "--back-transform", "--velocity", "--bt-csv", "--version", "FILE"}) {
+  for (const char* text : {"per-file run:",
+                           "averaging:",
+                           "outputs:",
+                           "back transformation:",
+                           "reference curves:",
+                           "--average",
+                           "--coherence",
+                           "--cal1",
+                           "--cal2",
+                           "--no-dc-offset",
+                           "--save-average",
+                           "--first-name",
+                           "--csv",
+                           "--raw-csv",
+                           "--back-transform",
+                           "--velocity",
+                           "--bt-csv",
+                           "--noise-models-csv",
+                           "--third-octave-csv",
+                           "--version",
+                           "FILE"}) {
     EXPECT_NE(help.out.find(text), std::string::npos) << text;
   }
 
@@ -145,6 +170,8 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--bt-csv", "bt.csv", "a.csvz"}, "--back-transform"},
       {{"--bogus", "a.csvz"}, "--bogus"},
       {{"--average"}, "FILE"},
+      {{"a.csvz", "--noise-models-csv"}, "--noise-models-csv"},
+      {{"a.csvz", "--third-octave-csv"}, "--third-octave-csv"},
   };
   for (const Case& c : cases) {
     Parsed p;
