@@ -8,19 +8,37 @@
 
 namespace datafiles {
 
+namespace {
+
+constexpr std::string_view kHeader = "\"rft1\",\"rft2\"\r\n";
+
+std::size_t rowCount(std::span<const double> trace1, std::span<const double> trace2,
+                     std::size_t n) {
+  return std::min({n + 1, trace1.size(), trace2.size()});
+}
+
+// Appends the rows of positions from .. to - 1.
+void appendRows(std::string& out, std::span<const double> trace1, std::span<const double> trace2,
+                std::size_t from, std::size_t to) {
+  for (std::size_t i = from; i < to; ++i) {
+    char row[2 * kLongestNumber + 3];
+    char* end = writeDouble(row, trace1[i]);
+    *end++ = ',';
+    end = writeDouble(end, trace2[i]);
+    *end++ = '\r';
+    *end++ = '\n';
+    out.append(row, static_cast<std::size_t>(end - row));
+  }
+}
+
+}  // namespace
+
 std::string formatBackTransformationFile(std::span<const double> trace1,
                                          std::span<const double> trace2, std::size_t n) {
-  std::string out;
-  out += R"("rft1","rft2")";
-  out += kRecordEnd;
-  const std::size_t rows = std::min({n + 1, trace1.size(), trace2.size()});
+  std::string out(kHeader);
+  const std::size_t rows = rowCount(trace1, trace2, n);
   out.reserve(out.size() + rows * 48);
-  for (std::size_t i = 0; i < rows; ++i) {
-    appendDouble(out, trace1[i]);
-    out += ',';
-    appendDouble(out, trace2[i]);
-    out += kRecordEnd;
-  }
+  appendRows(out, trace1, trace2, 0, rows);
   return out;
 }
 
@@ -38,7 +56,19 @@ std::optional<std::string> writeBackTransformationFile(const std::filesystem::pa
              std::to_string(t + 1) + " is not a finite number";
     }
   }
-  return writeFileAtomically(path, formatBackTransformationFile(trace1, trace2, n));
+  // Written in pieces of a few thousand rows: a long record's file is never held whole.
+  return writeFileAtomically(path, [&](const ChunkSink& write) {
+    constexpr std::size_t kRowsPerPiece = 4096;
+    std::string piece(kHeader);
+    piece.reserve(kRowsPerPiece * (2 * kLongestNumber + 3));
+    const std::size_t rows = rowCount(trace1, trace2, n);
+    for (std::size_t from = 0; from < rows; from += kRowsPerPiece) {
+      appendRows(piece, trace1, trace2, from, std::min(rows, from + kRowsPerPiece));
+      write(piece);
+      piece.clear();
+    }
+    if (rows == 0) write(piece);
+  });
 }
 
 }  // namespace datafiles

@@ -193,9 +193,12 @@ int run(const Options& o) {
                 << "; nothing written\n";
       return 1;
     }
-    const std::string text = datafiles::formatBackTransformationFile(
-        state.backTrans1.span(), state.backTrans2.span(), static_cast<std::size_t>(state.nSamples));
-    if (!writeOrComplain(o.backTransformCsv, text)) return 1;
+    if (auto failure = datafiles::writeBackTransformationFile(
+            o.backTransformCsv, state.backTrans1.span(), state.backTrans2.span(),
+            static_cast<std::size_t>(state.nSamples))) {
+      std::cerr << "psd-analyze: " << o.backTransformCsv << ": " << *failure << '\n';
+      return 1;
+    }
     std::cout << analysis::backTransformTitle(o.band.displacement, measures) << '\n';
   }
   if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state))) return 1;
