@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <thread>
 
+#include "datafiles/lazy_zero.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
 
@@ -17,18 +20,25 @@ std::size_t rowCount(std::span<const double> trace1, std::span<const double> tra
   return std::min({n + 1, trace1.size(), trace2.size()});
 }
 
-// Appends the rows of positions from .. to - 1.
-void appendRows(std::string& out, std::span<const double> trace1, std::span<const double> trace2,
+constexpr std::size_t kLongestRow = 2 * kLongestNumber + 3;
+
+// Lays out the rows of positions from .. to - 1 at `out`, which has room for (to - from) x
+// kLongestRow characters; returns the end.
+char* writeRows(char* out, std::span<const double> trace1, std::span<const double> trace2,
                 std::size_t from, std::size_t to) {
   for (std::size_t i = from; i < to; ++i) {
-    char row[2 * kLongestNumber + 3];
-    char* end = writeDouble(row, trace1[i]);
-    *end++ = ',';
-    end = writeDouble(end, trace2[i]);
-    *end++ = '\r';
-    *end++ = '\n';
-    out.append(row, static_cast<std::size_t>(end - row));
+    out = writeDouble(out, trace1[i]);
+    *out++ = ',';
+    out = writeDouble(out, trace2[i]);
+    *out++ = '\r';
+    *out++ = '\n';
   }
+  return out;
+}
+
+// Room for `bytes` characters that costs only the pages written (see lazy_zero.h).
+std::unique_ptr<char, ZeroPagesRelease> roomFor(std::size_t bytes) {
+  return {static_cast<char*>(allocateZeroPages(bytes)), ZeroPagesRelease{bytes}};
 }
 
 }  // namespace
@@ -36,9 +46,10 @@ void appendRows(std::string& out, std::span<const double> trace1, std::span<cons
 std::string formatBackTransformationFile(std::span<const double> trace1,
                                          std::span<const double> trace2, std::size_t n) {
   std::string out(kHeader);
-  const std::size_t rows = rowCount(trace1, trace2, n);
-  out.reserve(out.size() + rows * 48);
-  appendRows(out, trace1, trace2, 0, rows);
+  for (std::size_t i = 0; i < rowCount(trace1, trace2, n); ++i) {
+    char row[kLongestRow];
+    out.append(row, static_cast<std::size_t>(writeRows(row, trace1, trace2, i, i + 1) - row));
+  }
   return out;
 }
 
@@ -56,18 +67,32 @@ std::optional<std::string> writeBackTransformationFile(const std::filesystem::pa
              std::to_string(t + 1) + " is not a finite number";
     }
   }
-  // Written in pieces of a few thousand rows: a long record's file is never held whole.
+  // A long record's rows take most of the time: a second thread lays out the second half while
+  // the first half is laid out and written in pieces of a few thousand rows.
+  constexpr std::size_t kRowsPerPiece = 4096;
+  const std::size_t rows = rowCount(trace1, trace2, n);
+  const std::size_t split = rows >= 4 * kRowsPerPiece ? rows / 2 : rows;
+  std::unique_ptr<char, ZeroPagesRelease> secondHalf;
+  std::size_t secondHalfBytes = 0;
+  std::jthread layout;
+  if (split < rows) {
+    secondHalf = roomFor((rows - split) * kLongestRow);
+    layout = std::jthread([&, out = secondHalf.get()] {
+      secondHalfBytes = static_cast<std::size_t>(writeRows(out, trace1, trace2, split, rows) - out);
+    });
+  }
   return writeFileAtomically(path, [&](const ChunkSink& write) {
-    constexpr std::size_t kRowsPerPiece = 4096;
-    std::string piece(kHeader);
-    piece.reserve(kRowsPerPiece * (2 * kLongestNumber + 3));
-    const std::size_t rows = rowCount(trace1, trace2, n);
-    for (std::size_t from = 0; from < rows; from += kRowsPerPiece) {
-      appendRows(piece, trace1, trace2, from, std::min(rows, from + kRowsPerPiece));
-      write(piece);
-      piece.clear();
+    write(kHeader);
+    const auto piece = roomFor(kRowsPerPiece * kLongestRow);
+    for (std::size_t from = 0; from < split; from += kRowsPerPiece) {
+      const char* end =
+          writeRows(piece.get(), trace1, trace2, from, std::min(split, from + kRowsPerPiece));
+      write({piece.get(), static_cast<std::size_t>(end - piece.get())});
     }
-    if (rows == 0) write(piece);
+    if (layout.joinable()) {
+      layout.join();
+      write({secondHalf.get(), secondHalfBytes});
+    }
   });
 }
 

@@ -80,11 +80,19 @@ void appendShortest(std::string& out, Float value) {
 }  // namespace
 
 char* writeDouble(char* out, double value) {
+  // From 1e-5 up to below 1e15 the shortest digits have an exponent from -5 to 14 (1e-5 is the
+  // double nearest 1e-5, and 1e15 is exact), and the plain decimal form is exactly what
+  // to_chars writes in fixed notation: written in one step.
+  const double magnitude = std::fabs(value);
+  if (magnitude >= 1e-5 && magnitude < 1e15) {
+    return std::to_chars(out, out + kLongestNumber, value, std::chars_format::fixed).ptr;
+  }
   return writeShortest(out, value);
 }
 
 void appendDouble(std::string& out, double value) {
-  appendShortest(out, value);
+  char text[kLongestNumber];
+  out.append(text, static_cast<std::size_t>(writeDouble(text, value) - text));
 }
 
 void appendFloat(std::string& out, float value) {
