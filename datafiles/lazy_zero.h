@@ -13,7 +13,7 @@
 
 namespace datafiles {
 
-// `bytes` of zero storage aligned to 64 bytes, whose pages the system fills on first touch.
+// `bytes` of zero storage aligned for any type, whose pages the system fills on first touch.
 // Buffers of 32 kB and more come from large mappings that ask for 2 MB pages, each touched
 // huge page costing one fault instead of 512; smaller ones from calloc. Safe from any thread.
 // Throws std::bad_alloc.

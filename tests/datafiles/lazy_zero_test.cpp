@@ -23,9 +23,7 @@ TEST(ZeroPages, BuffersAreZeroAlignedAndZeroAgainAfterReuse) {
     for (const std::size_t bytes : kSizes) {
       auto* p = static_cast<char*>(allocateZeroPages(bytes));
       ASSERT_NE(p, nullptr);
-      if (bytes >= 32 << 10) {
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 64, 0u) << bytes;
-      }
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 16, 0u) << bytes;
       EXPECT_TRUE(allZero(p, bytes)) << bytes << " in round " << round;
       std::fill(p, p + bytes, char(0x5a));  // dirty it before it is given back
       buffers.push_back(p);
