@@ -63,12 +63,20 @@ class Pool {
     return p;
   }
 
-  void give(void* p) {
+  void give(void* p, std::size_t bytes) {
     const std::lock_guard lock(mutex_);
     auto it = regions_.upper_bound(static_cast<char*>(p));  // the region starting at or before p
     --it;
     Region* region = it->second;
-    if (--region->live > 0) return;
+    if (--region->live > 0) {
+      // The region lives on for its other buffers; the whole pages of this one go back to the
+      // system (they are never handed out again).
+      auto* first = reinterpret_cast<char*>(roundUp(reinterpret_cast<std::uintptr_t>(p), 4096));
+      auto* last = reinterpret_cast<char*>(
+          (reinterpret_cast<std::uintptr_t>(p) + roundUp(bytes, kAlignment)) / 4096 * 4096);
+      if (last > first) ::madvise(first, static_cast<std::size_t>(last - first), MADV_DONTNEED);
+      return;
+    }
     regions_.erase(it);
     if (region == current_) current_ = nullptr;
     ::munmap(region->start, kRegionBytes);
@@ -119,7 +127,7 @@ void releaseZeroPages(void* p, std::size_t bytes) noexcept {
   } else if (bytes >= kOwnMappingFrom) {
     ::munmap(p, roundUp(bytes, kHugePage));
   } else {
-    pool().give(p);
+    pool().give(p, bytes);
   }
 }
 
