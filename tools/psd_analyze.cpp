@@ -105,9 +105,9 @@ int run(const tools::AnalyzeOptions& o) {
               << '\n';
     if (!o.rawCsv.empty() && result.kind != analysis::FileKind::NoMeasurement) {
       const analysis::RawResult raw = fileAnalysis.readRawData(state, dir, name, settings);
-      if (!raw.ok && i + 1 == o.files.size()) {
+      if (!raw.ok) {
         std::cerr << "psd-analyze: " << raw.message << '\n';
-        return 1;
+        if (i + 1 == o.files.size()) return 1;  // the raw data written is the last file's
       }
     }
   }
@@ -124,9 +124,17 @@ int run(const tools::AnalyzeOptions& o) {
     }
     analysis::InverseTransform transform;
     const analysis::TraceMeasures measures = analysis::backTransform(state, transform, o.band);
-    const std::string text = datafiles::formatBackTransformationFile(
-        state.backTrans1.span(), state.backTrans2.span(), static_cast<std::size_t>(state.nSamples));
-    if (!writeOrComplain(o.backTransformCsv, text)) return 1;
+    if (!measures.refusal.empty()) {
+      std::cerr << "psd-analyze: " << o.files.back().filename().string() << ": " << measures.refusal
+                << "; nothing written\n";
+      return 1;
+    }
+    if (auto failure = datafiles::writeBackTransformationFile(
+            o.backTransformCsv, state.backTrans1.span(), state.backTrans2.span(),
+            static_cast<std::size_t>(state.nSamples))) {
+      std::cerr << "psd-analyze: " << o.backTransformCsv << ": " << *failure << '\n';
+      return 1;
+    }
     std::cout << analysis::backTransformTitle(o.band.displacement, measures) << '\n';
   }
   if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state))) return 1;

@@ -213,6 +213,7 @@ class Display : public QMainWindow {
   void drawThirdOctave();
   void leaveThirdOctaveView();
   QString noiseModelReadout(double x) const;
+  void placeCounters();
 
   void fillDrives(const QString& startDir);
   void showDirectory(const QString& path);
@@ -225,9 +226,10 @@ class Display : public QMainWindow {
   QString directory_;
   QString pattern_ = "*.csvz";
   QMap<QString, QString> driveDirectories_;  // last directory shown on each drive
-  QString proposalFor_;                      // the file whose veto rename mfilename proposes
-  bool analysing_ = false;                   // a run is inside its yield to the event loop
-  int rowAtPress_ = -1;                      // flb's current row when the mouse was pressed on it
+  QString proposalFor_;     // the measurement analysed last: its record is loaded, mfilename
+                            // proposes its veto rename
+  bool analysing_ = false;  // a run is inside its yield to the event loop
+  int rowAtPress_ = -1;     // flb's current row when the mouse was pressed on it
   QAction* coherenceItemBeforePooled_ = nullptr;  // returned to when the pooled item is left
   int coherenceAxisType_ = 0;                     // ZEPL2's axis type outside the pooled view
   double bandRecordSeconds_ = 60;                 // record length of the last run

@@ -167,7 +167,7 @@ void Display::drawTraces(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>
 }
 
 bool Display::setBarValue(QScrollBar* bar, double value) {
-  if (value < bar->minimum() || value > bar->maximum()) return false;
+  if (!(value >= bar->minimum() && value <= bar->maximum())) return false;  // also for NaN
   bar->setValue(static_cast<int>(value));
   return true;
 }

@@ -92,7 +92,7 @@ void Display::refillFileList() {
   flb->blockSignals(true);
   flb->clear();
   const QStringList names =
-      QDir(directory_).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+      QDir(directory_).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);  // no hidden files
   for (const QString& name : names) {
     if (viewer::matchesFilePattern(name, pattern_)) flb->addItem(name);
   }

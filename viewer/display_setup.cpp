@@ -202,6 +202,11 @@ void Display::createFrames() {
   placeInTwips(lkv, 1320, 240, 1215, 255);
   lk = named(new QLabel(fzähler), "lk");
   placeInTwips(lk, 120, 240, 1215, 255);
+  for (QLabel* counter : {lk, lkv}) {
+    // Wide enough for the largest count where they go in a larger window (the status bar).
+    counter->setMinimumWidth(counter->width());
+    counter->setToolTip(fzähler->toolTip());
+  }
 
   const struct {
     int index, left, top, colour;

@@ -141,6 +141,16 @@ TEST_F(RawDataTest, ShortRecordsHaveASixSecondAxisAndStopAtTheSampleCount) {
   EXPECT_EQ(state.rawTime[1], static_cast<float>(static_cast<double>(0.005f) / 10));
 }
 
+TEST_F(RawDataTest, UpperCaseNamesFindTheirRawDataFile) {
+  dir.write("12345678.PRN", rawText(3000, [](int r, int c) { return c == 4 ? r : -c; }));
+  const RawResult raw = load("12345678", ".CSVZ", 3000);
+  ASSERT_TRUE(raw.ok) << raw.message;
+  EXPECT_EQ(raw.samples, 3000u);
+  const double gain = rawGainFor(3000);
+  EXPECT_DOUBLE_EQ(state.raw1[3000] - state.raw1[1], 2999 * gain);  // column 4 for 'Z'
+  EXPECT_NEAR(state.raw2[1], 0, 1e-12);                             // column 11: flat, DC removed
+}
+
 TEST_F(RawDataTest, FailuresEndTheStepQuietlyAndChangeNothing) {
   const float before = state.rawTime[1];
   RawResult raw = load("12345678", ".csvz", 3000);

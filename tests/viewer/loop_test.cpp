@@ -127,6 +127,19 @@ TEST_F(LoopTest, WithoutLimitTheLoopEndsOnTheLastEntryAnalysed) {
   EXPECT_EQ(w.analysisState().kCount, 7);
 }
 
+TEST_F(LoopTest, HiddenFilesAreNotWalked) {
+  Display& w = *window;
+  dir.write(".26120802.csvz", "ft2\r\n0,0,0,0,0\r\n1,2,3\r\n");  // would be refused if read
+  dir.write(".zzz.csvz", "not a measurement");                   // would stop the loop
+  w.dirlb_Click();
+  w.chstop->setChecked(false);
+  startAveragingLoop();
+  runLoop();
+  EXPECT_EQ(w.flb->currentItem()->text(), "zzz.csvz");
+  EXPECT_EQ(w.analysisState().kCount, 7);
+  EXPECT_FALSE(w.statusText().contains(".2612")) << w.statusText().toStdString();
+}
+
 TEST_F(LoopTest, ATickDuringTheYieldOfARunIsSkipped) {
   Display& w = *window;
   startAveragingLoop();
