@@ -5,6 +5,7 @@
 
 #include "analysis/psd_estimator.h"
 #include "analysis/rounding.h"
+#include "datafiles/lazy_zero.h"
 #include "datafiles/number_format.h"
 
 namespace analysis {
@@ -22,14 +23,10 @@ std::string doesNotFit(std::size_t line, double freq, int channel) {
          std::to_string(channel) + " does not fit single precision";
 }
 
-}  // namespace
-
-std::optional<std::string> packBand(const AnalysisState& s, const Band& band,
-                                    std::vector<float>& packed1, std::vector<float>& packed2) {
-  const std::size_t n = static_cast<std::size_t>(std::max(s.nSamples, 0));
-  const std::size_t half = n / 2;
-  packed1.assign(n, 0.0f);
-  packed2.assign(n, 0.0f);
+// packBand into two spans of N zeros.
+std::optional<std::string> packBandInto(const AnalysisState& s, const Band& band,
+                                        std::span<float> packed1, std::span<float> packed2) {
+  const std::size_t half = packed1.size() / 2;
   double energy1 = 0, energy2 = 0;  // c_0^2 + 2 sum |c_k|^2 of each packed spectrum
   for (std::size_t j = 0; j < half; ++j) {
     const double f = s.freq[j];
@@ -67,6 +64,16 @@ std::optional<std::string> packBand(const AnalysisState& s, const Band& band,
     }
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> packBand(const AnalysisState& s, const Band& band,
+                                    std::vector<float>& packed1, std::vector<float>& packed2) {
+  const std::size_t n = static_cast<std::size_t>(std::max(s.nSamples, 0));
+  packed1.assign(n, 0.0f);
+  packed2.assign(n, 0.0f);
+  return packBandInto(s, band, packed1, packed2);
 }
 
 TraceMeasures halveAndMeasure(AnalysisState& s, int n) {
@@ -113,8 +120,11 @@ TraceExtremes removeTraceOffset(AnalysisState& s, int n, const TraceMeasures& m)
 
 TraceMeasures backTransform(AnalysisState& s, InverseTransform& transform, const Band& band) {
   if (s.nSamples < 2) return {};  // no record loaded
-  std::vector<float> packed1, packed2;
-  if (auto refusal = packBand(s, band, packed1, packed2)) {
+  // Fresh zeros that cost only a few large pages (see lazy_zero.h): a process that transforms
+  // one long record does not fault in the packed spectra page by page.
+  const std::size_t n = static_cast<std::size_t>(s.nSamples);
+  datafiles::LazyZeroVector<float> packed1(n), packed2(n);
+  if (auto refusal = packBandInto(s, band, packed1, packed2)) {
     TraceMeasures refused;
     refused.refusal = std::move(*refusal);
     return refused;

@@ -18,6 +18,7 @@
 #include "datafiles/average_file.h"
 #include "datafiles/measurement_file.h"
 #include "datafiles/raw_data_file.h"
+#include "datafiles/text_file.h"
 
 namespace analysis {
 
@@ -84,7 +85,7 @@ class FileAnalysis {
   void finishRun(AnalysisState& state, const RunSettings& settings, double recordSeconds,
                  RunResult& result) const;
 
-  std::string text_;
+  datafiles::FileText text_;
   datafiles::SpectrumRecords spectrum_;
   datafiles::AverageRecords average_;
   datafiles::RawSamples raw_;

@@ -18,6 +18,13 @@ inline constexpr std::string_view kRecordEnd = "\r\n";
 // writers refuse such values before they get here).
 void appendDouble(std::string& out, double value);
 
+// The longest number appendDouble and appendFloat write: "-1.2345678901234567E-308".
+inline constexpr std::size_t kLongestNumber = 24;
+
+// Writes `value` as appendDouble does at `out`, which has room for kLongestNumber characters,
+// and returns the end of what was written. For writers that lay out whole rows at once.
+char* writeDouble(char* out, double value);
+
 // The same for a single-precision value, with the fewest digits that read back as that float.
 void appendFloat(std::string& out, float value);
 

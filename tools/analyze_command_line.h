@@ -13,6 +13,7 @@
 
 #include "analysis/back_transformation.h"
 #include "analysis/file_analysis.h"
+#include "tools/reference_curve_options.h"
 
 namespace CLI {
 class App;
@@ -24,9 +25,11 @@ struct AnalyzeOptions {
   bool average = false;
   analysis::RunSettings settings;
   std::string saveAverage, firstName, csv, rawCsv, backTransformCsv;
+  std::string mscCsv;  // pooled coherence table (tools/pooled_coherence_output.h)
   bool backTransform = false;
   analysis::Band band;
   std::vector<std::filesystem::path> files;
+  ReferenceCurveOutputs referenceCurves;
 };
 
 // Parses argv into `options`. Returns the exit status when the program should end at once:

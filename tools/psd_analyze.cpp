@@ -22,6 +22,8 @@
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
 #include "tools/analyze_command_line.h"
+#include "tools/pooled_coherence_output.h"
+#include "tools/reference_curve_outputs.h"
 
 namespace {
 
@@ -127,13 +129,18 @@ int run(const tools::AnalyzeOptions& o) {
                 << "; nothing written\n";
       return 1;
     }
-    const std::string text = datafiles::formatBackTransformationFile(
-        state.backTrans1.span(), state.backTrans2.span(), static_cast<std::size_t>(state.nSamples));
-    if (!writeOrComplain(o.backTransformCsv, text)) return 1;
+    if (auto failure = datafiles::writeBackTransformationFile(
+            o.backTransformCsv, state.backTrans1.span(), state.backTrans2.span(),
+            static_cast<std::size_t>(state.nSamples))) {
+      std::cerr << "psd-analyze: " << o.backTransformCsv << ": " << *failure << '\n';
+      return 1;
+    }
     std::cout << analysis::backTransformTitle(o.band.displacement, measures) << '\n';
   }
   if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state))) return 1;
   if (!o.rawCsv.empty() && !writeOrComplain(o.rawCsv, rawCsv(state))) return 1;
+  if (!o.mscCsv.empty() && !tools::writePooledCoherenceCsv(o.mscCsv, state, std::cerr)) return 1;
+  if (!tools::writeReferenceCurveOutputs(state, o.referenceCurves, std::cout, std::cerr)) return 1;
   return 0;
 }
 

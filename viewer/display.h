@@ -13,9 +13,11 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "analysis/analysis_state.h"
 #include "analysis/file_analysis.h"
+#include "analysis/third_octave.h"
 #include "viewer/zepl.h"
 
 class QAction;
@@ -34,6 +36,9 @@ class QTimer;
 class QPrinter;
 
 namespace viewer {
+
+class BandCursor;
+class ThirdOctavePlot;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
 class Display : public QMainWindow {
@@ -87,6 +92,10 @@ class Display : public QMainWindow {
   void mcohreal_Click();
   void mcohimag_Click();
   void mcohabs_Click();
+  // "magnitude-squared, pooled": while checked the coherence plot shows the coherence pooled
+  // over the averaged records with its chance level, and the other three items are unchecked;
+  // unchecking it returns to the item checked before.
+  void mcohmsc_Click();
   void vscpsdmax_Change();
   void vscpsdmin_Change();
 
@@ -95,6 +104,12 @@ class Display : public QMainWindow {
   void ZEPL3_CursorMove(double x);
   void ZEPL4_CursorMove(double x);
   void ZEPL5_CursorMove(double x);
+  // The coherence plot reads only while it shows the pooled coherence.
+  void ZEPL2_CursorMove(double x);
+
+  // "back FFT of this band" (right-click menu of the PSD and rms plots): the band's edges into
+  // tf1 and tf2, then the back transformation as "start" runs it.
+  void mbandback_Click();
 
   // Printing: the window at page size, on the default printer.
   void mprint_Click();
@@ -110,6 +125,13 @@ class Display : public QMainWindow {
   // A raw-data limit bar changed: i = 0 for the raw plot, 1 for the back-transformation plot.
   void vscrohmax_Change(int i);
   void vscrohmin_Change(int i);
+
+  // Published reference curves: the noise models on the PSD plot; the view of third-octave
+  // velocities against the vibration criteria (index: into analysis::vibrationCriteria()).
+  void mnoisemodels_Click();
+  void mthirdoctave_Click();
+  void mcriterion_Click(int index);
+  void thirdOctavePlot_CursorMove(double x);
 
   // For tests and tools.
   const analysis::AnalysisState& analysisState() const { return *state_; }
@@ -141,8 +163,14 @@ class Display : public QMainWindow {
   QAction *mdispcoh, *mdispraw, *mdispdisp, *mcpace, *mdisppsd, *mintegral;
   QAction *mlinf, *mlinamp, *mautoscaleamp;
   QAction *mcal1, *mcal2, *mrawauto, *mrawoffset;
-  QAction *mcohreal, *mcohimag, *mcohabs;
+  QAction *mcohreal, *mcohimag, *mcohabs, *mcohmsc;
+  QAction* mbandback;
+  BandCursor* bandCursor;  // the band on ZEPL1 and ZEPL4
   QAction *mfilename, *mprint, *mexit;
+  ThirdOctavePlot* thirdOctavePlot;
+  QAction *mnoisemodels, *mthirdoctave;
+  QMenu* mcriteria;
+  std::vector<QAction*> mcriterion;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -169,6 +197,22 @@ class Display : public QMainWindow {
   bool setBarValue(QScrollBar* bar, double value);
   void rawBarChanged(int i, bool upper);
   void report(const QString& message);
+  void drawCoherence();
+
+  // Pooled coherence and band cursor (display_pooled_coherence.cpp, display_band.cpp).
+  void setUpPooledCoherence();
+  analysis::CoherenceItems coherenceComponent() const;
+  void drawPooledCoherence(bool withCurves);
+  void leavePooledCoherence();
+  void keepPooledCoherenceScale();
+  void setUpBandCursor();
+  void followBand(double recordSeconds);
+  void showBandFigures();
+
+  void createReferenceCurveControls();
+  void drawThirdOctave();
+  void leaveThirdOctaveView();
+  QString noiseModelReadout(double x) const;
   void placeCounters();
 
   void fillDrives(const QString& startDir);
@@ -186,6 +230,10 @@ class Display : public QMainWindow {
                             // proposes its veto rename
   bool analysing_ = false;  // a run is inside its yield to the event loop
   int rowAtPress_ = -1;     // flb's current row when the mouse was pressed on it
+  QAction* coherenceItemBeforePooled_ = nullptr;  // returned to when the pooled item is left
+  int coherenceAxisType_ = 0;                     // ZEPL2's axis type outside the pooled view
+  double bandRecordSeconds_ = 60;                 // record length of the last run
+  analysis::ShownBandVelocities bandVelocities_;  // as last drawn in the third-octave view
 };
 
 }  // namespace viewer

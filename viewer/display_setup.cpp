@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,6 +45,13 @@ QScrollBar* verticalBar(QWidget* parent, const QString& name, int min, int max, 
   return bar;
 }
 
+// The desktop's keys for `action`, or `fallback` on a desktop that has none for it.
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey action, const QKeySequence& fallback) {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(action);
+  if (keys.isEmpty()) keys << fallback;
+  return keys;
+}
+
 void setTextColour(QWidget* widget, int bgr) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::WindowText, QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
@@ -58,12 +66,15 @@ Display::Display(const QString& startDir, QWidget* parent)
   createControls();
   createFrames();
   createMenus();
+  createReferenceCurveControls();
   setTabOrder();
   status_ = named(new QLabel(this), "status");
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   statusBar()->addWidget(status_, 1);
   statusBar()->setSizeGripEnabled(true);
   connectHandlers();
+  setUpPooledCoherence();
+  setUpBandCursor();
   fillDrives(QDir(startDir).absolutePath());
   Form_Load();
 }
@@ -277,8 +288,10 @@ void Display::createMenus() {
   mfilename = item(mrename, "mfilename", "filename", false, false);
   mprint = bar->addAction("print");
   mprint->setObjectName("mprint");
+  mprint->setShortcuts(standardKeys(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)));
   mexit = bar->addAction("exit");
   mexit->setObjectName("mexit");
+  mexit->setShortcuts(standardKeys(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
 }
 
 void Display::setTabOrder() {

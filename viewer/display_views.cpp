@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include "viewer/display.h"
+#include "viewer/third_octave_plot.h"
 #include "viewer/twips.h"
 
 namespace viewer {
@@ -48,6 +49,7 @@ void Display::mdispdisp_Click() {
 }
 
 void Display::mdisppsd_Click() {
+  leaveThirdOctaveView();  // the third of the main area's views gives way to either
   const bool showPsd = !mdisppsd->isChecked();
   mdisppsd->setChecked(showPsd);
   mintegral->setChecked(!showPsd);
@@ -133,6 +135,7 @@ void Display::Form_Resize() {
     ZEPL1->resize(plotWidth, plotHeight);
     for (ZEPLLib::ZEPL* strip : {ZEPL2, ZEPL3}) strip->resize(plotWidth, strip->height());
     ZEPL4->resize(plotWidth, plotHeight);
+    thirdOctavePlot->resize(plotWidth, plotHeight);
     ZEPL5->resize(plotWidth, ZEPL5->height());
   };
   if (w >= state_->startWidth && h >= state_->startHeight) {

@@ -85,6 +85,37 @@ TEST_F(BackTransformTest, DisplacementIntegratesTheVelocityTrace) {
                 "nm ,rms2: " + std::to_string(m.rms2) + "nm");
 }
 
+TEST_F(BackTransformTest, RmsOfASmallRecordDividesTheSumOfSquaresByN) {
+  // The transform gives twice the trace, samples in positions 1 .. N. Halved, channel 1 is
+  // 1, -1, 1, -1 (rms 1 mum) and channel 2 is 3, 4, 0, 0 (rms sqrt(25 / 4) = 2.5 mum).
+  const double doubled1[] = {0, 2, -2, 2, -2}, doubled2[] = {0, 6, 8, 0, 0};
+  for (std::size_t i = 0; i <= 4; ++i) {
+    state.backTrans1[i] = doubled1[i];
+    state.backTrans2[i] = doubled2[i];
+  }
+  const TraceMeasures m = halveAndMeasure(state, 4);
+  EXPECT_EQ(state.backTrans1[2], -1);
+  EXPECT_EQ(state.backTrans2[2], 4);
+  EXPECT_EQ(m.sumSq1, 4);
+  EXPECT_EQ(m.sumSq2, 25);
+  EXPECT_EQ(m.rms1, 1000);
+  EXPECT_EQ(m.rms2, 2500);
+  EXPECT_EQ(backTransformTitle(true, m),
+            "displacement data (mum) versus time(s), rms1:   1000nm ,rms2: 2500nm");
+
+  // The whole transform on 8 samples: a velocity line of amplitude 1 at 2 Hz (line 2) is
+  // cos(pi n / 2) = 1, 0, -1, 0, ..., whose rms is sqrt(4 / 8) mum = 707 nm.
+  state.nSamples = 8;
+  for (std::size_t j = 0; j <= 4; ++j) state.freq[j] = static_cast<double>(j);
+  state.ftRe1[2] = 1;
+  state.ftRe2[2] = 1;
+  const TraceMeasures eight = backTransform(state, transform, {0.1, 100, false});
+  EXPECT_NEAR(trace(2), -1, 1e-9);
+  EXPECT_NEAR(eight.sumSq1, 4, 1e-9);
+  EXPECT_EQ(eight.rms1, 707);
+  EXPECT_EQ(eight.rms2, 707);
+}
+
 TEST_F(BackTransformTest, BandEdgesAndZeroHertzAreLeftOut) {
   oneLine(120, 3, 0);
   state.ftRe1[0] = 5;  // 0 Hz

@@ -22,6 +22,9 @@ TEST(FileNames, MeasurementNamesGiveStemVetoRawFileAndColumns) {
       {"1234567890.csve", 10, false, "1234567890.prn", {6, 13}, "1234567890xxx.csve"},
       {"1234567890.csv", 10, false, "1234567890.prn", {4, 11}, "1234567890xxx.csv"},
       {"1234567890xxx.cswz", 10, true, "1234567890.prn", {4, 11}, "1234567890.cswz"},
+      // "av" later in the name does not make an average file.
+      {"12345678av.csvz", 10, false, "12345678av.prn", {4, 11}, "12345678avxxx.csvz"},
+      {"12345678.avxz", 8, false, "12345678.prn", {4, 11}, "12345678xxx.avxz"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

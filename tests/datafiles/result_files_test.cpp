@@ -94,6 +94,21 @@ TEST(BackTransformationWriter, HeaderAndPositionsZeroToN) {
             "\"rft1\",\"rft2\"\r\n0,0\r\n0.5,1E-07\r\n-1.25,3\r\n2,4\r\n");
 }
 
+TEST(BackTransformationWriter, TheWrittenFileIsTheFormattedTextForShortAndLongRecords) {
+  testing_support::TempDir dir;
+  for (const std::size_t n : {0, 3, 3000, 131072}) {
+    SCOPED_TRACE(n);
+    std::vector<double> t1(n + 1), t2(n + 1);
+    for (std::size_t i = 0; i <= n; ++i) {
+      t1[i] = std::sin(0.01 * static_cast<double>(i)) * 1e-3;
+      t2[i] = -1e20 / static_cast<double>(i + 1);
+    }
+    const auto path = dir.path() / "backtransformation.csv";
+    ASSERT_FALSE(writeBackTransformationFile(path, t1, t2, n));
+    EXPECT_TRUE(dir.read("backtransformation.csv") == formatBackTransformationFile(t1, t2, n));
+  }
+}
+
 TEST(BackTransformationWriter, TracesThatAreNotFiniteAreRefusedAndNothingIsWritten) {
   testing_support::TempDir dir;
   const auto target = dir.write("backtransformation.csv", "earlier result");
