@@ -7,12 +7,16 @@
 // the rms values in the title are digits, and the rms curves are finite.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "analysis/back_transformation.h"
+#include "analysis/criteria_verdict.h"
 #include "analysis/file_analysis.h"
+#include "analysis/pooled_coherence.h"
+#include "analysis/third_octave.h"
 #include "datafiles/back_transformation_file.h"
 #include "fuzz_support.h"
 
@@ -24,6 +28,29 @@ constexpr const char* kNames[] = {"12345678.csvz", "1234567890.csve", "12345678x
 
 analysis::CoherenceItems coherenceItems(std::uint8_t bits) {
   return {.real = (bits & 1) != 0, .imaginary = (bits & 2) != 0, .magnitude = (bits & 4) != 0};
+}
+
+// The pooled coherence lies in 0 .. 1; every band velocity is a finite number, and so is every
+// figure of the verdicts.
+void checkSpectralFigures(const analysis::AnalysisState& state) {
+  const auto half = static_cast<std::size_t>(std::clamp(state.nSamples / 2, 0, 65536));
+  for (std::size_t q = 1; q <= half; ++q) {
+    const double msc = analysis::pooledMsc(state, q);
+    fuzz::require(msc >= 0 && msc <= 1, "the pooled coherence lies in 0 .. 1");
+  }
+  const analysis::ShownBandVelocities shown = analysis::shownBandVelocities(state);
+  for (const auto* channel : {&shown.channel1, &shown.channel2}) {
+    for (double v : channel->rms) {
+      fuzz::require(std::isfinite(v) && v >= 0, "band velocities are finite");
+    }
+  }
+  const auto criteria = analysis::vibrationCriteria();
+  const std::string verdict =
+      analysis::verdictLine(analysis::judgeChannel(shown.channel1, criteria),
+                            analysis::judgeChannel(shown.channel2, criteria));
+  fuzz::require(
+      verdict.find("nan") == std::string::npos && verdict.find("inf") == std::string::npos,
+      "the verdict's figures are numbers");
 }
 
 void checkTransform(analysis::AnalysisState& state, analysis::InverseTransform& transform,
@@ -58,7 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::writeFile(name, file);
 
   static analysis::FileAnalysis fileAnalysis;
-  static analysis::InverseTransform transform;
   analysis::AnalysisState* state = &fuzz::freshState();
   analysis::RunSettings settings;
   settings.coherence = coherenceItems(coherenceBits);
@@ -75,7 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(std::isfinite(state->rmsCut1[q]) && std::isfinite(state->rmsCut2[q]),
                   "the rms curves are finite");
   }
+  checkSpectralFigures(*state);
   if (first.kind != analysis::FileKind::Measurement) return 0;
+  // A transform of its own: one kept across inputs would keep a plan for every record length.
+  analysis::InverseTransform transform;
   checkTransform(*state, transform, band);
   band.displacement = false;
   checkTransform(*state, transform, band);

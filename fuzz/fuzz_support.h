@@ -57,10 +57,12 @@ inline analysis::AnalysisState& freshState() {
   // A member added to the state must be reset here too: the mirror of the members known here
   // then differs in size.
   struct KnownMembers {
-    analysis::FixedArray<double> arrays[24];
+    analysis::FixedArray<double> arrays[28];
     std::int16_t counters[3];
     std::int32_t sizes[3];
     std::string firstFileName;
+    std::int32_t pooledCount;
+    bool recordHasCoefficients;
     std::int16_t startSizes[4];
   };
   static_assert(sizeof(analysis::AnalysisState) == sizeof(KnownMembers),
@@ -78,6 +80,8 @@ inline analysis::AnalysisState& freshState() {
   state.kCount = state.kvCount = state.avWeight = 0;
   state.nSamples = state.nPlot = state.nameStemLength = 0;
   state.firstFileName.clear();
+  state.pooledCount = 0;
+  state.recordHasCoefficients = false;
   state.startWidth = state.startHeight = state.startPlotWidth = state.startPlotHeight = 0;
   return state;
 }
