@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 
@@ -34,6 +35,8 @@ class QTimer;
 class QPrinter;
 
 namespace viewer {
+
+class DirectoryWatch;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
 class Display : public QMainWindow {
@@ -118,6 +121,10 @@ class Display : public QMainWindow {
   QString filePattern() const { return pattern_; }
   // Selects `path` as the directory of the browser (as a double click in dirlb does).
   void openDirectory(const QString& path);
+  // Brings flb up to date with its directory, keeping the selection on its file and running no
+  // analysis; while the loop runs, only appends behind the current entry. The directory watch
+  // calls it within two seconds of a change.
+  void followDirectory();
 
   // Controls, named as the window describes them.
   ZEPLLib::ZEPL *ZEPL1, *ZEPL2, *ZEPL3, *ZEPL4, *ZEPL5;
@@ -173,7 +180,9 @@ class Display : public QMainWindow {
   void fillDrives(const QString& startDir);
   void showDirectory(const QString& path);
   void refillFileList();
+  QStringList listedFileNames() const;  // the directory's files the pattern lets through, in order
   void applyPattern();
+  void startFollowingDirectory();
 
   std::unique_ptr<analysis::AnalysisState> state_;
   analysis::FileAnalysis fileAnalysis_;
@@ -184,6 +193,8 @@ class Display : public QMainWindow {
   QString proposalFor_;                      // the file whose veto rename mfilename proposes
   bool analysing_ = false;                   // a run is inside its yield to the event loop
   int rowAtPress_ = -1;                      // flb's current row when the mouse was pressed on it
+
+  DirectoryWatch* directoryWatch_ = nullptr;  // tells when flb's directory changed
 };
 
 }  // namespace viewer

@@ -66,6 +66,7 @@ Display::Display(const QString& startDir, QWidget* parent)
   connectHandlers();
   fillDrives(QDir(startDir).absolutePath());
   Form_Load();
+  startFollowingDirectory();
 }
 
 Display::~Display() = default;
