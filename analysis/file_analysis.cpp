@@ -4,9 +4,9 @@
 #include <limits>
 
 #include "analysis/averaging.h"
+#include "analysis/record_text.h"
 #include "datafiles/field_reader.h"
 #include "datafiles/file_names.h"
-#include "datafiles/line_count.h"
 #include "datafiles/text_file.h"
 
 namespace analysis {
@@ -17,10 +17,6 @@ constexpr std::int16_t kLargestCount = std::numeric_limits<std::int16_t>::max();
 // A PSD above this (and any non-finite coherence) means coefficients no measurement can have;
 // the bound keeps every sum over lines and files finite.
 constexpr double kLargestPsd = datafiles::kLargestAcceptedNumber;
-
-std::string withName(std::string_view fileName, std::string_view what) {
-  return std::string(fileName) + ": " + std::string(what);
-}
 
 }  // namespace
 
@@ -54,28 +50,15 @@ RunResult FileAnalysis::analyzeFile(AnalysisState& state, const std::filesystem:
     }
   }
 
-  if (auto failure = datafiles::readWholeFile(directory / std::string(fileName), text_)) {
-    return refuse(state, withName(fileName, *failure), false);
+  std::int32_t nSamples = 0;
+  if (auto problem = readRecordText(directory, fileName, text_, nSamples)) {
+    return refuse(state, std::move(*problem), false);
   }
-  const std::size_t lines = datafiles::countLinesAfterFirst(text_);
-  if (lines == 0) {
-    const bool blank = datafiles::FieldReader(text_).atEnd();
-    return refuse(state, withName(fileName, blank ? "the file is empty" : "holds no data records"),
-                  false);
-  }
-  if (lines > kLastLine + 1) {
-    return refuse(state,
-                  withName(fileName, "has " + std::to_string(lines) +
-                                         " lines after the header; at most 65537 fit"),
-                  false);
-  }
-  const std::int32_t nSamples =
-      datafiles::normaliseSampleCount(2 * static_cast<std::int64_t>(lines));
 
   std::int16_t kCount = state.kCount;
   if (settings.batchLoopRunning) {
     if (kCount == kLargestCount) {
-      return refuse(state, withName(fileName, "not taken: k would pass 32767"), true);
+      return refuse(state, withFileName(fileName, "not taken: k would pass 32767"), true);
     }
     ++kCount;
   }
@@ -92,7 +75,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   const bool vetoed = datafiles::isVetoedName(fileName, stemLength);
   const bool adding = settings.averaging && !vetoed;
   if (adding && state.kvCount == kLargestCount) {
-    return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
+    return refuse(state, withFileName(fileName, "not averaged: kv would pass 32767"), true);
   }
 
   // Compute every line before touching the state, so that a line that cannot be analysed
@@ -163,7 +146,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   }
   const std::int16_t weight = average_.weight;
   if (settings.averaging && state.kvCount > kLargestCount - weight) {
-    return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
+    return refuse(state, withFileName(fileName, "not averaged: kv would pass 32767"), true);
   }
 
   RunResult result;
@@ -218,14 +201,15 @@ RawResult FileAnalysis::readRawData(AnalysisState& state, const std::filesystem:
   const auto columns = datafiles::rawColumnsOf(fileName);
   if (!columns) {
     const std::string last = fileName.empty() ? "" : std::string(1, fileName.back());
-    result.message = withName(fileName, "no raw-data columns for a name ending in '" + last + "'");
+    result.message =
+        withFileName(fileName, "no raw-data columns for a name ending in '" + last + "'");
     return result;
   }
   const std::filesystem::path path =
       datafiles::rawDataPathOf(directory, fileName, state.nameStemLength);
   const std::string rawName = path.filename().string();
   if (auto failure = datafiles::readWholeFile(path, text_)) {
-    result.message = withName(rawName, *failure);
+    result.message = withFileName(rawName, *failure);
     return result;
   }
   const std::size_t maxSamples = static_cast<std::size_t>(std::max(state.nSamples, 0));
