@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -25,6 +27,7 @@ unsigned threadsFor(const CampaignRunOptions& options, std::size_t files) {
 template <typename Work>
 CampaignRunOutcome forEachFile(const std::vector<std::size_t>& indices,
                                const std::vector<CampaignFile>& files,
+                               std::vector<std::unique_ptr<CampaignFileReader>>& readers,
                                const CampaignRunOptions& options, std::stop_token stop, Work work) {
   std::stop_source halt;
   const std::stop_callback forward(stop, [&halt] { halt.request_stop(); });
@@ -33,9 +36,8 @@ CampaignRunOutcome forEachFile(const std::vector<std::size_t>& indices,
   CampaignRunOutcome outcome;  // guarded by `reporting`
   std::exception_ptr failure;  // likewise
 
-  const auto worker = [&] {
+  const auto worker = [&](CampaignFileReader& reader) {
     try {
-      CampaignFileReader reader;
       while (!halt.stop_requested()) {
         const std::size_t j = next.fetch_add(1, std::memory_order_relaxed);
         if (j >= indices.size()) break;
@@ -59,11 +61,12 @@ CampaignRunOutcome forEachFile(const std::vector<std::size_t>& indices,
   };
 
   const unsigned threads = threadsFor(options, indices.size());
-  if (threads <= 1) {
-    worker();
-  } else {
+  while (readers.size() < threads) readers.push_back(std::make_unique<CampaignFileReader>());
+  if (threads == 1) {
+    worker(*readers[0]);
+  } else if (threads > 1) {
     std::vector<std::jthread> pool;
-    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker, std::ref(*readers[t]));
   }  // the pool joins here
   if (failure) std::rethrow_exception(failure);
   outcome.finished = outcome.filesDone == indices.size();
@@ -79,6 +82,10 @@ Campaign::Campaign(CampaignSettings settings)
                                 std::to_string(kMaxBinsPerOctave));
   }
 }
+
+Campaign::Campaign(Campaign&&) noexcept = default;
+Campaign& Campaign::operator=(Campaign&&) noexcept = default;
+Campaign::~Campaign() = default;
 
 void Campaign::append(std::span<const CampaignEntry> entries) {
   files_.reserve(files_.size() + entries.size());
@@ -102,7 +109,7 @@ CampaignRunOutcome Campaign::computePending(const CampaignRunOptions& options,
   for (std::size_t i = 0; i < files_.size(); ++i) {
     if (files_[i].status == CampaignStatus::Pending) pending.push_back(i);
   }
-  return forEachFile(pending, files_, options, stop,
+  return forEachFile(pending, files_, readers_, options, stop,
                      [this](CampaignFileReader& reader, std::size_t i) {
                        CampaignFile& file = files_[i];
                        file = reader.read({file.directory, file.name}, bins_, band_);
@@ -119,7 +126,7 @@ CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOp
   }
   std::vector<CampaignFileReader::BandRms> rms(files_.size());
   const CampaignRunOutcome outcome =
-      forEachFile(reread, files_, options, stop,
+      forEachFile(reread, files_, readers_, options, stop,
                   [this, &band, &rms](CampaignFileReader& reader, std::size_t i) {
                     rms[i] = reader.readBandRms(files_[i], band);
                     return rms[i].bytes;

@@ -15,14 +15,16 @@
 // complete and no longer written during the run, so it may be read from another thread that
 // learnt of it through the callback. Do not call append(), remove() or rename() meanwhile.
 //
-// Memory: per file a few kB (its binned spectrum, a few hundred values per channel), plus per
-// worker thread about 3 MB and the text of the largest file read.
+// Memory: per file a few kB (its binned spectrum, a few hundred values per channel), plus the
+// scratch space of each worker thread, about 3 MB and the text of the largest file read, kept
+// for the next run (a campaign that grows file by file reuses it) until the campaign ends.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stop_token>
 #include <string_view>
@@ -62,6 +64,9 @@ class Campaign {
  public:
   // Throws std::invalid_argument for bins per octave outside 1 .. kMaxBinsPerOctave.
   explicit Campaign(CampaignSettings settings = {});
+  Campaign(Campaign&&) noexcept;
+  Campaign& operator=(Campaign&&) noexcept;
+  ~Campaign();
 
   // Adds files after the existing ones, pending. Cheap: nothing is read.
   void append(std::span<const CampaignEntry> entries);
@@ -103,6 +108,7 @@ class Campaign {
   FrequencyBins bins_;
   RmsBand band_;
   std::vector<CampaignFile> files_;
+  std::vector<std::unique_ptr<CampaignFileReader>> readers_;  // one per worker thread, reused
 };
 
 }  // namespace analysis

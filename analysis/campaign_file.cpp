@@ -155,6 +155,11 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
     file.message = withFileName(name, "not a measurement (its stem has no numeric value)");
     return file;
   }
+  if (!datafiles::hasSpectrumExtension(name, stemLength)) {
+    file.status = CampaignStatus::Skipped;
+    file.message = withFileName(name, "not a spectrum file (extension neither .csv nor .csw)");
+    return file;
+  }
   if (auto problem = load(entry.directory, name, stemLength)) {
     file.status = CampaignStatus::Refused;
     file.message = std::move(*problem);

@@ -1,8 +1,9 @@
 // One file of a campaign: how it is classified, read and reduced to what the campaign keeps.
 //
 // Classification by name (datafiles/file_names.h):
-//   - a name beginning with "av" (an average file) or whose stem has the value 0 (no
-//     measurement) is skipped: not read;
+//   - a name beginning with "av" (an average file), whose stem has the value 0 (no
+//     measurement) or whose extension is neither ".csv" nor ".csw" (not a spectrum file, e.g.
+//     a raw-data file caught by a wildcard) is skipped: not read;
 //   - a measurement whose stem is followed by "xxx" is vetoed: read and reduced like any other,
 //     shown in the per-file table and the timeline, left out of every statistic;
 //   - any other measurement is used.

@@ -112,6 +112,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
   addOutputOptions(app, options);
   std::vector<std::string> backTransformBand;
   addBackTransformOptions(app, options, backTransformBand);
+  addCampaignOptions(app, options.campaign);
   app.add_option("FILE", options.files, "spectrum or average files, analysed in the order given")
       ->required()
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);

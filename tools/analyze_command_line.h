@@ -13,6 +13,7 @@
 
 #include "analysis/back_transformation.h"
 #include "analysis/file_analysis.h"
+#include "tools/campaign_options.h"
 
 namespace CLI {
 class App;
@@ -26,6 +27,7 @@ struct AnalyzeOptions {
   std::string saveAverage, firstName, csv, rawCsv, backTransformCsv;
   bool backTransform = false;
   analysis::Band band;
+  CampaignOptions campaign;
   std::vector<std::filesystem::path> files;
 };
 

@@ -41,7 +41,9 @@ SampleCampaign* generate() {
   c->dir.write(kNoMeasurement, c->dir.read(kGenerated[0].name));
   c->entries.insert(c->entries.begin() + 2, {c->dir.path(), kRefused});
   c->entries.insert(c->entries.begin() + 5, {c->dir.path(), kAverage});
+  c->dir.write(kRawData, "sample time(s) status z1 n1 e1\r\n1 0.02 0 10 11 12\r\n");
   c->entries.push_back({c->dir.path(), kNoMeasurement});
+  c->entries.push_back({c->dir.path(), kRawData});
   return c;
 }
 

@@ -1,7 +1,8 @@
 // A small generated campaign shared by the campaign tests, written once per test program:
 // records of 3000, 12000, 32768 and 131072 samples, a 6 s record with a 10-character stem, a
-// vetoed and a one-channel record, a malformed file, an average file and a name that is no
-// measurement; with the direct computation of each record's spectrum (campaign_reference.h).
+// vetoed and a one-channel record, a malformed file, an average file, a name that is no
+// measurement and a raw-data file; with the direct computation of each record's spectrum
+// (campaign_reference.h).
 #pragma once
 
 #include <map>
@@ -17,6 +18,7 @@ namespace campaign_testing {
 inline constexpr const char* kRefused = "26120109.csvz";  // 'abc' on line 4
 inline constexpr const char* kAverage = "av26120101.csv";
 inline constexpr const char* kNoMeasurement = "00000000.csvz";
+inline constexpr const char* kRawData = "26120101.prn";
 
 struct SampleCampaign {
   testing_support::TempDir dir;

@@ -66,12 +66,15 @@ TEST(Campaign, StatusesRecordLengthsAndMessagesPerFileInInputOrder) {
   EXPECT_TRUE(std::isnan(refused.rms1));
   EXPECT_EQ(byName[kAverage]->status, CampaignStatus::Skipped);
   EXPECT_EQ(byName[kNoMeasurement]->status, CampaignStatus::Skipped);
+  EXPECT_EQ(byName[campaign_testing::kRawData]->status, CampaignStatus::Skipped);
+  EXPECT_EQ(byName[campaign_testing::kRawData]->message,
+            "26120101.prn: not a spectrum file (extension neither .csv nor .csw)");
   EXPECT_EQ(byName[kAverage]->samples, 0);
 
   const CampaignCounts counts = campaign.statistics().counts;
   EXPECT_EQ(counts.used, 7u);
   EXPECT_EQ(counts.vetoed, 1u);
-  EXPECT_EQ(counts.skipped, 2u);
+  EXPECT_EQ(counts.skipped, 3u);
   EXPECT_EQ(counts.refused, 1u);
   EXPECT_EQ(counts.pending, 0u);
   EXPECT_TRUE(campaign.finished());

@@ -32,6 +32,17 @@ TEST(FileNames, MeasurementNamesGiveStemVetoRawFileAndColumns) {
     EXPECT_EQ(rawColumnsOf(c.name), c.columns);
     EXPECT_EQ(toggledVetoName(c.name, c.stem), c.toggled);
     EXPECT_EQ(toggledVetoName(toggledVetoName(c.name, c.stem), c.stem), c.name);
+    EXPECT_TRUE(hasSpectrumExtension(c.name, c.stem));
+  }
+}
+
+TEST(FileNames, SpectrumExtensions) {
+  for (const char* name : {"12345678.CSVZ", "12345678xxx.Csw", "12345678.csvq"}) {
+    EXPECT_TRUE(hasSpectrumExtension(name, 8)) << name;
+  }
+  for (const char* name : {"12345678.prn", "12345678.cs", "12345678", "12345678xxx.txt",
+                           "12345678.c3vz", "1234567.csvz", "12345678x.csvz"}) {
+    EXPECT_FALSE(hasSpectrumExtension(name, 8)) << name;
   }
 }
 
