@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -36,6 +37,7 @@ class QPrinter;
 
 namespace viewer {
 
+class CampaignWindow;
 class DirectoryWatch;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
@@ -99,6 +101,10 @@ class Display : public QMainWindow {
   void ZEPL4_CursorMove(double x);
   void ZEPL5_CursorMove(double x);
 
+  // Campaign statistics of the listed files, in a window of their own (opened, or raised).
+  void mstatistics_Click();
+  CampaignWindow* campaignWindow() const;  // the open campaign window, or null
+
   // Printing: the window at page size, on the default printer.
   void mprint_Click();
   // Prints into `printer` (a PDF file in tests); false if the printer cannot be painted on.
@@ -144,12 +150,13 @@ class Display : public QMainWindow {
   QScrollBar* hsstop;
   QCheckBox *chstop, *chav;
   QTimer* Timer1;
-  QMenu *mdisplay, *mpsd, *mraw, *mcoherence, *mrename;
+  QMenu *mdisplay, *mpsd, *mraw, *mcoherence, *mrename, *mcampaign;
   QAction *mdispcoh, *mdispraw, *mdispdisp, *mcpace, *mdisppsd, *mintegral;
   QAction *mlinf, *mlinamp, *mautoscaleamp;
   QAction *mcal1, *mcal2, *mrawauto, *mrawoffset;
   QAction *mcohreal, *mcohimag, *mcohabs;
   QAction *mfilename, *mprint, *mexit;
+  QAction* mstatistics;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -195,6 +202,7 @@ class Display : public QMainWindow {
   int rowAtPress_ = -1;                      // flb's current row when the mouse was pressed on it
 
   DirectoryWatch* directoryWatch_ = nullptr;  // tells when flb's directory changed
+  QPointer<CampaignWindow> campaignWindow_;   // while open
 };
 
 }  // namespace viewer

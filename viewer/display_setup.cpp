@@ -271,6 +271,8 @@ void Display::createMenus() {
   mcohabs = item(mcoherence, "mcohabs", "abs", true, false);
   mrename = menu("mrename", "rename file into");
   mfilename = item(mrename, "mfilename", "filename", false, false);
+  mcampaign = menu("mcampaign", "campaign");
+  mstatistics = item(mcampaign, "mstatistics", "statistics of the listed files", false, false);
   mprint = bar->addAction("print");
   mprint->setObjectName("mprint");
   mexit = bar->addAction("exit");

@@ -1,0 +1,76 @@
+#include "viewer/spectrogram_plot.h"
+
+#include <qcustomplot.h>
+
+#include "analysis/campaign_csv.h"
+
+namespace viewer {
+
+SpectrogramPlot::SpectrogramPlot(QWidget* parent) : CampaignPlot("spectrogram", parent) {
+  map_ = addColourMap("PSD (mum^2/Hz)", true);
+  plot()->xAxis->setLabel("file (position in the list)");
+  setAxisLogarithmic(plot()->yAxis, true);
+  plot()->yAxis->setLabel("frequency (Hz)");
+  clear();
+}
+
+void SpectrogramPlot::clear() {
+  shown_.reset();
+  draw();
+}
+
+void SpectrogramPlot::show(SharedSnapshot snapshot) {
+  shown_ = std::move(snapshot);
+  draw();
+}
+
+void SpectrogramPlot::setChannel(int channel) {
+  channel_ = channel == 2 ? 2 : 1;
+  draw();
+}
+
+void SpectrogramPlot::draw() {
+  const auto range =
+      shown_ ? analysis::binRangeOf(shown_->files) : std::optional<analysis::BinRange>();
+  if (!range) {
+    map_->data()->clear();
+    map_->setVisible(false);
+    plot()->xAxis->setRange(0.5, 1.5);
+    plot()->yAxis->setRange(1, 100);
+    plot()->replot(QCustomPlot::rpQueuedReplot);
+    return;
+  }
+  const auto& files = shown_->files;
+  const analysis::FrequencyBins& bins = shown_->bins;
+  const int columns = static_cast<int>(files.size());
+  const int rows = range->last - range->first + 1;
+  // The cells are uniform in position and in log frequency, so the image stretched between the
+  // outer cell centres on the logarithmic axis puts every bin between its own edges. A single
+  // column or row has no neighbour to measure its width by: its range is its extent.
+  const QCPRange keys = columns > 1 ? QCPRange(1, columns) : QCPRange(0.5, 1.5);
+  const QCPRange values = rows > 1
+                              ? QCPRange(bins.centre(range->first), bins.centre(range->last))
+                              : QCPRange(bins.lowEdge(range->first), bins.highEdge(range->first));
+  map_->data()->setSize(columns, rows);
+  map_->data()->setRange(keys, values);
+  for (int x = 0; x < columns; ++x) {
+    const analysis::CampaignFile& file = files[static_cast<std::size_t>(x)];
+    for (int y = 0; y < rows; ++y) {
+      const auto value = file.binnedValue(channel_, range->first + y);
+      map_->data()->setCell(x, y, value && *value > 0 ? *value : qQNaN());
+    }
+  }
+  map_->setVisible(true);
+  map_->colorScale()->axis()->setLabel(QStringLiteral("PSD, channel %1 (mum^2/Hz)").arg(channel_));
+  rescaleColours(map_);
+  plot()->xAxis->setRange(0.5, columns + 0.5);
+  plot()->yAxis->setRange(bins.lowEdge(range->first), bins.highEdge(range->last));
+  plot()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QString SpectrogramPlot::dataAsCsv() const {
+  return shown_ ? QString::fromStdString(analysis::campaignBinsCsv(shown_->files, shown_->bins))
+                : QString();
+}
+
+}  // namespace viewer
