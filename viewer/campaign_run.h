@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "analysis/campaign.h"
 #include "viewer/campaign_snapshot.h"
@@ -24,13 +25,16 @@ class CampaignRun : public QObject {
   Q_OBJECT
 
  public:
-  // Starts reading the pending files of `campaign`, or, with `band`, finding the rms of that
-  // band, on `threads` worker threads (0: one per core).
+  // A run reading the pending files of `campaign`, or, with `band`, finding the rms of that
+  // band, on `threads` worker threads (0: one per core). The snapshot lists the files in the
+  // order of `order` (file names; names not in it follow in campaign order). start() starts it,
+  // once its signals are connected.
   CampaignRun(std::shared_ptr<analysis::Campaign> campaign, std::optional<analysis::RmsBand> band,
-              unsigned threads = 0, QObject* parent = nullptr);
+              unsigned threads, std::vector<std::string> order, QObject* parent = nullptr);
   // Cancels and waits for the thread: a few ms, the file being read is finished first.
   ~CampaignRun() override;
 
+  void start();
   void cancel();
   bool cancelled() const;
 
@@ -52,9 +56,13 @@ class CampaignRun : public QObject {
   void finished();
 
  private:
-  void run(std::stop_token stop, std::optional<analysis::RmsBand> band, unsigned threads);
+  void run(std::stop_token stop);
+  std::vector<analysis::CampaignFile> filesInOrder() const;
 
   std::shared_ptr<analysis::Campaign> campaign_;
+  std::vector<std::string> order_;
+  std::optional<analysis::RmsBand> band_;
+  unsigned threads_;
   std::size_t total_ = 0;
   std::atomic<std::size_t> done_{0};
   std::atomic<bool> progressPending_{false};

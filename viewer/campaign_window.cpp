@@ -131,35 +131,35 @@ void CampaignWindow::followList() {
     return;
   }
   const QStringList listed = listedNames();
+  if (listed == names_) return;
   const CampaignListChange change = planCampaignChange(names_, listed);
-  if (change.kind == CampaignListChange::Kind::None) return;
-  if (change.kind == CampaignListChange::Kind::Afresh) {
-    startAfresh();
-    return;
-  }
   const std::filesystem::path directory = pathOf(directory_);
   for (const QString& name : change.removed) campaign_->remove(directory, name.toStdString());
   for (const auto& [from, to] : change.renamed) {
     campaign_->rename(directory, from.toStdString(), to.toStdString());
   }
   std::vector<analysis::CampaignEntry> entries;
-  for (const QString& name : change.appended) entries.push_back({directory, name.toStdString()});
+  for (const QString& name : change.added) entries.push_back({directory, name.toStdString()});
   campaign_->append(entries);
   names_ = listed;
   startRun(std::nullopt);  // reads the new files only, then takes the statistics anew
 }
 
 void CampaignWindow::startRun(std::optional<analysis::RmsBand> band) {
-  run_ = std::make_unique<CampaignRun>(campaign_, band);
+  std::vector<std::string> order;
+  order.reserve(static_cast<std::size_t>(names_.size()));
+  for (const QString& name : names_) order.push_back(name.toStdString());
+  run_ = std::make_unique<CampaignRun>(campaign_, band, threads_, std::move(order));
   CampaignRun* run = run_.get();
+  lastRunFiles_ = run->filesTotal();
   connect(run, &CampaignRun::progressed, this, &CampaignWindow::runProgressed);
   connect(run, &CampaignRun::finished, this, [this, run] { runFinished(run); });
   progress_->setRange(0, static_cast<int>(std::max<std::size_t>(run->filesTotal(), 1)));
   progress_->setValue(0);
   progress_->setFormat(band ? QStringLiteral("rms of the band: %v / %m files")
                             : QStringLiteral("%v / %m files"));
-  progress_->setVisible(true);
   cancel_->setEnabled(true);
+  run->start();
 }
 
 void CampaignWindow::runProgressed() {
@@ -179,7 +179,6 @@ void CampaignWindow::runFinished(CampaignRun* run) {
   if (!ended->failure().empty()) {
     report("campaign: " + QString::fromStdString(ended->failure()));
   } else if (ended->snapshot()) {
-    progress_->setVisible(false);
     showSnapshot(ended->snapshot());
   } else if (ended->cancelled()) {
     summary_->setText(QStringLiteral("cancelled after %1 of %2 files: statistics are shown only "

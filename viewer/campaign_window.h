@@ -3,8 +3,9 @@
 //
 // It opens on the list as it is and follows it: a file added to the list is added to the
 // campaign and read alone; a file removed is dropped from the statistics and a veto rename
-// changes the file's status, neither reading the other files again. Another directory or
-// pattern, or a change the campaign's order cannot follow, starts afresh, as "recompute" does.
+// changes the file's status, neither reading the other files again; the files are shown in the
+// list's order whatever order they arrived in. Another directory or pattern starts afresh, as
+// "recompute" does.
 // Closing the window cancels the run.
 //
 // Statistics are shown only for a campaign whose every file is done: while a run goes on the
@@ -62,7 +63,13 @@ class CampaignWindow : public QWidget {
   // cannot be written.
   bool saveStatistics(const QString& prefix);
 
+  // Worker threads of the next runs (0, the default: one per core).
+  void setThreads(unsigned threads) { threads_ = threads; }
+
   bool running() const { return run_ != nullptr; }
+  // Files the last run started had to read (all for a new campaign, the new ones when the list
+  // grew, those with a spectrum for another band).
+  std::size_t lastRunFiles() const { return lastRunFiles_; }
   // The campaign shown (the last one completed), or nothing.
   SharedSnapshot shown() const { return shown_; }
   QString statusText() const;
@@ -104,6 +111,8 @@ class CampaignWindow : public QWidget {
   analysis::RmsBand band_;      // the band asked for
   bool listChanged_ = false;    // the list changed while a run went on
   bool stoppedByUser_ = false;  // cancelled: wait for "recompute"
+  unsigned threads_ = 0;
+  std::size_t lastRunFiles_ = 0;
 
   QLabel* summary_;
   QProgressBar* progress_;

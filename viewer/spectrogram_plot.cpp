@@ -51,13 +51,17 @@ void SpectrogramPlot::draw() {
   const QCPRange values = rows > 1
                               ? QCPRange(bins.centre(range->first), bins.centre(range->last))
                               : QCPRange(bins.lowEdge(range->first), bins.highEdge(range->first));
-  map_->data()->setSize(columns, rows);
-  map_->data()->setRange(keys, values);
+  QCPColorMapData* cells = map_->data();
+  cells->setSize(columns, rows);
+  cells->setRange(keys, values);
+  cells->fill(qQNaN());
   for (int x = 0; x < columns; ++x) {
     const analysis::CampaignFile& file = files[static_cast<std::size_t>(x)];
-    for (int y = 0; y < rows; ++y) {
-      const auto value = file.binnedValue(channel_, range->first + y);
-      map_->data()->setCell(x, y, value && *value > 0 ? *value : qQNaN());
+    const std::vector<double>& binned = channel_ == 1 ? file.binned1 : file.binned2;
+    for (std::size_t i = 0; i < binned.size(); ++i) {
+      // Zero and below have no place on the logarithmic colour scale; NaN is no value.
+      if (binned[i] > 0)
+        cells->setCell(x, file.firstBin + static_cast<int>(i) - range->first, binned[i]);
     }
   }
   map_->setVisible(true);
