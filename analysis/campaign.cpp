@@ -141,10 +141,15 @@ CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOp
   return outcome;
 }
 
-bool Campaign::remove(const std::filesystem::path& directory, std::string_view fileName) {
-  const auto it = std::find_if(files_.begin(), files_.end(), [&](const CampaignFile& file) {
+std::vector<CampaignFile>::iterator Campaign::find(const std::filesystem::path& directory,
+                                                   std::string_view fileName) {
+  return std::find_if(files_.begin(), files_.end(), [&](const CampaignFile& file) {
     return file.directory == directory && file.name == fileName;
   });
+}
+
+bool Campaign::remove(const std::filesystem::path& directory, std::string_view fileName) {
+  const auto it = find(directory, fileName);
   if (it == files_.end()) return false;
   files_.erase(it);
   return true;
@@ -152,9 +157,7 @@ bool Campaign::remove(const std::filesystem::path& directory, std::string_view f
 
 bool Campaign::rename(const std::filesystem::path& directory, std::string_view oldName,
                       std::string_view newName) {
-  const auto it = std::find_if(files_.begin(), files_.end(), [&](const CampaignFile& file) {
-    return file.directory == directory && file.name == oldName;
-  });
+  const auto it = find(directory, oldName);
   if (it == files_.end()) return false;
   CampaignFile& file = *it;
   const std::int32_t stemLength = datafiles::stemLengthOf(oldName);

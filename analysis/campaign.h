@@ -81,7 +81,8 @@ class Campaign {
   // what the first reading of those files cost). Only a finished run takes effect: when
   // stopped, band() and every rms stay as they were. A file that can no longer be read gets
   // no rms and the problem in its message; its spectrum and status stay as first read.
-  // Pending files get the new band when computed.
+  // Pending files get the new band when computed. Progress reports each file read again, with
+  // the rms of the old band until the run has finished.
   CampaignRunOutcome changeBand(const RmsBand& band, const CampaignRunOptions& options = {},
                                 std::stop_token stop = {});
 
@@ -105,6 +106,9 @@ class Campaign {
   CampaignStatistics statistics() const { return campaignStatistics(files_, bins_); }
 
  private:
+  std::vector<CampaignFile>::iterator find(const std::filesystem::path& directory,
+                                           std::string_view fileName);
+
   FrequencyBins bins_;
   RmsBand band_;
   std::vector<CampaignFile> files_;

@@ -195,7 +195,7 @@ CampaignFileReader::BandRms CampaignFileReader::readBandRms(const CampaignFile& 
                                                             const RmsBand& band) {
   const std::int32_t stemLength = datafiles::stemLengthOf(file.name);
   if (auto problem = load(file.directory, file.name, stemLength)) {
-    return {.bytes = text_.size(), .problem = std::move(*problem)};
+    return {.problem = std::move(*problem)};  // the text may be an earlier file's
   }
   if (samples_ != file.samples || spectrum_.twoChannels != file.twoChannels) {
     return {.bytes = text_.size(),
