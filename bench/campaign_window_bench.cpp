@@ -12,8 +12,10 @@
 // busiest_gui_cpu_ms the most it used between any two ticks (the longest stretch of its own
 // work, the program's part of a block). The files are written once
 // into $PSD_BENCH_DIR/window-campaign, or a folder in the temp directory, and read once before
-// timing, so they come from the page cache. Counters: longest_block_ms over the iterations, and
-// campaign_ms, the time from "recompute" to the statistics drawn (the iteration time).
+// timing, so they come from the page cache. BM_FollowDirectory times one look of the file list
+// at such a directory, as the directory watch makes after each change. Counters: longest_block_ms
+// over the iterations, and campaign_ms, the time from "recompute" to the statistics drawn (the
+// iteration time).
 #include <benchmark/benchmark.h>
 
 #include <time.h>
@@ -142,6 +144,15 @@ BENCHMARK(BM_GuiBlockWhileCampaignComputes)
     ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// One look of the file list at its directory of N files, as the directory watch makes after a
+// change (the listing, the pattern, the comparison; nothing changed here, so nothing is edited).
+void BM_FollowDirectory(benchmark::State& bm) {
+  viewer::Display window(
+      QString::fromStdString(campaignDirectory(static_cast<int>(bm.range(0))).string()));
+  for (auto _ : bm) window.followDirectory();
+}
+BENCHMARK(BM_FollowDirectory)->ArgName("files")->Arg(300)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
