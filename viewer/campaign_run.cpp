@@ -85,6 +85,8 @@ void CampaignRun::run(std::stop_token stop) {
     }
   } catch (const std::exception& error) {
     failure_ = error.what();
+  } catch (...) {
+    failure_ = "the computation failed";
   }
   emit finished();
 }

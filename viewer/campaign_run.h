@@ -37,6 +37,8 @@ class CampaignRun : public QObject {
   void start();
   void cancel();
   bool cancelled() const;
+  // True for a run finding the rms of another band.
+  bool changesBand() const { return band_.has_value(); }
 
   // Files to do in this run.
   std::size_t filesTotal() const { return total_; }

@@ -179,7 +179,15 @@ void CampaignWindow::runFinished(CampaignRun* run) {
   if (!ended->failure().empty()) {
     report("campaign: " + QString::fromStdString(ended->failure()));
   } else if (ended->snapshot()) {
+    progress_->setValue(progress_->maximum());
     showSnapshot(ended->snapshot());
+  } else if (ended->cancelled() && ended->changesBand()) {
+    // A band's rms takes effect only whole: the campaign keeps its band, and so do the fields.
+    band_ = campaign_->band();
+    bandLow_->setText(frequencyText(band_.fLow));
+    bandHigh_->setText(std::isinf(band_.fHigh) ? QString() : frequencyText(band_.fHigh));
+    report(QStringLiteral("the rms of the new band was cancelled; the timeline shows %1")
+               .arg(bandText()));
   } else if (ended->cancelled()) {
     summary_->setText(QStringLiteral("cancelled after %1 of %2 files: statistics are shown only "
                                      "when every file is done; \"recompute\" starts again")
@@ -198,7 +206,9 @@ void CampaignWindow::runFinished(CampaignRun* run) {
 
 void CampaignWindow::cancel() {
   if (!run_) return;
-  stoppedByUser_ = true;
+  // A cancelled band leaves a complete campaign, which goes on following the list; cancelled
+  // reading waits for "recompute".
+  if (!run_->changesBand()) stoppedByUser_ = true;
   run_->cancel();
 }
 

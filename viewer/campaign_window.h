@@ -54,7 +54,8 @@ class CampaignWindow : public QWidget {
 
   // Starts the campaign of the main window's list afresh (the "recompute" button).
   void recompute();
-  // Cancels the run (the "cancel" button).
+  // Cancels the run (the "cancel" button). Cancelled reading shows nothing and waits for
+  // "recompute"; a cancelled band leaves the campaign with its band, still following the list.
   void cancel();
   // Reads the band fields and finds the rms of that band (the fields' editing finished).
   void applyBand();

@@ -44,13 +44,22 @@ TEST(PlanCampaignChange, RemovesRenamesAndAdds) {
     std::vector<std::pair<QString, QString>> renamed;
   } cases[] = {
       {"same list", campaign, {}, {}, {}},
-      {"new files", {"05.csvz", "10.csvz", "20.csvz", "26120830.csvz", "40.csvz", "50.csvz"},
-       {}, {"05.csvz", "50.csvz"}, {}},
+      {"new files",
+       {"05.csvz", "10.csvz", "20.csvz", "26120830.csvz", "40.csvz", "50.csvz"},
+       {},
+       {"05.csvz", "50.csvz"},
+       {}},
       {"a file gone", {"10.csvz", "26120830.csvz", "40.csvz"}, {"20.csvz"}, {}, {}},
-      {"vetoed in place", {"10.csvz", "20.csvz", "26120830xxx.csvz", "40.csvz"}, {}, {},
+      {"vetoed in place",
+       {"10.csvz", "20.csvz", "26120830xxx.csvz", "40.csvz"},
+       {},
+       {},
        {{"26120830.csvz", "26120830xxx.csvz"}}},
-      {"renamed otherwise", {"10.csvz", "20.csvz", "26120831.csvz", "40.csvz"},
-       {"26120830.csvz"}, {"26120831.csvz"}, {}},
+      {"renamed otherwise",
+       {"10.csvz", "20.csvz", "26120831.csvz", "40.csvz"},
+       {"26120830.csvz"},
+       {"26120831.csvz"},
+       {}},
   };
   for (const auto& c : cases) {
     const CampaignListChange change = planCampaignChange(campaign, c.listed);
@@ -150,7 +159,7 @@ TEST_F(CampaignWindowTest, ShowsTheListedFilesComputedAsTheCoreComputesThem) {
             "9 files: 6 used, 1 vetoed, 1 skipped, 1 refused");
   const auto* refused = campaign->findChild<QListWidget*>("refused");
   ASSERT_EQ(refused->count(), 1);
-  EXPECT_TRUE(refused->item(0)->text().startsWith("26120808.csvz: line 3")) 
+  EXPECT_TRUE(refused->item(0)->text().startsWith("26120808.csvz: line 3"))
       << refused->item(0)->text().toStdString();
 
   // Timeline: used files filled in channel colours, the vetoed one (position 7) apart.
@@ -179,8 +188,8 @@ TEST_F(CampaignWindowTest, ShowsTheListedFilesComputedAsTheCoreComputesThem) {
   const analysis::BinRange rows = *analysis::binRangeOf(expected.files());
   EXPECT_EQ(cells->keySize(), 9);
   EXPECT_EQ(cells->valueSize(), rows.last - rows.first + 1);
-  EXPECT_EQ(cells->valueRange(), QCPRange(shown->bins.centre(rows.first),
-                                          shown->bins.centre(rows.last)));
+  EXPECT_EQ(cells->valueRange(),
+            QCPRange(shown->bins.centre(rows.first), shown->bins.centre(rows.last)));
   const auto& file = expected.files()[3];
   int k = file.firstBin + 40;
   while (!file.binnedValue(1, k)) ++k;
@@ -219,6 +228,22 @@ TEST_F(CampaignWindowTest, ACancelledRunShowsNothingAndRecomputeStartsAgain) {
   ASSERT_TRUE(campaign->shown());
   EXPECT_EQ(campaign->shown()->files.size(), 309u);
   EXPECT_EQ(campaign->shown()->statistics.counts.used, 306u);
+
+  // A band cancelled half way leaves the campaign shown with its band.
+  auto* low = campaign->findChild<QLineEdit*>("bandLow");
+  low->setText("3");
+  QTest::keyClick(low, Qt::Key_Return);
+  campaign->cancel();
+  waitForRun(campaign);
+  ASSERT_TRUE(campaign->shown());
+  EXPECT_EQ(campaign->shown()->band, analysis::RmsBand{});
+  EXPECT_EQ(campaign->statusText(),
+            "the rms of the new band was cancelled; the timeline shows 1 Hz to the highest line");
+  EXPECT_EQ(low->text(), "1");
+  // The campaign still follows the list.
+  dir.write("26139999.csvz", spectrum(2));
+  window->dirlb_Click();
+  QTRY_VERIFY_WITH_TIMEOUT(campaign->shown() && campaign->shown()->files.size() == 310, 5000);
 }
 
 TEST_F(CampaignWindowTest, AClickOnATimelinePointAnalysesThatFileInTheMainWindow) {
@@ -287,8 +312,7 @@ TEST_F(CampaignWindowTest, AnotherBandRecomputesTheRms) {
   const analysis::Campaign expected = direct(listed(), band);
   EXPECT_EQ(analysis::campaignFilesCsv(campaign->shown()->files),
             analysis::campaignFilesCsv(expected.files()));
-  EXPECT_EQ(campaign->timeline()->plot()->graph(0)->data()->at(1)->value,
-            expected.files()[1].rms1);
+  EXPECT_EQ(campaign->timeline()->plot()->graph(0)->data()->at(1)->value, expected.files()[1].rms1);
   EXPECT_TRUE(campaign->timeline()->plot()->yAxis->label().contains("2 to 10 Hz"));
 
   low->setText("ten");
@@ -310,7 +334,8 @@ TEST_F(CampaignWindowTest, SavesTheTablesPsdAnalyzeWrites) {
   const auto other = dir.path() / "out" / "direct";
   ASSERT_FALSE(analysis::writeCampaignCsv(other, expected, expected.statistics()));
   for (const char* table : {"-files.csv", "-percentiles.csv", "-density.csv", "-bins.csv"}) {
-    EXPECT_EQ(dir.read("out/site" + std::string(table)), dir.read("out/direct" + std::string(table)))
+    EXPECT_EQ(dir.read("out/site" + std::string(table)),
+              dir.read("out/direct" + std::string(table)))
         << table;
   }
   EXPECT_FALSE(
