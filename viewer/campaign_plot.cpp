@@ -116,4 +116,31 @@ void CampaignPlot::rescaleColours(QCPColorMap* map) {
   map->setDataRange(QCPRange(low, high));
 }
 
+ChannelMapPlot::ChannelMapPlot(const QString& title, const QString& scaleLabel,
+                               bool logarithmicColours, QWidget* parent)
+    : CampaignPlot(title, parent), map_(addColourMap(scaleLabel, logarithmicColours)) {}
+
+void ChannelMapPlot::show(SharedSnapshot snapshot) {
+  shown_ = std::move(snapshot);
+  draw();
+}
+
+void ChannelMapPlot::clear() {
+  shown_.reset();
+  draw();
+}
+
+void ChannelMapPlot::setChannel(int channel) {
+  channel_ = channel == 2 ? 2 : 1;
+  draw();
+}
+
+void ChannelMapPlot::drawNothing(const QCPRange& x, const QCPRange& y) {
+  map_->data()->clear();
+  map_->setVisible(false);
+  plot()->xAxis->setRange(x);
+  plot()->yAxis->setRange(y);
+  plot()->replot(QCustomPlot::rpQueuedReplot);
+}
+
 }  // namespace viewer

@@ -7,8 +7,11 @@
 #include <QFrame>
 #include <QString>
 
+#include "viewer/campaign_snapshot.h"
+
 class QCustomPlot;
 class QCPAxis;
+class QCPRange;
 class QCPColorMap;
 class QCPColorScale;
 class QCPTextElement;
@@ -41,6 +44,33 @@ class CampaignPlot : public QFrame {
  private:
   QCustomPlot* plot_;
   QCPTextElement* title_;
+};
+
+// A colour map of one channel at a time (with a colour scale), drawn from the campaign shown.
+class ChannelMapPlot : public CampaignPlot {
+ public:
+  void show(SharedSnapshot snapshot);
+  void clear();
+  // 1 or 2; redraws the campaign shown.
+  void setChannel(int channel);
+  int channel() const { return channel_; }
+
+  QCPColorMap* colourMap() const { return map_; }
+
+ protected:
+  // A subclass's constructor ends with clear(), which draws the empty plot.
+  ChannelMapPlot(const QString& title, const QString& scaleLabel, bool logarithmicColours,
+                 QWidget* parent);
+  // Draws shown() (or the empty plot when nothing is shown) for channel().
+  virtual void draw() = 0;
+  const SharedSnapshot& shown() const { return shown_; }
+  // Hides the map and sets the axes' ranges for an empty plot.
+  void drawNothing(const QCPRange& x, const QCPRange& y);
+
+ private:
+  QCPColorMap* map_;
+  SharedSnapshot shown_;
+  int channel_ = 1;
 };
 
 // Channel colours of the main window: channel 1 red, channel 2 black.

@@ -8,8 +8,8 @@
 
 namespace viewer {
 
-DensityPlot::DensityPlot(QWidget* parent) : CampaignPlot("probability density", parent) {
-  map_ = addColourMap("fraction of files", false);
+DensityPlot::DensityPlot(QWidget* parent)
+    : ChannelMapPlot("probability density", "fraction of files", false, parent) {
   QCPGraph* median = plot()->addGraph();
   median->setPen(QPen(channelColour(1), 1.5));
   setAxisLogarithmic(plot()->xAxis, true);
@@ -18,29 +18,14 @@ DensityPlot::DensityPlot(QWidget* parent) : CampaignPlot("probability density", 
   clear();
 }
 
-void DensityPlot::clear() {
-  shown_.reset();
-  draw();
-}
-
-void DensityPlot::show(SharedSnapshot snapshot) {
-  shown_ = std::move(snapshot);
-  draw();
-}
-
-void DensityPlot::setChannel(int channel) {
-  channel_ = channel == 2 ? 2 : 1;
-  draw();
-}
-
 void DensityPlot::draw() {
   QCPGraph* median = plot()->graph(0);
   median->data()->clear();
   // The bins and cells the channel occupies.
   int firstBin = 0, lastBin = -1, lowDb = 0, highDb = -1;
-  if (shown_) {
-    for (const analysis::BinStatistics& bin : shown_->statistics.bins) {
-      for (const analysis::DensityCell& cell : bin.channel(channel_).density) {
+  if (shown()) {
+    for (const analysis::BinStatistics& bin : shown()->statistics.bins) {
+      for (const analysis::DensityCell& cell : bin.channel(channel()).density) {
         if (lastBin < firstBin) {
           firstBin = lastBin = bin.k;
           lowDb = highDb = cell.db;
@@ -53,14 +38,10 @@ void DensityPlot::draw() {
     }
   }
   if (lastBin < firstBin) {
-    map_->data()->clear();
-    map_->setVisible(false);
-    plot()->xAxis->setRange(0.1, 100);
-    plot()->yAxis->setRange(-90, 40);
-    plot()->replot(QCustomPlot::rpQueuedReplot);
+    drawNothing(QCPRange(0.1, 100), QCPRange(-90, 40));
     return;
   }
-  const analysis::FrequencyBins& bins = shown_->bins;
+  const analysis::FrequencyBins& bins = shown()->bins;
   const int columns = lastBin - firstBin + 1;
   const int rows = highDb - lowDb + 1;
   // Bins are uniform in log frequency, so the image between the outer centres on the
@@ -70,14 +51,14 @@ void DensityPlot::draw() {
                                     : QCPRange(bins.lowEdge(firstBin), bins.highEdge(firstBin));
   const QCPRange values =
       rows > 1 ? QCPRange(lowDb + 0.5, highDb + 0.5) : QCPRange(lowDb, lowDb + 1);
-  map_->data()->setSize(columns, rows);
-  map_->data()->setRange(keys, values);
-  map_->data()->fill(qQNaN());
+  colourMap()->data()->setSize(columns, rows);
+  colourMap()->data()->setRange(keys, values);
+  colourMap()->data()->fill(qQNaN());
   QVector<double> f, level;
-  for (const analysis::BinStatistics& bin : shown_->statistics.bins) {
-    const analysis::ChannelStatistics& statistics = bin.channel(channel_);
+  for (const analysis::BinStatistics& bin : shown()->statistics.bins) {
+    const analysis::ChannelStatistics& statistics = bin.channel(channel());
     for (const analysis::DensityCell& cell : statistics.density) {
-      map_->data()->setCell(bin.k - firstBin, cell.db - lowDb, cell.fraction);
+      colourMap()->data()->setCell(bin.k - firstBin, cell.db - lowDb, cell.fraction);
     }
     if (statistics.p50 > 0) {
       f << bin.fCentre;
@@ -85,20 +66,20 @@ void DensityPlot::draw() {
     }
   }
   median->setData(f, level, true);
-  median->setName(QStringLiteral("channel %1 median").arg(channel_));
-  median->setPen(QPen(channelColour(channel_), 1.5));
-  map_->setVisible(true);
-  map_->colorScale()->axis()->setLabel(
-      QStringLiteral("fraction of files, channel %1").arg(channel_));
-  rescaleColours(map_);
+  median->setName(QStringLiteral("channel %1 median").arg(channel()));
+  median->setPen(QPen(channelColour(channel()), 1.5));
+  colourMap()->setVisible(true);
+  colourMap()->colorScale()->axis()->setLabel(
+      QStringLiteral("fraction of files, channel %1").arg(channel()));
+  rescaleColours(colourMap());
   plot()->xAxis->setRange(bins.lowEdge(firstBin), bins.highEdge(lastBin));
   plot()->yAxis->setRange(lowDb, highDb + 1);
   plot()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 QString DensityPlot::dataAsCsv() const {
-  return shown_ ? QString::fromStdString(analysis::campaignDensityCsv(shown_->statistics))
-                : QString();
+  return shown() ? QString::fromStdString(analysis::campaignDensityCsv(shown()->statistics))
+                 : QString();
 }
 
 }  // namespace viewer

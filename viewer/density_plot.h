@@ -6,32 +6,18 @@
 #pragma once
 
 #include "viewer/campaign_plot.h"
-#include "viewer/campaign_snapshot.h"
-
-class QCPColorMap;
 
 namespace viewer {
 
-class DensityPlot : public CampaignPlot {
+class DensityPlot : public ChannelMapPlot {
  public:
   explicit DensityPlot(QWidget* parent = nullptr);
 
-  void show(SharedSnapshot snapshot);
-  void clear();
-  // 1 or 2; redraws the snapshot shown.
-  void setChannel(int channel);
-  int channel() const { return channel_; }
-
-  QCPColorMap* colourMap() const { return map_; }
   // Every cell of both channels: f_centre,db,fraction1,fraction2.
   QString dataAsCsv() const override;
 
  private:
-  void draw();
-
-  QCPColorMap* map_;
-  SharedSnapshot shown_;
-  int channel_ = 1;
+  void draw() override;
 };
 
 }  // namespace viewer

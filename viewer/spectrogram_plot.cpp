@@ -6,42 +6,23 @@
 
 namespace viewer {
 
-SpectrogramPlot::SpectrogramPlot(QWidget* parent) : CampaignPlot("spectrogram", parent) {
-  map_ = addColourMap("PSD (mum^2/Hz)", true);
+SpectrogramPlot::SpectrogramPlot(QWidget* parent)
+    : ChannelMapPlot("spectrogram", "PSD (mum^2/Hz)", true, parent) {
   plot()->xAxis->setLabel("file (position in the list)");
   setAxisLogarithmic(plot()->yAxis, true);
   plot()->yAxis->setLabel("frequency (Hz)");
   clear();
 }
 
-void SpectrogramPlot::clear() {
-  shown_.reset();
-  draw();
-}
-
-void SpectrogramPlot::show(SharedSnapshot snapshot) {
-  shown_ = std::move(snapshot);
-  draw();
-}
-
-void SpectrogramPlot::setChannel(int channel) {
-  channel_ = channel == 2 ? 2 : 1;
-  draw();
-}
-
 void SpectrogramPlot::draw() {
   const auto range =
-      shown_ ? analysis::binRangeOf(shown_->files) : std::optional<analysis::BinRange>();
+      shown() ? analysis::binRangeOf(shown()->files) : std::optional<analysis::BinRange>();
   if (!range) {
-    map_->data()->clear();
-    map_->setVisible(false);
-    plot()->xAxis->setRange(0.5, 1.5);
-    plot()->yAxis->setRange(1, 100);
-    plot()->replot(QCustomPlot::rpQueuedReplot);
+    drawNothing(QCPRange(0.5, 1.5), QCPRange(1, 100));
     return;
   }
-  const auto& files = shown_->files;
-  const analysis::FrequencyBins& bins = shown_->bins;
+  const auto& files = shown()->files;
+  const analysis::FrequencyBins& bins = shown()->bins;
   const int columns = static_cast<int>(files.size());
   const int rows = range->last - range->first + 1;
   // The cells are uniform in position and in log frequency, so the image stretched between the
@@ -51,30 +32,32 @@ void SpectrogramPlot::draw() {
   const QCPRange values = rows > 1
                               ? QCPRange(bins.centre(range->first), bins.centre(range->last))
                               : QCPRange(bins.lowEdge(range->first), bins.highEdge(range->first));
-  QCPColorMapData* cells = map_->data();
+  QCPColorMapData* cells = colourMap()->data();
   cells->setSize(columns, rows);
   cells->setRange(keys, values);
   cells->fill(qQNaN());
   for (int x = 0; x < columns; ++x) {
     const analysis::CampaignFile& file = files[static_cast<std::size_t>(x)];
-    const std::vector<double>& binned = channel_ == 1 ? file.binned1 : file.binned2;
+    const std::vector<double>& binned = channel() == 1 ? file.binned1 : file.binned2;
     for (std::size_t i = 0; i < binned.size(); ++i) {
       // Zero and below have no place on the logarithmic colour scale; NaN is no value.
-      if (binned[i] > 0)
+      if (binned[i] > 0) {
         cells->setCell(x, file.firstBin + static_cast<int>(i) - range->first, binned[i]);
+      }
     }
   }
-  map_->setVisible(true);
-  map_->colorScale()->axis()->setLabel(QStringLiteral("PSD, channel %1 (mum^2/Hz)").arg(channel_));
-  rescaleColours(map_);
+  colourMap()->setVisible(true);
+  colourMap()->colorScale()->axis()->setLabel(
+      QStringLiteral("PSD, channel %1 (mum^2/Hz)").arg(channel()));
+  rescaleColours(colourMap());
   plot()->xAxis->setRange(0.5, columns + 0.5);
   plot()->yAxis->setRange(bins.lowEdge(range->first), bins.highEdge(range->last));
   plot()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 QString SpectrogramPlot::dataAsCsv() const {
-  return shown_ ? QString::fromStdString(analysis::campaignBinsCsv(shown_->files, shown_->bins))
-                : QString();
+  return shown() ? QString::fromStdString(analysis::campaignBinsCsv(shown()->files, shown()->bins))
+                 : QString();
 }
 
 }  // namespace viewer

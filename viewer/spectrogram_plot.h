@@ -7,33 +7,19 @@
 #pragma once
 
 #include "viewer/campaign_plot.h"
-#include "viewer/campaign_snapshot.h"
-
-class QCPColorMap;
 
 namespace viewer {
 
-class SpectrogramPlot : public CampaignPlot {
+class SpectrogramPlot : public ChannelMapPlot {
  public:
   explicit SpectrogramPlot(QWidget* parent = nullptr);
 
-  void show(SharedSnapshot snapshot);
-  void clear();
-  // 1 or 2; redraws the snapshot shown.
-  void setChannel(int channel);
-  int channel() const { return channel_; }
-
-  QCPColorMap* colourMap() const { return map_; }
   // Every file's binned spectrum, both channels: name,f_centre,psd1,psd2 (one row per file and
   // bin with a value).
   QString dataAsCsv() const override;
 
  private:
-  void draw();
-
-  QCPColorMap* map_;
-  SharedSnapshot shown_;
-  int channel_ = 1;
+  void draw() override;
 };
 
 }  // namespace viewer
