@@ -28,7 +28,8 @@ DirectoryWatch::DirectoryWatch(QObject* parent)
 void DirectoryWatch::watch(const QString& directory) {
   if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
   directory_ = directory;
-  watcher_->addPath(directory);  // may fail (limit, no such directory): the poll covers it
+  // May fail (a watch limit, a file system without notification): the poll covers it.
+  if (QFileInfo(directory).isDir()) watcher_->addPath(directory);
   seenModification_ = modificationTime();
   poll_->start();
   settle_->start();
