@@ -308,15 +308,35 @@ bool CampaignWindow::saveStatistics(const QString& prefix) {
     report("save: no complete campaign is shown");
     return false;
   }
-  if (auto failure = analysis::writeCampaignTables(pathOf(prefix), shown_->files, shown_->bins,
-                                                   shown_->statistics)) {
-    report("save: " + QString::fromStdString(*failure));
+  if (saving_) {
+    report("save: the statistics are still being written to " +
+           QDir::toNativeSeparators(savingTo_) + "-*.csv");
     return false;
   }
-  report(QStringLiteral("statistics of %1 files saved as %2-files.csv, -percentiles.csv, "
-                        "-density.csv and -bins.csv")
-             .arg(shown_->files.size())
-             .arg(QDir::toNativeSeparators(prefix)));
+  // Writing the tables of thousands of files takes a few hundred ms: on a thread of its own,
+  // from the snapshot shown, which nothing changes.
+  saving_ = true;
+  savingTo_ = prefix;
+  report("saving the statistics to " + QDir::toNativeSeparators(prefix) + "-*.csv");
+  saver_ = std::jthread([this, snapshot = shown_, path = pathOf(prefix)] {
+    auto failure =
+        analysis::writeCampaignTables(path, snapshot->files, snapshot->bins, snapshot->statistics);
+    QMetaObject::invokeMethod(
+        this,
+        [this, failure = std::move(failure), files = snapshot->files.size()] {
+          saving_ = false;
+          if (failure) {
+            report("save: " + QString::fromStdString(*failure));
+          } else {
+            report(QStringLiteral("statistics of %1 files saved as %2-files.csv, "
+                                  "-percentiles.csv, -density.csv and -bins.csv")
+                       .arg(files)
+                       .arg(QDir::toNativeSeparators(savingTo_)));
+          }
+          emit statisticsSaved(!failure);
+        },
+        Qt::QueuedConnection);
+  });
   return true;
 }
 

@@ -21,6 +21,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "analysis/campaign.h"
@@ -59,9 +60,10 @@ class CampaignWindow : public QWidget {
   void cancel();
   // Reads the band fields and finds the rms of that band (the fields' editing finished).
   void applyBand();
-  // Writes PREFIX-files.csv, -percentiles.csv, -density.csv and -bins.csv of the campaign shown.
-  // Returns false (and says why on the status line) when nothing complete is shown or a file
-  // cannot be written.
+  // Starts writing PREFIX-files.csv, -percentiles.csv, -density.csv and -bins.csv of the
+  // campaign shown, off the GUI thread; statisticsSaved() tells the outcome, the status line
+  // what went wrong. Returns false (and says why) when nothing complete is shown or a save is
+  // still being written.
   bool saveStatistics(const QString& prefix);
 
   // Worker threads of the next runs (0, the default: one per core).
@@ -83,6 +85,8 @@ class CampaignWindow : public QWidget {
  signals:
   // A run ended: completed, cancelled or failed (for tests and tools).
   void runEnded();
+  // A save started by saveStatistics() ended: ok when all four tables were written.
+  void statisticsSaved(bool ok);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -114,6 +118,8 @@ class CampaignWindow : public QWidget {
   bool stoppedByUser_ = false;  // cancelled: wait for "recompute"
   unsigned threads_ = 0;
   std::size_t lastRunFiles_ = 0;
+  bool saving_ = false;  // a save is being written
+  QString savingTo_;     // its prefix
 
   QLabel* summary_;
   QProgressBar* progress_;
@@ -126,7 +132,8 @@ class CampaignWindow : public QWidget {
   DensityPlot* density_;
   QListWidget* refused_;
   QLabel* status_;
-  QTimer* listTimer_;  // gathers the list's changes into one follow-up
+  QTimer* listTimer_;   // gathers the list's changes into one follow-up
+  std::jthread saver_;  // writes the tables; last, so that it ends before the members it uses
 };
 
 }  // namespace viewer

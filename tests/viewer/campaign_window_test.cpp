@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QtTest/QTest>
 #include <filesystem>
 
@@ -325,11 +326,15 @@ TEST_F(CampaignWindowTest, AnotherBandRecomputesTheRms) {
 TEST_F(CampaignWindowTest, SavesTheTablesPsdAnalyzeWrites) {
   CampaignWindow* campaign = open();
   EXPECT_FALSE(campaign->saveStatistics(QString::fromStdString((dir.path() / "early").string())));
+  EXPECT_EQ(campaign->statusText(), "save: no complete campaign is shown");
   waitForRun(campaign);
+  QSignalSpy saved(campaign, &CampaignWindow::statisticsSaved);
   const auto prefix = dir.path() / "out" / "site";
   std::filesystem::create_directory(dir.path() / "out");
-  ASSERT_TRUE(campaign->saveStatistics(QString::fromStdString(prefix.string())))
-      << campaign->statusText().toStdString();
+  ASSERT_TRUE(campaign->saveStatistics(QString::fromStdString(prefix.string())));
+  EXPECT_FALSE(campaign->saveStatistics(QString::fromStdString(prefix.string())));  // busy
+  ASSERT_TRUE(saved.wait(10000));
+  EXPECT_TRUE(saved.at(0).at(0).toBool()) << campaign->statusText().toStdString();
   const analysis::Campaign expected = direct(listed());
   const auto other = dir.path() / "out" / "direct";
   ASSERT_FALSE(analysis::writeCampaignCsv(other, expected, expected.statistics()));
@@ -338,8 +343,11 @@ TEST_F(CampaignWindowTest, SavesTheTablesPsdAnalyzeWrites) {
               dir.read("out/direct" + std::string(table)))
         << table;
   }
-  EXPECT_FALSE(
+
+  ASSERT_TRUE(
       campaign->saveStatistics(QString::fromStdString((dir.path() / "no" / "such").string())));
+  ASSERT_TRUE(saved.wait(10000));
+  EXPECT_FALSE(saved.at(1).at(0).toBool());
   EXPECT_TRUE(campaign->statusText().startsWith("save: ")) << campaign->statusText().toStdString();
 }
 
