@@ -69,7 +69,11 @@ Display::Display(const QString& startDir, QWidget* parent)
   startFollowingDirectory();
 }
 
-Display::~Display() = default;
+Display::~Display() {
+  // The file list's model still signals while the widgets go, when this window's own part is
+  // gone already (the directory watch listens to it).
+  flb->model()->disconnect(this);
+}
 
 void Display::createControls() {
   auto* client = new QWidget(this);
