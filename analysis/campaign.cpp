@@ -36,8 +36,11 @@ CampaignRunOutcome forEachFile(const std::vector<std::size_t>& indices,
   CampaignRunOutcome outcome;  // guarded by `reporting`
   std::exception_ptr failure;  // likewise
 
-  const auto worker = [&](CampaignFileReader& reader) {
+  // Each worker makes its own scratch space the first time, in parallel with the others.
+  const auto worker = [&](std::unique_ptr<CampaignFileReader>& scratch) {
     try {
+      if (!scratch) scratch = std::make_unique<CampaignFileReader>();
+      CampaignFileReader& reader = *scratch;
       while (!halt.stop_requested()) {
         const std::size_t j = next.fetch_add(1, std::memory_order_relaxed);
         if (j >= indices.size()) break;
@@ -61,12 +64,12 @@ CampaignRunOutcome forEachFile(const std::vector<std::size_t>& indices,
   };
 
   const unsigned threads = threadsFor(options, indices.size());
-  while (readers.size() < threads) readers.push_back(std::make_unique<CampaignFileReader>());
+  if (readers.size() < threads) readers.resize(threads);
   if (threads == 1) {
-    worker(*readers[0]);
+    worker(readers[0]);
   } else if (threads > 1) {
     std::vector<std::jthread> pool;
-    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker, std::ref(*readers[t]));
+    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker, std::ref(readers[t]));
   }  // the pool joins here
   if (failure) std::rethrow_exception(failure);
   outcome.finished = outcome.filesDone == indices.size();

@@ -42,6 +42,20 @@ double fractionIn(const ChannelStatistics& c, int db) {
   return 0;
 }
 
+void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyBins& bins) {
+  if (!file.hasSpectrum()) return;
+  for (std::size_t i = 0; i < file.binned1.size(); ++i) {
+    const double psd1 = file.binned1[i];
+    const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
+    if (std::isnan(psd1) && std::isnan(psd2)) continue;
+    appendName(out, file.name);
+    appendField(out, bins.centre(file.firstBin + static_cast<int>(i)));
+    appendField(out, psd1);
+    appendField(out, psd2);
+    out += '\n';
+  }
+}
+
 }  // namespace
 
 std::string campaignFilesCsv(std::span<const CampaignFile> files) {
@@ -99,38 +113,27 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
 
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
   std::string out = "name,f_centre,psd1,psd2\n";
-  for (const CampaignFile& file : files) {
-    if (!file.hasSpectrum()) continue;
-    for (std::size_t i = 0; i < file.binned1.size(); ++i) {
-      const double psd1 = file.binned1[i];
-      const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
-      if (std::isnan(psd1) && std::isnan(psd2)) continue;
-      appendName(out, file.name);
-      appendField(out, bins.centre(file.firstBin + static_cast<int>(i)));
-      appendField(out, psd1);
-      appendField(out, psd2);
-      out += '\n';
-    }
-  }
+  for (const CampaignFile& file : files) appendBinsRows(out, file, bins);
   return out;
 }
 
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
                                             const Campaign& campaign,
                                             const CampaignStatistics& statistics) {
-  const std::pair<const char*, std::string> tables[] = {
-      {"-files.csv", campaignFilesCsv(campaign.files())},
-      {"-percentiles.csv", campaignPercentilesCsv(statistics)},
-      {"-density.csv", campaignDensityCsv(statistics)},
-      {"-bins.csv", campaignBinsCsv(campaign.files(), campaign.bins())},
-  };
-  for (const auto& [suffix, text] : tables) {
+  // One table at a time, each dropped once written: the bins table grows with the number of
+  // files (about 9 kB a file).
+  const auto write = [&prefix](const char* suffix,
+                               const std::string& text) -> std::optional<std::string> {
     const std::filesystem::path path = prefix.string() + suffix;
     if (auto failure = datafiles::writeFileAtomically(path, text)) {
       return path.string() + ": " + *failure;
     }
-  }
-  return std::nullopt;
+    return std::nullopt;
+  };
+  if (auto failure = write("-files.csv", campaignFilesCsv(campaign.files()))) return failure;
+  if (auto failure = write("-percentiles.csv", campaignPercentilesCsv(statistics))) return failure;
+  if (auto failure = write("-density.csv", campaignDensityCsv(statistics))) return failure;
+  return write("-bins.csv", campaignBinsCsv(campaign.files(), campaign.bins()));
 }
 
 }  // namespace analysis

@@ -35,8 +35,8 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics);
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins);
 
 // The four files "PREFIX-files.csv", ... beside each other (PREFIX may hold a directory). Each
-// is written whole or not at all (datafiles::writeFileAtomically). Returns the first failure,
-// naming the file, or nothing.
+// is written whole or not at all (datafiles::writeFileAtomically), one after the other.
+// Returns the first failure, naming the file, or nothing.
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
                                             const Campaign& campaign,
                                             const CampaignStatistics& statistics);

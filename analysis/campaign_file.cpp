@@ -87,8 +87,7 @@ std::optional<double> CampaignFile::binnedValue(int channel, int k) const {
   return values[i];
 }
 
-CampaignFileReader::CampaignFileReader()
-    : psd1_(datafiles::kMaxSpectrumRecords), psd2_(datafiles::kMaxSpectrumRecords) {}
+CampaignFileReader::CampaignFileReader() = default;
 
 std::optional<std::string> CampaignFileReader::load(const std::filesystem::path& directory,
                                                     std::string_view fileName,
@@ -101,6 +100,10 @@ std::optional<std::string> CampaignFileReader::load(const std::filesystem::path&
   samples_ = nSamples;
   seconds_ = recordSecondsFor(nSamples, stemLength);
   const std::size_t count = spectrum_.count;
+  if (psd1_.size() < count) {  // grown to the longest file read, not cleared to the largest
+    psd1_.resize(count);
+    psd2_.resize(count);
+  }
   bool sound = true;
   for (std::size_t q = 1; q < count; ++q) {
     psd1_[q] = displacementPsd(spectrum_.freq[q], spectrum_.re1[q], spectrum_.im1[q], seconds_);

@@ -95,8 +95,8 @@ struct CampaignFile {
   std::optional<double> binnedValue(int channel, int k) const;
 };
 
-// Reads campaign files one after the other, reusing its scratch space (about 2 MB plus the
-// largest file's text). One reader per thread.
+// Reads campaign files one after the other, reusing its scratch space (about 2 MB, the longest
+// file's line PSDs and the largest file's text). One reader per thread.
 class CampaignFileReader {
  public:
   CampaignFileReader();

@@ -87,28 +87,39 @@ CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
   const std::optional<BinRange> range = rangeOf(files, isUsed);
   if (!range) return statistics;
 
-  // Each file's values dealt into the bins they belong to, in file order.
+  // Each file's values dealt into the bins they belong to, in file order; counted first, so
+  // that every bin holds exactly its values (this is the largest memory of a campaign).
   const auto binCount = static_cast<std::size_t>(range->last - range->first + 1);
-  std::vector<std::vector<double>> values1(binCount), values2(binCount);
-  for (const CampaignFile& file : files) {
-    if (!isUsed(file)) continue;
-    const auto offset = static_cast<std::size_t>(file.firstBin - range->first);
-    for (std::size_t i = 0; i < file.binned1.size(); ++i) {
-      if (!std::isnan(file.binned1[i])) values1[offset + i].push_back(file.binned1[i]);
+  const auto forEachValue = [&](auto take) {  // take(channel 0 or 1, bin index, value)
+    for (const CampaignFile& file : files) {
+      if (!isUsed(file)) continue;
+      const auto offset = static_cast<std::size_t>(file.firstBin - range->first);
+      for (std::size_t c = 0; c < 2; ++c) {
+        const std::vector<double>& binned = c == 0 ? file.binned1 : file.binned2;
+        for (std::size_t i = 0; i < binned.size(); ++i) {
+          if (!std::isnan(binned[i])) take(c, offset + i, binned[i]);
+        }
+      }
     }
-    for (std::size_t i = 0; i < file.binned2.size(); ++i) {
-      if (!std::isnan(file.binned2[i])) values2[offset + i].push_back(file.binned2[i]);
-    }
+  };
+  std::vector<std::size_t> counts[2] = {std::vector<std::size_t>(binCount),
+                                        std::vector<std::size_t>(binCount)};
+  forEachValue([&](std::size_t c, std::size_t i, double) { ++counts[c][i]; });
+  std::vector<std::vector<double>> values[2] = {std::vector<std::vector<double>>(binCount),
+                                                std::vector<std::vector<double>>(binCount)};
+  for (std::size_t c = 0; c < 2; ++c) {
+    for (std::size_t i = 0; i < binCount; ++i) values[c][i].reserve(counts[c][i]);
   }
+  forEachValue([&](std::size_t c, std::size_t i, double v) { values[c][i].push_back(v); });
   for (std::size_t i = 0; i < binCount; ++i) {
-    if (values1[i].empty() && values2[i].empty()) continue;
+    if (values[0][i].empty() && values[1][i].empty()) continue;
     const int k = range->first + static_cast<int>(i);
     statistics.bins.push_back({.k = k,
                                .fLow = bins.lowEdge(k),
                                .fHigh = bins.highEdge(k),
                                .fCentre = bins.centre(k),
-                               .channel1 = describeValues(values1[i]),
-                               .channel2 = describeValues(values2[i])});
+                               .channel1 = describeValues(values[0][i]),
+                               .channel2 = describeValues(values[1][i])});
   }
   return statistics;
 }

@@ -18,6 +18,10 @@ constexpr std::int16_t kLargestCount = std::numeric_limits<std::int16_t>::max();
 // the bound keeps every sum over lines and files finite.
 constexpr double kLargestPsd = datafiles::kLargestAcceptedNumber;
 
+std::string withName(std::string_view fileName, std::string_view what) {
+  return std::string(fileName) + ": " + std::string(what);
+}
+
 }  // namespace
 
 FileAnalysis::FileAnalysis() : psd1_(kLastLine + 1), psd2_(kLastLine + 1), coh_(kLastLine + 1) {}
@@ -58,7 +62,7 @@ RunResult FileAnalysis::analyzeFile(AnalysisState& state, const std::filesystem:
   std::int16_t kCount = state.kCount;
   if (settings.batchLoopRunning) {
     if (kCount == kLargestCount) {
-      return refuse(state, withFileName(fileName, "not taken: k would pass 32767"), true);
+      return refuse(state, withName(fileName, "not taken: k would pass 32767"), true);
     }
     ++kCount;
   }
@@ -75,7 +79,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   const bool vetoed = datafiles::isVetoedName(fileName, stemLength);
   const bool adding = settings.averaging && !vetoed;
   if (adding && state.kvCount == kLargestCount) {
-    return refuse(state, withFileName(fileName, "not averaged: kv would pass 32767"), true);
+    return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
   }
 
   // Compute every line before touching the state, so that a line that cannot be analysed
@@ -146,7 +150,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   }
   const std::int16_t weight = average_.weight;
   if (settings.averaging && state.kvCount > kLargestCount - weight) {
-    return refuse(state, withFileName(fileName, "not averaged: kv would pass 32767"), true);
+    return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
   }
 
   RunResult result;
@@ -201,15 +205,14 @@ RawResult FileAnalysis::readRawData(AnalysisState& state, const std::filesystem:
   const auto columns = datafiles::rawColumnsOf(fileName);
   if (!columns) {
     const std::string last = fileName.empty() ? "" : std::string(1, fileName.back());
-    result.message =
-        withFileName(fileName, "no raw-data columns for a name ending in '" + last + "'");
+    result.message = withName(fileName, "no raw-data columns for a name ending in '" + last + "'");
     return result;
   }
   const std::filesystem::path path =
       datafiles::rawDataPathOf(directory, fileName, state.nameStemLength);
   const std::string rawName = path.filename().string();
   if (auto failure = datafiles::readWholeFile(path, text_)) {
-    result.message = withFileName(rawName, *failure);
+    result.message = withName(rawName, *failure);
     return result;
   }
   const std::size_t maxSamples = static_cast<std::size_t>(std::max(state.nSamples, 0));

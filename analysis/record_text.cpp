@@ -3,7 +3,6 @@
 #include "analysis/analysis_state.h"
 #include "datafiles/field_reader.h"
 #include "datafiles/line_count.h"
-#include "datafiles/text_file.h"
 
 namespace analysis {
 
@@ -11,12 +10,8 @@ std::string withFileName(std::string_view fileName, std::string_view what) {
   return std::string(fileName) + ": " + std::string(what);
 }
 
-std::optional<std::string> readRecordText(const std::filesystem::path& directory,
-                                          std::string_view fileName, std::string& text,
-                                          std::int32_t& nSamples) {
-  if (auto failure = datafiles::readWholeFile(directory / std::string(fileName), text)) {
-    return withFileName(fileName, *failure);
-  }
+std::optional<std::string> sampleCountOf(std::string_view fileName, std::string_view text,
+                                         std::int32_t& nSamples) {
   const std::size_t lines = datafiles::countLinesAfterFirst(text);
   if (lines == 0) {
     const bool blank = datafiles::FieldReader(text).atEnd();

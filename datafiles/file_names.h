@@ -30,11 +30,6 @@ double stemValueOf(std::string_view name, std::int32_t stemLength);
 // True when "xxx" follows the stem.
 bool isVetoedName(std::string_view name, std::int32_t stemLength);
 
-// True when the extension after the stem (and its veto mark) begins with ".csv" or ".csw", in
-// any case, as the file list's patterns match: the names of spectrum files. Raw-data files
-// (".prn") and anything else are not.
-bool hasSpectrumExtension(std::string_view name, std::int32_t stemLength);
-
 // The last 5 characters when the name ends in 'z', 'n' or 'e', else the last 4.
 std::string_view renameTail(std::string_view name);
 
@@ -50,5 +45,10 @@ std::filesystem::path rawDataPathOf(const std::filesystem::path& directory, std:
 // the last character of the name: 'v', 'w', 'z' -> (4, 11); 'n' -> (5, 12); 'e' -> (6, 13).
 // Nothing for any other last character.
 std::optional<std::pair<int, int>> rawColumnsOf(std::string_view name);
+
+// True when the extension after the stem (and its veto mark) begins with ".csv" or ".csw", in
+// any case, as the file list's patterns match: the names of spectrum files. Raw-data files
+// (".prn") and anything else are not.
+bool hasSpectrumExtension(std::string_view name, std::int32_t stemLength);
 
 }  // namespace datafiles

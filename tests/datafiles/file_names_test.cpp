@@ -32,17 +32,6 @@ TEST(FileNames, MeasurementNamesGiveStemVetoRawFileAndColumns) {
     EXPECT_EQ(rawColumnsOf(c.name), c.columns);
     EXPECT_EQ(toggledVetoName(c.name, c.stem), c.toggled);
     EXPECT_EQ(toggledVetoName(toggledVetoName(c.name, c.stem), c.stem), c.name);
-    EXPECT_TRUE(hasSpectrumExtension(c.name, c.stem));
-  }
-}
-
-TEST(FileNames, SpectrumExtensions) {
-  for (const char* name : {"12345678.CSVZ", "12345678xxx.Csw", "12345678.csvq"}) {
-    EXPECT_TRUE(hasSpectrumExtension(name, 8)) << name;
-  }
-  for (const char* name : {"12345678.prn", "12345678.cs", "12345678", "12345678xxx.txt",
-                           "12345678.c3vz", "1234567.csvz", "12345678x.csvz"}) {
-    EXPECT_FALSE(hasSpectrumExtension(name, 8)) << name;
   }
 }
 
@@ -68,6 +57,17 @@ TEST(LeadingValue, ReadsTheNumberAtTheStartIgnoringBlanks) {
   EXPECT_EQ(leadingValue("abc"), 0);
   EXPECT_EQ(leadingValue(""), 0);
   EXPECT_EQ(leadingValue("-"), 0);
+}
+
+TEST(FileNames, SpectrumExtensions) {
+  for (const char* name : {"12345678.csvz", "12345678xxx.csvn", "1234567890.cswe", "12345678.CSVZ",
+                           "12345678xxx.Csw", "12345678.csvq"}) {
+    EXPECT_TRUE(hasSpectrumExtension(name, stemLengthOf(name))) << name;
+  }
+  for (const char* name : {"12345678.prn", "12345678.cs", "12345678", "12345678xxx.txt",
+                           "12345678.c3vz", "1234567.csvz", "12345678x.csvz"}) {
+    EXPECT_FALSE(hasSpectrumExtension(name, 8)) << name;
+  }
 }
 
 }  // namespace
