@@ -9,19 +9,19 @@ std::optional<std::string> writeCampaignTables(const std::filesystem::path& pref
                                                std::span<const CampaignFile> files,
                                                const FrequencyBins& bins,
                                                const CampaignStatistics& statistics) {
-  const std::pair<const char*, std::string> tables[] = {
-      {"-files.csv", campaignFilesCsv(files)},
-      {"-percentiles.csv", campaignPercentilesCsv(statistics)},
-      {"-density.csv", campaignDensityCsv(statistics)},
-      {"-bins.csv", campaignBinsCsv(files, bins)},
-  };
-  for (const auto& [suffix, text] : tables) {
+  // One table at a time, as writeCampaignCsv: the bins table grows with the number of files.
+  const auto write = [&prefix](const char* suffix,
+                               const std::string& text) -> std::optional<std::string> {
     const std::filesystem::path path = prefix.string() + suffix;
     if (auto failure = datafiles::writeFileAtomically(path, text)) {
       return path.string() + ": " + *failure;
     }
-  }
-  return std::nullopt;
+    return std::nullopt;
+  };
+  if (auto failure = write("-files.csv", campaignFilesCsv(files))) return failure;
+  if (auto failure = write("-percentiles.csv", campaignPercentilesCsv(statistics))) return failure;
+  if (auto failure = write("-density.csv", campaignDensityCsv(statistics))) return failure;
+  return write("-bins.csv", campaignBinsCsv(files, bins));
 }
 
 }  // namespace analysis
