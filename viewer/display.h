@@ -226,6 +226,8 @@ class Display : public QMainWindow {
   void drawThirdOctave();
   void leaveThirdOctaveView();
   QString noiseModelReadout(double x) const;
+  // The noise models on the campaign window's percentile plot too, while the item is checked.
+  void showNoiseModelsOnCampaign();
   void placeCounters();
 
   void fillDrives(const QString& startDir);

@@ -5,7 +5,10 @@
 namespace viewer {
 
 void Display::mstatistics_Click() {
-  if (!campaignWindow_) campaignWindow_ = new CampaignWindow(*this);
+  if (!campaignWindow_) {
+    campaignWindow_ = new CampaignWindow(*this);
+    showNoiseModelsOnCampaign();  // the percentiles against the noise models, as the PSD plot
+  }
   campaignWindow_->show();
   campaignWindow_->raise();
   campaignWindow_->activateWindow();
