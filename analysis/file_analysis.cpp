@@ -6,9 +6,9 @@
 
 #include "analysis/averaging.h"
 #include "analysis/pooled_coherence.h"
+#include "analysis/record_text.h"
 #include "datafiles/field_reader.h"
 #include "datafiles/file_names.h"
-#include "datafiles/line_count.h"
 #include "datafiles/text_file.h"
 
 namespace analysis {
@@ -68,23 +68,10 @@ RunResult FileAnalysis::analyzeFile(AnalysisState& state, const std::filesystem:
     }
   }
 
-  if (auto failure = datafiles::readWholeFile(directory / std::string(fileName), text_)) {
-    return refuse(state, withName(fileName, *failure), false);
+  std::int32_t nSamples = 0;
+  if (auto problem = readRecordText(directory, fileName, text_, nSamples)) {
+    return refuse(state, std::move(*problem), false);
   }
-  const std::size_t lines = datafiles::countLinesAfterFirst(text_);
-  if (lines == 0) {
-    const bool blank = datafiles::FieldReader(text_).atEnd();
-    return refuse(state, withName(fileName, blank ? "the file is empty" : "holds no data records"),
-                  false);
-  }
-  if (lines > kLastLine + 1) {
-    return refuse(state,
-                  withName(fileName, "has " + std::to_string(lines) +
-                                         " lines after the header; at most 65537 fit"),
-                  false);
-  }
-  const std::int32_t nSamples =
-      datafiles::normaliseSampleCount(2 * static_cast<std::int64_t>(lines));
 
   std::int16_t kCount = state.kCount;
   if (settings.batchLoopRunning) {

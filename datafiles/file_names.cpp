@@ -70,4 +70,16 @@ std::optional<std::pair<int, int>> rawColumnsOf(std::string_view name) {
   }
 }
 
+bool hasSpectrumExtension(std::string_view name, std::int32_t stemLength) {
+  const auto stem = static_cast<std::size_t>(stemLength);
+  if (name.size() < stem) return false;
+  std::string_view rest = name.substr(stem);
+  if (rest.starts_with(kVetoMark)) rest.remove_prefix(kVetoMark.size());
+  if (rest.size() < 4 || rest[0] != '.' || (rest[1] | 0x20) != 'c' || (rest[2] | 0x20) != 's') {
+    return false;
+  }
+  const char last = static_cast<char>(rest[3] | 0x20);
+  return last == 'v' || last == 'w';
+}
+
 }  // namespace datafiles

@@ -49,4 +49,9 @@ std::filesystem::path rawDataPathOf(const std::filesystem::path& directory, std:
 // 'e' -> (6, 13). Nothing for any other last character.
 std::optional<std::pair<int, int>> rawColumnsOf(std::string_view name);
 
+// True when the extension after the stem (and its veto mark) begins with ".csv" or ".csw", in
+// any case, as the file list's patterns match: the names of spectrum files. Raw-data files
+// (".prn") and anything else are not.
+bool hasSpectrumExtension(std::string_view name, std::int32_t stemLength);
+
 }  // namespace datafiles

@@ -127,6 +127,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
   addOutputOptions(app, options);
   std::vector<std::string> backTransformBand;
   addBackTransformOptions(app, options, backTransformBand);
+  addCampaignOptions(app, options.campaign);
   addReferenceCurveOptions(app, options.referenceCurves);
   app.formatter(std::make_shared<PlainFormatter>());
   app.add_option("FILE", options.files,

@@ -14,6 +14,7 @@
 #include "analysis/back_transformation.h"
 #include "analysis/file_analysis.h"
 #include "tools/reference_curve_options.h"
+#include "tools/campaign_options.h"
 
 namespace CLI {
 class App;
@@ -28,6 +29,7 @@ struct AnalyzeOptions {
   std::string mscCsv;  // pooled coherence table (tools/pooled_coherence_output.h)
   bool backTransform = false;
   analysis::Band band;
+  CampaignOptions campaign;
   std::vector<std::filesystem::path> files;
   ReferenceCurveOutputs referenceCurves;
 };

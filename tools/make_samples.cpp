@@ -2,6 +2,7 @@
 //
 //   make-samples DIR [--series N] [--seed S]
 //   make-samples DIR --hostile [--seed S]
+//   make-samples DIR --records N [--samples L] [--seed S]
 //
 // DIR receives a series of N (default 12, at most 98) two-channel 3000-sample records
 // 261208NN.csvz with their raw-data files 261208NN.prn, the n and e components of the first
@@ -16,11 +17,17 @@
 // Av1.csvz), a record without raw data and one with malformed raw data, an average file with
 // a count of 40000, and write-protected files av-readonly.csv and backtransformation.csv.
 // The good ones are listed in good-files.txt.
+//
+// With --records, DIR receives instead N (1 to 9999) two-channel spectrum files of L samples
+// (3000, 12000 (the default), 32768 or 131072; 60 s, or 655.36 s above 20000 samples), named
+// 27010001.csvz upward, without raw data: a campaign of one site for the campaign statistics
+// and their benchmarks.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -151,15 +158,35 @@ void writeHostile(const fs::path& dir, std::uint64_t seed) {
   samples::writeText(dir / "good-files.txt", list);
 }
 
+// N records of one length, as a station writes them one after the other.
+void writeRecords(const fs::path& dir, int count, int nSamples, std::uint64_t seed) {
+  const Record record{nSamples, nSamples > 20000 ? 655.36 : 60};
+  for (int i = 1; i <= count; ++i) {
+    char stem[16];
+    std::snprintf(stem, sizeof stem, "2701%04d", i);
+    const samples::SensorPair pair =
+        samples::synthesizeVelocity(record, seed + 10 * static_cast<std::uint64_t>(i));
+    samples::writeText(dir / (std::string(stem) + ".csvz"),
+                       samples::formatSpectrumFile(record, samples::amplitudeSpectrum(pair.sensor1),
+                                                   samples::amplitudeSpectrum(pair.sensor2)));
+  }
+}
+
 int run(int argc, char** argv) {
   fs::path dir;
   int series = 12;
   bool hostile = false;
+  std::optional<int> records;
+  int recordSamples = 12000;
   std::uint64_t seed = 20261208;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--series" && i + 1 < argc) {
       series = std::atoi(argv[++i]);
+    } else if (arg == "--records" && i + 1 < argc) {
+      records = std::atoi(argv[++i]);
+    } else if (arg == "--samples" && i + 1 < argc) {
+      recordSamples = std::atoi(argv[++i]);
     } else if (arg == "--hostile") {
       hostile = true;
     } else if (arg == "--seed" && i + 1 < argc) {
@@ -167,9 +194,17 @@ int run(int argc, char** argv) {
     } else if (!arg.starts_with("--") && dir.empty()) {
       dir = arg;
     } else {
-      std::cerr << "usage: make-samples DIR [--series N | --hostile] [--seed S]\n";
+      std::cerr << "usage: make-samples DIR [--series N | --hostile | --records N [--samples L]] "
+                   "[--seed S]\n";
       return 2;
     }
+  }
+  const bool knownLength = recordSamples == 3000 || recordSamples == 12000 ||
+                           recordSamples == 32768 || recordSamples == 131072;
+  if (records && (dir.empty() || hostile || *records < 1 || *records > 9999 || !knownLength)) {
+    std::cerr << "usage: make-samples DIR --records N (1 to 9999) [--samples 3000|12000|32768|"
+                 "131072] [--seed S]\n";
+    return 2;
   }
   if (dir.empty() || series < 1 || series > 98) {
     std::cerr << "usage: make-samples DIR [--series N (1 to 98)] [--seed S]\n";
@@ -178,6 +213,10 @@ int run(int argc, char** argv) {
   fs::create_directories(dir);
   if (hostile) {
     writeHostile(dir, seed);
+    return 0;
+  }
+  if (records) {
+    writeRecords(dir, *records, recordSamples, seed);
     return 0;
   }
 

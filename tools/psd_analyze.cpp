@@ -8,6 +8,7 @@
 // --back-transform then transforms the band FLOW < f < FHIGH of the last file back into
 // displacement (or, with --velocity, velocity) traces, writes them as the viewer's
 // back-transformation file to the --bt-csv PATH and prints the result plot's title.
+// With --campaign PREFIX the FILEs are taken together instead (tools/analyze_campaign.h).
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -21,6 +22,7 @@
 #include "datafiles/back_transformation_file.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
+#include "tools/analyze_campaign.h"
 #include "tools/analyze_command_line.h"
 #include "tools/pooled_coherence_output.h"
 #include "tools/reference_curve_outputs.h"
@@ -151,5 +153,7 @@ int main(int argc, char** argv) {
   if (auto status = tools::parseCommandLine(argc, argv, options, std::cout, std::cerr)) {
     return *status;
   }
+  if (!options.campaign.prefix.empty())
+    return tools::runCampaign(options.campaign, options.files, std::cerr);
   return run(options);
 }

@@ -10,7 +10,9 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 #include <vector>
@@ -39,6 +41,8 @@ namespace viewer {
 
 class BandCursor;
 class ThirdOctavePlot;
+class CampaignWindow;
+class DirectoryWatch;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
 class Display : public QMainWindow {
@@ -111,6 +115,10 @@ class Display : public QMainWindow {
   // tf1 and tf2, then the back transformation as "start" runs it.
   void mbandback_Click();
 
+  // Campaign statistics of the listed files, in a window of their own (opened, or raised).
+  void mstatistics_Click();
+  CampaignWindow* campaignWindow() const;  // the open campaign window, or null
+
   // Printing: the window at page size, on the default printer.
   void mprint_Click();
   // Prints into `printer` (a PDF file in tests); false if the printer cannot be painted on.
@@ -140,6 +148,10 @@ class Display : public QMainWindow {
   QString filePattern() const { return pattern_; }
   // Selects `path` as the directory of the browser (as a double click in dirlb does).
   void openDirectory(const QString& path);
+  // Brings flb up to date with its directory, keeping the selection on its file and running no
+  // analysis; while the loop runs, only appends behind the current entry. The directory watch
+  // calls it within two seconds of a change.
+  void followDirectory();
 
   // Controls, named as the window describes them.
   ZEPLLib::ZEPL *ZEPL1, *ZEPL2, *ZEPL3, *ZEPL4, *ZEPL5;
@@ -159,7 +171,7 @@ class Display : public QMainWindow {
   QScrollBar* hsstop;
   QCheckBox *chstop, *chav;
   QTimer* Timer1;
-  QMenu *mdisplay, *mpsd, *mraw, *mcoherence, *mrename;
+  QMenu *mdisplay, *mpsd, *mraw, *mcoherence, *mrename, *mcampaign;
   QAction *mdispcoh, *mdispraw, *mdispdisp, *mcpace, *mdisppsd, *mintegral;
   QAction *mlinf, *mlinamp, *mautoscaleamp;
   QAction *mcal1, *mcal2, *mrawauto, *mrawoffset;
@@ -171,6 +183,7 @@ class Display : public QMainWindow {
   QAction *mnoisemodels, *mthirdoctave;
   QMenu* mcriteria;
   std::vector<QAction*> mcriterion;
+  QAction* mstatistics;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -213,12 +226,16 @@ class Display : public QMainWindow {
   void drawThirdOctave();
   void leaveThirdOctaveView();
   QString noiseModelReadout(double x) const;
+  // The noise models on the campaign window's percentile plot too, while the item is checked.
+  void showNoiseModelsOnCampaign();
   void placeCounters();
 
   void fillDrives(const QString& startDir);
   void showDirectory(const QString& path);
   void refillFileList();
+  QStringList listedFileNames() const;  // the directory's files the pattern lets through, in order
   void applyPattern();
+  void startFollowingDirectory();
 
   std::unique_ptr<analysis::AnalysisState> state_;
   analysis::FileAnalysis fileAnalysis_;
@@ -234,6 +251,9 @@ class Display : public QMainWindow {
   int coherenceAxisType_ = 0;                     // ZEPL2's axis type outside the pooled view
   double bandRecordSeconds_ = 60;                 // record length of the last run
   analysis::ShownBandVelocities bandVelocities_;  // as last drawn in the third-octave view
+
+  DirectoryWatch* directoryWatch_ = nullptr;  // tells when flb's directory changed
+  QPointer<CampaignWindow> campaignWindow_;   // while open
 };
 
 }  // namespace viewer

@@ -14,9 +14,11 @@
 #include "analysis/criteria_verdict.h"
 #include "analysis/noise_models.h"
 #include "analysis/vibration_criteria.h"
+#include "viewer/campaign_window.h"
 #include "viewer/curve_colours.h"
 #include "viewer/display.h"
 #include "viewer/noise_model_curves.h"
+#include "viewer/percentile_plot.h"
 #include "viewer/readout_format.h"
 #include "viewer/third_octave_plot.h"
 
@@ -85,6 +87,13 @@ void Display::createReferenceCurveControls() {
 void Display::mnoisemodels_Click() {
   mnoisemodels->setChecked(!mnoisemodels->isChecked());
   showNoiseModels(*ZEPL1->plot(), mnoisemodels->isChecked());
+  showNoiseModelsOnCampaign();
+}
+
+void Display::showNoiseModelsOnCampaign() {
+  if (campaignWindow_) {
+    showNoiseModels(*campaignWindow_->percentiles()->plot(), mnoisemodels->isChecked());
+  }
 }
 
 QString Display::noiseModelReadout(double x) const {

@@ -77,9 +77,14 @@ Display::Display(const QString& startDir, QWidget* parent)
   setUpBandCursor();
   fillDrives(QDir(startDir).absolutePath());
   Form_Load();
+  startFollowingDirectory();
 }
 
-Display::~Display() = default;
+Display::~Display() {
+  // The file list's model still signals while the widgets go, when this window's own part is
+  // gone already (the directory watch listens to it).
+  flb->model()->disconnect(this);
+}
 
 void Display::createControls() {
   auto* client = new QWidget(this);
@@ -286,6 +291,8 @@ void Display::createMenus() {
   mcohabs = item(mcoherence, "mcohabs", "abs", true, false);
   mrename = menu("mrename", "rename file into");
   mfilename = item(mrename, "mfilename", "filename", false, false);
+  mcampaign = menu("mcampaign", "campaign");
+  mstatistics = item(mcampaign, "mstatistics", "statistics of the listed files", false, false);
   mprint = bar->addAction("print");
   mprint->setObjectName("mprint");
   mprint->setShortcuts(standardKeys(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)));

@@ -60,6 +60,7 @@ void Display::connectHandlers() {
   handled(mfilename, &Display::mfilename_Click);
   handled(mexit, &Display::mexit_Click);
 
+  handled(mstatistics, &Display::mstatistics_Click);
   handled(mprint, &Display::mprint_Click);
   for (const auto& [item, handler] :
        {std::pair{mlinf, &Display::mlinf_Click}, std::pair{mlinamp, &Display::mlinamp_Click},

@@ -90,5 +90,16 @@ TEST(LeadingValue, ReadsTheNumberAtTheStartIgnoringBlanks) {
   EXPECT_EQ(leadingValue("-"), 0);
 }
 
+TEST(FileNames, SpectrumExtensions) {
+  for (const char* name : {"12345678.csvz", "12345678xxx.csvn", "1234567890.cswe", "12345678.CSVZ",
+                           "12345678xxx.Csw", "12345678.csvq"}) {
+    EXPECT_TRUE(hasSpectrumExtension(name, stemLengthOf(name))) << name;
+  }
+  for (const char* name : {"12345678.prn", "12345678.cs", "12345678", "12345678xxx.txt",
+                           "12345678.c3vz", "1234567.csvz", "12345678x.csvz"}) {
+    EXPECT_FALSE(hasSpectrumExtension(name, 8)) << name;
+  }
+}
+
 }  // namespace
 }  // namespace datafiles

@@ -119,6 +119,29 @@ TEST(CommandLine, DefaultsAndRepeatedOptions) {
   ASSERT_EQ(twice.options.files.size(), 1u);
 }
 
+TEST(CommandLine, CampaignOptions) {
+  const Parsed p = parse({"a.csvz", "--campaign", "out/site", "--band", "0.5", "4",
+                          "--bins-per-octave", "24", "--threads", "1", "b.csvz"});
+  ASSERT_FALSE(p.status) << p.err;
+  const CampaignOptions& c = p.options.campaign;
+  EXPECT_EQ(c.prefix, "out/site");
+  EXPECT_EQ(c.settings.band.fLow, 0.5);
+  EXPECT_EQ(c.settings.band.fHigh, 4);
+  EXPECT_EQ(c.settings.binsPerOctave, 24);
+  EXPECT_EQ(c.threads, 1u);
+  ASSERT_EQ(p.options.files.size(), 2u);
+  EXPECT_EQ(p.options.files[1], "b.csvz");
+
+  const Parsed plain = parse({"--campaign", "site", "a.csvz"});
+  ASSERT_FALSE(plain.status) << plain.err;
+  EXPECT_EQ(plain.options.campaign.settings.band, analysis::RmsBand{});
+  EXPECT_EQ(plain.options.campaign.settings.binsPerOctave, 12);
+  EXPECT_EQ(plain.options.campaign.threads, 0u);
+  EXPECT_TRUE(parse({"a.csvz"}).options.campaign.prefix.empty());  // no campaign
+  // The per-file settings do not change a campaign and may stay on the line.
+  EXPECT_FALSE(parse({"--campaign", "site", "--coherence", "abs", "a.csvz"}).status);
+}
+
 TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero) {
   const Parsed help = parse({"--help"});
   ASSERT_TRUE(help.status);
@@ -144,7 +167,12 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero) {
                            "--noise-models-csv",
                            "--third-octave-csv",
                            "--version",
-                           "FILE"}) {
+                           "FILE",
+                           "campaign:",
+                           "--campaign",
+                           "--band",
+                           "--bins-per-octave",
+                           "--threads"}) {
     EXPECT_NE(help.out.find(text), std::string::npos) << text;
   }
 
@@ -172,6 +200,20 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--average"}, "FILE"},
       {{"a.csvz", "--noise-models-csv"}, "--noise-models-csv"},
       {{"a.csvz", "--third-octave-csv"}, "--third-octave-csv"},
+      {{"a.csvz", "--campaign"}, "--campaign"},
+      {{"--campaign", "", "a.csvz"}, "--campaign"},
+      {{"--campaign", "site", "--band", "1", "a.csvz"}, "--band"},
+      {{"--campaign", "site", "a.csvz", "--band"}, "--band"},
+      {{"--campaign", "site", "--band", "1", "x", "a.csvz"}, "--band"},
+      {{"--campaign", "site", "--band", "4", "2", "a.csvz"}, "--band"},
+      {{"--campaign", "site", "--band", "-1", "2", "a.csvz"}, "--band"},
+      {{"--band", "1", "2", "a.csvz"}, "--campaign"},
+      {{"--campaign", "site", "--bins-per-octave", "0", "a.csvz"}, "--bins-per-octave"},
+      {{"--campaign", "site", "a.csvz", "--bins-per-octave"}, "--bins-per-octave"},
+      {{"--bins-per-octave", "24", "a.csvz"}, "--campaign"},
+      {{"--campaign", "site", "--threads", "0", "a.csvz"}, "--threads"},
+      {{"--campaign", "site", "--csv", "s.csv", "a.csvz"}, "--campaign"},
+      {{"--campaign", "site", "--average", "a.csvz"}, "--campaign"},
   };
   for (const Case& c : cases) {
     Parsed p;

@@ -15,8 +15,10 @@
 #include "analysis/noise_models.h"
 #include "tests/analysis/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "viewer/campaign_window.h"
 #include "viewer/display.h"
 #include "viewer/noise_model_curves.h"
+#include "viewer/percentile_plot.h"
 #include "viewer/plot_export.h"
 #include "viewer/readout_format.h"
 #include "viewer/third_octave_plot.h"
@@ -111,6 +113,23 @@ TEST_F(ReferenceCurvesTest, NoiseModelsUnderTheDataOfThePsdPlotUpToTenHertz) {
   EXPECT_TRUE(noiseModelCurves(plot).isEmpty());
   w.ZEPL1_CursorMove(2.5);
   EXPECT_EQ(w.ZEPL1->ToolTipText(), "f: 2.500Hz,  K1: 0.00E0  K2: 0.00E0");
+}
+
+// The campaign's percentiles are judged against the same models: the item draws them there too,
+// in a window opened before or after it is checked.
+TEST_F(ReferenceCurvesTest, NoiseModelsOnTheCampaignPercentilesFollowTheItem) {
+  Display& w = *window;
+  w.mnoisemodels->trigger();
+  w.mstatistics->trigger();
+  ASSERT_NE(w.campaignWindow(), nullptr);
+  QCustomPlot& percentiles = *w.campaignWindow()->percentiles()->plot();
+  EXPECT_EQ(noiseModelCurves(percentiles).size(), 2);
+  w.mnoisemodels->trigger();
+  EXPECT_TRUE(noiseModelCurves(percentiles).isEmpty());
+  EXPECT_TRUE(noiseModelCurves(*w.ZEPL1->plot()).isEmpty());
+  w.mnoisemodels->trigger();
+  EXPECT_EQ(noiseModelCurves(percentiles).size(), 2);
+  w.campaignWindow()->close();
 }
 
 TEST(NoiseModelCurves, AnyPlotCanShowThemOnce) {

@@ -1,0 +1,37 @@
+// The common logarithmic frequency grid on which spectra of different record lengths are
+// compared.
+//
+// B bins per octave, anchored at 1 Hz: bin k (any integer, negative below 1 Hz) covers
+//     [2^(k/B), 2^((k+1)/B)) Hz,  centre 2^((k + 0.5)/B) Hz.
+// The edges are the doubles std::exp2(k / B) (k / B evaluated in double) and membership is
+// decided by comparing with exactly those doubles, so neighbouring bins share their edge and
+// every positive frequency lies in exactly one bin. A frequency <= 0 or NaN lies in no bin.
+#pragma once
+
+#include <cmath>
+#include <optional>
+
+namespace analysis {
+
+inline constexpr int kDefaultBinsPerOctave = 12;
+inline constexpr int kMaxBinsPerOctave = 96;
+
+struct FrequencyBins {
+  int perOctave = kDefaultBinsPerOctave;  // B, 1 .. kMaxBinsPerOctave
+
+  double lowEdge(int k) const { return std::exp2(static_cast<double>(k) / perOctave); }
+  double highEdge(int k) const { return lowEdge(k + 1); }
+  double centre(int k) const { return std::exp2((k + 0.5) / perOctave); }
+
+  // The bin holding `f` (Hz); nothing for f <= 0, NaN or infinity.
+  std::optional<int> binOf(double f) const {
+    if (!(f > 0) || std::isinf(f)) return std::nullopt;
+    // The logarithm gives the bin up to rounding; the edges themselves decide.
+    int k = static_cast<int>(std::floor(perOctave * std::log2(f)));
+    while (f < lowEdge(k)) --k;
+    while (f >= lowEdge(k + 1)) ++k;
+    return k;
+  }
+};
+
+}  // namespace analysis

@@ -1,0 +1,22 @@
+// psd-analyze --campaign: the campaign of the FILE arguments, in the order given, written as the
+// four CSV tables of analysis/campaign_csv.h.
+//
+// Each refused file is reported on `err` (file, line, problem) and the run goes on. While it
+// runs, a progress line (files done / total, MB/s) is kept on `err` when standard error is a
+// terminal. Returns the exit status: 0 when at least one file was used, else 1 with a message
+// (the tables are written all the same, the files table saying why); 1 also when a table cannot
+// be written.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <vector>
+
+#include "tools/campaign_options.h"
+
+namespace tools {
+
+int runCampaign(const CampaignOptions& options, const std::vector<std::filesystem::path>& files,
+                std::ostream& err);
+
+}  // namespace tools
