@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -87,23 +88,29 @@ inline analysis::AnalysisState& freshState() {
 }
 
 // Every field after the first `headerLines` lines of a comma-separated text must read back, in
-// full, as a finite number; a string field (in double quotes) is allowed where `allowStrings`.
-inline bool everyNumberReadsBackFinite(std::string_view text, int headerLines) {
+// full, as a finite number, except the fields of the columns in `textColumns` (0-based); an
+// empty field (no value) is allowed.
+inline bool everyNumberReadsBackFinite(std::string_view text, int headerLines,
+                                       std::initializer_list<int> textColumns = {}) {
   std::size_t pos = 0;
   for (int skipped = 0; skipped < headerLines && pos < text.size(); ++skipped) {
     const std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) return true;
     pos = end + 1;
   }
+  int column = 0;
   while (pos < text.size()) {
     std::size_t end = text.find_first_of(",\r\n", pos);
     if (end == std::string_view::npos) end = text.size();
-    if (end > pos) {
+    const bool isText =
+        std::find(textColumns.begin(), textColumns.end(), column) != textColumns.end();
+    if (end > pos && !isText) {
       const std::string field(text.substr(pos, end - pos));
       char* stop = nullptr;
       const double value = std::strtod(field.c_str(), &stop);
       if (stop != field.c_str() + field.size() || !std::isfinite(value)) return false;
     }
+    column = end < text.size() && text[end] == ',' ? column + 1 : 0;
     pos = end + 1;
   }
   return true;
