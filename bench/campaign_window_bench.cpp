@@ -19,7 +19,6 @@
 #include <benchmark/benchmark.h>
 
 #include <time.h>
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -155,12 +154,3 @@ void BM_FollowDirectory(benchmark::State& bm) {
 BENCHMARK(BM_FollowDirectory)->ArgName("files")->Arg(300)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
