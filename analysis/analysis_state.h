@@ -34,6 +34,11 @@ struct AnalysisState {
   // Running sums of the average, weighted by the number of spectra each file stands for.
   FixedArray<double> sumPsd1, sumPsd2, sumCoh;
 
+  // Running sums of the measurement records in the average, for the pooled coherence: the
+  // cross spectrum c1 conj(c2) and the auto spectra |c1|^2, |c2|^2 per line, (mum/s)^2
+  // (analysis/pooled_coherence.h).
+  FixedArray<double> sumCrossRe, sumCrossIm, sumAuto1, sumAuto2;
+
   // The stored reference.
   FixedArray<double> refPsd1, refPsd2, refRmsCut1, refRmsCut2, refCoh, refFreq;
 
@@ -48,6 +53,11 @@ struct AnalysisState {
   std::int32_t nPlot = 0;           // points handed to the spectrum, coherence and rms plots
   std::int32_t nameStemLength = 0;  // 8, or 10 for short records (frequency axis to 1000 Hz)
   std::string firstFileName;        // selected when the batch loop was last started
+
+  // For the pooled coherence: the measurement records in its sums (n), and whether the record
+  // shown is a measurement (an average file carries no cross spectra).
+  std::int32_t pooledCount = 0;
+  bool recordHasCoefficients = false;
 
   // Outer window size and size of the PSD plot at start-up, twips; kept by the viewer.
   std::int16_t startWidth = 0, startHeight = 0, startPlotWidth = 0, startPlotHeight = 0;

@@ -1,5 +1,7 @@
 #include "analysis/averaging.h"
 
+#include "analysis/pooled_coherence.h"
+
 namespace analysis {
 
 void restartAverage(AnalysisState& s) {
@@ -11,6 +13,7 @@ void restartAverage(AnalysisState& s) {
   }
   s.kCount = 1;
   s.kvCount = s.avWeight;
+  restartPooledSums(s);
 }
 
 double applyMean(AnalysisState& s, double plotMax) {

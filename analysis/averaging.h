@@ -12,7 +12,8 @@
 namespace analysis {
 
 // Makes the displayed file the first member of a new average: every line 0 .. 65536 of the sums
-// becomes avWeight x its displayed value; kCount = 1, kvCount = avWeight.
+// becomes avWeight x its displayed value; kCount = 1, kvCount = avWeight. The pooled cross
+// spectra restart with it too (restartPooledSums in analysis/pooled_coherence.h).
 void restartAverage(AnalysisState& state);
 
 // Replaces psd1, psd2 and coh on lines 1 .. nSamples/2 by sum / kvCount (when kvCount > 0) and

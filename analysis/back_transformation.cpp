@@ -1,18 +1,33 @@
 #include "analysis/back_transformation.h"
 
 #include <cmath>
+#include <limits>
 
 #include "analysis/psd_estimator.h"
 #include "analysis/rounding.h"
+#include "datafiles/lazy_zero.h"
+#include "datafiles/number_format.h"
 
 namespace analysis {
 
-void packBand(const AnalysisState& s, const Band& band, std::vector<float>& packed1,
-              std::vector<float>& packed2) {
-  const std::size_t n = static_cast<std::size_t>(std::max(s.nSamples, 0));
-  const std::size_t half = n / 2;
-  packed1.assign(n, 0.0f);
-  packed2.assign(n, 0.0f);
+namespace {
+
+constexpr double kLargestFloat = std::numeric_limits<float>::max();
+
+bool fitsSinglePrecision(double re, double im) {
+  return std::fabs(re) <= kLargestFloat && std::fabs(im) <= kLargestFloat;  // false for NaN
+}
+
+std::string doesNotFit(std::size_t line, double freq, int channel) {
+  return "line " + std::to_string(line) + " (" + datafiles::formatDouble(freq) + " Hz): channel " +
+         std::to_string(channel) + " does not fit single precision";
+}
+
+// packBand into two spans of N zeros.
+std::optional<std::string> packBandInto(const AnalysisState& s, const Band& band,
+                                        std::span<float> packed1, std::span<float> packed2) {
+  const std::size_t half = packed1.size() / 2;
+  double energy1 = 0, energy2 = 0;  // c_0^2 + 2 sum |c_k|^2 of each packed spectrum
   for (std::size_t j = 0; j < half; ++j) {
     const double f = s.freq[j];
     if (!(band.fLow < f && f < band.fHigh && f > 0)) continue;
@@ -25,11 +40,40 @@ void packBand(const AnalysisState& s, const Band& band, std::vector<float>& pack
       re2 = im2 / w;
       im2 = -r2 / w;
     }
+    if (!fitsSinglePrecision(re1, im1)) return doesNotFit(j, f, 1);
+    if (!fitsSinglePrecision(re2, im2)) return doesNotFit(j, f, 2);
     packed1[j] = static_cast<float>(re1);
     packed1[half + j] = static_cast<float>(im1);
     packed2[j] = static_cast<float>(re2);
     packed2[half + j] = static_cast<float>(im2);
+    const auto energy = [j](float re, float im) {
+      const double r = re, i = im;
+      return j == 0 ? r * r : 2 * (r * r + i * i);  // the transform ignores Im c_0
+    };
+    energy1 += energy(packed1[j], packed1[half + j]);
+    energy2 += energy(packed2[j], packed2[half + j]);
   }
+  if (band.displacement) {
+    // Parseval: the halved trace has the mean square energy / 4.
+    const double rmsNm[] = {500 * std::sqrt(energy1), 500 * std::sqrt(energy2)};
+    for (int channel = 1; channel <= 2; ++channel) {
+      if (rmsNm[channel - 1] >= kLargestShownRmsNm) {
+        return "channel " + std::to_string(channel) + ": an rms beyond " +
+               datafiles::formatDouble(kLargestShownRmsNm) + " nm cannot be shown";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> packBand(const AnalysisState& s, const Band& band,
+                                    std::vector<float>& packed1, std::vector<float>& packed2) {
+  const std::size_t n = static_cast<std::size_t>(std::max(s.nSamples, 0));
+  packed1.assign(n, 0.0f);
+  packed2.assign(n, 0.0f);
+  return packBandInto(s, band, packed1, packed2);
 }
 
 TraceMeasures halveAndMeasure(AnalysisState& s, int n) {
@@ -47,8 +91,8 @@ TraceMeasures halveAndMeasure(AnalysisState& s, int n) {
     m.sumSq2 += b * b;
   }
   if (n > 0) {
-    m.rms1 = static_cast<std::int64_t>(roundHalfEven(1000 * std::sqrt(m.sumSq1 / n)));
-    m.rms2 = static_cast<std::int64_t>(roundHalfEven(1000 * std::sqrt(m.sumSq2 / n)));
+    m.rms1 = roundHalfEvenToInt64(1000 * std::sqrt(m.sumSq1 / n));
+    m.rms2 = roundHalfEvenToInt64(1000 * std::sqrt(m.sumSq2 / n));
   }
   return m;
 }
@@ -76,8 +120,15 @@ TraceExtremes removeTraceOffset(AnalysisState& s, int n, const TraceMeasures& m)
 
 TraceMeasures backTransform(AnalysisState& s, InverseTransform& transform, const Band& band) {
   if (s.nSamples < 2) return {};  // no record loaded
-  std::vector<float> packed1, packed2;
-  packBand(s, band, packed1, packed2);
+  // Fresh zeros that cost only a few large pages (see lazy_zero.h): a process that transforms
+  // one long record does not fault in the packed spectra page by page.
+  const std::size_t n = static_cast<std::size_t>(s.nSamples);
+  datafiles::LazyZeroVector<float> packed1(n), packed2(n);
+  if (auto refusal = packBandInto(s, band, packed1, packed2)) {
+    TraceMeasures refused;
+    refused.refusal = std::move(*refusal);
+    return refused;
+  }
   transform.run(packed1, s.backTrans1.span());
   transform.run(packed2, s.backTrans2.span());
   return halveAndMeasure(s, s.nSamples);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/analysis_state.h"
+#include "analysis/psd_estimator.h"
 
 namespace analysis {
 
@@ -23,18 +24,24 @@ struct CoherenceItems {
 // component over records gives the displayed coherence.
 inline double coherenceLine(double re1, double im1, double re2, double im2, CoherenceItems items,
                             double previous) {
-  double cr = re1 * re2 + im1 * im2;
-  double ci = im1 * re2 - re1 * im2;
+  const double cr = re1 * re2 + im1 * im2;
+  const double ci = im1 * re2 - re1 * im2;
   const double d = std::sqrt((im1 * im1 + re1 * re1) * (im2 * im2 + re2 * re2));
-  if (d > 0) {
-    cr /= d;
-    ci /= d;
+  // Only the component shown is normalised (magnitude before imaginary before real).
+  const bool normalise = d > 0;
+  if (items.magnitude) {
+    const double r = normalise ? cr / d : cr, i = normalise ? ci / d : ci;
+    return std::sqrt(i * i + r * r);
   }
-  double value = previous;
-  if (items.real) value = cr;
-  if (items.imaginary) value = ci;
-  if (items.magnitude) value = std::sqrt(ci * ci + cr * cr);
-  return value;
+  if (items.imaginary) return normalise ? ci / d : ci;
+  if (items.real) return normalise ? cr / d : cr;
+  return previous;
+}
+
+// The length T (s) the rms integral divides by: recordSeconds for 8-character stems, 6 s
+// otherwise.
+inline double rmsIntegralSeconds(std::int32_t nameStemLength, double recordSeconds) {
+  return nameStemLength == 8 ? recordSeconds : kShortRecordSeconds;
 }
 
 // rmsCut(q), q = 0 .. nSamples/2: the rms displacement (mum) of the band from line q up to line

@@ -1,9 +1,11 @@
 #include "analysis/file_analysis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "analysis/averaging.h"
+#include "analysis/pooled_coherence.h"
 #include "analysis/record_text.h"
 #include "datafiles/field_reader.h"
 #include "datafiles/file_names.h"
@@ -17,6 +19,18 @@ constexpr std::int16_t kLargestCount = std::numeric_limits<std::int16_t>::max();
 // A PSD above this (and any non-finite coherence) means coefficients no measurement can have;
 // the bound keeps every sum over lines and files finite.
 constexpr double kLargestPsd = datafiles::kLargestAcceptedNumber;
+
+// The largest of psd1, psd2, refPsd1 and refPsd2 on lines 1 .. end - 1, and 0 at least: the
+// amplitude autoscale's maximum.
+double largestShown(const AnalysisState& s, std::size_t end) {
+  double largest = 0;
+  for (std::size_t q = 1; q < end; ++q) {
+    for (double v : {s.psd1[q], s.psd2[q], s.refPsd1[q], s.refPsd2[q]}) {
+      largest = v > largest ? v : largest;
+    }
+  }
+  return largest;
+}
 
 std::string withName(std::string_view fileName, std::string_view what) {
   return std::string(fileName) + ": " + std::string(what);
@@ -86,6 +100,14 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   // refuses the whole file.
   const double recordSeconds = recordSecondsFor(nSamples, stemLength);
   const std::size_t count = spectrum_.count;
+  const auto crossLine = [this](std::size_t q) {
+    return crossSpectrumLine(spectrum_.re1[q], spectrum_.im1[q], spectrum_.re2[q],
+                             spectrum_.im2[q]);
+  };
+  // A PSD of 0 (a line at 0 Hz) can hide coefficients whose squares overflow the pooled sums.
+  const auto pooledSumsFit = [&](std::size_t q) {
+    return !adding || pooledSumsStayFinite(state, q, crossLine(q));
+  };
   bool sound = true;
   for (std::size_t q = 1; q < count; ++q) {
     const double re1 = spectrum_.re1[q], im1 = spectrum_.im1[q];
@@ -93,11 +115,15 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
     psd1_[q] = displacementPsd(spectrum_.freq[q], re1, im1, recordSeconds);
     psd2_[q] = displacementPsd(spectrum_.freq[q], re2, im2, recordSeconds);
     coh_[q] = coherenceLine(re1, im1, re2, im2, settings.coherence, state.coh[q]);
-    sound &= (psd1_[q] <= kLargestPsd) & (psd2_[q] <= kLargestPsd) & std::isfinite(coh_[q]);
+    sound &= (psd1_[q] <= kLargestPsd) & (psd2_[q] <= kLargestPsd) & std::isfinite(coh_[q]) &
+             pooledSumsFit(q);
   }
   if (!sound) {
     std::size_t q = 1;
-    while (psd1_[q] <= kLargestPsd && psd2_[q] <= kLargestPsd && std::isfinite(coh_[q])) ++q;
+    while (psd1_[q] <= kLargestPsd && psd2_[q] <= kLargestPsd && std::isfinite(coh_[q]) &&
+           pooledSumsFit(q)) {
+      ++q;
+    }
     const datafiles::FileProblem problem{datafiles::lineOfSpectrumRecord(text_, q),
                                          "coefficients too large to analyse"};
     return refuse(state, datafiles::describe(problem, fileName), false);
@@ -108,28 +134,30 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   state.nSamples = nSamples;
   state.avWeight = 1;
   state.kCount = kCount;
-  double plotMax = 0;
-  for (std::size_t q = 0; q < count; ++q) {
-    state.freq[q] = spectrum_.freq[q];
-    state.ftRe1[q] = spectrum_.re1[q];
-    state.ftIm1[q] = spectrum_.im1[q];
-    state.ftRe2[q] = spectrum_.re2[q];
-    state.ftIm2[q] = spectrum_.im2[q];
+  state.recordHasCoefficients = true;
+  std::copy_n(spectrum_.freq.data(), count, state.freq.data());
+  std::copy_n(spectrum_.re1.data(), count, state.ftRe1.data());
+  std::copy_n(spectrum_.im1.data(), count, state.ftIm1.data());
+  std::copy_n(spectrum_.re2.data(), count, state.ftRe2.data());
+  std::copy_n(spectrum_.im2.data(), count, state.ftIm2.data());
+  if (count > 1) {
+    std::copy_n(psd1_.data() + 1, count - 1, state.psd1.data() + 1);
+    std::copy_n(psd2_.data() + 1, count - 1, state.psd2.data() + 1);
+    std::copy_n(coh_.data() + 1, count - 1, state.coh.data() + 1);
   }
-  for (std::size_t q = 1; q < count; ++q) {
-    state.psd1[q] = psd1_[q];
-    state.psd2[q] = psd2_[q];
-    state.coh[q] = coh_[q];
-    if (adding) {
+  if (adding) {
+    for (std::size_t q = 1; q < count; ++q) {
       state.sumPsd1[q] = state.psd1[q] + state.sumPsd1[q];
       state.sumPsd2[q] = state.sumPsd2[q] + state.psd2[q];
       state.sumCoh[q] = state.coh[q] + state.sumCoh[q];
-    }
-    for (double v : {state.psd1[q], state.psd2[q], state.refPsd1[q], state.refPsd2[q]}) {
-      if (v > plotMax) plotMax = v;
+      addToPooledSums(state, q, crossLine(q));
     }
   }
-  if (adding) ++state.kvCount;
+  const double plotMax = largestShown(state, count);
+  if (adding) {
+    ++state.kvCount;
+    ++state.pooledCount;
+  }
 
   RunResult result;
   result.kind = FileKind::Measurement;
@@ -162,7 +190,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   state.nSamples = nSamples;
   state.avWeight = weight;
   state.kCount = kCount;
-  double plotMax = 0;
+  state.recordHasCoefficients = false;  // nothing to pool: an average has no cross spectra
   const std::size_t count = average_.count;
   for (std::size_t q = 1; q <= count; ++q) {
     state.freq[q] = average_.freq[q];
@@ -174,10 +202,8 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
       state.sumPsd2[q] = weight * state.psd2[q] + state.sumPsd2[q];
       state.sumCoh[q] = weight * state.coh[q] + state.sumCoh[q];
     }
-    for (double v : {state.psd1[q], state.psd2[q], state.refPsd1[q], state.refPsd2[q]}) {
-      if (v > plotMax) plotMax = v;
-    }
   }
+  const double plotMax = largestShown(state, count + 1);
   // Short records reach above 100 Hz. The next-to-last row is the one tested.
   state.nameStemLength = state.freq[count - 1] > 100 ? 10 : 8;
   if (settings.averaging) state.kvCount = static_cast<std::int16_t>(state.kvCount + weight);

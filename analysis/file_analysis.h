@@ -18,6 +18,7 @@
 #include "datafiles/average_file.h"
 #include "datafiles/measurement_file.h"
 #include "datafiles/raw_data_file.h"
+#include "datafiles/text_file.h"
 
 namespace analysis {
 
@@ -84,11 +85,11 @@ class FileAnalysis {
   void finishRun(AnalysisState& state, const RunSettings& settings, double recordSeconds,
                  RunResult& result) const;
 
-  std::string text_;
+  datafiles::FileText text_;
   datafiles::SpectrumRecords spectrum_;
   datafiles::AverageRecords average_;
   datafiles::RawSamples raw_;
-  std::vector<double> psd1_, psd2_, coh_;  // computed lines, committed when all are sound
+  datafiles::LazyZeroVector<double> psd1_, psd2_, coh_;  // computed lines, committed when sound
 };
 
 }  // namespace analysis

@@ -3,27 +3,32 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <span>
+
+#include "datafiles/lazy_zero.h"
 
 namespace analysis {
 
 template <typename T>
 class FixedArray {
  public:
-  explicit FixedArray(std::size_t size) : values_(std::make_unique<T[]>(size)), size_(size) {}
+  // The zeros are the system's fresh pages: an array costs only the pages that get used.
+  explicit FixedArray(std::size_t size) : values_(size) {}
+  FixedArray(const FixedArray&) = delete;
+  FixedArray& operator=(const FixedArray&) = delete;
+  FixedArray(FixedArray&&) = default;
+  FixedArray& operator=(FixedArray&&) = default;
 
   T& operator[](std::size_t i) { return values_[i]; }
   const T& operator[](std::size_t i) const { return values_[i]; }
-  std::size_t size() const { return size_; }
-  T* data() { return values_.get(); }
-  const T* data() const { return values_.get(); }
-  std::span<T> span() { return {values_.get(), size_}; }
-  std::span<const T> span() const { return {values_.get(), size_}; }
+  std::size_t size() const { return values_.size(); }
+  T* data() { return values_.data(); }
+  const T* data() const { return values_.data(); }
+  std::span<T> span() { return {values_.data(), values_.size()}; }
+  std::span<const T> span() const { return {values_.data(), values_.size()}; }
 
  private:
-  std::unique_ptr<T[]> values_;  // make_unique<T[]> value-initialises: all zero
-  std::size_t size_;
+  datafiles::LazyZeroVector<T> values_;  // never resized
 };
 
 }  // namespace analysis

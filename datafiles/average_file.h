@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "datafiles/file_problem.h"
+#include "datafiles/lazy_zero.h"
 
 namespace datafiles {
 
@@ -38,7 +39,8 @@ std::string formatAverageFile(const AverageFileContents& contents);
 std::optional<std::string> writeAverageFile(const std::filesystem::path& path,
                                             const AverageFileContents& contents);
 
-// Scratch space for one average file, allocated once and reused. Rows are indexed from 1.
+// Scratch space for one average file, allocated once and reused; its pages are touched only as
+// far as the files read reach (see lazy_zero.h). Rows are indexed from 1.
 struct AverageRecords {
   AverageRecords();
 
@@ -46,7 +48,7 @@ struct AverageRecords {
   std::string header;
   bool fourColumns = false;  // header contains "psd2"; else rows are "freq, psd1"
   std::size_t count = 0;     // rows 1 .. count are valid
-  std::vector<double> freq, psd1, psd2, coh;
+  LazyZeroVector<double> freq, psd1, psd2, coh;
 };
 
 // Reads an average file. Refuses (returns the problem) a first field that is not a whole number

@@ -14,6 +14,8 @@ namespace datafiles {
 std::string formatBackTransformationFile(std::span<const double> trace1,
                                          std::span<const double> trace2, std::size_t n);
 
+// Writes the file safely (see writeFileAtomically); returns a description of a failure. Traces
+// that hold a value that is not finite are refused before anything is written.
 std::optional<std::string> writeBackTransformationFile(const std::filesystem::path& path,
                                                        std::span<const double> trace1,
                                                        std::span<const double> trace2,

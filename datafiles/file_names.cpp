@@ -22,9 +22,17 @@ bool isVetoedName(std::string_view name, std::int32_t stemLength) {
   return name.size() >= stem && name.substr(stem, kVetoMark.size()) == kVetoMark;
 }
 
+namespace {
+
+char lowerCase(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
 std::string_view renameTail(std::string_view name) {
-  const bool hasComponent =
-      !name.empty() && (name.back() == 'z' || name.back() == 'n' || name.back() == 'e');
+  const char last = name.empty() ? '\0' : lowerCase(name.back());
+  const bool hasComponent = last == 'z' || last == 'n' || last == 'e';
   const std::size_t length = hasComponent ? 5 : 4;
   return name.size() > length ? name.substr(name.size() - length) : name;
 }
@@ -38,14 +46,17 @@ std::string toggledVetoName(std::string_view name, std::int32_t stemLength) {
 
 std::filesystem::path rawDataPathOf(const std::filesystem::path& directory, std::string_view name,
                                     std::int32_t stemLength) {
-  std::string file(name.substr(0, static_cast<std::size_t>(stemLength)));
-  file += ".prn";
-  return directory / file;
+  const std::string stem(name.substr(0, static_cast<std::size_t>(stemLength)));
+  const std::filesystem::path lower = directory / (stem + ".prn");
+  const std::filesystem::path upper = directory / (stem + ".PRN");
+  std::error_code ec;
+  if (!std::filesystem::exists(lower, ec) && std::filesystem::exists(upper, ec)) return upper;
+  return lower;
 }
 
 std::optional<std::pair<int, int>> rawColumnsOf(std::string_view name) {
   if (name.empty()) return std::nullopt;
-  switch (name.back()) {
+  switch (lowerCase(name.back())) {
     case 'v':
     case 'w':
     case 'z':

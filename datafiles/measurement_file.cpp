@@ -2,6 +2,9 @@
 
 #include "datafiles/field_reader.h"
 
+#include <cmath>
+#include <limits>
+
 namespace datafiles {
 
 SpectrumRecords::SpectrumRecords()
@@ -24,6 +27,26 @@ FileProblem problemAt(std::string_view text, const ReadProblem& problem, std::si
   if (problem.offset >= text.size())
     what = "the file ends in the middle of the record on this line";
   return {lineNumberAt(text, offset), what};
+}
+
+constexpr double kLargestFloat = std::numeric_limits<float>::max();
+
+// Field `index` (0-based) of the record starting at `recordStart` holds a channel-1 coefficient
+// that single precision cannot hold.
+FileProblem beyondSinglePrecision(std::string_view text, std::size_t recordStart, int index) {
+  FieldReader reader(text.substr(recordStart));
+  double skipped = 0;
+  for (int i = 0; i < index; ++i) reader.readNumber(skipped);
+  reader.skipToNextField();
+  const std::size_t start = recordStart + reader.offset();
+  std::size_t end = start;
+  while (end < text.size() && text[end] != ',' && text[end] != ' ' && text[end] != '\t' &&
+         text[end] != '\r' && text[end] != '\n') {
+    ++end;
+  }
+  return {lineNumberAt(text, start),
+          "'" + std::string(text.substr(start, end - start)) +
+              "' is beyond single precision, in which channel 1 is kept"};
 }
 
 }  // namespace
@@ -50,6 +73,9 @@ std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& 
       records.im2[q] = 0.0;
     }
     if (!ok) return problemAt(text, reader.problem(), start);
+    if (!(std::fabs(re1) <= kLargestFloat && std::fabs(im1) <= kLargestFloat)) {
+      return beyondSinglePrecision(text, start, std::fabs(re1) <= kLargestFloat ? 2 : 1);
+    }
     records.re1[q] = static_cast<float>(re1);
     records.im1[q] = static_cast<float>(im1);
     records.count = q + 1;

@@ -10,29 +10,32 @@
 #include <vector>
 
 #include "datafiles/file_problem.h"
+#include "datafiles/lazy_zero.h"
 
 namespace datafiles {
 
 // Lines 0 .. 65536 of a spectrum.
 inline constexpr std::size_t kMaxSpectrumRecords = 65537;
 
-// Scratch space for one spectrum file, allocated once for the largest file and reused.
+// Scratch space for one spectrum file, allocated once for the largest file and reused; its
+// pages are touched only as far as the files read reach (see lazy_zero.h).
 struct SpectrumRecords {
   SpectrumRecords();
 
   std::string header;
   bool twoChannels = false;
   std::size_t count = 0;  // records 0 .. count - 1 are valid
-  std::vector<double> freq;
-  std::vector<float> re1, im1;   // channel 1 is kept in single precision
-  std::vector<double> re2, im2;  // 0 for one-channel files
+  LazyZeroVector<double> freq;
+  LazyZeroVector<float> re1, im1;   // channel 1 is kept in single precision
+  LazyZeroVector<double> re2, im2;  // 0 for one-channel files
 };
 
 bool headerHasTwoChannels(std::string_view header);
 
 // Reads every record of `text` into `records`. On a problem `records` holds a partial file and
 // the problem is returned: a record cut short by the end of the file, a field that is not a
-// number, more than kMaxSpectrumRecords records.
+// number, a channel-1 coefficient beyond single precision (magnitude above 3.4028235e38), more
+// than kMaxSpectrumRecords records.
 std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& records);
 
 // Line on which record `index` (0-based) of `text` starts, for messages about a record's values.

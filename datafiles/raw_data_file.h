@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "datafiles/file_problem.h"
+#include "datafiles/lazy_zero.h"
 
 namespace datafiles {
 
@@ -17,12 +18,13 @@ inline constexpr int kRawColumns = 14;
 // The raw time axis ends at sample 12000: longer traces are not shown.
 inline constexpr std::size_t kMaxRawSamples = 12000;
 
-// Scratch space for the two channel columns; samples are indexed from 1.
+// Scratch space for the two channel columns, touched only as far as the files read reach;
+// samples are indexed from 1.
 struct RawSamples {
   RawSamples();
 
   std::size_t count = 0;  // samples 1 .. count are valid
-  std::vector<double> channel1, channel2;
+  LazyZeroVector<double> channel1, channel2;
 };
 
 // Reads samples 1 .. at most `maxSamples` (the record's sample count), keeping the 1-based

@@ -1,5 +1,9 @@
 #include "datafiles/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,28 +24,69 @@ std::string systemError() {
 
 }  // namespace
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::string& contents) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return "is a directory, not a file";
+namespace {
+
+// Reads the file into the storage that `room(size)` provides for its size in bytes, with one
+// open, one fstat and as few reads as the system needs; the bytes read are `read`.
+template <typename Room>
+std::optional<std::string> readFile(const std::filesystem::path& path, Room room,
+                                    std::size_t& read) {
+  read = 0;
   errno = 0;
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) return "cannot be opened (" + systemError() + ")";
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return "cannot be read (" + systemError() + ")";
-  const long size = std::ftell(file.get());
-  if (size < 0) return "cannot be read (" + systemError() + ")";
-  if (static_cast<std::uintmax_t>(size) > kLargestReadableFile) {
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return "cannot be opened (" + systemError() + ")";
+  struct Closer {
+    int descriptor;
+    ~Closer() { ::close(descriptor); }
+  } closer{descriptor};
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0) return "cannot be read (" + systemError() + ")";
+  if (S_ISDIR(status.st_mode)) return "is a directory, not a file";
+  const auto size = static_cast<std::uintmax_t>(status.st_size);
+  if (size > kLargestReadableFile) {
     return "is too large to be a measurement file (" + std::to_string(size) + " bytes)";
   }
-  std::rewind(file.get());
-  contents.resize(static_cast<std::size_t>(size));
-  if (size > 0 && std::fread(contents.data(), 1, contents.size(), file.get()) != contents.size()) {
-    return "cannot be read (" + systemError() + ")";
+  char* bytes = room(static_cast<std::size_t>(size));
+  while (read < size) {
+    const ssize_t got = ::read(descriptor, bytes + read, static_cast<std::size_t>(size) - read);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return "cannot be read (" + systemError() + ")";
+    if (got == 0) break;  // the file became shorter while it was read
+    read += static_cast<std::size_t>(got);
   }
   return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::string& contents) {
+  std::size_t read = 0;
+  auto failure = readFile(
+      path,
+      [&contents](std::size_t size) {
+        contents.resize(size);
+        return contents.data();
+      },
+      read);
+  contents.resize(read);
+  return failure;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, FileText& contents) {
+  return readFile(
+      path,
+      [&contents](std::size_t size) {
+        if (size > contents.capacity_) {
+          contents.bytes_ = {static_cast<char*>(allocateZeroPages(size)), ZeroPagesRelease{size}};
+          contents.capacity_ = size;
+        }
+        return contents.bytes_.get();
+      },
+      contents.size_);
+}
+
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
-                                               std::string_view contents) {
+                                               const ContentsWriter& writeContents) {
   // Replacing a file by renaming over it would ignore its write protection: respect it.
   std::error_code statusError;
   const auto status = std::filesystem::status(path, statusError);
@@ -59,8 +104,10 @@ std::optional<std::string> writeFileAtomically(const std::filesystem::path& path
   errno = 0;
   File file(std::fopen(temporary.c_str(), "wbx"));
   if (!file) return "cannot be written (" + systemError() + ")";
-  const bool written =
-      std::fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
+  bool written = true;
+  writeContents([&](std::string_view chunk) {
+    written = written && std::fwrite(chunk.data(), 1, chunk.size(), file.get()) == chunk.size();
+  });
   const bool closed = std::fclose(file.release()) == 0;
   std::error_code ec;
   if (!written || !closed) {
@@ -75,6 +122,11 @@ std::optional<std::string> writeFileAtomically(const std::filesystem::path& path
     return "cannot be replaced (" + why + ")";
   }
   return std::nullopt;
+}
+
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
+                                               std::string_view contents) {
+  return writeFileAtomically(path, [contents](const ChunkSink& write) { write(contents); });
 }
 
 }  // namespace datafiles

@@ -2,9 +2,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "datafiles/lazy_zero.h"
 
 namespace datafiles {
 
@@ -15,11 +19,34 @@ inline constexpr std::uintmax_t kLargestReadableFile = 512u << 20;
 // Returns a description of the failure, or nothing on success.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::string& contents);
 
+// The bytes of one file in a buffer that is reused from file to file: it grows to the largest
+// file read, and nothing but the file's bytes is ever written into it (no zeros first).
+class FileText {
+ public:
+  std::string_view view() const { return {bytes_.get(), size_}; }
+  operator std::string_view() const { return view(); }
+
+ private:
+  friend std::optional<std::string> readWholeFile(const std::filesystem::path&, FileText&);
+  std::unique_ptr<char[], ZeroPagesRelease> bytes_;  // huge pages when large
+  std::size_t capacity_ = 0, size_ = 0;
+};
+
+// The same into a FileText. After a failure it holds what could be read.
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, FileText& contents);
+
 // Writes `contents` to a temporary file beside `path` and renames it over `path` when complete,
 // so that a failed write never destroys an earlier file of that name. A write-protected file
 // is not replaced.
 // Returns a description of the failure, or nothing on success.
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
                                                std::string_view contents);
+
+// The same for contents made piece by piece: `writeContents` hands each piece, in order, to the
+// sink it is given. Large files need not be held whole in memory.
+using ChunkSink = std::function<void(std::string_view)>;
+using ContentsWriter = std::function<void(const ChunkSink&)>;
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
+                                               const ContentsWriter& writeContents);
 
 }  // namespace datafiles

@@ -1,10 +1,13 @@
 #include "tools/analyze_command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
+#include <string>
 
 #include "datafiles/leading_value.h"
 #include "psd_version.h"
+#include "tools/pooled_coherence_output.h"
 
 namespace tools {
 namespace {
@@ -14,6 +17,17 @@ constexpr const char* kDescription =
     "in the viewer's file list, in the order given. One summary line per file goes to standard "
     "error; a refused file ends the run with a message naming the file and the line, and exit "
     "status 1.";
+
+// Help lines name each option with its value's placeholder only: CLI11 would add the value count,
+// "REQUIRED" and the options it needs, which the explanations already say.
+class PlainFormatter : public CLI::Formatter {
+ public:
+  PlainFormatter() { column_width(32); }
+  std::string make_option_opts(const CLI::Option* option) const override {
+    const std::string type = option->get_type_name();
+    return type.empty() ? std::string() : " " + type;
+  }
+};
 
 void addPerFileRunOptions(CLI::App& app, AnalyzeOptions& o) {
   const char* group = "per-file run";
@@ -109,11 +123,16 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
 
   addPerFileRunOptions(app, options);
   addAveragingOptions(app, options);
+  addPooledCoherenceOptions(app, options.mscCsv);
   addOutputOptions(app, options);
   std::vector<std::string> backTransformBand;
   addBackTransformOptions(app, options, backTransformBand);
   addCampaignOptions(app, options.campaign);
-  app.add_option("FILE", options.files, "spectrum or average files, analysed in the order given")
+  addReferenceCurveOptions(app, options.referenceCurves);
+  app.formatter(std::make_shared<PlainFormatter>());
+  app.add_option("FILE", options.files,
+                 "spectrum or average files, analysed in the order given (at least one)")
+      ->type_name("")
       ->required()
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 

@@ -13,6 +13,7 @@
 
 #include "analysis/back_transformation.h"
 #include "analysis/file_analysis.h"
+#include "tools/reference_curve_options.h"
 #include "tools/campaign_options.h"
 
 namespace CLI {
@@ -25,10 +26,12 @@ struct AnalyzeOptions {
   bool average = false;
   analysis::RunSettings settings;
   std::string saveAverage, firstName, csv, rawCsv, backTransformCsv;
+  std::string mscCsv;  // pooled coherence table (tools/pooled_coherence_output.h)
   bool backTransform = false;
   analysis::Band band;
   CampaignOptions campaign;
   std::vector<std::filesystem::path> files;
+  ReferenceCurveOutputs referenceCurves;
 };
 
 // Parses argv into `options`. Returns the exit status when the program should end at once:

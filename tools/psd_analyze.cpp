@@ -24,6 +24,8 @@
 #include "datafiles/text_file.h"
 #include "tools/analyze_campaign.h"
 #include "tools/analyze_command_line.h"
+#include "tools/pooled_coherence_output.h"
+#include "tools/reference_curve_outputs.h"
 
 namespace {
 
@@ -105,9 +107,9 @@ int run(const tools::AnalyzeOptions& o) {
               << '\n';
     if (!o.rawCsv.empty() && result.kind != analysis::FileKind::NoMeasurement) {
       const analysis::RawResult raw = fileAnalysis.readRawData(state, dir, name, settings);
-      if (!raw.ok && i + 1 == o.files.size()) {
+      if (!raw.ok) {
         std::cerr << "psd-analyze: " << raw.message << '\n';
-        return 1;
+        if (i + 1 == o.files.size()) return 1;  // the raw data written is the last file's
       }
     }
   }
@@ -124,13 +126,23 @@ int run(const tools::AnalyzeOptions& o) {
     }
     analysis::InverseTransform transform;
     const analysis::TraceMeasures measures = analysis::backTransform(state, transform, o.band);
-    const std::string text = datafiles::formatBackTransformationFile(
-        state.backTrans1.span(), state.backTrans2.span(), static_cast<std::size_t>(state.nSamples));
-    if (!writeOrComplain(o.backTransformCsv, text)) return 1;
+    if (!measures.refusal.empty()) {
+      std::cerr << "psd-analyze: " << o.files.back().filename().string() << ": " << measures.refusal
+                << "; nothing written\n";
+      return 1;
+    }
+    if (auto failure = datafiles::writeBackTransformationFile(
+            o.backTransformCsv, state.backTrans1.span(), state.backTrans2.span(),
+            static_cast<std::size_t>(state.nSamples))) {
+      std::cerr << "psd-analyze: " << o.backTransformCsv << ": " << *failure << '\n';
+      return 1;
+    }
     std::cout << analysis::backTransformTitle(o.band.displacement, measures) << '\n';
   }
   if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state))) return 1;
   if (!o.rawCsv.empty() && !writeOrComplain(o.rawCsv, rawCsv(state))) return 1;
+  if (!o.mscCsv.empty() && !tools::writePooledCoherenceCsv(o.mscCsv, state, std::cerr)) return 1;
+  if (!tools::writeReferenceCurveOutputs(state, o.referenceCurves, std::cout, std::cerr)) return 1;
   return 0;
 }
 

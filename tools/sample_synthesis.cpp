@@ -58,6 +58,12 @@ void appendNumber(std::string& out, double value) {
 
 }  // namespace
 
+double sensorPairCoherence(double f) {
+  const double common = groundPsd(f);
+  const double ratio = common / (common + sensorNoisePsd(f));
+  return ratio * ratio;
+}
+
 SensorPair synthesizeVelocity(const Record& record, std::uint64_t seed) {
   const int n = record.nSamples;
   const std::size_t lines = static_cast<std::size_t>(n / 2 + 1);

@@ -30,6 +30,11 @@ struct SensorPair {
 };
 SensorPair synthesizeVelocity(const Record& record, std::uint64_t seed);
 
+// The magnitude-squared coherence of the two sensors at f (Hz) away from the technical lines:
+// with G the ground motion's PSD and S each sensor's own noise, (G / (G + S))^2. It is the
+// value the coherence pooled over many records tends to.
+double sensorPairCoherence(double f);
+
 // Rounds a trace to whole counts of `gain` (mum/s per count), as the digitiser does.
 std::vector<long long> toCounts(std::span<const double> trace, double gain);
 std::vector<double> fromCounts(std::span<const long long> counts, double gain);

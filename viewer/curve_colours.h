@@ -2,6 +2,7 @@
 // captions of the channel boxes.
 #pragma once
 
+#include <QColor>
 #include <QMap>
 #include <QString>
 
@@ -13,6 +14,13 @@ inline constexpr int kReference1 = 0x8080FF;          // light red
 inline constexpr int kReference2 = 0x808080;          // grey
 inline constexpr int kReferenceCoherence = 0xFFC0C0;  // light blue
 inline constexpr int kCoherence = 0xC00000;           // dark blue
+
+inline QColor colourOfBgr(int bgr) {
+  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+inline int bgrOf(const QColor& colour) {
+  return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
 
 inline QMap<int, QString> curveNamesByColour() {
   return {{kChannel1, "channel 1"},

@@ -25,9 +25,7 @@ analysis::RunSettings Display::runSettings() const {
   analysis::RunSettings s;
   s.averaging = chav->isChecked();
   s.batchLoopRunning = cloop->text() == "Stop";
-  s.coherence = {.real = mcohreal->isChecked(),
-                 .imaginary = mcohimag->isChecked(),
-                 .magnitude = mcohabs->isChecked()};
+  s.coherence = coherenceComponent();
   s.autoscaleAmplitude = mautoscaleamp->isChecked();
   s.raw = {.cal1 = mcal1->isChecked(),
            .cal2 = mcal2->isChecked(),
@@ -122,13 +120,21 @@ void Display::drawSpectra(const analysis::RunResult& result) {
   ZEPL4->setXMax(range.max);
   drawChannelCurves(ZEPL4, s.refRmsCut1, s.refRmsCut2, s.rmsCut1, s.rmsCut2);
 
-  ZEPL2->ClearCurves();
   ZEPL2->setXMin(range.min);
   ZEPL2->setXMax(range.max);
+  drawCoherence();
+  if (mcohmsc->isChecked()) drawPooledCoherence(true);
+  followBand(result.recordSeconds);
+}
+
+void Display::drawCoherence() {
+  const analysis::AnalysisState& s = *state_;
+  ZEPL2->ClearCurves();
   ZEPL2->setForeColor(kReferenceCoherence);
   ZEPL2->AddCurve(s.refCoh.span(), s.freq.span(), s.nPlot, s.nPlot);
   ZEPL2->setForeColor(kCoherence);
   ZEPL2->AddCurve(s.coh.span(), s.freq.span(), s.nPlot, s.nPlot);
+  drawThirdOctave();
 }
 
 void Display::drawChannelCurves(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& ref1,
@@ -161,7 +167,7 @@ void Display::drawTraces(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>
 }
 
 bool Display::setBarValue(QScrollBar* bar, double value) {
-  if (value < bar->minimum() || value > bar->maximum()) return false;
+  if (!(value >= bar->minimum() && value <= bar->maximum())) return false;  // also for NaN
   bar->setValue(static_cast<int>(value));
   return true;
 }
@@ -207,6 +213,9 @@ void Display::ch_Click(int) {
   drawTraces(ZEPL3, s.raw1, s.raw2);
   drawChannelCurves(ZEPL4, s.refRmsCut1, s.refRmsCut2, s.rmsCut1, s.rmsCut2);
   drawTraces(ZEPL5, s.backTrans1, s.backTrans2);
+  if (mcohmsc->isChecked()) drawPooledCoherence(ch[0]->isChecked() && ch[1]->isChecked());
+  showBandFigures();
+  drawThirdOctave();
 }
 
 }  // namespace viewer

@@ -29,7 +29,13 @@ void Display::crück_Click() {
                             datafiles::leadingValue(tf2->text().toStdString()),
                             orück[1]->isChecked()};
   std::vector<float> packed1, packed2;
-  analysis::packBand(s, band, packed1, packed2);
+  if (auto refusal = analysis::packBand(s, band, packed1, packed2)) {
+    // Nothing is transformed, drawn or written: the last result stays as it was.
+    report("back transformation: " + proposalFor_ + ": " + QString::fromStdString(*refusal) +
+           "; nothing written");
+    crück->setEnabled(true);
+    return;
+  }
 
   ZEPL5->setYMin(-5);
   ZEPL5->setYMax(5);

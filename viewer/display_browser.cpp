@@ -91,13 +91,19 @@ void Display::refillFileList() {
   // Re-reading clears the selection without running an analysis.
   flb->blockSignals(true);
   flb->clear();
-  const QStringList names =
-      QDir(directory_).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
-  for (const QString& name : names) {
-    if (viewer::matchesFilePattern(name, pattern_)) flb->addItem(name);
-  }
+  flb->addItems(listedFileNames());
   flb->setCurrentRow(-1);
   flb->blockSignals(false);
+}
+
+QStringList Display::listedFileNames() const {
+  QStringList listed;
+  const QStringList names =
+      QDir(directory_).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);  // no hidden files
+  for (const QString& name : names) {
+    if (viewer::matchesFilePattern(name, pattern_)) listed << name;
+  }
+  return listed;
 }
 
 void Display::applyPattern() {

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTimer>
 
 #include "viewer/display.h"
 #include "viewer/twips.h"
@@ -25,6 +26,9 @@ void Display::mprint_Click() {
 }
 
 bool Display::printWindow(QPrinter& printer) {
+  // Printing lets the event loop run; a loop tick then would analyse a file mid-print.
+  const bool looping = Timer1->isActive();
+  Timer1->stop();
   ZEPL1->setFrameStyle(0);
   ZEPL2->setFrameStyle(0);
   const int height = this->height(), width = this->width();
@@ -54,6 +58,7 @@ bool Display::printWindow(QPrinter& printer) {
   QApplication::processEvents();
   ZEPL1->setFrameStyle(2);
   ZEPL2->setFrameStyle(2);
+  if (looping) Timer1->start();
   return painted;
 }
 

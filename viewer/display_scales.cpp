@@ -50,6 +50,7 @@ void Display::linlog() {
       }
     }
   }
+  keepPooledCoherenceScale();
 }
 
 void Display::mautoscaleamp_Click() {
@@ -76,6 +77,7 @@ void Display::mrawauto_Click() {
 }
 
 void Display::mcohreal_Click() {
+  leavePooledCoherence();
   mcohreal->setChecked(true);
   mcohimag->setChecked(false);
   mcohabs->setChecked(false);
@@ -83,6 +85,7 @@ void Display::mcohreal_Click() {
 }
 
 void Display::mcohimag_Click() {
+  leavePooledCoherence();
   mcohreal->setChecked(false);
   mcohimag->setChecked(true);
   mcohabs->setChecked(false);
@@ -90,6 +93,7 @@ void Display::mcohimag_Click() {
 }
 
 void Display::mcohabs_Click() {
+  leavePooledCoherence();
   mcohreal->setChecked(false);
   mcohimag->setChecked(false);
   mcohabs->setChecked(true);

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,6 +45,13 @@ QScrollBar* verticalBar(QWidget* parent, const QString& name, int min, int max, 
   return bar;
 }
 
+// The desktop's keys for `action`, or `fallback` on a desktop that has none for it.
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey action, const QKeySequence& fallback) {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(action);
+  if (keys.isEmpty()) keys << fallback;
+  return keys;
+}
+
 void setTextColour(QWidget* widget, int bgr) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::WindowText, QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
@@ -58,17 +66,25 @@ Display::Display(const QString& startDir, QWidget* parent)
   createControls();
   createFrames();
   createMenus();
+  createReferenceCurveControls();
   setTabOrder();
   status_ = named(new QLabel(this), "status");
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   statusBar()->addWidget(status_, 1);
   statusBar()->setSizeGripEnabled(true);
   connectHandlers();
+  setUpPooledCoherence();
+  setUpBandCursor();
   fillDrives(QDir(startDir).absolutePath());
   Form_Load();
+  startFollowingDirectory();
 }
 
-Display::~Display() = default;
+Display::~Display() {
+  // The file list's model still signals while the widgets go, when this window's own part is
+  // gone already (the directory watch listens to it).
+  flb->model()->disconnect(this);
+}
 
 void Display::createControls() {
   auto* client = new QWidget(this);
@@ -191,6 +207,11 @@ void Display::createFrames() {
   placeInTwips(lkv, 1320, 240, 1215, 255);
   lk = named(new QLabel(fzähler), "lk");
   placeInTwips(lk, 120, 240, 1215, 255);
+  for (QLabel* counter : {lk, lkv}) {
+    // Wide enough for the largest count where they go in a larger window (the status bar).
+    counter->setMinimumWidth(counter->width());
+    counter->setToolTip(fzähler->toolTip());
+  }
 
   const struct {
     int index, left, top, colour;
@@ -270,10 +291,14 @@ void Display::createMenus() {
   mcohabs = item(mcoherence, "mcohabs", "abs", true, false);
   mrename = menu("mrename", "rename file into");
   mfilename = item(mrename, "mfilename", "filename", false, false);
+  mcampaign = menu("mcampaign", "campaign");
+  mstatistics = item(mcampaign, "mstatistics", "statistics of the listed files", false, false);
   mprint = bar->addAction("print");
   mprint->setObjectName("mprint");
+  mprint->setShortcuts(standardKeys(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)));
   mexit = bar->addAction("exit");
   mexit->setObjectName("mexit");
+  mexit->setShortcuts(standardKeys(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
 }
 
 void Display::setTabOrder() {

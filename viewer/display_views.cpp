@@ -1,9 +1,13 @@
 // Which plot each area shows, the raw-data limit bars, and the layout on resize.
 #include <QAction>
+#include <QGroupBox>
+#include <QLabel>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include "viewer/display.h"
+#include "viewer/third_octave_plot.h"
 #include "viewer/twips.h"
 
 namespace viewer {
@@ -45,6 +49,7 @@ void Display::mdispdisp_Click() {
 }
 
 void Display::mdisppsd_Click() {
+  leaveThirdOctaveView();  // the third of the main area's views gives way to either
   const bool showPsd = !mdisppsd->isChecked();
   mdisppsd->setChecked(showPsd);
   mintegral->setChecked(!showPsd);
@@ -90,6 +95,33 @@ void Display::rawBarChanged(int i, bool upper) {
 void Display::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   Form_Resize();
+  placeCounters();
+}
+
+void Display::placeCounters() {
+  // At the start size the counter frame has its place just beyond the client area's right
+  // edge. In a larger window the plots reach under that place: there the counters show in the
+  // status bar instead, readable and clear of every plot, and the empty frame is hidden.
+  if (state_->startWidth == 0) return;  // before the start sizes are known
+  const bool larger =
+      toTwips(width()) > state_->startWidth || toTwips(height()) > state_->startHeight;
+  const bool inStatusBar = lk->parentWidget() != fzähler;
+  if (larger == inStatusBar) return;
+  if (larger) {
+    fzähler->hide();
+    statusBar()->addPermanentWidget(lk);
+    statusBar()->addPermanentWidget(lkv);
+    return;
+  }
+  for (QLabel* counter : {lk, lkv}) {
+    statusBar()->removeWidget(counter);
+    counter->setParent(fzähler);
+  }
+  placeInTwips(lkv, 1320, 240, 1215, 255);
+  placeInTwips(lk, 120, 240, 1215, 255);
+  lk->show();
+  lkv->show();
+  fzähler->show();
 }
 
 void Display::Form_Resize() {
@@ -103,6 +135,7 @@ void Display::Form_Resize() {
     ZEPL1->resize(plotWidth, plotHeight);
     for (ZEPLLib::ZEPL* strip : {ZEPL2, ZEPL3}) strip->resize(plotWidth, strip->height());
     ZEPL4->resize(plotWidth, plotHeight);
+    thirdOctavePlot->resize(plotWidth, plotHeight);
     ZEPL5->resize(plotWidth, ZEPL5->height());
   };
   if (w >= state_->startWidth && h >= state_->startHeight) {

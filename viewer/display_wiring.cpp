@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "viewer/display.h"
@@ -18,6 +19,7 @@ void Display::connectHandlers() {
   // already selected runs it again.
   connect(flb, &QListWidget::currentRowChanged, this, [this](int) { flb_Click(); });
   flb->viewport()->installEventFilter(this);
+  flb->installEventFilter(this);
   connect(flb, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     if (flb->row(item) == rowAtPress_) flb_Click();
   });
@@ -58,6 +60,7 @@ void Display::connectHandlers() {
   handled(mfilename, &Display::mfilename_Click);
   handled(mexit, &Display::mexit_Click);
 
+  handled(mstatistics, &Display::mstatistics_Click);
   handled(mprint, &Display::mprint_Click);
   for (const auto& [item, handler] :
        {std::pair{mlinf, &Display::mlinf_Click}, std::pair{mlinamp, &Display::mlinamp_Click},
@@ -88,6 +91,14 @@ void Display::connectHandlers() {
 bool Display::eventFilter(QObject* watched, QEvent* event) {
   if (watched == flb->viewport() && event->type() == QEvent::MouseButtonPress) {
     rowAtPress_ = flb->currentRow();
+  }
+  if (watched == flb && event->type() == QEvent::FocusIn && flb->currentRow() < 0) {
+    // Given the focus without a current entry (by Tab, say), the list makes its first entry
+    // current. Nobody chose that file: the list takes the focus quietly and keeps no entry.
+    const QSignalBlocker quiet(flb);
+    static_cast<QObject*>(flb)->event(event);
+    flb->setCurrentRow(-1);
+    return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }

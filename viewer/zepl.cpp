@@ -1,7 +1,9 @@
 #include "viewer/zepl.h"
 
 #include "analysis/inverse_transform.h"
+#include "viewer/curve_colours.h"
 #include "viewer/plot_export.h"
+#include "viewer/titled_plot.h"
 
 #include <qcustomplot.h>
 
@@ -9,19 +11,11 @@
 #include <QCursor>
 #include <QPainter>
 #include <QToolTip>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 namespace ZEPLLib {
 namespace {
-
-QColor fromBgr(int bgr) {
-  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-int toBgr(const QColor& c) {
-  return c.red() | (c.green() << 8) | (c.blue() << 16);
-}
 
 // A logarithmic axis cannot start at 0 or below: such a limit is drawn this far below the other.
 constexpr double kLogSpanForNonPositive = 1e6;
@@ -37,14 +31,10 @@ QCPRange visibleRange(double low, double high, bool logarithmic) {
 
 }  // namespace
 
-ZEPL::ZEPL(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(plot_);
-  plot_->setMouseTracking(true);
-  plot_->plotLayout()->insertRow(0);
-  title_ = new QCPTextElement(plot_, QString(), QFont(font().family(), 9));
-  plot_->plotLayout()->addElement(0, 0, title_);
+ZEPL::ZEPL(QWidget* parent) : QWidget(parent) {
+  const viewer::TitledPlot titled = viewer::addTitledPlot(*this);
+  plot_ = titled.plot;
+  title_ = titled.title;
   cursor_ = new QCPItemStraightLine(plot_);
   cursor_->setPen(QPen(Qt::darkGray, 0, Qt::DashLine));
   cursor_->setVisible(false);
@@ -131,7 +121,7 @@ void ZEPL::setCaption(const QString& title) {
 
 void ZEPL::addPoints(QVector<double> x, QVector<double> y) {
   QCPGraph* graph = plot_->addGraph();
-  graph->setPen(QPen(fromBgr(foreColor_)));
+  graph->setPen(QPen(viewer::colourOfBgr(foreColor_)));
   graph->setAdaptiveSampling(true);
   const bool sorted = std::is_sorted(x.cbegin(), x.cend());
   graph->setData(x, y, sorted);
@@ -172,7 +162,7 @@ void ZEPL::SetCursor(bool show, double x, int) {
 
 QString ZEPL::curvesAsCsv() const {
   return viewer::graphsAsCsv(*plot_, [this](int index) {
-    return curveNames_.value(toBgr(plot_->graph(index)->pen().color()),
+    return curveNames_.value(viewer::bgrOf(plot_->graph(index)->pen().color()),
                              QStringLiteral("curve %1").arg(index + 1));
   });
 }
@@ -193,7 +183,7 @@ ZEPL::Curve ZEPL::CurveAt(int index) const {
   Curve curve;
   const QCPGraph* graph = plot_->graph(index);
   if (!graph) return curve;
-  curve.color = toBgr(graph->pen().color());
+  curve.color = viewer::bgrOf(graph->pen().color());
   for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it) {
     curve.x.push_back(it->key);
     curve.y.push_back(it->value);

@@ -82,16 +82,35 @@ TEST_F(AveragingTest, WithAveragingOffNothingIsSummed) {
   EXPECT_DOUBLE_EQ(state.psd1[30], 4 * a);
 }
 
-TEST_F(AveragingTest, AnAverageFileWeighsAsMuchAsTheFilesItWasMadeFrom) {
+// An average of ten spectra: psd1 7, psd2 0, coherence 0.5 on every line.
+std::string averageOfTen() {
   std::string text =
       "10,\"average for 10 files from x to y\"\r\n\"f\",\"psd1\",\"psd2\",\"coh\"\r\n";
   for (int q = 1; q <= 1500; ++q) text += std::to_string(q / 60.0) + ",7,0,0.5\r\n";
-  dir.write("av.csv", text);
+  return text;
+}
+
+TEST_F(AveragingTest, AnAverageFileWeighsAsMuchAsTheFilesItWasMadeFrom) {
+  dir.write("av.csv", averageOfTen());
   ASSERT_EQ(select("av.csv").kind, FileKind::AverageFile);
   EXPECT_EQ(state.kvCount, 11);
   EXPECT_DOUBLE_EQ(state.psd1[30], (a + 10 * 7) / 11);
   EXPECT_DOUBLE_EQ(state.coh[30], (state.sumCoh[30]) / 11);
   EXPECT_DOUBLE_EQ(state.sumCoh[30] - 10 * 0.5, 0);  // A's real coherence is 0 (channel 2 = i ch1)
+}
+
+TEST_F(AveragingTest, RestartWithAnAverageFileShownStartsFromItsWeight) {
+  dir.write("av.csv", averageOfTen());
+  ASSERT_EQ(select("av.csv", false).kind, FileKind::AverageFile);
+  restartAverage(state);
+  EXPECT_EQ(state.kCount, 1);
+  EXPECT_EQ(state.kvCount, 10);
+  EXPECT_EQ(state.sumPsd1[30], 10 * 7);
+  EXPECT_EQ(state.sumCoh[30], 10 * 0.5);
+
+  ASSERT_EQ(select("22222222.csvz").kind, FileKind::Measurement);
+  EXPECT_EQ(state.kvCount, 11);
+  EXPECT_DOUBLE_EQ(state.psd1[30], (10 * 7 + 4 * a) / 11);
 }
 
 }  // namespace

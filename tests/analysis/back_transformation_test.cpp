@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -84,6 +85,37 @@ TEST_F(BackTransformTest, DisplacementIntegratesTheVelocityTrace) {
                 "nm ,rms2: " + std::to_string(m.rms2) + "nm");
 }
 
+TEST_F(BackTransformTest, RmsOfASmallRecordDividesTheSumOfSquaresByN) {
+  // The transform gives twice the trace, samples in positions 1 .. N. Halved, channel 1 is
+  // 1, -1, 1, -1 (rms 1 mum) and channel 2 is 3, 4, 0, 0 (rms sqrt(25 / 4) = 2.5 mum).
+  const double doubled1[] = {0, 2, -2, 2, -2}, doubled2[] = {0, 6, 8, 0, 0};
+  for (std::size_t i = 0; i <= 4; ++i) {
+    state.backTrans1[i] = doubled1[i];
+    state.backTrans2[i] = doubled2[i];
+  }
+  const TraceMeasures m = halveAndMeasure(state, 4);
+  EXPECT_EQ(state.backTrans1[2], -1);
+  EXPECT_EQ(state.backTrans2[2], 4);
+  EXPECT_EQ(m.sumSq1, 4);
+  EXPECT_EQ(m.sumSq2, 25);
+  EXPECT_EQ(m.rms1, 1000);
+  EXPECT_EQ(m.rms2, 2500);
+  EXPECT_EQ(backTransformTitle(true, m),
+            "displacement data (mum) versus time(s), rms1:   1000nm ,rms2: 2500nm");
+
+  // The whole transform on 8 samples: a velocity line of amplitude 1 at 2 Hz (line 2) is
+  // cos(pi n / 2) = 1, 0, -1, 0, ..., whose rms is sqrt(4 / 8) mum = 707 nm.
+  state.nSamples = 8;
+  for (std::size_t j = 0; j <= 4; ++j) state.freq[j] = static_cast<double>(j);
+  state.ftRe1[2] = 1;
+  state.ftRe2[2] = 1;
+  const TraceMeasures eight = backTransform(state, transform, {0.1, 100, false});
+  EXPECT_NEAR(trace(2), -1, 1e-9);
+  EXPECT_NEAR(eight.sumSq1, 4, 1e-9);
+  EXPECT_EQ(eight.rms1, 707);
+  EXPECT_EQ(eight.rms2, 707);
+}
+
 TEST_F(BackTransformTest, BandEdgesAndZeroHertzAreLeftOut) {
   oneLine(120, 3, 0);
   state.ftRe1[0] = 5;  // 0 Hz
@@ -110,6 +142,85 @@ TEST_F(BackTransformTest, OffsetRemovalSparesPositionZero) {
   EXPECT_DOUBLE_EQ(trace(10), before - 0.5);
   EXPECT_NEAR(e.max, 3, 1e-6);
   EXPECT_NEAR(e.min, -3.5, 1e-6);
+}
+
+TEST_F(BackTransformTest, ValuesBeyondSinglePrecisionRefuseTheBandAndChangeNothing) {
+  const double tinyPositive = 1e-300;
+  const struct {
+    const char* what;
+    int line;
+    double freq, re2;
+    Band band;
+    const char* refusal;
+  } cases[] = {
+      {"channel 2 beyond single precision",
+       150,
+       2.5,
+       1e39,
+       {0.1, 100, false},
+       "line 150 (2.5 Hz): channel 2 does not fit single precision"},
+      {"a tiny positive frequency",
+       1,
+       tinyPositive,
+       1,
+       {0, 100, true},
+       "line 1 (1E-300 Hz): channel 1 does not fit single precision"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    oneLine(150, 3, 0);
+    const auto line = static_cast<std::size_t>(c.line);
+    state.freq[line] = c.freq;
+    state.ftRe1[line] = 1;
+    state.ftRe2[line] = c.re2;
+    state.backTrans1[7] = 0.25;  // from an earlier run
+    std::vector<float> packed1, packed2;
+    const auto problem = packBand(state, c.band, packed1, packed2);
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(*problem, c.refusal);
+    const TraceMeasures m = backTransform(state, transform, c.band);
+    EXPECT_EQ(m.refusal, c.refusal);
+    EXPECT_EQ(state.backTrans1[7], 0.25);
+    EXPECT_EQ(state.backTrans1[8], 0);
+  }
+}
+
+TEST_F(BackTransformTest, TheLargestPackedValuesGiveFiniteTracesAndAnRmsThatFits) {
+  // At the single-precision limit the traces stay finite (N lines of 3.4e38 at most); in the
+  // displacement mode an rms beyond 1e18 nm (1e9 m) cannot be shown as a whole number of nm and
+  // refuses the band.
+  oneLine(150, 3, 0);
+  const double w = 2.5 * kTwoPi;
+  state.ftRe2[150] = 3e38 * w;
+  std::vector<float> packed1, packed2;
+  const auto tooLarge = packBand(state, {0.1, 100, true}, packed1, packed2);
+  ASSERT_TRUE(tooLarge);
+  EXPECT_EQ(*tooLarge, "channel 2: an rms beyond 1E+18 nm cannot be shown");
+  state.ftRe2[150] = 3e38;  // velocity: the title shows no rms, the band is kept
+  const TraceMeasures velocity = backTransform(state, transform, {0.1, 100, false});
+  EXPECT_EQ(velocity.refusal, "");
+  EXPECT_NEAR(velocity.traceMax, 3e38, 3e31);
+  EXPECT_TRUE(std::isfinite(velocity.sumSq2));
+  EXPECT_EQ(velocity.rms2, std::numeric_limits<std::int64_t>::max());  // held at the limit
+
+  state.ftRe2[150] = 1e13 * w;  // rms 7.07e15 nm: shown
+  const TraceMeasures shown = backTransform(state, transform, {0.1, 100, true});
+  EXPECT_EQ(shown.refusal, "");
+  EXPECT_NEAR(static_cast<double>(shown.rms2), 1e16 / std::sqrt(2.0), 1e10);
+}
+
+TEST_F(BackTransformTest, MeasuresOfTracesBeyondRangeAreHeldAtTheLimits) {
+  state.nSamples = 4;
+  for (std::size_t i = 0; i <= 4; ++i) {
+    state.backTrans1[i] = 2e300;
+    state.backTrans2[i] = -2e300;
+  }
+  const TraceMeasures huge = halveAndMeasure(state, 4);
+  EXPECT_EQ(huge.rms1, std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(huge.rms2, std::numeric_limits<std::int64_t>::max());
+  state.backTrans1[2] = std::numeric_limits<double>::quiet_NaN();
+  const TraceMeasures notANumber = halveAndMeasure(state, 4);
+  EXPECT_EQ(notANumber.rms1, 0);
 }
 
 TEST_F(BackTransformTest, NoRecordNoTransform) {

@@ -57,6 +57,29 @@ TEST_F(FileAnalysisTest, AMeasurementFileGivesSpectraCountsAndRenameProposal) {
   EXPECT_EQ(state.rmsCut1[61], 0);
 }
 
+TEST_F(FileAnalysisTest, AvLaterInTheNameIsStillAMeasurement) {
+  const struct {
+    const char* name;
+    int stem;
+    const char* renameCaption;
+  } cases[] = {
+      {"12345678av.csvz", 10, "12345678avxxx.csvz"},
+      {"12345678.avxz", 8, "12345678xxx.avxz"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.write(c.name, spectrumText(1501, 60, oneLineAtOneHertz));
+    const RunResult result = analyze(c.name, {.averaging = true});
+    ASSERT_EQ(result.kind, FileKind::Measurement) << result.message;
+    EXPECT_EQ(state.nameStemLength, c.stem);
+    EXPECT_EQ(state.avWeight, 1);
+    EXPECT_TRUE(result.backTransformAvailable);
+    EXPECT_EQ(result.renameCaption, c.renameCaption);
+    EXPECT_GT(state.psd1[60], 0);
+  }
+  EXPECT_EQ(state.kvCount, 2);  // each taken into the average as one spectrum
+}
+
 TEST_F(FileAnalysisTest, ShortRecordsAndOneChannelFiles) {
   // 1 Hz is line 6 of a 6 s record.
   dir.write("1234567890.cswz",
@@ -192,6 +215,34 @@ TEST_F(FileAnalysisTest, AverageFilesCarryTheirWeightAndRecordType) {
   EXPECT_EQ(result.rawAxisSeconds, 60);  // from the record shown before
   EXPECT_EQ(result.renameCaption, "");
   EXPECT_EQ(result.plotMax, 5);
+}
+
+TEST_F(FileAnalysisTest, AnAverageIsAShortRecordWhenItsNextToLastRowLiesAbove100Hz) {
+  // Three rows: nSamples = 2 x (header + 3 rows) = 8, so nPlot is 8 / 2 = 4 for a short record
+  // and round(8 / 2 / 5 x 4) = round(3.2) = 3 for a long one.
+  const struct {
+    const char* rows;
+    int stem;
+    int nPlot;
+    FrequencyRange range;
+  } cases[] = {
+      {"50,1,1,0\r\n90,1,1,0\r\n150,1,1,0\r\n", 8, 3, {0.01, 100}},
+      {"50,1,1,0\r\n150,1,1,0\r\n90,1,1,0\r\n", 10, 4, {0.1, 1000}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rows);
+    dir.write("av.csv", std::string("3,\"average for 3 files from a to b\"\r\n"
+                                    "\"f\",\"psd1\",\"psd2\",\"coh\"\r\n") +
+                            c.rows);
+    state.nameStemLength = c.stem == 8 ? 10 : 8;  // the other record type was shown before
+    const RunResult result = analyze("av.csv");
+    ASSERT_EQ(result.kind, FileKind::AverageFile) << result.message;
+    EXPECT_EQ(state.nSamples, 8);
+    EXPECT_EQ(state.nameStemLength, c.stem);
+    EXPECT_EQ(state.nPlot, c.nPlot);
+    EXPECT_EQ(result.spectrumRange.min, c.range.min);
+    EXPECT_EQ(result.spectrumRange.max, c.range.max);
+  }
 }
 
 TEST_F(FileAnalysisTest, SavedAveragesReadBackWithTheSameValuesAndLength) {

@@ -77,6 +77,52 @@ TEST_F(RawDataTest, DcOffsetRemovalAndSensorFactors) {
   EXPECT_DOUBLE_EQ(state.raw2[7], 300 * gain * 0.52);
 }
 
+TEST_F(RawDataTest, OffsetIsTheSumOverTheSampleCountEvenWhenFewerSamplesWereRead) {
+  // 1000 of 3000 samples, 300 and -600 counts: the offsets are 1000 x 300 g / 3000 = 100 g and
+  // -200 g, removed from all 3000 positions.
+  dir.write("12345678.prn", rawText(1000, [](int, int c) { return c == 4 ? 300 : -600; }));
+  const RawResult raw = load("12345678", ".csvz", 3000);
+  ASSERT_TRUE(raw.ok) << raw.message;
+  EXPECT_EQ(raw.samples, 1000u);
+  const double g = 225.0 / 750.0 / 127.0;
+  EXPECT_NEAR(state.raw1[1], 200 * g, 1e-12);
+  EXPECT_NEAR(state.raw1[1000], 200 * g, 1e-12);
+  EXPECT_NEAR(state.raw1[1001], -100 * g, 1e-12);
+  EXPECT_NEAR(state.raw1[3000], -100 * g, 1e-12);
+  EXPECT_NEAR(state.raw2[1], -400 * g, 1e-12);
+  EXPECT_NEAR(state.raw2[3000], 200 * g, 1e-12);
+  EXPECT_EQ(state.raw1[3001], 0);
+  EXPECT_NEAR(raw.scale.max, 200 * g, 1e-12);
+  EXPECT_NEAR(raw.scale.min, -400 * g, 1e-12);
+  EXPECT_EQ(raw.scale.yMin, -1);  // -0.945 rounded
+  EXPECT_EQ(raw.scale.yMax, 0);   // 0.472 rounded
+}
+
+TEST_F(RawDataTest, EveryRecordLengthHasItsGain) {
+  const struct {
+    int samples;
+    double gain;  // mum/s per count
+  } cases[] = {
+      {3000, 225.0 / 750.0 / 127.0},
+      {12000, 0.000447978},
+      {1200, 2.4 / 1500},
+      {4800, 2.4 / 1500},
+      {2400, 0},
+      {6000, 0},
+      {32768, 0},
+  };
+  // Five samples of 1000 counts on channel 1 and -250 on channel 2.
+  dir.write("12345678.prn", rawText(5, [](int, int c) { return c == 4 ? 1000 : -250; }));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.samples);
+    const RawResult raw = load("12345678", ".csvz", c.samples, {.subtractDcOffset = false});
+    ASSERT_TRUE(raw.ok) << raw.message;
+    ASSERT_EQ(state.nSamples, c.samples);
+    EXPECT_DOUBLE_EQ(state.raw1[3], 1000 * c.gain);
+    EXPECT_DOUBLE_EQ(state.raw2[3], -250 * c.gain);
+  }
+}
+
 TEST_F(RawDataTest, LengthsWithoutAGainGiveFlatTraces) {
   dir.write("12345678.prn", rawText(6000, [](int r, int) { return r; }));
   const RawResult raw = load("12345678", ".csvz", 6000);
@@ -93,6 +139,16 @@ TEST_F(RawDataTest, ShortRecordsHaveASixSecondAxisAndStopAtTheSampleCount) {
   EXPECT_EQ(raw.samples, 12000u);
   EXPECT_EQ(state.rawTime[12000], 6.0f);
   EXPECT_EQ(state.rawTime[1], static_cast<float>(static_cast<double>(0.005f) / 10));
+}
+
+TEST_F(RawDataTest, UpperCaseNamesFindTheirRawDataFile) {
+  dir.write("12345678.PRN", rawText(3000, [](int r, int c) { return c == 4 ? r : -c; }));
+  const RawResult raw = load("12345678", ".CSVZ", 3000);
+  ASSERT_TRUE(raw.ok) << raw.message;
+  EXPECT_EQ(raw.samples, 3000u);
+  const double gain = rawGainFor(3000);
+  EXPECT_DOUBLE_EQ(state.raw1[3000] - state.raw1[1], 2999 * gain);  // column 4 for 'Z'
+  EXPECT_NEAR(state.raw2[1], 0, 1e-12);                             // column 11: flat, DC removed
 }
 
 TEST_F(RawDataTest, FailuresEndTheStepQuietlyAndChangeNothing) {

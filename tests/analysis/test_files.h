@@ -47,8 +47,11 @@ inline std::uint64_t fingerprint(const analysis::AnalysisState& s) {
     array(*a);
   }
   for (const auto* a : {&s.ftRe1, &s.ftIm1, &s.rawTime}) array(*a);
+  for (const auto* a : {&s.sumCrossRe, &s.sumCrossIm, &s.sumAuto1, &s.sumAuto2}) array(*a);
   for (const auto v : {s.kCount, s.kvCount, s.avWeight}) mix(&v, sizeof v);
   for (const auto v : {s.nSamples, s.nPlot, s.nameStemLength}) mix(&v, sizeof v);
+  mix(&s.pooledCount, sizeof s.pooledCount);
+  mix(&s.recordHasCoefficients, sizeof s.recordHasCoefficients);
   return hash;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "datafiles/leading_value.h"
+#include "tests/support/temp_dir.h"
 
 namespace datafiles {
 namespace {
@@ -21,6 +22,9 @@ TEST(FileNames, MeasurementNamesGiveStemVetoRawFileAndColumns) {
       {"1234567890.csve", 10, false, "1234567890.prn", {6, 13}, "1234567890xxx.csve"},
       {"1234567890.csv", 10, false, "1234567890.prn", {4, 11}, "1234567890xxx.csv"},
       {"1234567890xxx.cswz", 10, true, "1234567890.prn", {4, 11}, "1234567890.cswz"},
+      // "av" later in the name does not make an average file.
+      {"12345678av.csvz", 10, false, "12345678av.prn", {4, 11}, "12345678avxxx.csvz"},
+      {"12345678.avxz", 8, false, "12345678.prn", {4, 11}, "12345678xxx.avxz"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -33,6 +37,33 @@ TEST(FileNames, MeasurementNamesGiveStemVetoRawFileAndColumns) {
     EXPECT_EQ(toggledVetoName(c.name, c.stem), c.toggled);
     EXPECT_EQ(toggledVetoName(toggledVetoName(c.name, c.stem), c.stem), c.name);
   }
+}
+
+TEST(FileNames, UpperCaseComponentLettersAndRawDataFiles) {
+  const struct {
+    const char* name;
+    const char* toggled;
+    std::pair<int, int> columns;
+  } cases[] = {
+      {"12345678.CSVZ", "12345678xxx.CSVZ", {4, 11}},
+      {"12345678xxx.CSVN", "12345678.CSVN", {5, 12}},
+      {"1234567890.CswE", "1234567890xxx.CswE", {6, 13}},
+      {"12345678.CSV", "12345678xxx.CSV", {4, 11}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::int32_t stem = stemLengthOf(c.name);
+    EXPECT_EQ(toggledVetoName(c.name, stem), c.toggled);
+    EXPECT_EQ(rawColumnsOf(c.name), c.columns);
+  }
+
+  testing_support::TempDir dir;
+  // Neither exists: the lower-case name, which the message then names.
+  EXPECT_EQ(rawDataPathOf(dir.path(), "12345678.CSVZ", 8), dir.path() / "12345678.prn");
+  dir.write("12345678.PRN", "");
+  EXPECT_EQ(rawDataPathOf(dir.path(), "12345678.CSVZ", 8), dir.path() / "12345678.PRN");
+  dir.write("12345678.prn", "");
+  EXPECT_EQ(rawDataPathOf(dir.path(), "12345678.CSVZ", 8), dir.path() / "12345678.prn");
 }
 
 TEST(FileNames, AverageAndNonMeasurementNames) {

@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "datafiles/field_reader.h"
@@ -49,6 +50,23 @@ TEST(NumberFormat, EveryWrittenDoubleReadsBackExactly) {
   }
 }
 
+TEST(NumberFormat, ExtremesAreWrittenAndNonFiniteValuesNever) {
+  EXPECT_EQ(formatDouble(std::numeric_limits<double>::max()), "1.7976931348623157E+308");
+  EXPECT_EQ(formatDouble(-std::numeric_limits<double>::denorm_min()), "-5E-324");
+  EXPECT_EQ(formatDouble(1e250), "1E+250");
+  std::string text;
+  appendFloat(text, std::numeric_limits<float>::max());
+  EXPECT_EQ(text, "3.4028235E+38");
+  for (const double bad :
+       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN()}) {
+    EXPECT_EQ(formatDouble(bad), "") << bad;
+    std::string field;
+    appendFloat(field, static_cast<float>(bad));
+    EXPECT_EQ(field, "") << bad;
+  }
+}
+
 TEST(NumberFormat, FloatsUseTheirOwnShortestDigits) {
   std::string text;
   appendFloat(text, 0.02f);
@@ -59,6 +77,12 @@ TEST(NumberFormat, QuotedStringsCannotEndEarly) {
   std::string text;
   appendQuoted(text, "a\"b");
   EXPECT_EQ(text, "\"a'b\"");
+  // Control characters would end the record or blur the fields when read back.
+  text.clear();
+  appendQuoted(text,
+               "1\r2\n3\t4\x7f"
+               "5");
+  EXPECT_EQ(text, "\"1?2?3?4?5\"");
 }
 
 }  // namespace

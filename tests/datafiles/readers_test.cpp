@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <string>
 
 #include "datafiles/average_file.h"
@@ -62,6 +64,21 @@ TEST(SpectrumReader, RefusesBrokenFilesNamingTheLine) {
     EXPECT_EQ(describe(*problem, "f.csvz"),
               "f.csvz: line " + std::to_string(c.line) + ": " + c.what);
   }
+}
+
+TEST(SpectrumReader, ChannelOneBeyondSinglePrecisionIsRefusedChannelTwoIsNot) {
+  SpectrumRecords records;
+  const auto problem = readSpectrum("ft2\r\n0,1,2,3,4\r\n1,2,-1e39,3,4\r\n", records);
+  ASSERT_TRUE(problem);
+  EXPECT_EQ(problem->line, 3u);
+  EXPECT_EQ(problem->what, "'-1e39' is beyond single precision, in which channel 1 is kept");
+  // The largest single-precision magnitude itself is kept; channel 2 is double precision.
+  ASSERT_FALSE(readSpectrum("ft2\r\n1,3.4028234663852886e38,-3.4028234663852886e38,1e39,1e250\r\n",
+                            records));
+  EXPECT_EQ(records.re1[0], std::numeric_limits<float>::max());
+  EXPECT_EQ(records.im1[0], -std::numeric_limits<float>::max());
+  EXPECT_EQ(records.re2[0], 1e39);
+  EXPECT_EQ(records.im2[0], 1e250);
 }
 
 TEST(SpectrumReader, RefusesMoreRecordsThanTheArraysHold) {

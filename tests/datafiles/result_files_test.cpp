@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <vector>
 
 #include "datafiles/average_file.h"
@@ -71,10 +72,54 @@ TEST(AverageWriter, ReadsBackExactlyWithTheSameSampleCount) {
   }
 }
 
+TEST(AverageWriter, ControlCharactersInFileNamesKeepTheTitleOnItsLine) {
+  Sums s;
+  s.freq[1] = 0.5;
+  s.psd1[1] = 2;
+  const std::string text = formatAverageFile(
+      {1, "2612\r\n0801.csvz", "26120802\t.csvz", 4, s.freq, s.psd1, s.psd2, s.coh});
+  EXPECT_EQ(text.substr(0, text.find("\r\n")),
+            "1,\"average for 1 files from 2612??0801.csvz to 26120802?.csvz\"");
+  AverageRecords records;
+  ASSERT_FALSE(readAverage(text, records));
+  EXPECT_EQ(records.weight, 1);
+  ASSERT_EQ(records.count, 2u);
+  EXPECT_EQ(records.psd1[1], 2);
+  EXPECT_EQ(normaliseSampleCount(2 * static_cast<std::int64_t>(countLinesAfterFirst(text))), 6);
+}
+
 TEST(BackTransformationWriter, HeaderAndPositionsZeroToN) {
   const std::vector<double> t1{0, 0.5, -1.25, 2}, t2{0, 1e-7, 3, 4};
   EXPECT_EQ(formatBackTransformationFile(t1, t2, 3),
             "\"rft1\",\"rft2\"\r\n0,0\r\n0.5,1E-07\r\n-1.25,3\r\n2,4\r\n");
+}
+
+TEST(BackTransformationWriter, TheWrittenFileIsTheFormattedTextForShortAndLongRecords) {
+  testing_support::TempDir dir;
+  for (const std::size_t n : {0, 3, 3000, 131072}) {
+    SCOPED_TRACE(n);
+    std::vector<double> t1(n + 1), t2(n + 1);
+    for (std::size_t i = 0; i <= n; ++i) {
+      t1[i] = std::sin(0.01 * static_cast<double>(i)) * 1e-3;
+      t2[i] = -1e20 / static_cast<double>(i + 1);
+    }
+    const auto path = dir.path() / "backtransformation.csv";
+    ASSERT_FALSE(writeBackTransformationFile(path, t1, t2, n));
+    EXPECT_TRUE(dir.read("backtransformation.csv") == formatBackTransformationFile(t1, t2, n));
+  }
+}
+
+TEST(BackTransformationWriter, TracesThatAreNotFiniteAreRefusedAndNothingIsWritten) {
+  testing_support::TempDir dir;
+  const auto target = dir.write("backtransformation.csv", "earlier result");
+  for (const double bad :
+       {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    const std::vector<double> t1{0, 0.5, -1.25, 2}, t2{0, 1e-7, bad, 4};
+    const auto failure = writeBackTransformationFile(target, t1, t2, 3);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(*failure, "not written: position 2 of trace 2 is not a finite number");
+    EXPECT_EQ(dir.read("backtransformation.csv"), "earlier result");
+  }
 }
 
 TEST(SafeWrite, AFailedWriteLeavesTheOldFileAndNoLeftovers) {

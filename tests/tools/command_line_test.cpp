@@ -5,10 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/analysis/test_files.h"
+#include "tests/support/temp_dir.h"
 
 namespace tools {
 namespace {
@@ -53,6 +58,10 @@ TEST(CommandLine, EveryOptionReachesTheRunAsBefore) {
                           "--velocity",
                           "--bt-csv",
                           "bt.csv",
+                          "--noise-models-csv",
+                          "nm.csv",
+                          "--third-octave-csv",
+                          "to.csv",
                           "c.csvz"});
   ASSERT_FALSE(p.status) << p.err;
   const AnalyzeOptions& o = p.options;
@@ -72,6 +81,8 @@ TEST(CommandLine, EveryOptionReachesTheRunAsBefore) {
   EXPECT_EQ(o.band.fHigh, 2.0);  // the number at the start of the text, as the boxes read it
   EXPECT_FALSE(o.band.displacement);
   EXPECT_EQ(o.backTransformCsv, "bt.csv");
+  EXPECT_EQ(o.referenceCurves.noiseModelsCsv, "nm.csv");
+  EXPECT_EQ(o.referenceCurves.thirdOctaveCsv, "to.csv");
   ASSERT_EQ(o.files.size(), 3u);  // files among the options keep their order
   EXPECT_EQ(o.files[0], "a.csvz");
   EXPECT_EQ(o.files[1], "b.csvz");
@@ -86,6 +97,8 @@ TEST(CommandLine, DefaultsAndRepeatedOptions) {
   EXPECT_TRUE(plain.options.settings.raw.subtractDcOffset);
   EXPECT_FALSE(plain.options.backTransform);
   EXPECT_TRUE(plain.options.band.displacement);
+  EXPECT_TRUE(plain.options.referenceCurves.noiseModelsCsv.empty());
+  EXPECT_TRUE(plain.options.referenceCurves.thirdOctaveCsv.empty());
 
   for (const char* which : {"real", "imag", "abs"}) {
     const Parsed p = parse({"--coherence", which, "a.csvz"});
@@ -134,17 +147,31 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero) {
   ASSERT_TRUE(help.status);
   EXPECT_EQ(*help.status, 0);
   EXPECT_TRUE(help.err.empty());
-  for (const char* text : {"per-file run:",  "averaging:",
-                           "outputs:",       "back transformation:",
-                           "--average",      "--coherence",
-                           "--cal1",         "--cal2",
-                           "--no-dc-offset", "--save-average",
-                           "--first-name",   "--csv",
-                           "--raw-csv",      "--back-transform",
-                           "--velocity",     "--bt-csv",
-                           "--version",      "FILE",
-                           "campaign:",      "--campaign",
-                           "--band",         "--bins-per-octave",
+  for (const char* text : {"per-file run:",
+                           "averaging:",
+                           "outputs:",
+                           "back transformation:",
+                           "reference curves:",
+                           "--average",
+                           "--coherence",
+                           "--cal1",
+                           "--cal2",
+                           "--no-dc-offset",
+                           "--save-average",
+                           "--first-name",
+                           "--csv",
+                           "--raw-csv",
+                           "--back-transform",
+                           "--velocity",
+                           "--bt-csv",
+                           "--noise-models-csv",
+                           "--third-octave-csv",
+                           "--version",
+                           "FILE",
+                           "campaign:",
+                           "--campaign",
+                           "--band",
+                           "--bins-per-octave",
                            "--threads"}) {
     EXPECT_NE(help.out.find(text), std::string::npos) << text;
   }
@@ -171,6 +198,8 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--bt-csv", "bt.csv", "a.csvz"}, "--back-transform"},
       {{"--bogus", "a.csvz"}, "--bogus"},
       {{"--average"}, "FILE"},
+      {{"a.csvz", "--noise-models-csv"}, "--noise-models-csv"},
+      {{"a.csvz", "--third-octave-csv"}, "--third-octave-csv"},
       {{"a.csvz", "--campaign"}, "--campaign"},
       {{"--campaign", "", "a.csvz"}, "--campaign"},
       {{"--campaign", "site", "--band", "1", "a.csvz"}, "--band"},
@@ -219,6 +248,69 @@ TEST(CommandLine, TheProgramExitsAsItsParserSays) {
   EXPECT_NE(output.find("back transformation:"), std::string::npos);
   EXPECT_EQ(run("--csv", output), 2);
   EXPECT_TRUE(output.empty());
+}
+
+TEST(CommandLine, ThePooledCoherenceTableComesWithTheAverage) {
+  const Parsed p = parse({"--average", "a.csvz", "--msc-csv", "msc.csv", "b.csvz"});
+  ASSERT_FALSE(p.status) << p.err;
+  EXPECT_EQ(p.options.mscCsv, "msc.csv");
+  EXPECT_TRUE(parse({"a.csvz"}).options.mscCsv.empty());
+
+  const Parsed alone = parse({"--msc-csv", "msc.csv", "a.csvz", "b.csvz"});
+  ASSERT_TRUE(alone.status);
+  EXPECT_EQ(*alone.status, 2);
+  EXPECT_NE(alone.err.find("--msc-csv requires --average"), std::string::npos) << alone.err;
+  const Parsed missing = parse({"--average", "a.csvz", "--msc-csv"});
+  ASSERT_TRUE(missing.status);
+  EXPECT_NE(missing.err.find("--msc-csv"), std::string::npos) << missing.err;
+
+  const Parsed help = parse({"--help"});
+  EXPECT_NE(help.out.find("pooled coherence:"), std::string::npos);
+  EXPECT_NE(help.out.find("--msc-csv"), std::string::npos);
+}
+
+// The table of two records: channel 2 equals channel 1 in the first and is turned by 90
+// degrees in the second, so gamma^2 = |1 - i|^2 / (2 x 2) = 0.5 wherever there is signal; the
+// level of two records is 1 - 0.05 = 0.95. Fewer than two records write no table.
+TEST(CommandLine, TheProgramWritesThePooledCoherenceTable) {
+  testing_support::TempDir dir;
+  using analysis_testing::Coefficients;
+  dir.write("11111111.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
+              return Coefficients{1.0 * k, 2, 1.0 * k, 2};
+            }));
+  dir.write("22222222.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
+              return Coefficients{1.0 * k, 2, -2, 1.0 * k};
+            }));
+  const std::string a = (dir.path() / "11111111.csvz").string();
+  const std::string b = (dir.path() / "22222222.csvz").string();
+  const std::string table = (dir.path() / "msc.csv").string();
+  const auto run = [](const std::string& arguments) {
+    const int status =
+        std::system((std::string(PSD_ANALYZE) + " " + arguments + " 2>/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  ASSERT_EQ(run("--average --msc-csv " + table + " " + a + " " + b), 0);
+  const std::string text = dir.read("msc.csv");
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "line,freq,msc,level95\r");
+  int rows = 0;
+  while (std::getline(lines, line)) {
+    ++rows;
+    int q = 0;
+    double f = 0, msc = 0, level = 0;
+    ASSERT_EQ(std::sscanf(line.c_str(), "%d,%lf,%lf,%lf", &q, &f, &msc, &level), 4) << line;
+    EXPECT_EQ(q, rows);
+    EXPECT_DOUBLE_EQ(f, q / 60.0);
+    EXPECT_NEAR(msc, 0.5, 1e-12) << q;
+    EXPECT_NEAR(level, 0.95, 1e-12);
+  }
+  EXPECT_EQ(rows, 1500);
+
+  std::filesystem::remove(table);
+  EXPECT_EQ(run("--average --msc-csv " + table + " " + a), 1);
+  EXPECT_FALSE(std::filesystem::exists(table));
 }
 
 }  // namespace

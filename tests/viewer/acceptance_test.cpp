@@ -188,5 +188,46 @@ TEST(Acceptance, HostileFilesAreRefusedAndNothingIsHarmed) {
   EXPECT_EQ(snapshot(dir.path()), before);  // no file changed, added or deleted
 }
 
+TEST(Acceptance, PsdAnalyzeReportsTheRawDataFailureOfEveryFile) {
+  testing_support::TempDir dir;
+  run(std::string(MAKE_SAMPLES) + " " + quoted(dir.path()) + " --series 3");
+  fs::remove(dir.path() / "26120801.prn");
+  dir.write("26120802.prn", "header\r\n1 2 3 four 5 6 7 8 9 10 11 12 13 14\r\n");
+  const auto errors = dir.path() / "errors.txt";
+  const std::string files = quoted(dir.path() / "26120801.csvz") + " " +
+                            quoted(dir.path() / "26120802.csvz") + " " +
+                            quoted(dir.path() / "26120803.csvz");
+  // The last file's raw data is sound: the run succeeds, and says what it could not read.
+  run(std::string(PSD_ANALYZE) + " --raw-csv " + quoted(dir.path() / "raw.csv") + " " + files +
+      " 2>" + quoted(errors));
+  const std::string said = readFile(errors);
+  EXPECT_NE(said.find("psd-analyze: 26120801.prn: cannot be opened"), std::string::npos) << said;
+  EXPECT_NE(said.find("psd-analyze: 26120802.prn: line 2: 'four' is not a number"),
+            std::string::npos)
+      << said;
+  EXPECT_EQ(said.find("26120803.prn"), std::string::npos) << said;
+  // A failure of the last file's raw data still fails the run.
+  const std::string lastFails = std::string(PSD_ANALYZE) + " --raw-csv " +
+                                quoted(dir.path() / "raw.csv") + " " +
+                                quoted(dir.path() / "26120801.csvz") + " 2>/dev/null";
+  EXPECT_NE(std::system(lastFails.c_str()), 0);
+}
+
+TEST(Acceptance, PsdAnalyzeRefusesABandBeyondSinglePrecisionAndWritesNothing) {
+  testing_support::TempDir dir;
+  // Channel 2 at 1e39 on line 1: read as a double, it cannot be packed in single precision.
+  dir.write("12345678.csvz", "ft2\r\n0,0,0,0,0\r\n1,1,0,1e39,0\r\n2,1,0,1,0\r\n");
+  const auto errors = dir.path() / "errors.txt";
+  const std::string command = std::string(PSD_ANALYZE) + " --back-transform 0.1 100 --velocity " +
+                              "--bt-csv " + quoted(dir.path() / "bt.csv") + " " +
+                              quoted(dir.path() / "12345678.csvz") + " 2>" + quoted(errors);
+  EXPECT_NE(std::system(command.c_str()), 0);
+  EXPECT_FALSE(fs::exists(dir.path() / "bt.csv"));
+  EXPECT_NE(readFile(errors).find("psd-analyze: 12345678.csvz: line 1 (1 Hz): channel 2 does not "
+                                  "fit single precision; nothing written"),
+            std::string::npos)
+      << readFile(errors);
+}
+
 }  // namespace
 }  // namespace viewer

@@ -266,6 +266,94 @@ TEST_F(DisplayTest, ARenameNeverOverwritesAndNeedsASelection) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "av.csv"));
 }
 
+TEST_F(DisplayTest, TabbingIntoTheFileListAnalysesNothingTheArrowKeysDo) {
+  Display& w = *window;
+  w.chav->setChecked(true);
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  w.flb->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  ASSERT_TRUE(w.flb->hasFocus());
+  EXPECT_EQ(w.flb->currentRow(), -1);
+  EXPECT_EQ(w.analysisState().nSamples, 0);
+  EXPECT_EQ(w.analysisState().kvCount, 0);
+  QTest::keyClick(w.flb, Qt::Key_Down);  // a real choice: the first entry
+  EXPECT_EQ(w.flb->currentRow(), 0);
+  EXPECT_EQ(w.analysisState().nSamples, 3000);
+  EXPECT_EQ(w.analysisState().kvCount, 1);
+  QTest::keyClick(w.flb, Qt::Key_Down);
+  EXPECT_EQ(w.flb->currentRow(), 1);
+  EXPECT_EQ(w.analysisState().kvCount, 2);
+}
+
+TEST_F(DisplayTest, HiddenFilesAreNotListed) {
+  Display& w = *window;
+  dir.write(".12121212.csvz", spectrum(7));
+  w.dirlb_Click();
+  EXPECT_FALSE(listed().contains(".12121212.csvz"));
+  EXPECT_EQ(listed().size(), 5);
+}
+
+TEST_F(DisplayTest, UpperCaseExtensionsAreRenamedAndFindTheirRawData) {
+  Display& w = *window;
+  dir.write("77777777.CSVZ", spectrum(7));
+  dir.write("77777777.PRN", rawData(3000));
+  w.dirlb_Click();
+  select("77777777.CSVZ");
+  EXPECT_EQ(w.statusText(), "");
+  EXPECT_EQ(w.ZEPL3->CurveCount(), 2);  // the raw traces of 77777777.PRN
+  EXPECT_EQ(w.mfilename->text(), "77777777xxx.CSVZ");
+  w.mfilename_Click();
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "77777777xxx.CSVZ"));
+  ASSERT_NE(w.flb->currentItem(), nullptr);
+  EXPECT_EQ(w.flb->currentItem()->text(), "77777777xxx.CSVZ");  // still listed and selected
+  EXPECT_EQ(w.mfilename->text(), "77777777.CSVZ");
+  w.mfilename_Click();
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "77777777.CSVZ"));
+}
+
+TEST_F(DisplayTest, TheCountersStayReadableAndCoverNoPlotAtEverySize) {
+  Display& w = *window;
+  select("11111111.csvz");
+  w.chav->setChecked(true);
+  w.chav_Click();
+  const QSize start = w.size();
+  const QRect startFrame = w.fzähler->geometry();
+  const QRect startLabel = w.lk->geometry();
+  const auto onWindow = [&w](const QWidget* widget) {
+    return QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
+  };
+  for (const QSize larger :
+       {QSize(1, 0), QSize(0, 1), QSize(100, 0), QSize(40, 300), QSize(900, 500)}) {
+    SCOPED_TRACE(larger.width() * 1000 + larger.height());
+    w.resize(start + larger);
+    QApplication::processEvents();
+    for (const QLabel* counter : {w.lk, w.lkv}) {
+      EXPECT_TRUE(counter->isVisible());
+      EXPECT_TRUE(w.rect().contains(onWindow(counter)));
+      EXPECT_GE(counter->width(), counter->fontMetrics().horizontalAdvance("kv = 32767"));
+    }
+    EXPECT_FALSE(onWindow(w.lk).intersects(onWindow(w.lkv)));
+    for (const QWidget* plot : {w.ZEPL1, w.ZEPL2, w.ZEPL3, w.ZEPL4, w.ZEPL5}) {
+      if (!plot->isVisible()) continue;
+      for (const QWidget* counter : {static_cast<QWidget*>(w.fzähler), static_cast<QWidget*>(w.lk),
+                                     static_cast<QWidget*>(w.lkv)}) {
+        if (counter->isVisible()) {
+          EXPECT_FALSE(onWindow(counter).intersects(onWindow(plot)));
+        }
+      }
+    }
+  }
+  EXPECT_EQ(w.lk->text(), "k = 1");
+  EXPECT_EQ(w.lkv->text(), "kv = 1");
+  w.resize(start);  // back at the start size, everything is where it started
+  QApplication::processEvents();
+  EXPECT_EQ(w.fzähler->geometry(), startFrame);
+  EXPECT_EQ(w.lk->parentWidget(), w.fzähler);
+  EXPECT_EQ(w.lk->geometry(), startLabel);
+  EXPECT_EQ(w.lkv->parentWidget(), w.fzähler);
+}
+
 TEST_F(DisplayTest, ThePlotsStretchWithTheWindowAndTheStartSizeIsTheMinimum) {
   Display& w = *window;
   const QSize start = w.size();

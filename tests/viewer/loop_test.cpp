@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include "analysis/averaging.h"
 #include "datafiles/average_file.h"
@@ -126,6 +127,19 @@ TEST_F(LoopTest, WithoutLimitTheLoopEndsOnTheLastEntryAnalysed) {
   EXPECT_EQ(w.analysisState().kCount, 7);
 }
 
+TEST_F(LoopTest, HiddenFilesAreNotWalked) {
+  Display& w = *window;
+  dir.write(".26120802.csvz", "ft2\r\n0,0,0,0,0\r\n1,2,3\r\n");  // would be refused if read
+  dir.write(".zzz.csvz", "not a measurement");                   // would stop the loop
+  w.dirlb_Click();
+  w.chstop->setChecked(false);
+  startAveragingLoop();
+  runLoop();
+  EXPECT_EQ(w.flb->currentItem()->text(), "zzz.csvz");
+  EXPECT_EQ(w.analysisState().kCount, 7);
+  EXPECT_FALSE(w.statusText().contains(".2612")) << w.statusText().toStdString();
+}
+
 TEST_F(LoopTest, ATickDuringTheYieldOfARunIsSkipped) {
   Display& w = *window;
   startAveragingLoop();
@@ -165,6 +179,30 @@ TEST_F(LoopTest, SavedAverageIsWhatPsdAnalyzeWritesAndLoadsBackWithItsWeight) {
   w.flb->setCurrentItem(w.flb->findItems("avloop.csv", Qt::MatchExactly).first());
   EXPECT_EQ(w.analysisState().kvCount, 6);
   EXPECT_DOUBLE_EQ(w.analysisState().psd1[100], (own + 5 * expected.psd1[100]) / 6);
+}
+
+TEST_F(LoopTest, TickingAveragingWithAnAverageShownStartsFromItsWeight) {
+  Display& w = *window;
+  std::string average =
+      "10,\"average for 10 files from a to b\"\r\n\"f\",\"psd1\",\"psd2\",\"coh\"\r\n";
+  for (int q = 1; q <= 1500; ++q) average += std::to_string(q / 60.0) + ",7,3,0.5\r\n";
+  dir.write("av10.csvz", average);
+  w.dirlb_Click();
+  w.flb->setCurrentItem(w.flb->findItems("av10.csvz", Qt::MatchExactly).first());
+  ASSERT_EQ(w.analysisState().avWeight, 10);
+
+  auto* averaging = w.findChild<QCheckBox*>("chav");
+  ASSERT_NE(averaging, nullptr);
+  QTest::mouseClick(averaging, Qt::LeftButton);
+  ASSERT_TRUE(averaging->isChecked());
+  EXPECT_EQ(w.lk->text(), "k = 1");
+  EXPECT_EQ(w.lkv->text(), "kv = 10");
+
+  w.flb->setCurrentItem(w.flb->findItems(kMeasurements[0], Qt::MatchExactly).first());
+  EXPECT_EQ(w.lkv->text(), "kv = 11");
+  analysis::AnalysisState own;
+  analysis::FileAnalysis().analyzeFile(own, dir.path(), kMeasurements[0], {});
+  EXPECT_DOUBLE_EQ(w.analysisState().psd1[100], (10 * 7 + own.psd1[100]) / 11);
 }
 
 TEST_F(LoopTest, AFailedSaveSaysSoAndKeepsTheOldFile) {

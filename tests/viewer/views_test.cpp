@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -103,6 +104,89 @@ TEST_F(ViewsTest, ExtremesBeyondTheLimitBarsStillCompleteTheRun) {
   EXPECT_EQ(w.ZEPL5->CurveCount(), 2);
   EXPECT_TRUE(w.crück->isEnabled());
   EXPECT_TRUE(w.mdispdisp->isEnabled());
+}
+
+TEST_F(ViewsTest, ABandBeyondSinglePrecisionIsRefusedAndNothingChanges) {
+  Display& w = *window;
+  dir.write("33333333.csvz", spectrumText(1501, 60, [](int k) {
+              return k == 150 ? Coefficients{3, 0, 1e39, 0} : Coefficients{};
+            }));
+  dir.write("44444444.csvz", "ft2\r\n0,0,0,0,0\r\n1e-300,1,0,1,0\r\n2,1,0,1,0\r\n");
+  w.dirlb_Click();
+  w.flb->setCurrentRow(0);
+  w.crück_Click();  // a sound run first: its traces, title, limits and file must stay
+  const auto written =
+      std::filesystem::path(QDir::tempPath().toStdString()) / "backtransformation.csv";
+  const auto contents = [&written] {
+    std::ifstream in(written, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string file = contents();
+  const QString caption = w.ZEPL5->Caption();
+  const QVector<double> trace = w.ZEPL5->CurveAt(0).y;
+  const double yMin = w.ZEPL5->YMin(), yMax = w.ZEPL5->YMax();
+  const int barMin = w.vscrohmin[1]->value(), barMax = w.vscrohmax[1]->value();
+
+  const struct {
+    int row;
+    const char* low;
+    bool velocity;
+    const char* status;
+  } cases[] = {
+      {1, "0.1", true,
+       "back transformation: 33333333.csvz: line 150 (2.5 Hz): channel 2 does not fit single "
+       "precision; nothing written"},
+      {2, "0", false,
+       "back transformation: 44444444.csvz: line 1 (1E-300 Hz): channel 1 does not fit single "
+       "precision; nothing written"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    w.flb->setCurrentRow(c.row);
+    const std::uint64_t analysed = analysis_testing::fingerprint(w.analysisState());
+    w.tf1->setText(c.low);
+    w.orück[c.velocity ? 0 : 1]->setChecked(true);
+    w.crück_Click();
+    EXPECT_EQ(w.statusText().toStdString(), c.status);
+    EXPECT_TRUE(contents() == file);
+    EXPECT_EQ(w.ZEPL5->Caption().toStdString(), caption.toStdString());
+    ASSERT_EQ(w.ZEPL5->CurveCount(), 2);
+    EXPECT_TRUE(w.ZEPL5->CurveAt(0).y == trace);
+    EXPECT_EQ(w.ZEPL5->YMin(), yMin);
+    EXPECT_EQ(w.ZEPL5->YMax(), yMax);
+    EXPECT_EQ(w.vscrohmin[1]->value(), barMin);
+    EXPECT_EQ(w.vscrohmax[1]->value(), barMax);
+    EXPECT_EQ(analysis_testing::fingerprint(w.analysisState()), analysed);
+    EXPECT_TRUE(w.crück->isEnabled());
+    EXPECT_FALSE(w.mdispdisp->isEnabled());  // no result of this record to show
+  }
+  // Back on the first record, the same band gives the same traces and file again.
+  w.flb->setCurrentRow(0);
+  w.tf1->setText("0.1");
+  w.orück[1]->setChecked(true);
+  w.crück_Click();
+  EXPECT_TRUE(w.ZEPL5->CurveAt(0).y == trace);
+  EXPECT_TRUE(contents() == file);
+}
+
+TEST_F(ViewsTest, TheLoopIsHeldWhilePrinting) {
+  Display& w = *window;
+  dir.write("33333333.csvz", spectrumText(1501, 60, oneLine));
+  w.dirlb_Click();
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString((dir.path() / "window.pdf").string()));
+  for (const bool looping : {true, false}) {
+    SCOPED_TRACE(looping);
+    w.flb->setCurrentRow(0);
+    if (looping) w.cloop_Click();
+    w.Timer1->setInterval(0);  // a running loop would tick at every pass of the event loop
+    ASSERT_TRUE(w.printWindow(printer));
+    EXPECT_EQ(w.flb->currentRow(), 0);
+    EXPECT_EQ(w.Timer1->isActive(), looping);
+    EXPECT_EQ(w.cloop->text(), looping ? "Stop" : "Start");
+    if (looping) w.cloop_Click();
+  }
 }
 
 TEST_F(ViewsTest, TheTempDirectoryTestIsCaseSensitive) {

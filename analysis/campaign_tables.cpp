@@ -1,0 +1,27 @@
+#include "analysis/campaign_tables.h"
+
+#include "analysis/campaign_csv.h"
+#include "datafiles/text_file.h"
+
+namespace analysis {
+
+std::optional<std::string> writeCampaignTables(const std::filesystem::path& prefix,
+                                               std::span<const CampaignFile> files,
+                                               const FrequencyBins& bins,
+                                               const CampaignStatistics& statistics) {
+  // One table at a time, as writeCampaignCsv: the bins table grows with the number of files.
+  const auto write = [&prefix](const char* suffix,
+                               const std::string& text) -> std::optional<std::string> {
+    const std::filesystem::path path = prefix.string() + suffix;
+    if (auto failure = datafiles::writeFileAtomically(path, text)) {
+      return path.string() + ": " + *failure;
+    }
+    return std::nullopt;
+  };
+  if (auto failure = write("-files.csv", campaignFilesCsv(files))) return failure;
+  if (auto failure = write("-percentiles.csv", campaignPercentilesCsv(statistics))) return failure;
+  if (auto failure = write("-density.csv", campaignDensityCsv(statistics))) return failure;
+  return write("-bins.csv", campaignBinsCsv(files, bins));
+}
+
+}  // namespace analysis
