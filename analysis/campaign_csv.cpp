@@ -3,8 +3,8 @@
 #include <cmath>
 #include <map>
 
+#include "analysis/campaign_tables.h"
 #include "datafiles/number_format.h"
-#include "datafiles/text_file.h"
 
 namespace analysis {
 namespace {
@@ -135,20 +135,7 @@ std::string campaignBinsCsv(std::span<const CampaignFile> files, const Frequency
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
                                             const Campaign& campaign,
                                             const CampaignStatistics& statistics) {
-  // One table at a time, each dropped once written: the bins table grows with the number of
-  // files (about 9 kB a file).
-  const auto write = [&prefix](const char* suffix,
-                               const std::string& text) -> std::optional<std::string> {
-    const std::filesystem::path path = prefix.string() + suffix;
-    if (auto failure = datafiles::writeFileAtomically(path, text)) {
-      return path.string() + ": " + *failure;
-    }
-    return std::nullopt;
-  };
-  if (auto failure = write("-files.csv", campaignFilesCsv(campaign.files()))) return failure;
-  if (auto failure = write("-percentiles.csv", campaignPercentilesCsv(statistics))) return failure;
-  if (auto failure = write("-density.csv", campaignDensityCsv(statistics))) return failure;
-  return write("-bins.csv", campaignBinsCsv(campaign.files(), campaign.bins()));
+  return writeCampaignTables(prefix, campaign.files(), campaign.bins(), statistics);
 }
 
 }  // namespace analysis

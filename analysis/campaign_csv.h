@@ -36,7 +36,8 @@ std::string campaignBinsCsv(std::span<const CampaignFile> files, const Frequency
 
 // The four files "PREFIX-files.csv", ... beside each other (PREFIX may hold a directory). Each
 // is written whole or not at all (datafiles::writeFileAtomically), one after the other.
-// Returns the first failure, naming the file, or nothing.
+// Returns the first failure, naming the file, or nothing. The same as writeCampaignTables
+// (campaign_tables.h) on the campaign's files, bins and these statistics.
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
                                             const Campaign& campaign,
                                             const CampaignStatistics& statistics);
