@@ -13,8 +13,8 @@
 
 #include "analysis/back_transformation.h"
 #include "analysis/file_analysis.h"
-#include "tools/reference_curve_options.h"
 #include "tools/campaign_options.h"
+#include "tools/reference_curve_options.h"
 
 namespace CLI {
 class App;
