@@ -61,12 +61,18 @@ ChannelVerdict judgeChannel(const BandVelocities& channel,
                .limit = j.limit,
                .partlyCovered = j.partlyCovered};
   };
+  // Up the ladder from the loosest: a criterion counts only while every looser one judged was
+  // met, so that a floor above the workshop curve below 4 Hz is not rated VC-B, whose range
+  // starts at 4 Hz.
   for (const VibrationCriterion& criterion : criteria) {
     const Judgement j = judge(channel, criterion);
     if (j.met) {
       take(criterion, j, ChannelVerdict::Outcome::Met);
-    } else if (j.judged && verdict.outcome == ChannelVerdict::Outcome::NotJudged) {
-      take(criterion, j, ChannelVerdict::Outcome::None);  // the loosest judged, kept if none met
+    } else if (j.judged) {
+      if (verdict.outcome == ChannelVerdict::Outcome::NotJudged) {
+        take(criterion, j, ChannelVerdict::Outcome::None);
+      }
+      break;
     }
   }
   return verdict;

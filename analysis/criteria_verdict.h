@@ -6,10 +6,13 @@
 // used do not count; a criterion with some of its bands missing is "partly covered", one with
 // none of them cannot be judged and is not met. A velocity that is not a number never meets.
 //
-// The verdict is the strictest criterion met (the last in the order of vibrationCriteria()),
-// with its limiting band: the counting band with the largest ratio of velocity to limit (the
-// lowest such band on a tie). When no criterion is met the verdict is "none", with the worst
-// band of the loosest judged criterion. A channel whose bands are all 0 has "no signal".
+// The criteria form a ladder from the loosest to the strictest (the order of
+// vibrationCriteria()): the verdict is the strictest criterion met below the first judged one
+// that is not met (criteria that cannot be judged are passed over), with its limiting band: the
+// counting band with the largest ratio of velocity to limit (the lowest such band on a tie).
+// So a channel that exceeds the workshop curve anywhere in its range is "none", with the worst
+// band of the workshop curve (or of the loosest judged criterion). A channel whose bands are
+// all 0 has "no signal".
 #pragma once
 
 #include <span>

@@ -159,9 +159,13 @@ TEST(CriteriaVerdict, FlipsAtEachCriterionsLevel) {
   const auto loud = bands(0, 19, [](int m) { return m == 10 ? 1e5 : 1; });
   EXPECT_EQ(verdictOf(loud), "channel 1: none (workshop exceeded at 10 Hz: 100000 of 800 mum/s)");
   // Below 4 Hz only the building criteria and VC-C .. VC-G count: a band there that exceeds
-  // even the workshop curve leaves VC-B met, whose range starts at 4 Hz.
+  // even the workshop curve rates the channel "none", though VC-A and VC-B, whose ranges start
+  // at 4 Hz, hold everywhere they look.
   const auto lowHum = bands(0, 19, [](int m) { return m == 3 ? 1e5 : 1; });
-  EXPECT_EQ(verdictOf(lowHum), "channel 1: VC-B (limit 8 Hz: 1 of 25 mum/s)");
+  EXPECT_EQ(verdictOf(lowHum), "channel 1: none (workshop exceeded at 2 Hz: 100000 of 4502 mum/s)");
+  // Between the rungs: above office below 4 Hz, quiet above it: workshop, not VC-B.
+  const auto officeHum = bands(0, 19, [](int m) { return m == 3 ? 3000 : 1; });
+  EXPECT_EQ(verdictOf(officeHum), "channel 1: workshop (limit 2 Hz: 3000 of 4502 mum/s)");
 }
 
 TEST(CriteriaVerdict, CoverageSilenceAndNumbersThatAreNot) {
