@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModel>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -46,6 +47,10 @@ CampaignWindow::CampaignWindow(Display& display)
   listTimer_->setSingleShot(true);
   listTimer_->setInterval(0);
   connect(listTimer_, &QTimer::timeout, this, &CampaignWindow::followList);
+  arrivalTimer_ = new QTimer(this);
+  arrivalTimer_->setSingleShot(true);
+  connect(arrivalTimer_, &QTimer::timeout, this, &CampaignWindow::followList);
+  clock_.start();
   // Every change of the main window's list (re-read, followed directory, rename) arrives here
   // as a change of its model, however the list's own signals are blocked.
   QAbstractItemModel* model = display_.flb->model();
@@ -103,6 +108,7 @@ void CampaignWindow::startAfresh() {
   directory_ = display_.directory();
   pattern_ = display_.filePattern();
   names_ = listedNames();
+  arriving_ = {};
   setWindowTitle(QStringLiteral("campaign statistics: %1 (%2)")
                      .arg(QDir::toNativeSeparators(directory_), pattern_));
   campaign_ = std::make_shared<analysis::Campaign>(analysis::CampaignSettings{.band = band_});
@@ -130,9 +136,21 @@ void CampaignWindow::followList() {
     listChanged_ = true;  // the campaign belongs to the run until it ends
     return;
   }
-  const QStringList listed = listedNames();
+  QStringList listed = listedNames();
   if (listed == names_) return;
-  const CampaignListChange change = planCampaignChange(names_, listed);
+  CampaignListChange change = planCampaignChange(names_, listed);
+  // A new file joins once it has settled: read while it is being written, it would be refused
+  // or taken with a wrong record length, and never read again.
+  const QStringList settled =
+      arriving_.settled(change.added, directory_, QDateTime::currentDateTime(), clock_.elapsed());
+  if (const int wait = arriving_.msUntilNextCheck(clock_.elapsed()); wait >= 0) {
+    arrivalTimer_->start(wait);
+  }
+  for (const QString& name : change.added) {
+    if (!settled.contains(name)) listed.removeOne(name);
+  }
+  change.added = settled;
+  if (listed == names_) return;
   const std::filesystem::path directory = pathOf(directory_);
   for (const QString& name : change.removed) campaign_->remove(directory, name.toStdString());
   for (const auto& [from, to] : change.renamed) {

@@ -2,11 +2,10 @@
 // directory and pattern, in its order), computed off the GUI thread, in parallel over files.
 //
 // It opens on the list as it is and follows it: a file added to the list is added to the
-// campaign and read alone; a file removed is dropped from the statistics and a veto rename
-// changes the file's status, neither reading the other files again; the files are shown in the
-// list's order whatever order they arrived in. Another directory or pattern starts afresh, as
-// "recompute" does.
-// Closing the window cancels the run.
+// campaign and read alone, once it has settled (arriving_files.h); a file removed is dropped from
+// the statistics and a veto rename changes the file's status, neither reading the other files
+// again; the files are shown in the list's order whatever order they arrived in. Another directory
+// or pattern starts afresh, as "recompute" does. Closing the window cancels the run.
 //
 // Statistics are shown only for a campaign whose every file is done: while a run goes on the
 // plots keep the last complete campaign (or stay empty) and a progress bar counts the files;
@@ -18,6 +17,7 @@
 // Problems go to the window's status line; refused files are listed with their messages.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "analysis/campaign.h"
+#include "viewer/arriving_files.h"
 #include "viewer/campaign_snapshot.h"
 
 class QLabel;
@@ -132,7 +133,10 @@ class CampaignWindow : public QWidget {
   DensityPlot* density_;
   QListWidget* refused_;
   QLabel* status_;
-  QTimer* listTimer_;   // gathers the list's changes into one follow-up
+  QTimer* listTimer_;     // gathers the list's changes into one follow-up
+  QTimer* arrivalTimer_;  // looks again at files that were still being written
+  ArrivingFiles arriving_;
+  QElapsedTimer clock_;
   std::jthread saver_;  // writes the tables; last, so that it ends before the members it uses
 };
 

@@ -17,12 +17,14 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest/QTest>
+#include <chrono>
 #include <filesystem>
 
 #include "analysis/campaign.h"
 #include "analysis/campaign_csv.h"
 #include "tests/analysis/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "viewer/arriving_files.h"
 #include "viewer/campaign_follow.h"
 #include "viewer/density_plot.h"
 #include "viewer/display.h"
@@ -68,6 +70,47 @@ TEST(PlanCampaignChange, RemovesRenamesAndAdds) {
     EXPECT_EQ(change.added, c.added) << c.what;
     EXPECT_EQ(change.renamed, c.renamed) << c.what;
   }
+}
+
+// Files still being written wait until they have settled: by the wall clock (modified a second
+// or more ago) or, whatever the file's clock says, unchanged for a second of the follower's.
+TEST(ArrivingFiles, NewFilesJoinOnceTheyHaveSettled) {
+  testing_support::TempDir dir;
+  const QString directory = QString::fromStdString(dir.path().string());
+  dir.write("old.csvz", "1\n");
+  dir.write("new.csvz", "1\n");
+  dir.write("ahead.csvz", "1\n");
+  const QDateTime now = QDateTime::currentDateTime();
+  const auto setModified = [&](const char* name, const QDateTime& when) {
+    std::filesystem::last_write_time(
+        dir.path() / name,
+        std::filesystem::file_time_type::clock::now() +
+            std::chrono::milliseconds(QDateTime::currentDateTime().msecsTo(when)));
+  };
+  setModified("old.csvz", now.addSecs(-10));
+  setModified("new.csvz", now.addMSecs(-100));
+  setModified("ahead.csvz", now.addSecs(3600));  // a share whose clock runs ahead
+  const QStringList names = {"old.csvz", "new.csvz", "ahead.csvz", "gone.csvz"};
+
+  ArrivingFiles arriving;
+  EXPECT_EQ(arriving.settled(names, directory, now, 0), QStringList({"old.csvz", "gone.csvz"}));
+  EXPECT_EQ(arriving.msUntilNextCheck(0), ArrivingFiles::kSettleMs);
+  EXPECT_EQ(arriving.msUntilNextCheck(400), ArrivingFiles::kSettleMs - 400);
+
+  // Half a second on the follower's clock: "new" grows, nothing has settled.
+  dir.write("new.csvz", "1\n2\n");
+  setModified("new.csvz", now.addMSecs(400));
+  EXPECT_TRUE(
+      arriving.settled({"new.csvz", "ahead.csvz"}, directory, now.addMSecs(500), 500).isEmpty());
+  // A second after it was first seen unchanged, "ahead" has settled; "new" changed at 500 ms
+  // and has 500 ms to go, though by the wall clock it is 600 ms old.
+  EXPECT_EQ(arriving.settled({"new.csvz", "ahead.csvz"}, directory, now.addMSecs(1000), 1000),
+            QStringList({"ahead.csvz"}));
+  EXPECT_EQ(arriving.msUntilNextCheck(1000), 500);
+  // By the wall clock "new" is a second old: it joins, and nothing is left waiting.
+  EXPECT_EQ(arriving.settled({"new.csvz"}, directory, now.addMSecs(1400), 1400),
+            QStringList({"new.csvz"}));
+  EXPECT_EQ(arriving.msUntilNextCheck(1400), -1);
 }
 
 std::string spectrum(double a) {
