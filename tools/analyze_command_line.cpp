@@ -7,6 +7,7 @@
 
 #include "datafiles/leading_value.h"
 #include "psd_version.h"
+#include "tools/option_values.h"
 #include "tools/pooled_coherence_output.h"
 
 namespace tools {
@@ -82,13 +83,20 @@ void addOutputOptions(CLI::App& app, AnalyzeOptions& o) {
 void addBackTransformOptions(CLI::App& app, AnalyzeOptions& o,
                              std::vector<std::string>& backTransformBand) {
   const char* group = "back transformation";
-  CLI::Option* band = app.add_option("--back-transform", backTransformBand,
-                                     "transform the band FLOW < f < FHIGH (Hz) of the last FILE "
-                                     "back into traces; prints the rms title")
-                          ->expected(2)
-                          ->allow_extra_args(false)
-                          ->type_name("FLOW FHIGH")
-                          ->group(group);
+  CLI::Option* band =
+      app.add_option_function<std::vector<std::string>>(
+             "--back-transform",
+             [&backTransformBand](const std::vector<std::string>& values) {
+               requireTwoValues("--back-transform", values.size());
+               backTransformBand = values;
+             },
+             "transform the band FLOW < f < FHIGH (Hz) of the last FILE back into traces; "
+             "prints the rms title")
+          ->expected(2)
+          ->allow_extra_args(false)
+          ->trigger_on_parse()  // each time given, on its own values
+          ->type_name("FLOW FHIGH")
+          ->group(group);
   app.add_flag_callback(
          "--velocity", [&o] { o.band.displacement = false; },
          "back-transform into velocity (mum/s) instead of displacement (mum)")
@@ -98,6 +106,7 @@ void addBackTransformOptions(CLI::App& app, AnalyzeOptions& o,
                      "write the traces as the viewer's back-transformation file (needs "
                      "--back-transform)")
           ->type_name("PATH")
+          ->check(nonEmptyPath)
           ->group(group);
   band->needs(file);
   file->needs(band);
@@ -127,8 +136,8 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
   addOutputOptions(app, options);
   std::vector<std::string> backTransformBand;
   addBackTransformOptions(app, options, backTransformBand);
-  addCampaignOptions(app, options.campaign);
   addReferenceCurveOptions(app, options.referenceCurves);
+  addCampaignOptions(app, options.campaign);
   app.formatter(std::make_shared<PlainFormatter>());
   app.add_option("FILE", options.files,
                  "spectrum or average files, analysed in the order given (at least one)")
@@ -143,12 +152,6 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
     return status == 0 ? 0 : 2;
   }
   if (!backTransformBand.empty()) {
-    // CLI11 keeps the last values of an option given twice, but lets one value pass for two.
-    if (backTransformBand.size() != 2) {
-      err << "psd-analyze: --back-transform: 2 required FLOW FHIGH, " << backTransformBand.size()
-          << " given\nRun with --help for more information.\n";
-      return 2;
-    }
     options.backTransform = true;
     options.band.fLow = datafiles::leadingValue(backTransformBand[0]);
     options.band.fHigh = datafiles::leadingValue(backTransformBand[1]);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "tools/option_values.h"
+
 namespace tools {
 
 void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
@@ -18,18 +20,14 @@ void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
           })
           ->group(group);
   for (const char* perFileOutput :
-       {"--average", "--save-average", "--csv", "--raw-csv", "--back-transform", "--bt-csv"}) {
+       {"--average", "--save-average", "--csv", "--raw-csv", "--back-transform", "--bt-csv",
+        "--noise-models-csv", "--third-octave-csv"}) {
     campaign->excludes(perFileOutput);
   }
   app.add_option_function<std::vector<double>>(
          "--band",
          [&o](const std::vector<double>& band) {
-           // CLI11 keeps the last values of an option given twice, but lets one value pass for
-           // two.
-           if (band.size() != 2) {
-             throw CLI::ValidationError(
-                 "--band", "2 required FLOW FHIGH, " + std::to_string(band.size()) + " given");
-           }
+           requireTwoValues("--band", band.size());
            if (!(band[0] >= 0 && band[0] <= band[1])) {
              throw CLI::ValidationError("--band", "needs 0 <= FLOW <= FHIGH");
            }
@@ -39,6 +37,7 @@ void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
          "highest line drawn)")
       ->expected(2)
       ->allow_extra_args(false)
+      ->trigger_on_parse()  // each time given, on its own values
       ->type_name("FLOW FHIGH")
       ->needs(campaign)
       ->group(group);

@@ -196,6 +196,14 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--back-transform", "1", "--bt-csv", "bt.csv", "a.csvz"}, "--back-transform"},
       {{"--back-transform", "1", "2", "a.csvz"}, "--bt-csv"},
       {{"--bt-csv", "bt.csv", "a.csvz"}, "--back-transform"},
+      {{"--back-transform", "1", "2", "--bt-csv", "", "a.csvz"}, "--bt-csv"},
+      // Given twice, one of the times with a value missing: not the last two values gathered.
+      {{"--back-transform", "1", "2", "--back-transform", "3", "--bt-csv", "bt.csv", "a.csvz"},
+       "--back-transform"},
+      {{"--back-transform", "1", "--back-transform", "2", "3", "--bt-csv", "bt.csv", "a.csvz"},
+       "--back-transform"},
+      {{"--campaign", "site", "--band", "1", "2", "--band", "3", "a.csvz"}, "--band"},
+      {{"--campaign", "site", "--band", "1", "--band", "2", "3", "a.csvz"}, "--band"},
       {{"--bogus", "a.csvz"}, "--bogus"},
       {{"--average"}, "FILE"},
       {{"a.csvz", "--noise-models-csv"}, "--noise-models-csv"},
@@ -214,6 +222,8 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--campaign", "site", "--threads", "0", "a.csvz"}, "--threads"},
       {{"--campaign", "site", "--csv", "s.csv", "a.csvz"}, "--campaign"},
       {{"--campaign", "site", "--average", "a.csvz"}, "--campaign"},
+      {{"--campaign", "site", "--noise-models-csv", "nm.csv", "a.csvz"}, "--noise-models-csv"},
+      {{"--third-octave-csv", "t.csv", "--campaign", "site", "a.csvz"}, "--third-octave-csv"},
   };
   for (const Case& c : cases) {
     Parsed p;
