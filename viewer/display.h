@@ -246,6 +246,7 @@ class Display : public QMainWindow {
   QString proposalFor_;     // the measurement analysed last: its record is loaded, mfilename
                             // proposes its veto rename
   bool analysing_ = false;  // a run is inside its yield to the event loop
+  bool printing_ = false;   // printWindow() is drawing the window onto a page
   int rowAtPress_ = -1;     // flb's current row when the mouse was pressed on it
   QAction* coherenceItemBeforePooled_ = nullptr;  // returned to when the pooled item is left
   int coherenceAxisType_ = 0;                     // ZEPL2's axis type outside the pooled view

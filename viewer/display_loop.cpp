@@ -44,8 +44,9 @@ void Display::cloop_Click() {
 }
 
 void Display::Timer1_Timer() {
-  // One file per tick: a tick that comes while a run waits in its yield is skipped.
-  if (analysing_) return;
+  // One file per tick: a tick that comes while a run waits in its yield, or while the window
+  // is being printed, is skipped.
+  if (analysing_ || printing_) return;
   const int index = flb->currentRow();
   if ((state_->kCount >= hsstop->value() && chstop->isChecked()) || index > flb->count() - 2) {
     stopBatchLoop();

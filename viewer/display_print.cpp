@@ -26,9 +26,10 @@ void Display::mprint_Click() {
 }
 
 bool Display::printWindow(QPrinter& printer) {
-  // Printing lets the event loop run; a loop tick then would analyse a file mid-print.
-  const bool looping = Timer1->isActive();
-  Timer1->stop();
+  // Printing lets the event loop run; a loop tick then would analyse a file mid-print. The ticks
+  // are skipped rather than the timer stopped, so that a click on the loop's button taken
+  // meanwhile leaves the loop as the click says.
+  printing_ = true;
   ZEPL1->setFrameStyle(0);
   ZEPL2->setFrameStyle(0);
   const int height = this->height(), width = this->width();
@@ -58,7 +59,7 @@ bool Display::printWindow(QPrinter& printer) {
   QApplication::processEvents();
   ZEPL1->setFrameStyle(2);
   ZEPL2->setFrameStyle(2);
-  if (looping) Timer1->start();
+  printing_ = false;
   return painted;
 }
 

@@ -187,6 +187,20 @@ TEST_F(ViewsTest, TheLoopIsHeldWhilePrinting) {
     EXPECT_EQ(w.cloop->text(), looping ? "Stop" : "Start");
     if (looping) w.cloop_Click();
   }
+  // A click on the loop's button that the print's own event handling takes: no tick analyses
+  // during the print, and afterwards the loop runs or stands as the click left it.
+  for (const bool looping : {true, false}) {
+    SCOPED_TRACE(looping);
+    w.flb->setCurrentRow(0);
+    if (looping) w.cloop_Click();
+    w.Timer1->setInterval(0);
+    QMetaObject::invokeMethod(w.cloop, "click", Qt::QueuedConnection);
+    ASSERT_TRUE(w.printWindow(printer));
+    EXPECT_EQ(w.flb->currentRow(), 0);
+    EXPECT_EQ(w.Timer1->isActive(), !looping);
+    EXPECT_EQ(w.cloop->text(), looping ? "Start" : "Stop");
+    if (!looping) w.cloop_Click();
+  }
 }
 
 TEST_F(ViewsTest, TheTempDirectoryTestIsCaseSensitive) {
