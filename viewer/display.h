@@ -228,7 +228,6 @@ class Display : public QMainWindow {
   QString noiseModelReadout(double x) const;
   // The noise models on the campaign window's percentile plot too, while the item is checked.
   void showNoiseModelsOnCampaign();
-  void placeCounters();
 
   void fillDrives(const QString& startDir);
   void showDirectory(const QString& path);

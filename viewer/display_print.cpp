@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "viewer/display.h"
@@ -41,15 +42,19 @@ bool Display::printWindow(QPrinter& printer) {
     plot->plot()->replot(QCustomPlot::rpImmediateRefresh);
   }
 
-  // The client area, scaled to fill the page with its proportions kept.
+  // The client area with the status bar below it (the counters and the status line), scaled
+  // to fill the page with its proportions kept.
   QWidget* client = centralWidget();
+  QStatusBar* status = statusBar();
   QPainter painter;
   const bool painted = painter.begin(&printer);
   if (painted) {
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = std::min(page.width() / client->width(), page.height() / client->height());
+    const double scale = std::min(page.width() / client->width(),
+                                  page.height() / (client->height() + status->height()));
     painter.scale(scale, scale);
     client->render(&painter);
+    status->render(&painter, QPoint(0, client->height()));
     painter.end();
   }
 

@@ -208,10 +208,14 @@ void Display::createFrames() {
   lk = named(new QLabel(fzähler), "lk");
   placeInTwips(lk, 120, 240, 1215, 255);
   for (QLabel* counter : {lk, lkv}) {
-    // Wide enough for the largest count where they go in a larger window (the status bar).
+    // The frame lies beyond the start client area, and a larger window's plots reach under it:
+    // the counters show in the status bar at every size instead, readable and clear of every
+    // plot, wide enough for the largest count; the empty frame stays hidden where it is.
     counter->setMinimumWidth(counter->width());
     counter->setToolTip(fzähler->toolTip());
+    statusBar()->addPermanentWidget(counter);
   }
+  fzähler->hide();
 
   const struct {
     int index, left, top, colour;

@@ -95,33 +95,6 @@ void Display::rawBarChanged(int i, bool upper) {
 void Display::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   Form_Resize();
-  placeCounters();
-}
-
-void Display::placeCounters() {
-  // At the start size the counter frame has its place just beyond the client area's right
-  // edge. In a larger window the plots reach under that place: there the counters show in the
-  // status bar instead, readable and clear of every plot, and the empty frame is hidden.
-  if (state_->startWidth == 0) return;  // before the start sizes are known
-  const bool larger =
-      toTwips(width()) > state_->startWidth || toTwips(height()) > state_->startHeight;
-  const bool inStatusBar = lk->parentWidget() != fzähler;
-  if (larger == inStatusBar) return;
-  if (larger) {
-    fzähler->hide();
-    statusBar()->addPermanentWidget(lk);
-    statusBar()->addPermanentWidget(lkv);
-    return;
-  }
-  for (QLabel* counter : {lk, lkv}) {
-    statusBar()->removeWidget(counter);
-    counter->setParent(fzähler);
-  }
-  placeInTwips(lkv, 1320, 240, 1215, 255);
-  placeInTwips(lk, 120, 240, 1215, 255);
-  lk->show();
-  lkv->show();
-  fzähler->show();
 }
 
 void Display::Form_Resize() {

@@ -319,12 +319,11 @@ TEST_F(DisplayTest, TheCountersStayReadableAndCoverNoPlotAtEverySize) {
   w.chav_Click();
   const QSize start = w.size();
   const QRect startFrame = w.fzähler->geometry();
-  const QRect startLabel = w.lk->geometry();
   const auto onWindow = [&w](const QWidget* widget) {
     return QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
   };
   for (const QSize larger :
-       {QSize(1, 0), QSize(0, 1), QSize(100, 0), QSize(40, 300), QSize(900, 500)}) {
+       {QSize(0, 0), QSize(1, 0), QSize(0, 1), QSize(100, 0), QSize(40, 300), QSize(900, 500)}) {
     SCOPED_TRACE(larger.width() * 1000 + larger.height());
     w.resize(start + larger);
     QApplication::processEvents();
@@ -346,12 +345,10 @@ TEST_F(DisplayTest, TheCountersStayReadableAndCoverNoPlotAtEverySize) {
   }
   EXPECT_EQ(w.lk->text(), "k = 1");
   EXPECT_EQ(w.lkv->text(), "kv = 1");
-  w.resize(start);  // back at the start size, everything is where it started
+  w.resize(start);  // the empty frame keeps its place beyond the start client area, hidden
   QApplication::processEvents();
   EXPECT_EQ(w.fzähler->geometry(), startFrame);
-  EXPECT_EQ(w.lk->parentWidget(), w.fzähler);
-  EXPECT_EQ(w.lk->geometry(), startLabel);
-  EXPECT_EQ(w.lkv->parentWidget(), w.fzähler);
+  EXPECT_FALSE(w.fzähler->isVisible());
 }
 
 TEST_F(DisplayTest, ThePlotsStretchWithTheWindowAndTheStartSizeIsTheMinimum) {
