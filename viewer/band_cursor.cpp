@@ -59,6 +59,15 @@ double BandCursor::rounded(double f) const {
   return std::round(std::max(f, 0.0) * scale) / scale;
 }
 
+void BandCursor::setEdgeDecimals(int decimals) {
+  if (decimals == decimals_) return;
+  decimals_ = decimals;
+  if (!hasBand_) return;
+  low_ = rounded(low_);
+  high_ = rounded(high_);
+  showOverlays();
+}
+
 QString BandCursor::edgeText(double f) const {
   return QString::number(f, 'f', decimals_);
 }

@@ -42,7 +42,8 @@ class BandCursor : public QObject {
   // Removes the band; emits bandChanged when there was one.
   void clear();
 
-  void setEdgeDecimals(int decimals) { decimals_ = decimals; }
+  // A band that is set is rounded anew to the new decimals (it stays what the label shows).
+  void setEdgeDecimals(int decimals);
   int edgeDecimals() const { return decimals_; }
   // f in plain decimal with edgeDecimals() decimals ("1.250").
   QString edgeText(double f) const;

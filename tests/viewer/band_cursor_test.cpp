@@ -158,5 +158,25 @@ TEST_F(BandCursorTest, BackFftOfThisBandFillsTheBoxesAndRunsTheTransformation) {
   EXPECT_EQ(w.ZEPL5->Caption(), "displacement data (mum) versus time(s), rms1:   0nm ,rms2: 0nm");
 }
 
+TEST_F(BandCursorTest, EdgesAreRoundedAnewForARecordOfAnotherLength) {
+  Display& w = *window;
+  w.bandCursor->setBand(1.1661, 2.0);  // a 60 s record: lines 1/60 Hz apart, three decimals
+  EXPECT_EQ(w.bandCursor->low(), 1.166);
+  // A 6 s record (ten-digit name): lines 1/6 Hz apart, two decimals. The band shown and the
+  // band computed and transformed are the same: 1.17 .. 2.00 Hz holds the lines 1.333 .. 1.833 Hz.
+  dir.write("2612080101.csvz", spectrumText(1501, 6, [](int) { return Coefficients{1, 0, 1, 0}; }));
+  w.dirlb_Click();
+  w.flb->setCurrentItem(w.flb->findItems("2612080101.csvz", Qt::MatchExactly).value(0));
+  ASSERT_EQ(w.analysisState().nSamples, 3000);
+  EXPECT_EQ(w.bandCursor->edgeDecimals(), 2);
+  EXPECT_EQ(w.bandCursor->low(), 1.17);
+  EXPECT_EQ(w.bandCursor->high(), 2.0);
+  EXPECT_TRUE(w.bandCursor->label().startsWith("1.17 .. 2.00 Hz"))
+      << w.bandCursor->label().toStdString();
+  EXPECT_TRUE(w.bandCursor->label().contains("4 lines")) << w.bandCursor->label().toStdString();
+  w.mbandback->trigger();
+  EXPECT_EQ(w.tf1->text(), "1.17");
+}
+
 }  // namespace
 }  // namespace viewer
