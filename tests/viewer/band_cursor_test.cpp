@@ -123,6 +123,9 @@ TEST_F(BandCursorTest, ThePooledCoherenceStandsInWhileAveraging) {
   EXPECT_TRUE(w.bandCursor->label().contains("mean gamma^2 (pooled, n = 2): " +
                                              threeDigits(1.0 / static_cast<double>(lines))))
       << w.bandCursor->label().toStdString();
+  // Unticking "with averaging" restarts the average: the label leaves the pooled coherence.
+  w.chav->click();
+  EXPECT_FALSE(w.bandCursor->label().contains("pooled")) << w.bandCursor->label().toStdString();
 }
 
 TEST_F(BandCursorTest, APlainClickOrEscapeClearsTheBand) {

@@ -91,6 +91,13 @@ TEST_F(PooledCoherenceViewTest, TheFourthItemShowsGammaSquaredWithItsChanceLevel
   w.flb->setCurrentRow(20);
   EXPECT_TRUE(w.ZEPL2->Caption().startsWith("magnitude-squared coherence of 20 records"));
 
+  // Unticking "with averaging" restarts the average on the file shown: the plot says so at once.
+  w.chav->click();
+  EXPECT_EQ(w.analysisState().pooledCount, 1);
+  EXPECT_EQ(w.ZEPL2->Caption(),
+            "magnitude-squared coherence needs at least two averaged records (n = 1)");
+  EXPECT_EQ(w.ZEPL2->CurveCount(), 0);
+
   // Unchecking returns to "imaginary", its lower limit and the coherence curves.
   w.mcohmsc->trigger();
   EXPECT_FALSE(w.mcohmsc->isChecked());
