@@ -8,6 +8,7 @@
 #include "analysis/record_text.h"
 #include "datafiles/field_reader.h"
 #include "datafiles/file_names.h"
+#include "datafiles/number_format.h"
 
 namespace analysis {
 namespace {
@@ -169,6 +170,16 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
     file.message = std::move(*problem);
     return file;
   }
+  const std::vector<BinSums> sums = sumsPerBin(bins, spectrum_.freq, psd1_, psd2_, lastUsedLine_);
+  if (!sums.empty() && sums.back().k - sums.front().k >= kMostOctavesSpanned * bins.perOctave) {
+    file.status = CampaignStatus::Refused;
+    file.message = withFileName(
+        name, "its lines spread from " + datafiles::formatDouble(bins.lowEdge(sums.front().k)) +
+                  " to " + datafiles::formatDouble(bins.highEdge(sums.back().k)) +
+                  " Hz, over more than " + std::to_string(kMostOctavesSpanned) +
+                  " octaves: no record does");
+    return file;
+  }
   file.status =
       datafiles::isVetoedName(name, stemLength) ? CampaignStatus::Vetoed : CampaignStatus::Used;
   file.samples = samples_;
@@ -176,7 +187,6 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
   file.twoChannels = spectrum_.twoChannels;
   file.bytes = text_.size();
 
-  const std::vector<BinSums> sums = sumsPerBin(bins, spectrum_.freq, psd1_, psd2_, lastUsedLine_);
   if (!sums.empty()) {
     file.firstBin = sums.front().k;
     const auto size = static_cast<std::size_t>(sums.back().k - sums.front().k + 1);

@@ -9,7 +9,10 @@
 //   - any other measurement is used.
 // A file that cannot be read, or that the window's per-file run would refuse (no data records,
 // more than 65537 of them, a malformed record, a PSD beyond 1e250 on any line), is refused with
-// the reader's message naming the file and the line; it never stops the campaign.
+// the reader's message naming the file and the line; it never stops the campaign. So is a file
+// whose used lines spread over kMostOctavesSpanned octaves or more (a record's lines q / T,
+// q = 1 .. N/2, span at most 16): its binned spectrum would hold a value for every bin between
+// its lowest and its highest line.
 //
 // PSD per line, exactly the window's: nSamples from the line count (normalised as the per-file
 // run does), T = recordSecondsFor(nSamples, stem length) (60 s; 655.36 s above 20000 samples;
@@ -70,6 +73,7 @@ struct RmsBand {
 };
 
 inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+inline constexpr int kMostOctavesSpanned = 32;  // a file's used lines, lowest to highest
 
 struct CampaignFile {
   std::filesystem::path directory;

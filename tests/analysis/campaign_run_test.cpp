@@ -11,6 +11,7 @@
 
 #include "analysis/campaign_csv.h"
 #include "tests/analysis/campaign_samples.h"
+#include "tests/support/temp_dir.h"
 
 namespace analysis {
 namespace {
@@ -200,6 +201,34 @@ TEST(CampaignRun, BinsPerOctaveOutsideTheirRangeAreRefused) {
   EXPECT_THROW(Campaign({.binsPerOctave = 0}), std::invalid_argument);
   EXPECT_THROW(Campaign({.binsPerOctave = kMaxBinsPerOctave + 1}), std::invalid_argument);
   EXPECT_NO_THROW(Campaign({.binsPerOctave = kMaxBinsPerOctave}));
+}
+
+// A few bytes whose lines lie at 5e-324 and 1e250 Hz would hold a binned value for each of the
+// 23000 bins (at 12 an octave) between them: such a file is refused, one spread over less than
+// 32 octaves is not.
+TEST(CampaignRun, LinesSpreadOverImplausiblyManyOctavesAreRefused) {
+  testing_support::TempDir dir;
+  const auto file = [](const char* low, const char* high) {
+    return std::string("\"f(Hz)\",\"ft1re\",\"ft1im\",\"ft2re\",\"ft2im\"\r\n0,0,0,0,0\r\n") + low +
+           ",1,1,1,1\r\n" + high + ",1,1,1,1\r\n2,1,1,1,1\r\n";
+  };
+  dir.write("27010001.csvz", file("5e-324", "1e250"));
+  dir.write("27010002.csvz", file("1e-6", "4096"));     // 4096 / 1e-6 = 2^31.93
+  dir.write("27010003.csvz", file("0.25e-6", "4096"));  // 2^33.93
+  Campaign campaign({.binsPerOctave = kMaxBinsPerOctave});
+  const CampaignEntry entries[] = {
+      {dir.path(), "27010001.csvz"}, {dir.path(), "27010002.csvz"}, {dir.path(), "27010003.csvz"}};
+  campaign.append(entries);
+  ASSERT_TRUE(campaign.computePending({.threads = 1}).finished);
+  const auto& files = campaign.files();
+  EXPECT_EQ(files[0].status, CampaignStatus::Refused);
+  EXPECT_NE(files[0].message.find("27010001.csvz: its lines spread from "), std::string::npos)
+      << files[0].message;
+  EXPECT_TRUE(files[0].binned1.empty());
+  EXPECT_EQ(files[1].status, CampaignStatus::Used) << files[1].message;
+  EXPECT_LT(files[1].binned1.size(), static_cast<std::size_t>(32 * kMaxBinsPerOctave));
+  EXPECT_EQ(files[2].status, CampaignStatus::Refused);
+  EXPECT_EQ(campaign.statistics().counts.used, 1u);
 }
 
 }  // namespace
