@@ -9,6 +9,12 @@ std::optional<std::string> writeCampaignTables(const std::filesystem::path& pref
                                                std::span<const CampaignFile> files,
                                                const FrequencyBins& bins,
                                                const CampaignStatistics& statistics) {
+  // The four belong together: a destination that cannot be replaced is found before any table
+  // is written, so that such a failure never leaves new tables beside old ones.
+  for (const char* suffix : {"-files.csv", "-percentiles.csv", "-density.csv", "-bins.csv"}) {
+    const std::filesystem::path path = prefix.string() + suffix;
+    if (auto problem = datafiles::cannotBeReplaced(path)) return path.string() + ": " + *problem;
+  }
   // One table at a time, each dropped once written: the bins table grows with the number of
   // files (about 9 kB a file).
   const auto write = [&prefix](const char* suffix,

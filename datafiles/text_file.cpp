@@ -85,8 +85,7 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, File
       contents.size_);
 }
 
-std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
-                                               const ContentsWriter& writeContents) {
+std::optional<std::string> cannotBeReplaced(const std::filesystem::path& path) {
   // Replacing a file by renaming over it would ignore its write protection: respect it.
   std::error_code statusError;
   const auto status = std::filesystem::status(path, statusError);
@@ -98,6 +97,12 @@ std::optional<std::string> writeFileAtomically(const std::filesystem::path& path
       return "is write-protected";
     }
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
+                                               const ContentsWriter& writeContents) {
+  if (auto problem = cannotBeReplaced(path)) return problem;
   std::random_device entropy;
   std::filesystem::path temporary = path;
   temporary += ".partial-" + std::to_string(entropy());

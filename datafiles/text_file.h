@@ -42,6 +42,11 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, File
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
                                                std::string_view contents);
 
+// Why writeFileAtomically would refuse to replace the file at `path` before writing anything
+// (a directory, a write-protected file), or nothing: for a caller that writes several files
+// that belong together and wants to check them all first.
+std::optional<std::string> cannotBeReplaced(const std::filesystem::path& path);
+
 // The same for contents made piece by piece: `writeContents` hands each piece, in order, to the
 // sink it is given. Large files need not be held whole in memory.
 using ChunkSink = std::function<void(std::string_view)>;

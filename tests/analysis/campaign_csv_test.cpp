@@ -219,6 +219,16 @@ TEST(CampaignCsv, FourFilesBesideThePrefixOrTheFailureNamingTheFile) {
   const auto failure = writeCampaignCsv(dir.path() / "missing" / "site", campaign, statistics);
   ASSERT_TRUE(failure);
   EXPECT_NE(failure->find("site-files.csv"), std::string::npos) << *failure;
+
+  // A table that cannot be replaced (here a directory of its name) is found before any is
+  // written: the four stay those of one campaign.
+  std::filesystem::create_directory(dir.path() / "other-density.csv");
+  dir.write("other-files.csv", "earlier");
+  const auto refused = writeCampaignCsv(dir.path() / "other", campaign, statistics);
+  ASSERT_TRUE(refused);
+  EXPECT_NE(refused->find("other-density.csv: is a directory"), std::string::npos) << *refused;
+  EXPECT_EQ(dir.read("other-files.csv"), "earlier");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "other-percentiles.csv"));
 }
 
 }  // namespace
