@@ -27,6 +27,10 @@ void countStatus(CampaignCounts& counts, CampaignStatus status) {
 }
 
 // Sorts `values` and describes them.
+// Files whose PSD goes beyond 1e250 are refused, so a value never exceeds this; the bound only
+// keeps the cell number of the conversion below within int.
+constexpr double kLargestCellValue = 1e300;
+
 ChannelStatistics describeValues(std::vector<double>& values) {
   ChannelStatistics s;
   s.n = values.size();
@@ -41,7 +45,7 @@ ChannelStatistics describeValues(std::vector<double>& values) {
   // Sorted values give their cells in increasing order: count runs of equal cells.
   const double n = static_cast<double>(s.n);
   for (double v : values) {
-    if (!(v > 0)) continue;
+    if (!(v > 0 && v <= kLargestCellValue)) continue;  // no cell, and no int overflow
     const int db = static_cast<int>(std::floor(10 * std::log10(v)));
     if (s.density.empty() || s.density.back().db != db) s.density.push_back({.db = db});
     ++s.density.back().count;
