@@ -13,10 +13,13 @@ bool pooledSumsStayFinite(const AnalysisState& s, std::size_t q, const CrossSpec
 
 void restartPooledSums(AnalysisState& s) {
   const std::size_t h = static_cast<std::size_t>(std::max(s.nSamples / 2, 0));
+  bool finite = true;
   for (std::size_t q = 0; q <= kLastLine; ++q) {
     CrossSpectrumLine line{0, 0, 0, 0};
     if (s.recordHasCoefficients && q >= 1 && q <= h) {
       line = crossSpectrumLine(s.ftRe1[q], s.ftIm1[q], s.ftRe2[q], s.ftIm2[q]);
+      finite = finite && std::isfinite(line.crossRe) && std::isfinite(line.crossIm) &&
+               std::isfinite(line.auto1) && std::isfinite(line.auto2);
     }
     s.sumCrossRe[q] = line.crossRe;
     s.sumCrossIm[q] = line.crossIm;
@@ -24,6 +27,15 @@ void restartPooledSums(AnalysisState& s) {
     s.sumAuto2[q] = line.auto2;
   }
   s.pooledCount = s.recordHasCoefficients ? 1 : 0;
+  if (!finite) {
+    // Coefficients huge enough to overflow the products (possible on a line at 0 Hz, whose
+    // PSD is 0 whatever they are): the record joins as one without coefficients, as an average
+    // file does, rather than leaving sums that would refuse every record added after it.
+    for (auto* sums : {&s.sumCrossRe, &s.sumCrossIm, &s.sumAuto1, &s.sumAuto2}) {
+      std::fill(sums->span().begin(), sums->span().end(), 0.0);
+    }
+    s.pooledCount = 0;
+  }
 }
 
 double pooledMsc(const AnalysisState& s, std::size_t q) {

@@ -61,7 +61,8 @@ inline void addToPooledSums(AnalysisState& state, std::size_t q, const CrossSpec
 
 // Makes the record shown the only member of the sums when recordHasCoefficients (lines
 // 1 .. nSamples/2 from ftRe1 .. ftIm2, n = 1), else empties them (n = 0). Every other line of
-// lines 0 .. 65536 becomes 0.
+// lines 0 .. 65536 becomes 0. A record whose products are not finite on some line (huge
+// coefficients on a line at 0 Hz pass the PSD's check) also empties them (n = 0).
 void restartPooledSums(AnalysisState& state);
 
 // gamma^2 of line q (0 .. 65536) from the sums; see the header comment.

@@ -251,6 +251,14 @@ TEST_F(PooledSumsTest, CoefficientsThatWouldOverflowTheSumsRefuseTheFile) {
   EXPECT_EQ(analysis_testing::fingerprint(state), before);
   // Without averaging nothing is summed, and the file is shown as before.
   EXPECT_EQ(select("44444444.csvz", false).kind, FileKind::Measurement);
+  // Shown when the average restarts, it joins as a record without coefficients (n = 0), so
+  // that the records added after it are pooled rather than refused.
+  restartAverage(state);
+  EXPECT_EQ(state.pooledCount, 0);
+  EXPECT_EQ(sums(), std::vector<double>(4 * (kLastLine + 1), 0.0));
+  ASSERT_EQ(select("11111111.csvz").kind, FileKind::Measurement);
+  ASSERT_EQ(select("22222222.csvz").kind, FileKind::Measurement);
+  EXPECT_EQ(state.pooledCount, 2);
 }
 
 }  // namespace
