@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "analysis/raw_conditioning.h"
+#include "analysis/record/raw_conditioning.h"
 #include "tools/sample_synthesis.h"
 
 namespace bench {

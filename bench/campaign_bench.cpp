@@ -12,8 +12,8 @@
 #include <map>
 #include <random>
 
-#include "analysis/campaign.h"
-#include "analysis/file_analysis.h"
+#include "analysis/campaign/campaign.h"
+#include "analysis/record/file_analysis.h"
 #include "tools/sample_synthesis.h"
 
 namespace {

@@ -28,8 +28,8 @@
 #include <functional>
 
 #include "tools/sample_synthesis.h"
-#include "viewer/campaign_window.h"
-#include "viewer/display.h"
+#include "viewer/campaign/campaign_window.h"
+#include "viewer/display/display.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "analysis/averaging.h"
-#include "analysis/file_analysis.h"
+#include "analysis/record/averaging.h"
+#include "analysis/record/file_analysis.h"
 #include "bench/bench_samples.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <QListWidget>
 
 #include "bench/bench_samples.h"
-#include "viewer/display.h"
+#include "viewer/display/display.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "viewer/display.h"
+#include "viewer/display/display.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/averaging.h"
-#include "analysis/file_analysis.h"
+#include "analysis/record/averaging.h"
+#include "analysis/record/file_analysis.h"
 #include "datafiles/average_file.h"
 #include "fuzz_support.h"
 

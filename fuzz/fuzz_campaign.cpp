@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/campaign.h"
-#include "analysis/campaign_csv.h"
+#include "analysis/campaign/campaign.h"
+#include "analysis/campaign/campaign_csv.h"
 #include "fuzz_support.h"
 
 namespace {

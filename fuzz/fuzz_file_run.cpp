@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/back_transformation.h"
-#include "analysis/criteria_verdict.h"
-#include "analysis/file_analysis.h"
-#include "analysis/pooled_coherence.h"
-#include "analysis/third_octave.h"
+#include "analysis/transform/back_transformation.h"
+#include "analysis/standards/criteria_verdict.h"
+#include "analysis/record/file_analysis.h"
+#include "analysis/two_sensor/pooled_coherence.h"
+#include "analysis/standards/third_octave.h"
 #include "datafiles/back_transformation_file.h"
 #include "fuzz_support.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/analysis_state.h"
+#include "analysis/record/analysis_state.h"
 
 namespace fuzz {
 

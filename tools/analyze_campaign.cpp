@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <ostream>
 
-#include "analysis/campaign_csv.h"
+#include "analysis/campaign/campaign_csv.h"
 
 namespace tools {
 namespace {

@@ -1,5 +1,5 @@
 // psd-analyze --campaign: the campaign of the FILE arguments, in the order given, written as the
-// four CSV tables of analysis/campaign_csv.h.
+// four CSV tables of analysis/campaign/campaign_csv.h.
 //
 // Each refused file is reported on `err` (file, line, problem) and the run goes on. While it
 // runs, a progress line (files done / total, MB/s) is kept on `err` when standard error is a

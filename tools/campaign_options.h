@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "analysis/campaign.h"
+#include "analysis/campaign/campaign.h"
 
 namespace CLI {
 class App;

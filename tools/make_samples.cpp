@@ -32,9 +32,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/averaging.h"
-#include "analysis/file_analysis.h"
-#include "analysis/raw_conditioning.h"
+#include "analysis/record/averaging.h"
+#include "analysis/record/file_analysis.h"
+#include "analysis/record/raw_conditioning.h"
 #include "datafiles/average_file.h"
 #include "tools/sample_synthesis.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "analysis/pooled_coherence.h"
+#include "analysis/two_sensor/pooled_coherence.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
 

@@ -4,14 +4,14 @@
 // The table: a header "line,freq,msc,level95", then one row per line q = 1 .. nSamples/2 with
 // the line's frequency (Hz), the magnitude-squared coherence pooled over the measurement
 // records of the average and the 95 % chance level of that number of records (the same on
-// every row); formulas in analysis/pooled_coherence.h. Numbers as in the other tables of
+// every row); formulas in analysis/two_sensor/pooled_coherence.h. Numbers as in the other tables of
 // psd-analyze, CR LF line ends.
 #pragma once
 
 #include <iosfwd>
 #include <string>
 
-#include "analysis/analysis_state.h"
+#include "analysis/record/analysis_state.h"
 
 namespace CLI {
 class App;

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/averaging.h"
-#include "analysis/back_transformation.h"
-#include "analysis/file_analysis.h"
+#include "analysis/record/averaging.h"
+#include "analysis/transform/back_transformation.h"
+#include "analysis/record/file_analysis.h"
 #include "datafiles/average_file.h"
 #include "datafiles/back_transformation_file.h"
 #include "datafiles/number_format.h"

@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "analysis/criteria_verdict.h"
-#include "analysis/noise_models.h"
+#include "analysis/standards/criteria_verdict.h"
+#include "analysis/standards/noise_models.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
 

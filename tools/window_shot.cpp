@@ -15,8 +15,8 @@
 #include <QPixmap>
 #include <iostream>
 
-#include "viewer/campaign_window.h"
-#include "viewer/display.h"
+#include "viewer/campaign/campaign_window.h"
+#include "viewer/display/display.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM",

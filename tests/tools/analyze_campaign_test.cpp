@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "analysis/campaign.h"
-#include "analysis/campaign_csv.h"
-#include "tests/analysis/test_files.h"
+#include "analysis/campaign/campaign.h"
+#include "analysis/campaign/campaign_csv.h"
+#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/analysis/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace tools {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/file_analysis.h"
-#include "analysis/noise_models.h"
-#include "tests/analysis/test_files.h"
+#include "analysis/record/file_analysis.h"
+#include "analysis/standards/noise_models.h"
+#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace tools {

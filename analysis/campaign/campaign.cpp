@@ -1,0 +1,182 @@
+#include "analysis/campaign/campaign.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "datafiles/file_names.h"
+
+namespace analysis {
+namespace {
+
+unsigned threadsFor(const CampaignRunOptions& options, std::size_t files) {
+  unsigned threads = options.threads;
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  return static_cast<unsigned>(std::min<std::size_t>(threads, files));
+}
+
+// Does `work(reader, index)` (returning the bytes read) for every index, spread over worker
+// threads that take the next index as they become free. Progress is reported under a lock so
+// that calls never overlap and filesDone rises by one per call. An exception in a worker stops
+// the others and is rethrown here after all have ended.
+template <typename Work>
+CampaignRunOutcome forEachFile(const std::vector<std::size_t>& indices,
+                               const std::vector<CampaignFile>& files,
+                               std::vector<std::unique_ptr<CampaignFileReader>>& readers,
+                               const CampaignRunOptions& options, std::stop_token stop, Work work) {
+  std::stop_source halt;
+  const std::stop_callback forward(stop, [&halt] { halt.request_stop(); });
+  std::atomic<std::size_t> next{0};
+  std::mutex reporting;
+  CampaignRunOutcome outcome;  // guarded by `reporting`
+  std::exception_ptr failure;  // likewise
+
+  // Each worker makes its own scratch space the first time, in parallel with the others.
+  const auto worker = [&](std::unique_ptr<CampaignFileReader>& scratch) {
+    try {
+      if (!scratch) scratch = std::make_unique<CampaignFileReader>();
+      CampaignFileReader& reader = *scratch;
+      while (!halt.stop_requested()) {
+        const std::size_t j = next.fetch_add(1, std::memory_order_relaxed);
+        if (j >= indices.size()) break;
+        const std::uintmax_t bytes = work(reader, indices[j]);
+        const std::lock_guard lock(reporting);
+        ++outcome.filesDone;
+        outcome.bytesRead += bytes;
+        if (options.progress) {
+          options.progress({.filesDone = outcome.filesDone,
+                            .filesTotal = indices.size(),
+                            .bytesRead = outcome.bytesRead,
+                            .fileIndex = indices[j],
+                            .file = &files[indices[j]]});
+        }
+      }
+    } catch (...) {
+      const std::lock_guard lock(reporting);
+      if (!failure) failure = std::current_exception();
+      halt.request_stop();
+    }
+  };
+
+  const unsigned threads = threadsFor(options, indices.size());
+  if (readers.size() < threads) readers.resize(threads);
+  if (threads == 1) {
+    worker(readers[0]);
+  } else if (threads > 1) {
+    std::vector<std::jthread> pool;
+    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker, std::ref(readers[t]));
+  }  // the pool joins here
+  if (failure) std::rethrow_exception(failure);
+  outcome.finished = outcome.filesDone == indices.size();
+  return outcome;
+}
+
+}  // namespace
+
+Campaign::Campaign(CampaignSettings settings)
+    : bins_{settings.binsPerOctave}, band_(settings.band) {
+  if (settings.binsPerOctave < 1 || settings.binsPerOctave > kMaxBinsPerOctave) {
+    throw std::invalid_argument("bins per octave must lie between 1 and " +
+                                std::to_string(kMaxBinsPerOctave));
+  }
+}
+
+Campaign::Campaign(Campaign&&) noexcept = default;
+Campaign& Campaign::operator=(Campaign&&) noexcept = default;
+Campaign::~Campaign() = default;
+
+void Campaign::append(std::span<const CampaignEntry> entries) {
+  files_.reserve(files_.size() + entries.size());
+  for (const CampaignEntry& entry : entries) {
+    CampaignFile file;
+    file.directory = entry.directory;
+    file.name = entry.fileName;
+    files_.push_back(std::move(file));
+  }
+}
+
+bool Campaign::finished() const {
+  return std::none_of(files_.begin(), files_.end(), [](const CampaignFile& file) {
+    return file.status == CampaignStatus::Pending;
+  });
+}
+
+CampaignRunOutcome Campaign::computePending(const CampaignRunOptions& options,
+                                            std::stop_token stop) {
+  std::vector<std::size_t> pending;
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    if (files_[i].status == CampaignStatus::Pending) pending.push_back(i);
+  }
+  return forEachFile(pending, files_, readers_, options, stop,
+                     [this](CampaignFileReader& reader, std::size_t i) {
+                       CampaignFile& file = files_[i];
+                       file = reader.read({file.directory, file.name}, bins_, band_);
+                       return file.bytes;
+                     });
+}
+
+CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOptions& options,
+                                        std::stop_token stop) {
+  if (band == band_) return {.finished = true};
+  std::vector<std::size_t> reread;
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    if (files_[i].hasSpectrum()) reread.push_back(i);
+  }
+  std::vector<CampaignFileReader::BandRms> rms(files_.size());
+  const CampaignRunOutcome outcome =
+      forEachFile(reread, files_, readers_, options, stop,
+                  [this, &band, &rms](CampaignFileReader& reader, std::size_t i) {
+                    rms[i] = reader.readBandRms(files_[i], band);
+                    return rms[i].bytes;
+                  });
+  if (!outcome.finished) return outcome;
+  for (std::size_t i : reread) {
+    files_[i].rms1 = rms[i].rms1;
+    files_[i].rms2 = rms[i].rms2;
+    files_[i].message = std::move(rms[i].problem);
+  }
+  band_ = band;
+  return outcome;
+}
+
+std::vector<CampaignFile>::iterator Campaign::find(const std::filesystem::path& directory,
+                                                   std::string_view fileName) {
+  return std::find_if(files_.begin(), files_.end(), [&](const CampaignFile& file) {
+    return file.directory == directory && file.name == fileName;
+  });
+}
+
+bool Campaign::remove(const std::filesystem::path& directory, std::string_view fileName) {
+  const auto it = find(directory, fileName);
+  if (it == files_.end()) return false;
+  files_.erase(it);
+  return true;
+}
+
+bool Campaign::rename(const std::filesystem::path& directory, std::string_view oldName,
+                      std::string_view newName) {
+  const auto it = find(directory, oldName);
+  if (it == files_.end()) return false;
+  CampaignFile& file = *it;
+  const std::int32_t stemLength = datafiles::stemLengthOf(oldName);
+  const bool vetoToggled = file.hasSpectrum() && datafiles::stemLengthOf(newName) == stemLength &&
+                           datafiles::toggledVetoName(oldName, stemLength) == newName;
+  if (vetoToggled) {
+    file.name = std::string(newName);
+    file.status = datafiles::isVetoedName(newName, stemLength) ? CampaignStatus::Vetoed
+                                                               : CampaignStatus::Used;
+    return true;
+  }
+  CampaignFile renamed;
+  renamed.directory = directory;
+  renamed.name = std::string(newName);
+  file = std::move(renamed);
+  return true;
+}
+
+}  // namespace analysis

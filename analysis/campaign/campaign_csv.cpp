@@ -1,0 +1,141 @@
+#include "analysis/campaign/campaign_csv.h"
+
+#include <cmath>
+#include <map>
+
+#include "analysis/campaign/campaign_tables.h"
+#include "datafiles/number_format.h"
+
+namespace analysis {
+namespace {
+
+// Appends ",value", or "," alone for no value (NaN).
+void appendField(std::string& out, double value) {
+  out += ',';
+  if (!std::isnan(value)) datafiles::appendDouble(out, value);
+}
+
+void appendName(std::string& out, std::string_view name) {
+  if (name.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += name;
+    return;
+  }
+  out += '"';
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+void appendChannel(std::string& out, const ChannelStatistics& c) {
+  out += ',';
+  out += std::to_string(c.n);
+  for (double v : {c.p5, c.p50, c.p95, c.mean}) appendField(out, v);
+}
+
+// The fraction of cell `db` in `c`: 0 when no value lies there, NaN when n = 0.
+double fractionIn(const ChannelStatistics& c, int db) {
+  if (c.n == 0) return kNoValue;
+  for (const DensityCell& cell : c.density) {
+    if (cell.db == db) return cell.fraction;
+  }
+  return 0;
+}
+
+// The rows of one file. Every file repeats the same bin centres, so their text is made once
+// (`centres`, keyed by bin) rather than per row.
+void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyBins& bins,
+                    std::map<int, std::string>& centres) {
+  if (!file.hasSpectrum()) return;
+  for (std::size_t i = 0; i < file.binned1.size(); ++i) {
+    const double psd1 = file.binned1[i];
+    const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
+    if (std::isnan(psd1) && std::isnan(psd2)) continue;
+    const int k = file.firstBin + static_cast<int>(i);
+    auto [centre, fresh] = centres.try_emplace(k);
+    if (fresh) appendField(centre->second, bins.centre(k));
+    appendName(out, file.name);
+    out += centre->second;
+    appendField(out, psd1);
+    appendField(out, psd2);
+    out += '\n';
+  }
+}
+
+}  // namespace
+
+std::string campaignFilesCsv(std::span<const CampaignFile> files) {
+  std::string out = "name,samples,seconds,status,rms1,rms2\n";
+  for (const CampaignFile& file : files) {
+    appendName(out, file.name);
+    out += ',';
+    if (file.samples > 0) out += std::to_string(file.samples);
+    appendField(out, file.samples > 0 ? file.seconds : kNoValue);
+    out += ',';
+    out += statusName(file.status);
+    appendField(out, file.rms1);
+    appendField(out, file.rms2);
+    out += '\n';
+  }
+  return out;
+}
+
+std::string campaignPercentilesCsv(const CampaignStatistics& statistics) {
+  std::string out = "f_low,f_high,f_centre,n1,p5_1,p50_1,p95_1,mean1,n2,p5_2,p50_2,p95_2,mean2\n";
+  for (const BinStatistics& bin : statistics.bins) {
+    datafiles::appendDouble(out, bin.fLow);
+    appendField(out, bin.fHigh);
+    appendField(out, bin.fCentre);
+    appendChannel(out, bin.channel1);
+    appendChannel(out, bin.channel2);
+    out += '\n';
+  }
+  return out;
+}
+
+std::string campaignDensityCsv(const CampaignStatistics& statistics) {
+  std::string out = "f_centre,db,fraction1,fraction2\n";
+  for (const BinStatistics& bin : statistics.bins) {
+    // The cells of both channels merged in increasing db.
+    const auto& cells1 = bin.channel1.density;
+    const auto& cells2 = bin.channel2.density;
+    std::size_t i = 0, j = 0;
+    while (i < cells1.size() || j < cells2.size()) {
+      const int db = j == cells2.size()                                  ? cells1[i].db
+                     : i == cells1.size() || cells2[j].db < cells1[i].db ? cells2[j].db
+                                                                         : cells1[i].db;
+      datafiles::appendDouble(out, bin.fCentre);
+      out += ',';
+      out += std::to_string(db);
+      appendField(out, fractionIn(bin.channel1, db));
+      appendField(out, fractionIn(bin.channel2, db));
+      out += '\n';
+      if (i < cells1.size() && cells1[i].db == db) ++i;
+      if (j < cells2.size() && cells2[j].db == db) ++j;
+    }
+  }
+  return out;
+}
+
+std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
+  std::string out = "name,f_centre,psd1,psd2\n";
+  // Reserved at its longest (a quoted name, three numbers of at most 24 characters, separators):
+  // pages never written are never touched, while growing by doubling would hold both texts.
+  std::size_t longest = out.size();
+  for (const CampaignFile& file : files) {
+    if (file.hasSpectrum()) longest += file.binned1.size() * (2 * file.name.size() + 2 + 80);
+  }
+  out.reserve(longest);
+  std::map<int, std::string> centres;
+  for (const CampaignFile& file : files) appendBinsRows(out, file, bins, centres);
+  return out;
+}
+
+std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
+                                            const Campaign& campaign,
+                                            const CampaignStatistics& statistics) {
+  return writeCampaignTables(prefix, campaign.files(), campaign.bins(), statistics);
+}
+
+}  // namespace analysis

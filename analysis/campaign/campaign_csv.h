@@ -1,0 +1,45 @@
+// The four CSV tables of a campaign, written alike by psd-analyze --campaign and the campaign
+// window's "Save statistics...".
+//
+// Format: comma-separated, one header line, LF line ends; numbers in the shortest form that
+// reads back as exactly the same double (datafiles/number_format.h, e.g. 0.0123, 1.5E-10);
+// an empty field where there is no value. A name holding a comma, a double quote or a line end
+// is put in double quotes with its quotes doubled.
+//   PREFIX-files.csv        name,samples,seconds,status,rms1,rms2
+//       one row per file in campaign order; status used, vetoed, skipped, refused (pending for
+//       a file a cancelled run did not reach); samples and seconds empty unless read, rms
+//       (mum, the band's) empty where not computed and rms2 empty for one-channel files.
+//   PREFIX-percentiles.csv
+//   f_low,f_high,f_centre,n1,p5_1,p50_1,p95_1,mean1,n2,p5_2,p50_2,p95_2,mean2
+//       one row per bin with n1 > 0 or n2 > 0, increasing frequency; Hz and mum^2/Hz.
+//   PREFIX-density.csv      f_centre,db,fraction1,fraction2
+//       one row per (bin, 1 dB cell) where either fraction is above 0, by bin then db; a
+//       fraction is empty for a channel with n = 0 in the bin.
+//   PREFIX-bins.csv         name,f_centre,psd1,psd2
+//       every used or vetoed file's binned spectrum, one row per bin where it has a value (a tidy
+//       long table, to be aggregated further across campaigns by any data engine).
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "analysis/campaign/campaign.h"
+
+namespace analysis {
+
+std::string campaignFilesCsv(std::span<const CampaignFile> files);
+std::string campaignPercentilesCsv(const CampaignStatistics& statistics);
+std::string campaignDensityCsv(const CampaignStatistics& statistics);
+std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins);
+
+// The four files "PREFIX-files.csv", ... beside each other (PREFIX may hold a directory). Each
+// is written whole or not at all (datafiles::writeFileAtomically), one after the other.
+// Returns the first failure, naming the file, or nothing. The same as writeCampaignTables
+// (campaign_tables.h) on the campaign's files, bins and these statistics.
+std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
+                                            const Campaign& campaign,
+                                            const CampaignStatistics& statistics);
+
+}  // namespace analysis

@@ -1,0 +1,133 @@
+// One file of a campaign: how it is classified, read and reduced to what the campaign keeps.
+//
+// Classification by name (datafiles/file_names.h):
+//   - a name beginning with "av" (an average file), whose stem has the value 0 (no
+//     measurement) or whose extension is neither ".csv" nor ".csw" (not a spectrum file, e.g.
+//     a raw-data file caught by a wildcard) is skipped: not read;
+//   - a measurement whose stem is followed by "xxx" is vetoed: read and reduced like any other,
+//     shown in the per-file table and the timeline, left out of every statistic;
+//   - any other measurement is used.
+// A file that cannot be read, or that the window's per-file run would refuse (no data records,
+// more than 65537 of them, a malformed record, a PSD beyond 1e250 on any line), is refused with
+// the reader's message naming the file and the line; it never stops the campaign. So is a file
+// whose used lines spread over kMostOctavesSpanned octaves or more (a record's lines q / T,
+// q = 1 .. N/2, span at most 16): its binned spectrum would hold a value for every bin between
+// its lowest and its highest line.
+//
+// PSD per line, exactly the window's: nSamples from the line count (normalised as the per-file
+// run does), T = recordSecondsFor(nSamples, stem length) (60 s; 655.36 s above 20000 samples;
+// 6 s for 10-character stems), psd = displacementPsd(f, re, im, T) in mum^2/Hz with the
+// channel-1 coefficients in single precision as the reader keeps them.
+// Lines used: q = 1 .. min(nPlot, records) - 1 with nPlot = plotPointCount(nSamples, stem
+// length): the lines the PSD plot draws, without line 0 (and never a line the file lacks).
+//
+// Binned spectrum: the value of a file in bin k (frequency_bins.h) is the arithmetic mean of its
+// PSD over the used lines whose frequency lies in the bin; a bin without such a line has no value
+// (NaN), never 0. One-channel files have no channel-2 values.
+//
+// Band rms per channel, mum: sqrt( sum of psd(q) / T / 2 over used lines q with
+// FLOW <= f(q) <= FHIGH ), the rms displacement of the band, the quantity of the window's rms
+// curve. The default band is 1 Hz up to the highest used line. One-channel files have no
+// channel-2 rms.
+//
+// What is kept per file is bounded by the number of bins (a few hundred values), never by the
+// number of lines, so a campaign's memory does not grow with record length. The line PSDs are
+// not kept: the rms of another band is found by reading the file again (readBandRms).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/campaign/frequency_bins.h"
+#include "datafiles/measurement_file.h"
+
+namespace analysis {
+
+struct CampaignEntry {
+  std::filesystem::path directory;
+  std::string fileName;
+};
+
+enum class CampaignStatus {
+  Pending,  // not computed yet (a run was cancelled before it, or it was added since)
+  Used,
+  Vetoed,
+  Skipped,
+  Refused,
+};
+
+// "pending", "used", "vetoed", "skipped", "refused".
+std::string_view statusName(CampaignStatus status);
+
+// Lines with fLow <= f <= fHigh (Hz) count for the band rms.
+struct RmsBand {
+  double fLow = 1;
+  double fHigh = std::numeric_limits<double>::infinity();  // up to the highest used line
+
+  bool operator==(const RmsBand&) const = default;
+};
+
+inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+inline constexpr int kMostOctavesSpanned = 32;  // a file's used lines, lowest to highest
+
+struct CampaignFile {
+  std::filesystem::path directory;
+  std::string name;
+  CampaignStatus status = CampaignStatus::Pending;
+  // Refused: the reader's message ("name: line 17: 'abc' is not a number"); skipped: why;
+  // used or vetoed: empty, or why the rms of the current band could not be found again.
+  std::string message;
+  std::int32_t samples = 0;  // nSamples of the record; 0 when not read
+  double seconds = 0;        // record length T, s; 0 when not read
+  bool twoChannels = false;
+  std::uintmax_t bytes = 0;  // size of the text read
+  // Binned spectrum, mum^2/Hz: binned1[i] is the value in bin firstBin + i, NaN for no value.
+  // Both empty unless used or vetoed; binned2 also empty for one-channel files.
+  int firstBin = 0;
+  std::vector<double> binned1, binned2;
+  double rms1 = kNoValue, rms2 = kNoValue;  // band rms, mum; NaN when not computed
+
+  bool hasSpectrum() const {
+    return status == CampaignStatus::Used || status == CampaignStatus::Vetoed;
+  }
+  // The value of channel 1 or 2 in bin k; nothing where the file has none.
+  std::optional<double> binnedValue(int channel, int k) const;
+};
+
+// Reads campaign files one after the other, reusing its scratch space (about 2 MB, the longest
+// file's line PSDs and the largest file's text). One reader per thread.
+class CampaignFileReader {
+ public:
+  CampaignFileReader();
+
+  // Classifies, reads and reduces one file. Never throws on bad input.
+  CampaignFile read(const CampaignEntry& entry, const FrequencyBins& bins, const RmsBand& band);
+
+  // The band rms of a file read before, for another band: reads the file again. Returns the
+  // problem (naming the file) when it can no longer be read as the same record.
+  struct BandRms {
+    double rms1 = kNoValue, rms2 = kNoValue;
+    std::uintmax_t bytes = 0;
+    std::string problem;  // empty when the values are sound
+  };
+  BandRms readBandRms(const CampaignFile& file, const RmsBand& band);
+
+ private:
+  std::optional<std::string> load(const std::filesystem::path& directory, std::string_view fileName,
+                                  std::int32_t stemLength);
+  BandRms bandRms(const RmsBand& band) const;
+
+  std::string text_;
+  datafiles::SpectrumRecords spectrum_;
+  std::vector<double> psd1_, psd2_;  // per line of the file last loaded
+  std::int32_t samples_ = 0;
+  double seconds_ = 0;
+  std::size_t lastUsedLine_ = 0;  // lines 1 .. lastUsedLine_ are used
+};
+
+}  // namespace analysis

@@ -1,0 +1,135 @@
+#include "analysis/campaign/campaign_statistics.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace analysis {
+namespace {
+
+void countStatus(CampaignCounts& counts, CampaignStatus status) {
+  switch (status) {
+    case CampaignStatus::Pending:
+      ++counts.pending;
+      break;
+    case CampaignStatus::Used:
+      ++counts.used;
+      break;
+    case CampaignStatus::Vetoed:
+      ++counts.vetoed;
+      break;
+    case CampaignStatus::Skipped:
+      ++counts.skipped;
+      break;
+    case CampaignStatus::Refused:
+      ++counts.refused;
+      break;
+  }
+}
+
+// Sorts `values` and describes them.
+// Files whose PSD goes beyond 1e250 are refused, so a value never exceeds this; the bound only
+// keeps the cell number of the conversion below within int.
+constexpr double kLargestCellValue = 1e300;
+
+ChannelStatistics describeValues(std::vector<double>& values) {
+  ChannelStatistics s;
+  s.n = values.size();
+  if (values.empty()) return s;
+  std::sort(values.begin(), values.end());
+  s.p5 = percentileOfSorted(values, 5);
+  s.p50 = percentileOfSorted(values, 50);
+  s.p95 = percentileOfSorted(values, 95);
+  double sum = 0;
+  for (double v : values) sum += v;
+  s.mean = sum / static_cast<double>(s.n);
+  // Sorted values give their cells in increasing order: count runs of equal cells.
+  const double n = static_cast<double>(s.n);
+  for (double v : values) {
+    if (!(v > 0 && v <= kLargestCellValue)) continue;  // no cell, and no int overflow
+    const int db = static_cast<int>(std::floor(10 * std::log10(v)));
+    if (s.density.empty() || s.density.back().db != db) s.density.push_back({.db = db});
+    ++s.density.back().count;
+  }
+  for (DensityCell& cell : s.density) cell.fraction = static_cast<double>(cell.count) / n;
+  return s;
+}
+
+template <typename Chosen>
+std::optional<BinRange> rangeOf(std::span<const CampaignFile> files, Chosen chosen) {
+  std::optional<BinRange> range;
+  for (const CampaignFile& file : files) {
+    if (!chosen(file) || file.binned1.empty()) continue;
+    const int last = file.firstBin + static_cast<int>(file.binned1.size()) - 1;
+    if (!range) {
+      range = BinRange{file.firstBin, last};
+    } else {
+      range->first = std::min(range->first, file.firstBin);
+      range->last = std::max(range->last, last);
+    }
+  }
+  return range;
+}
+
+}  // namespace
+
+double percentileOfSorted(std::span<const double> sorted, int percent) {
+  // Position x = percent (n - 1) / 100 kept as the integer i and the exact fraction.
+  const std::size_t scaled = static_cast<std::size_t>(percent) * (sorted.size() - 1);
+  const std::size_t i = scaled / 100;
+  const std::size_t remainder = scaled % 100;
+  if (remainder == 0) return sorted[i];
+  const double t = static_cast<double>(remainder) / 100;
+  return sorted[i] + t * (sorted[i + 1] - sorted[i]);
+}
+
+CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
+                                      const FrequencyBins& bins) {
+  CampaignStatistics statistics;
+  statistics.binsPerOctave = bins.perOctave;
+  for (const CampaignFile& file : files) countStatus(statistics.counts, file.status);
+  const auto isUsed = [](const CampaignFile& file) { return file.status == CampaignStatus::Used; };
+  const std::optional<BinRange> range = rangeOf(files, isUsed);
+  if (!range) return statistics;
+
+  // Each file's values dealt into the bins they belong to, in file order; counted first, so
+  // that every bin holds exactly its values (this is the largest memory of a campaign).
+  const auto binCount = static_cast<std::size_t>(range->last - range->first + 1);
+  const auto forEachValue = [&](auto take) {  // take(channel 0 or 1, bin index, value)
+    for (const CampaignFile& file : files) {
+      if (!isUsed(file)) continue;
+      const auto offset = static_cast<std::size_t>(file.firstBin - range->first);
+      for (std::size_t c = 0; c < 2; ++c) {
+        const std::vector<double>& binned = c == 0 ? file.binned1 : file.binned2;
+        for (std::size_t i = 0; i < binned.size(); ++i) {
+          if (!std::isnan(binned[i])) take(c, offset + i, binned[i]);
+        }
+      }
+    }
+  };
+  std::vector<std::size_t> counts[2] = {std::vector<std::size_t>(binCount),
+                                        std::vector<std::size_t>(binCount)};
+  forEachValue([&](std::size_t c, std::size_t i, double) { ++counts[c][i]; });
+  std::vector<std::vector<double>> values[2] = {std::vector<std::vector<double>>(binCount),
+                                                std::vector<std::vector<double>>(binCount)};
+  for (std::size_t c = 0; c < 2; ++c) {
+    for (std::size_t i = 0; i < binCount; ++i) values[c][i].reserve(counts[c][i]);
+  }
+  forEachValue([&](std::size_t c, std::size_t i, double v) { values[c][i].push_back(v); });
+  for (std::size_t i = 0; i < binCount; ++i) {
+    if (values[0][i].empty() && values[1][i].empty()) continue;
+    const int k = range->first + static_cast<int>(i);
+    statistics.bins.push_back({.k = k,
+                               .fLow = bins.lowEdge(k),
+                               .fHigh = bins.highEdge(k),
+                               .fCentre = bins.centre(k),
+                               .channel1 = describeValues(values[0][i]),
+                               .channel2 = describeValues(values[1][i])});
+  }
+  return statistics;
+}
+
+std::optional<BinRange> binRangeOf(std::span<const CampaignFile> files) {
+  return rangeOf(files, [](const CampaignFile& file) { return file.hasSpectrum(); });
+}
+
+}  // namespace analysis

@@ -1,0 +1,95 @@
+// The per-file analysis run: what happens when a file is selected in the file list, up to the
+// curves being ready to draw. The viewer, psd-analyze and the benchmarks all call this.
+//
+// A run reads the whole file into scratch space, checks it, computes every line, and only then
+// commits to the analysis state. A refused file leaves the state exactly as it was.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/record/analysis_state.h"
+#include "analysis/record/coherence.h"
+#include "analysis/record/psd_estimator.h"
+#include "analysis/record/raw_conditioning.h"
+#include "datafiles/average_file.h"
+#include "datafiles/measurement_file.h"
+#include "datafiles/raw_data_file.h"
+#include "datafiles/text_file.h"
+
+namespace analysis {
+
+// The settings a run reads, taken from the window's controls at the moment of the run.
+struct RunSettings {
+  bool averaging = false;         // "with averaging" ticked
+  bool batchLoopRunning = false;  // the loop button shows "Stop": the file is counted in k
+  CoherenceItems coherence{.real = true};
+  bool autoscaleAmplitude = false;
+  RawOptions raw;
+};
+
+enum class FileKind {
+  Measurement,    // a spectrum file with a numeric stem
+  AverageFile,    // a name beginning with "av"
+  NoMeasurement,  // the stem's value is 0: nothing is read, a running batch loop stops
+  Refused,        // unreadable or malformed, or the counters would overflow: nothing changed
+};
+
+struct RunResult {
+  FileKind kind = FileKind::Refused;
+  std::string message;         // why the file was refused, naming file and line; else empty
+  bool stopBatchLoop = false;  // a name that is no measurement, or a counter at its limit
+  bool vetoed = false;
+  std::string renameCaption;  // proposed name for the veto rename; empty: caption unchanged
+  bool backTransformAvailable = false;  // the current record carries Fourier coefficients
+  double rawAxisSeconds = 60;           // length of the raw and back-transformation time axes, s
+  FrequencyRange spectrumRange{0.01, 100};
+  double recordSeconds = 60;
+  double plotMax = 0;  // largest PSD value shown, for the amplitude autoscale
+  std::int32_t nPlot = 0;
+  std::int16_t kCount = 0, kvCount = 0;
+};
+
+struct RawResult {
+  bool ok = false;
+  std::string message;  // the problem when not ok (the raw plot then stays empty)
+  std::size_t samples = 0;
+  RawScale scale;
+};
+
+class FileAnalysis {
+ public:
+  FileAnalysis();
+
+  // Classifies, reads and analyses `fileName` in `directory`: spectra, coherence, averaging,
+  // plot maximum, point count and rms curves.
+  RunResult analyzeFile(AnalysisState& state, const std::filesystem::path& directory,
+                        std::string_view fileName, const RunSettings& settings);
+
+  // Reads and conditions the raw traces of the record last analysed (stem + ".prn" in
+  // `directory`, columns chosen by the last character of `fileName`). A missing or malformed
+  // file, or one with more than 12000 samples to read, changes nothing and is reported.
+  RawResult readRawData(AnalysisState& state, const std::filesystem::path& directory,
+                        std::string_view fileName, const RunSettings& settings);
+
+ private:
+  RunResult refuse(const AnalysisState& state, std::string message, bool stopBatchLoop) const;
+  RunResult analyzeMeasurement(AnalysisState& state, std::string_view fileName,
+                               const RunSettings& settings, std::int32_t stemLength,
+                               std::int32_t nSamples, std::int16_t kCount);
+  RunResult analyzeAverage(AnalysisState& state, std::string_view fileName,
+                           const RunSettings& settings, std::int32_t nSamples, std::int16_t kCount);
+  void finishRun(AnalysisState& state, const RunSettings& settings, double recordSeconds,
+                 RunResult& result) const;
+
+  datafiles::FileText text_;
+  datafiles::SpectrumRecords spectrum_;
+  datafiles::AverageRecords average_;
+  datafiles::RawSamples raw_;
+  datafiles::LazyZeroVector<double> psd1_, psd2_, coh_;  // computed lines, committed when sound
+};
+
+}  // namespace analysis

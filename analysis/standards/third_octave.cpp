@@ -1,0 +1,114 @@
+#include "analysis/standards/third_octave.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "analysis/record/psd_estimator.h"
+
+namespace analysis {
+namespace {
+
+// Preferred numbers of the one-third-octave series (IEC 61260, ISO 266 R10): band m of a decade.
+constexpr double kNominalMantissa[10] = {1, 1.25, 1.6, 2, 2.5, 3.15, 4, 5, 6.3, 8};
+
+double lowEdge(int index) {
+  return std::pow(10.0, (2 * index - 1) / 20.0);
+}
+
+bool usable(double frequencyHz) {
+  return frequencyHz > 0 && std::isfinite(frequencyHz);
+}
+
+}  // namespace
+
+ThirdOctaveBand thirdOctaveBand(int index) {
+  const int decade = index >= 0 ? index / 10 : -((-index + 9) / 10);
+  const int step = index - 10 * decade;
+  // Powers of ten are exact as multipliers only upwards: divide for the decades below 1 Hz.
+  const double nominal = decade >= 0 ? kNominalMantissa[step] * std::pow(10.0, decade)
+                                     : kNominalMantissa[step] / std::pow(10.0, -decade);
+  return {.index = index,
+          .centre = std::pow(10.0, index / 10.0),
+          .low = lowEdge(index),
+          .high = lowEdge(index + 1),
+          .nominalCentre = nominal};
+}
+
+int thirdOctaveBandOf(double frequencyHz) {
+  int index = static_cast<int>(std::floor(10 * std::log10(frequencyHz) + 0.5));
+  // The logarithm may land a rounding step off near an edge: the edges themselves decide.
+  while (frequencyHz < lowEdge(index)) --index;
+  while (frequencyHz >= lowEdge(index + 1)) ++index;
+  return index;
+}
+
+BandVelocities thirdOctaveVelocity(std::span<const double> freq, std::span<const double> psd,
+                                   double recordSeconds, std::size_t firstLine,
+                                   std::size_t lastLine) {
+  BandVelocities result;
+  const std::size_t lines = std::min(freq.size(), psd.size());
+  if (!(recordSeconds > 0) || lines == 0) return result;
+  lastLine = std::min(lastLine, lines - 1);
+  if (firstLine > lastLine) return result;
+
+  double lowest = std::numeric_limits<double>::infinity();
+  double highest = 0;
+  for (std::size_t k = firstLine; k <= lastLine; ++k) {
+    if (!usable(freq[k])) continue;
+    lowest = std::min(lowest, freq[k]);
+    highest = std::max(highest, freq[k]);
+  }
+  if (!(lowest < highest)) return result;
+  int first = thirdOctaveBandOf(lowest);
+  if (lowEdge(first) < lowest) ++first;
+  int last = thirdOctaveBandOf(highest);
+  if (lowEdge(last + 1) > highest) --last;
+  if (first > last) return result;
+
+  const auto count = static_cast<std::size_t>(last - first + 1);
+  std::vector<double> edges(count + 1);
+  for (std::size_t i = 0; i <= count; ++i) edges[i] = lowEdge(first + static_cast<int>(i));
+  std::vector<double> sums(count, 0.0);
+  std::vector<std::size_t> members(count, 0);
+  std::size_t slot = 0;
+  for (std::size_t k = firstLine; k <= lastLine; ++k) {
+    const double f = freq[k];
+    if (!(f >= edges.front() && f < edges.back())) continue;
+    // Lines usually rise: the band of the line before is the first guess.
+    if (!(f >= edges[slot] && f < edges[slot + 1])) {
+      slot = static_cast<std::size_t>(std::upper_bound(edges.begin(), edges.end(), f) -
+                                      edges.begin()) -
+             1;
+    }
+    const double omega = kTwoPi * f;
+    sums[slot] += psd[k] * omega * omega;
+    ++members[slot];
+  }
+  for (std::size_t slot = 0; slot < count; ++slot) {
+    if (members[slot] == 0) continue;
+    result.bands.push_back(thirdOctaveBand(first + static_cast<int>(slot)));
+    result.rms.push_back(std::sqrt(sums[slot] / recordSeconds / 2));
+  }
+  return result;
+}
+
+ShownBandVelocities shownBandVelocities(const AnalysisState& state) {
+  ShownBandVelocities shown;
+  if (state.nPlot < 2) return shown;
+  const auto last = static_cast<std::size_t>(state.nPlot - 1);
+  const double seconds = recordSecondsFor(state.nSamples, state.nameStemLength);
+  shown.channel1 = thirdOctaveVelocity(state.freq.span(), state.psd1.span(), seconds, 1, last);
+  shown.channel2 = thirdOctaveVelocity(state.freq.span(), state.psd2.span(), seconds, 1, last);
+  const double spacing = state.refFreq[2] - state.refFreq[1];
+  if (spacing > 0) {
+    const double refSeconds = 1 / spacing;
+    shown.reference1 =
+        thirdOctaveVelocity(state.refFreq.span(), state.refPsd1.span(), refSeconds, 1, last);
+    shown.reference2 =
+        thirdOctaveVelocity(state.refFreq.span(), state.refPsd2.span(), refSeconds, 1, last);
+  }
+  return shown;
+}
+
+}  // namespace analysis

@@ -1,0 +1,56 @@
+#include "analysis/two_sensor/pooled_coherence.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace analysis {
+
+bool pooledSumsStayFinite(const AnalysisState& s, std::size_t q, const CrossSpectrumLine& line) {
+  return std::isfinite(s.sumCrossRe[q] + line.crossRe) &&
+         std::isfinite(s.sumCrossIm[q] + line.crossIm) &&
+         std::isfinite(s.sumAuto1[q] + line.auto1) && std::isfinite(s.sumAuto2[q] + line.auto2);
+}
+
+void restartPooledSums(AnalysisState& s) {
+  const std::size_t h = static_cast<std::size_t>(std::max(s.nSamples / 2, 0));
+  bool finite = true;
+  for (std::size_t q = 0; q <= kLastLine; ++q) {
+    CrossSpectrumLine line{0, 0, 0, 0};
+    if (s.recordHasCoefficients && q >= 1 && q <= h) {
+      line = crossSpectrumLine(s.ftRe1[q], s.ftIm1[q], s.ftRe2[q], s.ftIm2[q]);
+      finite = finite && std::isfinite(line.crossRe) && std::isfinite(line.crossIm) &&
+               std::isfinite(line.auto1) && std::isfinite(line.auto2);
+    }
+    s.sumCrossRe[q] = line.crossRe;
+    s.sumCrossIm[q] = line.crossIm;
+    s.sumAuto1[q] = line.auto1;
+    s.sumAuto2[q] = line.auto2;
+  }
+  s.pooledCount = s.recordHasCoefficients ? 1 : 0;
+  if (!finite) {
+    // Coefficients huge enough to overflow the products (possible on a line at 0 Hz, whose
+    // PSD is 0 whatever they are): the record joins as one without coefficients, as an average
+    // file does, rather than leaving sums that would refuse every record added after it.
+    for (auto* sums : {&s.sumCrossRe, &s.sumCrossIm, &s.sumAuto1, &s.sumAuto2}) {
+      std::fill(sums->span().begin(), sums->span().end(), 0.0);
+    }
+    s.pooledCount = 0;
+  }
+}
+
+double pooledMsc(const AnalysisState& s, std::size_t q) {
+  const double auto1 = s.sumAuto1[q], auto2 = s.sumAuto2[q];
+  if (!(auto1 > 0 && auto2 > 0)) return 0;
+  // |S12| / sqrt(S11) / sqrt(S22) cannot overflow where |S12|^2 or S11 S22 could.
+  const double gamma =
+      std::hypot(s.sumCrossRe[q], s.sumCrossIm[q]) / std::sqrt(auto1) / std::sqrt(auto2);
+  return std::min(gamma * gamma, 1.0);
+}
+
+double mscChanceLevel(std::int32_t records, double alpha) {
+  if (records < 2) return 1;
+  // 1 - alpha^(1/(n-1)) without the cancellation of 1 - (a number close to 1).
+  return -std::expm1(std::log(alpha) / static_cast<double>(records - 1));
+}
+
+}  // namespace analysis

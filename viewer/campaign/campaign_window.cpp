@@ -1,0 +1,361 @@
+#include "viewer/campaign/campaign_window.h"
+
+#include <QAbstractItemModel>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <cmath>
+#include <cstring>
+
+#include "analysis/campaign/campaign_tables.h"
+#include "viewer/campaign/campaign_follow.h"
+#include "viewer/campaign/campaign_run.h"
+#include "viewer/campaign/density_plot.h"
+#include "viewer/display/display.h"
+#include "viewer/campaign/percentile_plot.h"
+#include "viewer/campaign/spectrogram_plot.h"
+#include "viewer/campaign/timeline_plot.h"
+
+namespace viewer {
+
+namespace {
+
+std::filesystem::path pathOf(const QString& directory) {
+  return std::filesystem::path(QDir::toNativeSeparators(directory).toStdString());
+}
+
+QString frequencyText(double f) {
+  return QString::number(f, 'g', 6);
+}
+
+}  // namespace
+
+CampaignWindow::CampaignWindow(Display& display)
+    : QWidget(&display, Qt::Window), display_(display) {
+  setObjectName("campaignWindow");
+  setAttribute(Qt::WA_DeleteOnClose);
+  createControls();
+  listTimer_ = new QTimer(this);
+  listTimer_->setSingleShot(true);
+  listTimer_->setInterval(0);
+  connect(listTimer_, &QTimer::timeout, this, &CampaignWindow::followList);
+  arrivalTimer_ = new QTimer(this);
+  arrivalTimer_->setSingleShot(true);
+  connect(arrivalTimer_, &QTimer::timeout, this, &CampaignWindow::followList);
+  clock_.start();
+  // Every change of the main window's list (re-read, followed directory, rename) arrives here
+  // as a change of its model, however the list's own signals are blocked.
+  QAbstractItemModel* model = display_.flb->model();
+  const auto later = [this] { listTimer_->start(); };
+  connect(model, &QAbstractItemModel::modelReset, this, later);
+  connect(model, &QAbstractItemModel::rowsInserted, this, later);
+  connect(model, &QAbstractItemModel::rowsRemoved, this, later);
+  connect(model, &QAbstractItemModel::rowsMoved, this, later);
+  connect(model, &QAbstractItemModel::dataChanged, this, later);
+  startAfresh();
+}
+
+CampaignWindow::~CampaignWindow() {
+  // The runs' destructors cancel and wait for their threads.
+  for (auto& run : retired_) run->cancel();
+  if (run_) run_->cancel();
+}
+
+void CampaignWindow::closeEvent(QCloseEvent* event) {
+  if (run_) run_->cancel();
+  QWidget::closeEvent(event);
+}
+
+QString CampaignWindow::statusText() const {
+  return status_->text();
+}
+
+void CampaignWindow::report(const QString& message) {
+  status_->setText(message);
+}
+
+QStringList CampaignWindow::listedNames() const {
+  QStringList names;
+  for (int i = 0; i < display_.flb->count(); ++i) names << display_.flb->item(i)->text();
+  return names;
+}
+
+QString CampaignWindow::bandText() const {
+  const analysis::RmsBand& band = shown_ ? shown_->band : band_;
+  if (std::isinf(band.fHigh)) return frequencyText(band.fLow) + " Hz to the highest line";
+  return frequencyText(band.fLow) + " to " + frequencyText(band.fHigh) + " Hz";
+}
+
+void CampaignWindow::recompute() {
+  stoppedByUser_ = false;
+  startAfresh();
+}
+
+void CampaignWindow::startAfresh() {
+  if (run_) {
+    // The old campaign stays with its run until the run has ended.
+    run_->cancel();
+    retired_.push_back(std::move(run_));
+  }
+  directory_ = display_.directory();
+  pattern_ = display_.filePattern();
+  names_ = listedNames();
+  arriving_ = {};
+  setWindowTitle(QStringLiteral("campaign statistics: %1 (%2)")
+                     .arg(QDir::toNativeSeparators(directory_), pattern_));
+  campaign_ = std::make_shared<analysis::Campaign>(analysis::CampaignSettings{.band = band_});
+  std::vector<analysis::CampaignEntry> entries;
+  entries.reserve(static_cast<std::size_t>(names_.size()));
+  for (const QString& name : names_) entries.push_back({pathOf(directory_), name.toStdString()});
+  campaign_->append(entries);
+  listChanged_ = false;
+  shown_.reset();
+  clearPlots();
+  refused_->clear();
+  report(QString());
+  startRun(std::nullopt);
+}
+
+void CampaignWindow::followList() {
+  if (display_.directory() != directory_ || display_.filePattern() != pattern_) {
+    // Another campaign altogether; even a cancelled one starts again.
+    stoppedByUser_ = false;
+    startAfresh();
+    return;
+  }
+  if (stoppedByUser_) return;  // "recompute" takes the list as it is then
+  if (run_) {
+    listChanged_ = true;  // the campaign belongs to the run until it ends
+    return;
+  }
+  QStringList listed = listedNames();
+  if (listed == names_) return;
+  CampaignListChange change = planCampaignChange(names_, listed);
+  // A new file joins once it has settled: read while it is being written, it would be refused
+  // or taken with a wrong record length, and never read again.
+  const QStringList settled =
+      arriving_.settled(change.added, directory_, QDateTime::currentDateTime(), clock_.elapsed());
+  if (const int wait = arriving_.msUntilNextCheck(clock_.elapsed()); wait >= 0) {
+    arrivalTimer_->start(wait);
+  }
+  for (const QString& name : change.added) {
+    if (!settled.contains(name)) listed.removeOne(name);
+  }
+  change.added = settled;
+  if (listed == names_) return;
+  const std::filesystem::path directory = pathOf(directory_);
+  for (const QString& name : change.removed) campaign_->remove(directory, name.toStdString());
+  for (const auto& [from, to] : change.renamed) {
+    campaign_->rename(directory, from.toStdString(), to.toStdString());
+  }
+  std::vector<analysis::CampaignEntry> entries;
+  for (const QString& name : change.added) entries.push_back({directory, name.toStdString()});
+  campaign_->append(entries);
+  names_ = listed;
+  startRun(std::nullopt);  // reads the new files only, then takes the statistics anew
+}
+
+void CampaignWindow::startRun(std::optional<analysis::RmsBand> band) {
+  std::vector<std::string> order;
+  order.reserve(static_cast<std::size_t>(names_.size()));
+  for (const QString& name : names_) order.push_back(name.toStdString());
+  run_ = std::make_unique<CampaignRun>(campaign_, band, threads_, std::move(order));
+  CampaignRun* run = run_.get();
+  lastRunFiles_ = run->filesTotal();
+  connect(run, &CampaignRun::progressed, this, &CampaignWindow::runProgressed);
+  connect(run, &CampaignRun::finished, this, [this, run] { runFinished(run); });
+  progress_->setRange(0, static_cast<int>(std::max<std::size_t>(run->filesTotal(), 1)));
+  progress_->setValue(0);
+  progress_->setFormat(band ? QStringLiteral("rms of the band: %v / %m files")
+                            : QStringLiteral("%v / %m files"));
+  cancel_->setEnabled(true);
+  run->start();
+}
+
+void CampaignWindow::runProgressed() {
+  if (run_) progress_->setValue(static_cast<int>(run_->takeProgress()));
+}
+
+void CampaignWindow::runFinished(CampaignRun* run) {
+  if (run != run_.get()) {
+    // A run of an older campaign, cancelled: its thread has ended (or is about to).
+    std::erase_if(retired_, [run](const auto& retired) { return retired.get() == run; });
+    emit runEnded();
+    return;
+  }
+  const std::unique_ptr<CampaignRun> ended = std::move(run_);
+  cancel_->setEnabled(false);
+  progress_->setValue(static_cast<int>(ended->takeProgress()));
+  if (!ended->failure().empty()) {
+    report("campaign: " + QString::fromStdString(ended->failure()));
+  } else if (ended->snapshot()) {
+    progress_->setValue(progress_->maximum());
+    showSnapshot(ended->snapshot());
+  } else if (ended->cancelled() && ended->changesBand()) {
+    // A band's rms takes effect only whole: the campaign keeps its band, and so do the fields.
+    band_ = campaign_->band();
+    bandLow_->setText(frequencyText(band_.fLow));
+    bandHigh_->setText(std::isinf(band_.fHigh) ? QString() : frequencyText(band_.fHigh));
+    report(QStringLiteral("the rms of the new band was cancelled; the timeline shows %1")
+               .arg(bandText()));
+  } else if (ended->cancelled()) {
+    summary_->setText(QStringLiteral("cancelled after %1 of %2 files: statistics are shown only "
+                                     "when every file is done; \"recompute\" starts again")
+                          .arg(progress_->value())
+                          .arg(ended->filesTotal()));
+  }
+  if (!stoppedByUser_) {
+    if (listChanged_) {
+      listChanged_ = false;
+      followList();
+    }
+    if (!running() && !(campaign_->band() == band_)) startRun(band_);
+  }
+  emit runEnded();
+}
+
+void CampaignWindow::cancel() {
+  if (!run_) return;
+  // A cancelled band leaves a complete campaign, which goes on following the list; cancelled
+  // reading waits for "recompute".
+  if (!run_->changesBand()) stoppedByUser_ = true;
+  run_->cancel();
+}
+
+void CampaignWindow::applyBand() {
+  bool lowOk = false, highOk = true;
+  const double low = bandLow_->text().trimmed().toDouble(&lowOk);
+  const QString highText = bandHigh_->text().trimmed();
+  const double high =
+      highText.isEmpty() ? std::numeric_limits<double>::infinity() : highText.toDouble(&highOk);
+  if (!lowOk || !highOk || !(low >= 0) || !(high > low)) {
+    report(QStringLiteral("band: \"%1\" to \"%2\" Hz is no band (a lower frequency of 0 Hz or "
+                          "more below the upper one, or the upper left empty for the highest line)")
+               .arg(bandLow_->text(), bandHigh_->text()));
+    return;
+  }
+  const analysis::RmsBand band{low, high};
+  if (band == band_) return;
+  band_ = band;
+  report(QString());
+  // A run in progress keeps the campaign; the band follows when it has ended.
+  if (!run_ && !stoppedByUser_) startRun(band_);
+}
+
+void CampaignWindow::showSnapshot(SharedSnapshot snapshot) {
+  shown_ = std::move(snapshot);
+  const analysis::CampaignCounts& counts = shown_->statistics.counts;
+  const std::size_t files = shown_->files.size();
+  if (counts.used + counts.vetoed == 0) {
+    summary_->setText(files == 0 ? QStringLiteral("no file listed in %1 (%2)")
+                                       .arg(QDir::toNativeSeparators(directory_), pattern_)
+                                 : QStringLiteral("no measurement file among the %1 listed "
+                                                  "files of %2 (%3)")
+                                       .arg(files)
+                                       .arg(QDir::toNativeSeparators(directory_), pattern_));
+  } else {
+    summary_->setText(QStringLiteral("%1 files: %2 used, %3 vetoed, %4 skipped, %5 refused")
+                          .arg(files)
+                          .arg(counts.used)
+                          .arg(counts.vetoed)
+                          .arg(counts.skipped)
+                          .arg(counts.refused));
+  }
+  refused_->clear();
+  for (const analysis::CampaignFile& file : shown_->files) {
+    if (!file.message.empty() && file.status != analysis::CampaignStatus::Skipped) {
+      refused_->addItem(QString::fromStdString(file.message));
+    }
+  }
+  timeline_->show(shown_, bandText());
+  spectrogram_->show(shown_);
+  percentiles_->show(shown_);
+  density_->show(shown_);
+}
+
+void CampaignWindow::clearPlots() {
+  summary_->setText(QStringLiteral("computing the campaign of %1 files").arg(names_.size()));
+  timeline_->clear();
+  spectrogram_->clear();
+  percentiles_->clear();
+  density_->clear();
+}
+
+void CampaignWindow::selectInMainList(const QString& name) {
+  QListWidget* list = display_.flb;
+  const auto found = list->findItems(name, Qt::MatchExactly);
+  if (found.isEmpty()) {
+    report(name + ": no longer in the file list");
+    return;
+  }
+  const int row = list->row(found.first());
+  // As a click in the list: a new selection runs the analysis, so does the selected entry.
+  if (row == list->currentRow()) {
+    display_.flb_Click();
+  } else {
+    list->setCurrentRow(row);
+  }
+  list->scrollToItem(found.first());
+}
+
+void CampaignWindow::askSavePrefix() {
+  const QString suggested = QDir(QDir::homePath()).filePath("campaign-files.csv");
+  const QString chosen = QFileDialog::getSaveFileName(this, "Save statistics", suggested,
+                                                      "campaign tables (*-files.csv)");
+  if (chosen.isEmpty()) return;
+  QString prefix = chosen;
+  for (const char* suffix : {"-files.csv", ".csv"}) {
+    if (prefix.endsWith(suffix)) {
+      prefix.chop(static_cast<qsizetype>(std::strlen(suffix)));
+      break;
+    }
+  }
+  saveStatistics(prefix);
+}
+
+bool CampaignWindow::saveStatistics(const QString& prefix) {
+  if (!shown_) {
+    report("save: no complete campaign is shown");
+    return false;
+  }
+  if (saving_) {
+    report("save: the statistics are still being written to " +
+           QDir::toNativeSeparators(savingTo_) + "-*.csv");
+    return false;
+  }
+  // Writing the tables of thousands of files takes a few hundred ms: on a thread of its own,
+  // from the snapshot shown, which nothing changes.
+  saving_ = true;
+  savingTo_ = prefix;
+  report("saving the statistics to " + QDir::toNativeSeparators(prefix) + "-*.csv");
+  saver_ = std::jthread([this, snapshot = shown_, path = pathOf(prefix)] {
+    auto failure =
+        analysis::writeCampaignTables(path, snapshot->files, snapshot->bins, snapshot->statistics);
+    QMetaObject::invokeMethod(
+        this,
+        [this, failure = std::move(failure), files = snapshot->files.size()] {
+          saving_ = false;
+          if (failure) {
+            report("save: " + QString::fromStdString(*failure));
+          } else {
+            report(QStringLiteral("statistics of %1 files saved as %2-files.csv, "
+                                  "-percentiles.csv, -density.csv and -bins.csv")
+                       .arg(files)
+                       .arg(QDir::toNativeSeparators(savingTo_)));
+          }
+          emit statisticsSaved(!failure);
+        },
+        Qt::QueuedConnection);
+  });
+  return true;
+}
+
+}  // namespace viewer

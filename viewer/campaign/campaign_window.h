@@ -1,0 +1,143 @@
+// The campaign window: statistics of every file the main window's file list shows (its
+// directory and pattern, in its order), computed off the GUI thread, in parallel over files.
+//
+// It opens on the list as it is and follows it: a file added to the list is added to the
+// campaign and read alone, once it has settled (arriving_files.h); a file removed is dropped from
+// the statistics and a veto rename changes the file's status, neither reading the other files
+// again; the files are shown in the list's order whatever order they arrived in. Another directory
+// or pattern starts afresh, as "recompute" does. Closing the window cancels the run.
+//
+// Statistics are shown only for a campaign whose every file is done: while a run goes on the
+// plots keep the last complete campaign (or stay empty) and a progress bar counts the files;
+// "cancel" ends the run and nothing partial is shown. The four plots: band rms per file
+// (timeline; a click on a point selects that file in the main window's list, which analyses
+// it as a click there does), spectrogram, percentiles and probability density. "Save
+// statistics..." writes the four CSV tables psd-analyze --campaign writes.
+//
+// Problems go to the window's status line; refused files are listed with their messages.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "analysis/campaign/campaign.h"
+#include "viewer/live/arriving_files.h"
+#include "viewer/campaign/campaign_snapshot.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace viewer {
+
+class CampaignRun;
+class DensityPlot;
+class Display;
+class PercentilePlot;
+class SpectrogramPlot;
+class TimelinePlot;
+
+class CampaignWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // A window of its own (parented to the main window, which it outlives never); starts the
+  // campaign of the main window's list at once.
+  explicit CampaignWindow(Display& display);
+  ~CampaignWindow() override;
+
+  // Starts the campaign of the main window's list afresh (the "recompute" button).
+  void recompute();
+  // Cancels the run (the "cancel" button). Cancelled reading shows nothing and waits for
+  // "recompute"; a cancelled band leaves the campaign with its band, still following the list.
+  void cancel();
+  // Reads the band fields and finds the rms of that band (the fields' editing finished).
+  void applyBand();
+  // Starts writing PREFIX-files.csv, -percentiles.csv, -density.csv and -bins.csv of the
+  // campaign shown, off the GUI thread; statisticsSaved() tells the outcome, the status line
+  // what went wrong. Returns false (and says why) when nothing complete is shown or a save is
+  // still being written.
+  bool saveStatistics(const QString& prefix);
+
+  // Worker threads of the next runs (0, the default: one per core).
+  void setThreads(unsigned threads) { threads_ = threads; }
+
+  bool running() const { return run_ != nullptr; }
+  // Files the last run started had to read (all for a new campaign, the new ones when the list
+  // grew, those with a spectrum for another band).
+  std::size_t lastRunFiles() const { return lastRunFiles_; }
+  // The campaign shown (the last one completed), or nothing.
+  SharedSnapshot shown() const { return shown_; }
+  QString statusText() const;
+
+  TimelinePlot* timeline() const { return timeline_; }
+  SpectrogramPlot* spectrogram() const { return spectrogram_; }
+  PercentilePlot* percentiles() const { return percentiles_; }
+  DensityPlot* density() const { return density_; }
+
+ signals:
+  // A run ended: completed, cancelled or failed (for tests and tools).
+  void runEnded();
+  // A save started by saveStatistics() ended: ok when all four tables were written.
+  void statisticsSaved(bool ok);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void createControls();
+  void followList();
+  void startAfresh();
+  void startRun(std::optional<analysis::RmsBand> band);
+  void runProgressed();
+  void runFinished(CampaignRun* run);
+  void showSnapshot(SharedSnapshot snapshot);
+  void clearPlots();
+  void selectInMainList(const QString& name);
+  void askSavePrefix();
+  void report(const QString& message);
+  QStringList listedNames() const;
+  QString bandText() const;
+
+  Display& display_;
+  QString directory_, pattern_;  // of the campaign
+  QStringList names_;            // the campaign's files, in its order
+  std::shared_ptr<analysis::Campaign> campaign_;
+  std::unique_ptr<CampaignRun> run_;                   // the run the campaign belongs to
+  std::vector<std::unique_ptr<CampaignRun>> retired_;  // cancelled runs of older campaigns
+  SharedSnapshot shown_;
+  analysis::RmsBand band_;      // the band asked for
+  bool listChanged_ = false;    // the list changed while a run went on
+  bool stoppedByUser_ = false;  // cancelled: wait for "recompute"
+  unsigned threads_ = 0;
+  std::size_t lastRunFiles_ = 0;
+  bool saving_ = false;  // a save is being written
+  QString savingTo_;     // its prefix
+
+  QLabel* summary_;
+  QProgressBar* progress_;
+  QPushButton *cancel_, *recompute_, *save_;
+  QLineEdit *bandLow_, *bandHigh_;
+  QRadioButton *channel1_, *channel2_;
+  TimelinePlot* timeline_;
+  SpectrogramPlot* spectrogram_;
+  PercentilePlot* percentiles_;
+  DensityPlot* density_;
+  QListWidget* refused_;
+  QLabel* status_;
+  QTimer* listTimer_;     // gathers the list's changes into one follow-up
+  QTimer* arrivalTimer_;  // looks again at files that were still being written
+  ArrivingFiles arriving_;
+  QElapsedTimer clock_;
+  std::jthread saver_;  // writes the tables; last, so that it ends before the members it uses
+};
+
+}  // namespace viewer

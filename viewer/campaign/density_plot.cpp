@@ -1,0 +1,85 @@
+#include "viewer/campaign/density_plot.h"
+
+#include <qcustomplot.h>
+
+#include <cmath>
+
+#include "analysis/campaign/campaign_csv.h"
+
+namespace viewer {
+
+DensityPlot::DensityPlot(QWidget* parent)
+    : ChannelMapPlot("probability density", "fraction of files", false, parent) {
+  QCPGraph* median = plot()->addGraph();
+  median->setPen(QPen(channelColour(1), 1.5));
+  setAxisLogarithmic(plot()->xAxis, true);
+  plot()->xAxis->setLabel("frequency (Hz)");
+  plot()->yAxis->setLabel("PSD (dB re 1 mum^2/Hz)");
+  clear();
+}
+
+void DensityPlot::draw() {
+  QCPGraph* median = plot()->graph(0);
+  median->data()->clear();
+  // The bins and cells the channel occupies.
+  int firstBin = 0, lastBin = -1, lowDb = 0, highDb = -1;
+  if (shown()) {
+    for (const analysis::BinStatistics& bin : shown()->statistics.bins) {
+      for (const analysis::DensityCell& cell : bin.channel(channel()).density) {
+        if (lastBin < firstBin) {
+          firstBin = lastBin = bin.k;
+          lowDb = highDb = cell.db;
+        }
+        firstBin = std::min(firstBin, bin.k);
+        lastBin = std::max(lastBin, bin.k);
+        lowDb = std::min(lowDb, cell.db);
+        highDb = std::max(highDb, cell.db);
+      }
+    }
+  }
+  if (lastBin < firstBin) {
+    drawNothing(QCPRange(0.1, 100), QCPRange(-90, 40));
+    return;
+  }
+  const analysis::FrequencyBins& bins = shown()->bins;
+  const int columns = lastBin - firstBin + 1;
+  const int rows = highDb - lowDb + 1;
+  // Bins are uniform in log frequency, so the image between the outer centres on the
+  // logarithmic axis puts every bin between its edges (see SpectrogramPlot); cell d is centred
+  // at d + 0.5 dB.
+  const QCPRange keys = columns > 1 ? QCPRange(bins.centre(firstBin), bins.centre(lastBin))
+                                    : QCPRange(bins.lowEdge(firstBin), bins.highEdge(firstBin));
+  const QCPRange values =
+      rows > 1 ? QCPRange(lowDb + 0.5, highDb + 0.5) : QCPRange(lowDb, lowDb + 1);
+  colourMap()->data()->setSize(columns, rows);
+  colourMap()->data()->setRange(keys, values);
+  colourMap()->data()->fill(qQNaN());
+  QVector<double> f, level;
+  for (const analysis::BinStatistics& bin : shown()->statistics.bins) {
+    const analysis::ChannelStatistics& statistics = bin.channel(channel());
+    for (const analysis::DensityCell& cell : statistics.density) {
+      colourMap()->data()->setCell(bin.k - firstBin, cell.db - lowDb, cell.fraction);
+    }
+    if (statistics.p50 > 0) {
+      f << bin.fCentre;
+      level << 10 * std::log10(statistics.p50);
+    }
+  }
+  median->setData(f, level, true);
+  median->setName(QStringLiteral("channel %1 median").arg(channel()));
+  median->setPen(QPen(channelColour(channel()), 1.5));
+  colourMap()->setVisible(true);
+  colourMap()->colorScale()->axis()->setLabel(
+      QStringLiteral("fraction of files, channel %1").arg(channel()));
+  rescaleColours(colourMap());
+  plot()->xAxis->setRange(bins.lowEdge(firstBin), bins.highEdge(lastBin));
+  plot()->yAxis->setRange(lowDb, highDb + 1);
+  plot()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QString DensityPlot::dataAsCsv() const {
+  return shown() ? QString::fromStdString(analysis::campaignDensityCsv(shown()->statistics))
+                 : QString();
+}
+
+}  // namespace viewer

@@ -1,0 +1,23 @@
+// The campaign's probability density: per frequency bin (x, Hz, logarithmic axis) and 1 dB
+// cell [d, d + 1) of 10 log10(PSD / (1 mum^2/Hz)) (y, dB), the fraction of the used files whose
+// value lies in the cell, as a colour map for one channel at a time, with that channel's median
+// (10 log10 of the 50 % percentile) drawn over it. Definitions in
+// analysis/campaign_statistics.h; cells no file falls in stay transparent.
+#pragma once
+
+#include "viewer/campaign/campaign_plot.h"
+
+namespace viewer {
+
+class DensityPlot : public ChannelMapPlot {
+ public:
+  explicit DensityPlot(QWidget* parent = nullptr);
+
+  // Every cell of both channels: f_centre,db,fraction1,fraction2.
+  QString dataAsCsv() const override;
+
+ private:
+  void draw() override;
+};
+
+}  // namespace viewer
