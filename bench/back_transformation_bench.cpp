@@ -4,8 +4,8 @@
 //   build/bench/bench_file_analysis --benchmark_filter=BM_BackTransform
 #include <benchmark/benchmark.h>
 
-#include "analysis/transform/back_transformation.h"
 #include "analysis/record/file_analysis.h"
+#include "analysis/transform/back_transformation.h"
 #include "bench/bench_samples.h"
 #include "datafiles/back_transformation_file.h"
 

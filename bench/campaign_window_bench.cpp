@@ -29,7 +29,9 @@
 
 #include "tools/sample_synthesis.h"
 #include "viewer/campaign/campaign_window.h"
+#include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
+#include "viewer/display/live_directory.h"
 
 namespace {
 
@@ -104,8 +106,8 @@ void BM_GuiBlockWhileCampaignComputes(benchmark::State& bm) {
   const int files = static_cast<int>(bm.range(0));
   viewer::Display window(QString::fromStdString(campaignDirectory(files).string()));
   window.show();
-  window.mstatistics_Click();
-  viewer::CampaignWindow* campaign = window.campaignWindow();
+  window.campaign->mstatistics_Click();
+  viewer::CampaignWindow* campaign = window.campaign->campaignWindow();
   blocksUntil([campaign] { return !campaign->running(); }, 0);  // fills the page cache
   if (!campaign->shown() ||
       campaign->shown()->statistics.counts.used != static_cast<std::size_t>(files)) {
@@ -149,7 +151,7 @@ BENCHMARK(BM_GuiBlockWhileCampaignComputes)
 void BM_FollowDirectory(benchmark::State& bm) {
   viewer::Display window(
       QString::fromStdString(campaignDirectory(static_cast<int>(bm.range(0))).string()));
-  for (auto _ : bm) window.followDirectory();
+  for (auto _ : bm) window.liveDirectory->followDirectory();
 }
 BENCHMARK(BM_FollowDirectory)->ArgName("files")->Arg(300)->Arg(2000)->Unit(benchmark::kMillisecond);
 

@@ -3,8 +3,8 @@
 // the verdict of both channels against the vibration criteria.
 #include <benchmark/benchmark.h>
 
-#include "analysis/standards/criteria_verdict.h"
 #include "analysis/record/file_analysis.h"
+#include "analysis/standards/criteria_verdict.h"
 #include "analysis/standards/third_octave.h"
 #include "bench/bench_samples.h"
 

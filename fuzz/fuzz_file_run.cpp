@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/transform/back_transformation.h"
-#include "analysis/standards/criteria_verdict.h"
 #include "analysis/record/file_analysis.h"
-#include "analysis/two_sensor/pooled_coherence.h"
+#include "analysis/standards/criteria_verdict.h"
 #include "analysis/standards/third_octave.h"
+#include "analysis/transform/back_transformation.h"
+#include "analysis/two_sensor/pooled_coherence.h"
 #include "datafiles/back_transformation_file.h"
 #include "fuzz_support.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/transform/back_transformation.h"
 #include "analysis/record/file_analysis.h"
+#include "analysis/transform/back_transformation.h"
 #include "tools/campaign_options.h"
 #include "tools/reference_curve_options.h"
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "analysis/record/averaging.h"
-#include "analysis/transform/back_transformation.h"
 #include "analysis/record/file_analysis.h"
+#include "analysis/transform/back_transformation.h"
 #include "datafiles/average_file.h"
 #include "datafiles/back_transformation_file.h"
 #include "datafiles/number_format.h"

@@ -5,7 +5,8 @@
 //
 //   noise models:  f,nlnm,nhnm      f (Hz) of each line 1 .. nPlot - 1 drawn on the spectrum
 //                  plot that lies in 1e-5 .. 10 Hz, in line order; the low and high noise
-//                  model there, mum^2/Hz on the program's PSD axis (analysis/standards/noise_models.h).
+//                  model there, mum^2/Hz on the program's PSD axis
+//                  (analysis/standards/noise_models.h).
 //   third octave:  f_centre,f_low,f_high,v1,v2   each band wholly inside those lines, rising:
 //                  the exact centre 10^(m/10) and edges (Hz), the rms velocity of channel 1
 //                  and 2 (mum/s) (analysis/standards/third_octave.h).

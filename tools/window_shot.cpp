@@ -16,7 +16,9 @@
 #include <iostream>
 
 #include "viewer/campaign/campaign_window.h"
+#include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
+#include "viewer/display/reference_curves_view.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM",
@@ -53,8 +55,8 @@ int main(int argc, char** argv) {
   if (width > 0 && height > 0) window.resize(width, height);
   QApplication::processEvents();
   if (raw) window.mdispraw_Click();
-  if (noiseModels) window.mnoisemodels_Click();
-  if (thirdOctave) window.mthirdoctave_Click();
+  if (noiseModels) window.referenceCurves->mnoisemodels_Click();
+  if (thirdOctave) window.referenceCurves->mthirdoctave_Click();
   if (!file.isEmpty()) {
     const auto found = window.flb->findItems(file, Qt::MatchExactly);
     if (found.isEmpty()) {
@@ -66,8 +68,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   QWidget* shown = &window;
   if (campaign) {
-    window.mstatistics_Click();
-    viewer::CampaignWindow* statistics = window.campaignWindow();
+    window.campaign->mstatistics_Click();
+    viewer::CampaignWindow* statistics = window.campaign->campaignWindow();
     if (width > 0 && height > 0) statistics->resize(width, height);
     QEventLoop wait;
     QObject::connect(statistics, &viewer::CampaignWindow::runEnded, &wait, [&] {

@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "analysis/record/averaging.h"
-#include "analysis/two_sensor/pooled_coherence.h"
 #include "analysis/record/record_text.h"
+#include "analysis/two_sensor/pooled_coherence.h"
 #include "datafiles/field_reader.h"
 #include "datafiles/file_names.h"
 #include "datafiles/text_file.h"

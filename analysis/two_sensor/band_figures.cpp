@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "analysis/record/coherence.h"
-#include "analysis/two_sensor/pooled_coherence.h"
 #include "analysis/record/psd_estimator.h"
+#include "analysis/two_sensor/pooled_coherence.h"
 
 namespace analysis {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace tools {
 namespace {

@@ -19,7 +19,6 @@
 #include "viewer/campaign/campaign_follow.h"
 #include "viewer/campaign/campaign_run.h"
 #include "viewer/campaign/density_plot.h"
-#include "viewer/display/display.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
@@ -38,8 +37,8 @@ QString frequencyText(double f) {
 
 }  // namespace
 
-CampaignWindow::CampaignWindow(Display& display)
-    : QWidget(&display, Qt::Window), display_(display) {
+CampaignWindow::CampaignWindow(CampaignSource& source, QWidget* parent)
+    : QWidget(parent, Qt::Window), source_(source) {
   setObjectName("campaignWindow");
   setAttribute(Qt::WA_DeleteOnClose);
   createControls();
@@ -53,7 +52,7 @@ CampaignWindow::CampaignWindow(Display& display)
   clock_.start();
   // Every change of the main window's list (re-read, followed directory, rename) arrives here
   // as a change of its model, however the list's own signals are blocked.
-  QAbstractItemModel* model = display_.flb->model();
+  QAbstractItemModel* model = source_.fileList()->model();
   const auto later = [this] { listTimer_->start(); };
   connect(model, &QAbstractItemModel::modelReset, this, later);
   connect(model, &QAbstractItemModel::rowsInserted, this, later);
@@ -84,7 +83,8 @@ void CampaignWindow::report(const QString& message) {
 
 QStringList CampaignWindow::listedNames() const {
   QStringList names;
-  for (int i = 0; i < display_.flb->count(); ++i) names << display_.flb->item(i)->text();
+  const QListWidget& list = *source_.fileList();
+  for (int i = 0; i < list.count(); ++i) names << list.item(i)->text();
   return names;
 }
 
@@ -105,8 +105,8 @@ void CampaignWindow::startAfresh() {
     run_->cancel();
     retired_.push_back(std::move(run_));
   }
-  directory_ = display_.directory();
-  pattern_ = display_.filePattern();
+  directory_ = source_.directory();
+  pattern_ = source_.filePattern();
   names_ = listedNames();
   arriving_ = {};
   setWindowTitle(QStringLiteral("campaign statistics: %1 (%2)")
@@ -125,7 +125,7 @@ void CampaignWindow::startAfresh() {
 }
 
 void CampaignWindow::followList() {
-  if (display_.directory() != directory_ || display_.filePattern() != pattern_) {
+  if (source_.directory() != directory_ || source_.filePattern() != pattern_) {
     // Another campaign altogether; even a cancelled one starts again.
     stoppedByUser_ = false;
     startAfresh();
@@ -290,7 +290,7 @@ void CampaignWindow::clearPlots() {
 }
 
 void CampaignWindow::selectInMainList(const QString& name) {
-  QListWidget* list = display_.flb;
+  QListWidget* list = source_.fileList();
   const auto found = list->findItems(name, Qt::MatchExactly);
   if (found.isEmpty()) {
     report(name + ": no longer in the file list");
@@ -299,7 +299,7 @@ void CampaignWindow::selectInMainList(const QString& name) {
   const int row = list->row(found.first());
   // As a click in the list: a new selection runs the analysis, so does the selected entry.
   if (row == list->currentRow()) {
-    display_.flb_Click();
+    source_.analyseSelected();
   } else {
     list->setCurrentRow(row);
   }

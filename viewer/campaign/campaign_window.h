@@ -25,8 +25,9 @@
 #include <vector>
 
 #include "analysis/campaign/campaign.h"
-#include "viewer/live/arriving_files.h"
 #include "viewer/campaign/campaign_snapshot.h"
+#include "viewer/campaign/campaign_source.h"
+#include "viewer/live/arriving_files.h"
 
 class QLabel;
 class QLineEdit;
@@ -40,7 +41,6 @@ namespace viewer {
 
 class CampaignRun;
 class DensityPlot;
-class Display;
 class PercentilePlot;
 class SpectrogramPlot;
 class TimelinePlot;
@@ -49,9 +49,9 @@ class CampaignWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // A window of its own (parented to the main window, which it outlives never); starts the
-  // campaign of the main window's list at once.
-  explicit CampaignWindow(Display& display);
+  // A window of its own (parented to `parent`, the main window, which it outlives never);
+  // starts the campaign of the source's list at once.
+  CampaignWindow(CampaignSource& source, QWidget* parent);
   ~CampaignWindow() override;
 
   // Starts the campaign of the main window's list afresh (the "recompute" button).
@@ -107,7 +107,7 @@ class CampaignWindow : public QWidget {
   QStringList listedNames() const;
   QString bandText() const;
 
-  Display& display_;
+  CampaignSource& source_;
   QString directory_, pattern_;  // of the campaign
   QStringList names_;            // the campaign's files, in its order
   std::shared_ptr<analysis::Campaign> campaign_;

@@ -6,11 +6,14 @@
 //
 // View and run state lives in the controls themselves (check marks, captions, enabled flags);
 // handlers read them when they need them. The analysis state belongs to the window.
+//
+// Capabilities beyond these controls (pooled coherence, band cursor, reference curves, campaign,
+// live directory) are components (display_component.h): each owns its menu items, drawing and
+// state, and the window tells them of its events.
 #pragma once
 
 #include <QMainWindow>
 #include <QMap>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -19,7 +22,7 @@
 
 #include "analysis/record/analysis_state.h"
 #include "analysis/record/file_analysis.h"
-#include "analysis/standards/third_octave.h"
+#include "viewer/display/display_component.h"
 #include "viewer/plots/zepl.h"
 
 class QAction;
@@ -39,10 +42,11 @@ class QPrinter;
 
 namespace viewer {
 
-class BandCursor;
-class ThirdOctavePlot;
-class CampaignWindow;
-class DirectoryWatch;
+class BandView;
+class CampaignOpening;
+class LiveDirectory;
+class PooledCoherenceView;
+class ReferenceCurvesView;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
 class Display : public QMainWindow {
@@ -96,10 +100,6 @@ class Display : public QMainWindow {
   void mcohreal_Click();
   void mcohimag_Click();
   void mcohabs_Click();
-  // "magnitude-squared, pooled": while checked the coherence plot shows the coherence pooled
-  // over the averaged records with its chance level, and the other three items are unchecked;
-  // unchecking it returns to the item checked before.
-  void mcohmsc_Click();
   void vscpsdmax_Change();
   void vscpsdmin_Change();
 
@@ -108,16 +108,6 @@ class Display : public QMainWindow {
   void ZEPL3_CursorMove(double x);
   void ZEPL4_CursorMove(double x);
   void ZEPL5_CursorMove(double x);
-  // The coherence plot reads only while it shows the pooled coherence.
-  void ZEPL2_CursorMove(double x);
-
-  // "back FFT of this band" (right-click menu of the PSD and rms plots): the band's edges into
-  // tf1 and tf2, then the back transformation as "start" runs it.
-  void mbandback_Click();
-
-  // Campaign statistics of the listed files, in a window of their own (opened, or raised).
-  void mstatistics_Click();
-  CampaignWindow* campaignWindow() const;  // the open campaign window, or null
 
   // Printing: the window at page size, on the default printer.
   void mprint_Click();
@@ -134,13 +124,6 @@ class Display : public QMainWindow {
   void vscrohmax_Change(int i);
   void vscrohmin_Change(int i);
 
-  // Published reference curves: the noise models on the PSD plot; the view of third-octave
-  // velocities against the vibration criteria (index: into analysis::vibrationCriteria()).
-  void mnoisemodels_Click();
-  void mthirdoctave_Click();
-  void mcriterion_Click(int index);
-  void thirdOctavePlot_CursorMove(double x);
-
   // For tests and tools.
   const analysis::AnalysisState& analysisState() const { return *state_; }
   QString statusText() const;
@@ -148,10 +131,13 @@ class Display : public QMainWindow {
   QString filePattern() const { return pattern_; }
   // Selects `path` as the directory of the browser (as a double click in dirlb does).
   void openDirectory(const QString& path);
-  // Brings flb up to date with its directory, keeping the selection on its file and running no
-  // analysis; while the loop runs, only appends behind the current entry. The directory watch
-  // calls it within two seconds of a change.
-  void followDirectory();
+  // The directory's files the pattern lets through, in order.
+  QStringList listedFileNames() const;
+  bool analysing() const { return analysing_; }  // a run waits in its yield to the event loop
+  // A message on the status line (empty: clears it).
+  void report(const QString& message);
+  // Redraws the coherence plot from the analysis state.
+  void drawCoherence();
 
   // Controls, named as the window describes them.
   ZEPLLib::ZEPL *ZEPL1, *ZEPL2, *ZEPL3, *ZEPL4, *ZEPL5;
@@ -171,19 +157,19 @@ class Display : public QMainWindow {
   QScrollBar* hsstop;
   QCheckBox *chstop, *chav;
   QTimer* Timer1;
-  QMenu *mdisplay, *mpsd, *mraw, *mcoherence, *mrename, *mcampaign;
+  QMenu *mdisplay, *mpsd, *mraw, *mcoherence, *mrename;
   QAction *mdispcoh, *mdispraw, *mdispdisp, *mcpace, *mdisppsd, *mintegral;
   QAction *mlinf, *mlinamp, *mautoscaleamp;
   QAction *mcal1, *mcal2, *mrawauto, *mrawoffset;
-  QAction *mcohreal, *mcohimag, *mcohabs, *mcohmsc;
-  QAction* mbandback;
-  BandCursor* bandCursor;  // the band on ZEPL1 and ZEPL4
+  QAction *mcohreal, *mcohimag, *mcohabs;
   QAction *mfilename, *mprint, *mexit;
-  ThirdOctavePlot* thirdOctavePlot;
-  QAction *mnoisemodels, *mthirdoctave;
-  QMenu* mcriteria;
-  std::vector<QAction*> mcriterion;
-  QAction* mstatistics;
+
+  // The components, in the order they hear of events.
+  ReferenceCurvesView* referenceCurves;
+  CampaignOpening* campaign;
+  PooledCoherenceView* pooledCoherence;
+  BandView* band;
+  LiveDirectory* liveDirectory;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -195,6 +181,8 @@ class Display : public QMainWindow {
   void createMenus();
   void setTabOrder();
   void connectHandlers();
+  template <typename Component>
+  Component* addComponent(std::unique_ptr<Component> component);
 
   analysis::RunSettings runSettings() const;
   QString selectedFileName() const;
@@ -209,32 +197,11 @@ class Display : public QMainWindow {
                   const analysis::FixedArray<double>& trace2);
   bool setBarValue(QScrollBar* bar, double value);
   void rawBarChanged(int i, bool upper);
-  void report(const QString& message);
-  void drawCoherence();
-
-  // Pooled coherence and band cursor (display_pooled_coherence.cpp, display_band.cpp).
-  void setUpPooledCoherence();
-  analysis::CoherenceItems coherenceComponent() const;
-  void drawPooledCoherence(bool withCurves);
-  void leavePooledCoherence();
-  void keepPooledCoherenceScale();
-  void setUpBandCursor();
-  void followBand(double recordSeconds);
-  void showBandFigures();
-
-  void createReferenceCurveControls();
-  void drawThirdOctave();
-  void leaveThirdOctaveView();
-  QString noiseModelReadout(double x) const;
-  // The noise models on the campaign window's percentile plot too, while the item is checked.
-  void showNoiseModelsOnCampaign();
 
   void fillDrives(const QString& startDir);
   void showDirectory(const QString& path);
   void refillFileList();
-  QStringList listedFileNames() const;  // the directory's files the pattern lets through, in order
   void applyPattern();
-  void startFollowingDirectory();
 
   std::unique_ptr<analysis::AnalysisState> state_;
   analysis::FileAnalysis fileAnalysis_;
@@ -246,14 +213,8 @@ class Display : public QMainWindow {
                             // proposes its veto rename
   bool analysing_ = false;  // a run is inside its yield to the event loop
   bool printing_ = false;   // printWindow() is drawing the window onto a page
-  int rowAtPress_ = -1;     // flb's current row when the mouse was pressed on it
-  QAction* coherenceItemBeforePooled_ = nullptr;  // returned to when the pooled item is left
-  int coherenceAxisType_ = 0;                     // ZEPL2's axis type outside the pooled view
-  double bandRecordSeconds_ = 60;                 // record length of the last run
-  analysis::ShownBandVelocities bandVelocities_;  // as last drawn in the third-octave view
-
-  DirectoryWatch* directoryWatch_ = nullptr;  // tells when flb's directory changed
-  QPointer<CampaignWindow> campaignWindow_;   // while open
+  QString entryAtPress_;    // flb's selected entry when the mouse was pressed on it
+  std::vector<std::unique_ptr<DisplayComponent>> components_;
 };
 
 }  // namespace viewer

@@ -10,8 +10,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "viewer/plots/curve_colours.h"
 #include "viewer/display/display.h"
+#include "viewer/display/pooled_coherence_view.h"
+#include "viewer/plots/curve_colours.h"
 
 namespace viewer {
 
@@ -25,7 +26,7 @@ analysis::RunSettings Display::runSettings() const {
   analysis::RunSettings s;
   s.averaging = chav->isChecked();
   s.batchLoopRunning = cloop->text() == "Stop";
-  s.coherence = coherenceComponent();
+  s.coherence = pooledCoherence->computedItems();
   s.autoscaleAmplitude = mautoscaleamp->isChecked();
   s.raw = {.cal1 = mcal1->isChecked(),
            .cal2 = mcal2->isChecked(),
@@ -123,8 +124,7 @@ void Display::drawSpectra(const analysis::RunResult& result) {
   ZEPL2->setXMin(range.min);
   ZEPL2->setXMax(range.max);
   drawCoherence();
-  if (mcohmsc->isChecked()) drawPooledCoherence(true);
-  followBand(result.recordSeconds);
+  for (const auto& component : components_) component->onRunFinished(result);
 }
 
 void Display::drawCoherence() {
@@ -134,7 +134,6 @@ void Display::drawCoherence() {
   ZEPL2->AddCurve(s.refCoh.span(), s.freq.span(), s.nPlot, s.nPlot);
   ZEPL2->setForeColor(kCoherence);
   ZEPL2->AddCurve(s.coh.span(), s.freq.span(), s.nPlot, s.nPlot);
-  drawThirdOctave();
 }
 
 void Display::drawChannelCurves(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& ref1,
@@ -213,9 +212,7 @@ void Display::ch_Click(int) {
   drawTraces(ZEPL3, s.raw1, s.raw2);
   drawChannelCurves(ZEPL4, s.refRmsCut1, s.refRmsCut2, s.rmsCut1, s.rmsCut2);
   drawTraces(ZEPL5, s.backTrans1, s.backTrans2);
-  if (mcohmsc->isChecked()) drawPooledCoherence(ch[0]->isChecked() && ch[1]->isChecked());
-  showBandFigures();
-  drawThirdOctave();
+  for (const auto& component : components_) component->onChannelsChanged();
 }
 
 }  // namespace viewer

@@ -7,8 +7,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include "analysis/transform/back_transformation.h"
 #include "analysis/record/rounding.h"
+#include "analysis/transform/back_transformation.h"
 #include "datafiles/back_transformation_file.h"
 #include "datafiles/leading_value.h"
 #include "viewer/display/display.h"

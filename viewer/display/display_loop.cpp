@@ -28,9 +28,7 @@ void Display::stopBatchLoop() {
 void Display::restartAverage() {
   analysis::restartAverage(*state_);
   showCounters();
-  // The pooled coherence and the band's figures stand for the average: they start again too.
-  if (mcohmsc->isChecked()) drawPooledCoherence(ch[0]->isChecked() && ch[1]->isChecked());
-  showBandFigures();
+  for (const auto& component : components_) component->onAverageRestarted();
 }
 
 void Display::cloop_Click() {

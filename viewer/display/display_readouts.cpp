@@ -13,7 +13,7 @@ void Display::ZEPL1_CursorMove(double x) {
   if (s.refPsd1[i] > 0 || s.refPsd2[i] > 0) {
     text += "  R1: " + scientificPattern(s.refPsd1[i]) + "  R2: " + scientificPattern(s.refPsd2[i]);
   }
-  text += noiseModelReadout(x);
+  for (const auto& component : components_) text += component->readoutAt(ZEPL1, x);
   ZEPL1->setToolTipText(text);
 }
 

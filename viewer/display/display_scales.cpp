@@ -50,7 +50,7 @@ void Display::linlog() {
       }
     }
   }
-  keepPooledCoherenceScale();
+  for (const auto& component : components_) component->onScalesChanged();
 }
 
 void Display::mautoscaleamp_Click() {
@@ -77,7 +77,7 @@ void Display::mrawauto_Click() {
 }
 
 void Display::mcohreal_Click() {
-  leavePooledCoherence();
+  for (const auto& component : components_) component->onCoherenceItemChosen();
   mcohreal->setChecked(true);
   mcohimag->setChecked(false);
   mcohabs->setChecked(false);
@@ -85,7 +85,7 @@ void Display::mcohreal_Click() {
 }
 
 void Display::mcohimag_Click() {
-  leavePooledCoherence();
+  for (const auto& component : components_) component->onCoherenceItemChosen();
   mcohreal->setChecked(false);
   mcohimag->setChecked(true);
   mcohabs->setChecked(false);
@@ -93,7 +93,7 @@ void Display::mcohimag_Click() {
 }
 
 void Display::mcohabs_Click() {
-  leavePooledCoherence();
+  for (const auto& component : components_) component->onCoherenceItemChosen();
   mcohreal->setChecked(false);
   mcohimag->setChecked(false);
   mcohabs->setChecked(true);

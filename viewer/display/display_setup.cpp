@@ -16,10 +16,15 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "viewer/plots/curve_colours.h"
+#include "viewer/display/band_view.h"
+#include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
+#include "viewer/display/live_directory.h"
+#include "viewer/display/pooled_coherence_view.h"
+#include "viewer/display/reference_curves_view.h"
 #include "viewer/display/temp_directory.h"
 #include "viewer/display/twips.h"
+#include "viewer/plots/curve_colours.h"
 
 namespace viewer {
 
@@ -66,24 +71,33 @@ Display::Display(const QString& startDir, QWidget* parent)
   createControls();
   createFrames();
   createMenus();
-  createReferenceCurveControls();
+  referenceCurves = addComponent(std::make_unique<ReferenceCurvesView>(*this));
+  campaign = addComponent(std::make_unique<CampaignOpening>(*this, *referenceCurves));
   setTabOrder();
   status_ = named(new QLabel(this), "status");
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   statusBar()->addWidget(status_, 1);
   statusBar()->setSizeGripEnabled(true);
   connectHandlers();
-  setUpPooledCoherence();
-  setUpBandCursor();
+  pooledCoherence = addComponent(std::make_unique<PooledCoherenceView>(*this));
+  band = addComponent(std::make_unique<BandView>(*this, *pooledCoherence));
   fillDrives(QDir(startDir).absolutePath());
   Form_Load();
-  startFollowingDirectory();
+  liveDirectory = addComponent(std::make_unique<LiveDirectory>(*this));
 }
 
 Display::~Display() {
   // The file list's model still signals while the widgets go, when this window's own part is
-  // gone already (the directory watch listens to it).
+  // gone already; the components go first, in the reverse order of their making.
   flb->model()->disconnect(this);
+  while (!components_.empty()) components_.pop_back();
+}
+
+template <typename Component>
+Component* Display::addComponent(std::unique_ptr<Component> component) {
+  Component* added = component.get();
+  components_.push_back(std::move(component));
+  return added;
 }
 
 void Display::createControls() {
@@ -295,8 +309,6 @@ void Display::createMenus() {
   mcohabs = item(mcoherence, "mcohabs", "abs", true, false);
   mrename = menu("mrename", "rename file into");
   mfilename = item(mrename, "mfilename", "filename", false, false);
-  mcampaign = menu("mcampaign", "campaign");
-  mstatistics = item(mcampaign, "mstatistics", "statistics of the listed files", false, false);
   mprint = bar->addAction("print");
   mprint->setObjectName("mprint");
   mprint->setShortcuts(standardKeys(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)));

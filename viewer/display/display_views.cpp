@@ -7,7 +7,6 @@
 #include <QStatusBar>
 
 #include "viewer/display/display.h"
-#include "viewer/plots/third_octave_plot.h"
 #include "viewer/display/twips.h"
 
 namespace viewer {
@@ -49,7 +48,7 @@ void Display::mdispdisp_Click() {
 }
 
 void Display::mdisppsd_Click() {
-  leaveThirdOctaveView();  // the third of the main area's views gives way to either
+  for (const auto& component : components_) component->onMainViewChosen();
   const bool showPsd = !mdisppsd->isChecked();
   mdisppsd->setChecked(showPsd);
   mintegral->setChecked(!showPsd);
@@ -108,7 +107,9 @@ void Display::Form_Resize() {
     ZEPL1->resize(plotWidth, plotHeight);
     for (ZEPLLib::ZEPL* strip : {ZEPL2, ZEPL3}) strip->resize(plotWidth, strip->height());
     ZEPL4->resize(plotWidth, plotHeight);
-    thirdOctavePlot->resize(plotWidth, plotHeight);
+    for (const auto& component : components_) {
+      component->onPlotsResized(plotWidth, plotHeight);
+    }
     ZEPL5->resize(plotWidth, ZEPL5->height());
   };
   if (w >= state_->startWidth && h >= state_->startHeight) {

@@ -21,7 +21,7 @@ void Display::connectHandlers() {
   flb->viewport()->installEventFilter(this);
   flb->installEventFilter(this);
   connect(flb, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-    if (flb->row(item) == rowAtPress_) flb_Click();
+    if (!entryAtPress_.isEmpty() && item->text() == entryAtPress_) flb_Click();
   });
   connect(drilb, &QComboBox::currentTextChanged, this, [this] { drilb_Change(); });
   connect(dirlb, &QListWidget::itemActivated, this,
@@ -60,7 +60,6 @@ void Display::connectHandlers() {
   handled(mfilename, &Display::mfilename_Click);
   handled(mexit, &Display::mexit_Click);
 
-  handled(mstatistics, &Display::mstatistics_Click);
   handled(mprint, &Display::mprint_Click);
   for (const auto& [item, handler] :
        {std::pair{mlinf, &Display::mlinf_Click}, std::pair{mlinamp, &Display::mlinamp_Click},
@@ -90,7 +89,7 @@ void Display::connectHandlers() {
 
 bool Display::eventFilter(QObject* watched, QEvent* event) {
   if (watched == flb->viewport() && event->type() == QEvent::MouseButtonPress) {
-    rowAtPress_ = flb->currentRow();
+    entryAtPress_ = selectedFileName();
   }
   if (watched == flb && event->type() == QEvent::FocusIn && flb->currentRow() < 0) {
     // Given the focus without a current entry (by Tab, say), the list makes its first entry

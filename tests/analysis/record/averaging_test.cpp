@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "analysis/record/file_analysis.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace analysis {
 namespace {

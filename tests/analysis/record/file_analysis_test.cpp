@@ -6,8 +6,8 @@
 
 #include "analysis/record/averaging.h"
 #include "datafiles/average_file.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace analysis {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "analysis/record/file_analysis.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace analysis {
 namespace {

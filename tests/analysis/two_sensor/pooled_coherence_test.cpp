@@ -10,8 +10,8 @@
 
 #include "analysis/record/averaging.h"
 #include "analysis/record/file_analysis.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 #include "tools/sample_synthesis.h"
 
 namespace analysis {

@@ -22,15 +22,16 @@
 
 #include "analysis/campaign/campaign.h"
 #include "analysis/campaign/campaign_csv.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
-#include "viewer/live/arriving_files.h"
+#include "tests/support/test_files.h"
 #include "viewer/campaign/campaign_follow.h"
 #include "viewer/campaign/density_plot.h"
-#include "viewer/display/display.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
+#include "viewer/display/campaign_opening.h"
+#include "viewer/display/display.h"
+#include "viewer/live/arriving_files.h"
 
 namespace viewer {
 namespace {
@@ -132,8 +133,8 @@ class CampaignWindowTest : public ::testing::Test {
   }
 
   CampaignWindow* open() {
-    window->mstatistics->trigger();
-    CampaignWindow* campaign = window->campaignWindow();
+    window->campaign->mstatistics->trigger();
+    CampaignWindow* campaign = window->campaign->campaignWindow();
     EXPECT_NE(campaign, nullptr);
     return campaign;
   }
@@ -178,11 +179,12 @@ class CampaignWindowTest : public ::testing::Test {
 
 TEST_F(CampaignWindowTest, TheMenuComesBeforePrintAndOpensOneWindow) {
   const QList<QAction*> bar = window->menuBar()->actions();
-  EXPECT_EQ(bar.indexOf(window->mcampaign->menuAction()) + 1, bar.indexOf(window->mprint));
-  EXPECT_EQ(window->mstatistics->text(), "statistics of the listed files");
+  EXPECT_EQ(bar.indexOf(window->campaign->mcampaign->menuAction()) + 1,
+            bar.indexOf(window->mprint));
+  EXPECT_EQ(window->campaign->mstatistics->text(), "statistics of the listed files");
   CampaignWindow* campaign = open();
-  window->mstatistics->trigger();
-  EXPECT_EQ(window->campaignWindow(), campaign);
+  window->campaign->mstatistics->trigger();
+  EXPECT_EQ(window->campaign->campaignWindow(), campaign);
   EXPECT_TRUE(campaign->isVisible());
   EXPECT_TRUE(campaign->isWindow());
   waitForRun(campaign);
@@ -415,7 +417,7 @@ TEST_F(CampaignWindowTest, AnotherDirectoryStartsAfreshAndAnEmptyOneSaysSo) {
 TEST_F(CampaignWindowTest, ClosingTheWindowCancelsItsRun) {
   CampaignWindow* campaign = open();
   campaign->close();
-  QTRY_VERIFY(window->campaignWindow() == nullptr);
+  QTRY_VERIFY(window->campaign->campaignWindow() == nullptr);
   CampaignWindow* again = open();
   EXPECT_NE(again, nullptr);
   waitForRun(again);

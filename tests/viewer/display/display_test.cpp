@@ -17,8 +17,8 @@
 #include <QtTest/QTest>
 #include <filesystem>
 
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace viewer {
 namespace {

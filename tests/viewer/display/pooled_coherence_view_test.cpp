@@ -11,9 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 #include "viewer/display/display.h"
+#include "viewer/display/pooled_coherence_view.h"
 
 namespace viewer {
 namespace {
@@ -56,15 +57,15 @@ class PooledCoherenceViewTest : public ::testing::Test {
 TEST_F(PooledCoherenceViewTest, TheFourthItemShowsGammaSquaredWithItsChanceLevel) {
   Display& w = *window;
   ASSERT_EQ(w.mcoherence->actions().size(), 4);
-  EXPECT_EQ(w.mcoherence->actions().last(), w.mcohmsc);
-  EXPECT_EQ(w.mcohmsc->text(), "magnitude-squared, pooled");
-  EXPECT_FALSE(w.mcohmsc->isChecked());
+  EXPECT_EQ(w.mcoherence->actions().last(), w.pooledCoherence->mcohmsc);
+  EXPECT_EQ(w.pooledCoherence->mcohmsc->text(), "magnitude-squared, pooled");
+  EXPECT_FALSE(w.pooledCoherence->mcohmsc->isChecked());
 
   average(20);
   ASSERT_EQ(w.analysisState().pooledCount, 20);
   w.mcohimag->trigger();
-  w.mcohmsc->trigger();
-  EXPECT_TRUE(w.mcohmsc->isChecked());
+  w.pooledCoherence->mcohmsc->trigger();
+  EXPECT_TRUE(w.pooledCoherence->mcohmsc->isChecked());
   for (QAction* other : {w.mcohreal, w.mcohimag, w.mcohabs}) EXPECT_FALSE(other->isChecked());
   EXPECT_EQ(w.ZEPL2->Caption(),
             "magnitude-squared coherence of 20 records (95 % chance level 0.146)");
@@ -84,7 +85,7 @@ TEST_F(PooledCoherenceViewTest, TheFourthItemShowsGammaSquaredWithItsChanceLevel
   EXPECT_EQ(w.ZEPL2->plot()->graph(1)->pen().style(), Qt::DashLine);
   EXPECT_NE(w.ZEPL2->curvesAsCsv().indexOf("95 % chance level"), -1);
 
-  w.ZEPL2_CursorMove(1.0);
+  w.pooledCoherence->ZEPL2_CursorMove(1.0);
   EXPECT_EQ(w.ZEPL2->ToolTipText(), "f: 1.000Hz,  gamma^2: 0.500  level: 0.146");
 
   // A vetoed file adds nothing: the plot stays that of 20 records.
@@ -99,29 +100,29 @@ TEST_F(PooledCoherenceViewTest, TheFourthItemShowsGammaSquaredWithItsChanceLevel
   EXPECT_EQ(w.ZEPL2->CurveCount(), 0);
 
   // Unchecking returns to "imaginary", its lower limit and the coherence curves.
-  w.mcohmsc->trigger();
-  EXPECT_FALSE(w.mcohmsc->isChecked());
+  w.pooledCoherence->mcohmsc->trigger();
+  EXPECT_FALSE(w.pooledCoherence->mcohmsc->isChecked());
   EXPECT_TRUE(w.mcohimag->isChecked());
   EXPECT_EQ(w.ZEPL2->Caption(), "coherence");
   EXPECT_EQ(w.ZEPL2->YMin(), -1);
   EXPECT_EQ(w.ZEPL2->AxisType(), 2);
   ASSERT_EQ(w.ZEPL2->CurveCount(), 2);
   EXPECT_EQ(w.ZEPL2->CurveAt(1).color, 0xC00000);
-  w.ZEPL2_CursorMove(1.0);
+  w.pooledCoherence->ZEPL2_CursorMove(1.0);
   EXPECT_EQ(w.ZEPL2->ToolTipText(), "");  // no readout outside the pooled view
 }
 
 TEST_F(PooledCoherenceViewTest, AnotherItemOrTheScaleRuleLeavesOrKeepsItRight) {
   Display& w = *window;
   average(2);
-  w.mcohmsc->trigger();
+  w.pooledCoherence->mcohmsc->trigger();
   w.mlinamp->trigger();  // linear amplitude: the rule sets axis type 2 on all three plots
   w.mlinamp->trigger();  // logarithmic again: type 3, but gamma^2 stays on a linear axis
   EXPECT_EQ(w.ZEPL2->AxisType(), 2);
-  EXPECT_TRUE(w.mcohmsc->isChecked());
+  EXPECT_TRUE(w.pooledCoherence->mcohmsc->isChecked());
 
   w.mcohabs->trigger();
-  EXPECT_FALSE(w.mcohmsc->isChecked());
+  EXPECT_FALSE(w.pooledCoherence->mcohmsc->isChecked());
   EXPECT_TRUE(w.mcohabs->isChecked());
   EXPECT_FALSE(w.mcohreal->isChecked());
   EXPECT_EQ(w.ZEPL2->YMin(), 0);
@@ -134,13 +135,13 @@ TEST_F(PooledCoherenceViewTest, AnotherItemOrTheScaleRuleLeavesOrKeepsItRight) {
 TEST_F(PooledCoherenceViewTest, RunsKeepComputingTheComponentCheckedBefore) {
   Display& w = *window;
   w.mcohimag->trigger();
-  w.mcohmsc->trigger();
+  w.pooledCoherence->mcohmsc->trigger();
   w.flb->setCurrentRow(1);  // a turned record
   EXPECT_DOUBLE_EQ(w.analysisState().coh[30], -1);
   EXPECT_EQ(w.ZEPL2->Caption(),
             "magnitude-squared coherence needs at least two averaged records (n = 0)");
   EXPECT_EQ(w.ZEPL2->CurveCount(), 0);
-  w.ZEPL2_CursorMove(2.0);
+  w.pooledCoherence->ZEPL2_CursorMove(2.0);
   EXPECT_EQ(w.ZEPL2->ToolTipText(), "f: 2.000Hz,  needs at least two averaged records");
 
   w.chav->click();  // restarted with the record shown: one record

@@ -13,12 +13,14 @@
 #include <cmath>
 
 #include "analysis/standards/noise_models.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 #include "viewer/campaign/campaign_window.h"
-#include "viewer/display/display.h"
-#include "viewer/plots/noise_model_curves.h"
 #include "viewer/campaign/percentile_plot.h"
+#include "viewer/display/campaign_opening.h"
+#include "viewer/display/display.h"
+#include "viewer/display/reference_curves_view.h"
+#include "viewer/plots/noise_model_curves.h"
 #include "viewer/plots/plot_export.h"
 #include "viewer/plots/readout_format.h"
 #include "viewer/plots/third_octave_plot.h"
@@ -54,8 +56,8 @@ class ReferenceCurvesTest : public ::testing::Test {
 
   QStringList curveNames() const {
     QStringList names;
-    for (int i = 0; i < window->thirdOctavePlot->curveCount(); ++i) {
-      names << window->thirdOctavePlot->curveAt(i).name;
+    for (int i = 0; i < window->referenceCurves->thirdOctavePlot->curveCount(); ++i) {
+      names << window->referenceCurves->thirdOctavePlot->curveAt(i).name;
     }
     return names;
   }
@@ -67,11 +69,11 @@ class ReferenceCurvesTest : public ::testing::Test {
 TEST_F(ReferenceCurvesTest, NoiseModelsUnderTheDataOfThePsdPlotUpToTenHertz) {
   Display& w = *window;
   QCustomPlot& plot = *w.ZEPL1->plot();
-  EXPECT_FALSE(w.mnoisemodels->isChecked());
+  EXPECT_FALSE(w.referenceCurves->mnoisemodels->isChecked());
   EXPECT_TRUE(noiseModelCurves(plot).isEmpty());
 
-  w.mnoisemodels->trigger();
-  EXPECT_TRUE(w.mnoisemodels->isChecked());
+  w.referenceCurves->mnoisemodels->trigger();
+  EXPECT_TRUE(w.referenceCurves->mnoisemodels->isChecked());
   const QList<QCPCurve*> curves = noiseModelCurves(plot);
   ASSERT_EQ(curves.size(), 2);
   const analysis::NoiseModel models[] = {analysis::NoiseModel::Low, analysis::NoiseModel::High};
@@ -108,8 +110,8 @@ TEST_F(ReferenceCurvesTest, NoiseModelsUnderTheDataOfThePsdPlotUpToTenHertz) {
   w.ZEPL1_CursorMove(10.01);
   EXPECT_FALSE(w.ZEPL1->ToolTipText().contains("NLNM"));
 
-  w.mnoisemodels->trigger();
-  EXPECT_FALSE(w.mnoisemodels->isChecked());
+  w.referenceCurves->mnoisemodels->trigger();
+  EXPECT_FALSE(w.referenceCurves->mnoisemodels->isChecked());
   EXPECT_TRUE(noiseModelCurves(plot).isEmpty());
   w.ZEPL1_CursorMove(2.5);
   EXPECT_EQ(w.ZEPL1->ToolTipText(), "f: 2.500Hz,  K1: 0.00E0  K2: 0.00E0");
@@ -119,17 +121,17 @@ TEST_F(ReferenceCurvesTest, NoiseModelsUnderTheDataOfThePsdPlotUpToTenHertz) {
 // in a window opened before or after it is checked.
 TEST_F(ReferenceCurvesTest, NoiseModelsOnTheCampaignPercentilesFollowTheItem) {
   Display& w = *window;
-  w.mnoisemodels->trigger();
-  w.mstatistics->trigger();
-  ASSERT_NE(w.campaignWindow(), nullptr);
-  QCustomPlot& percentiles = *w.campaignWindow()->percentiles()->plot();
+  w.referenceCurves->mnoisemodels->trigger();
+  w.campaign->mstatistics->trigger();
+  ASSERT_NE(w.campaign->campaignWindow(), nullptr);
+  QCustomPlot& percentiles = *w.campaign->campaignWindow()->percentiles()->plot();
   EXPECT_EQ(noiseModelCurves(percentiles).size(), 2);
-  w.mnoisemodels->trigger();
+  w.referenceCurves->mnoisemodels->trigger();
   EXPECT_TRUE(noiseModelCurves(percentiles).isEmpty());
   EXPECT_TRUE(noiseModelCurves(*w.ZEPL1->plot()).isEmpty());
-  w.mnoisemodels->trigger();
+  w.referenceCurves->mnoisemodels->trigger();
   EXPECT_EQ(noiseModelCurves(percentiles).size(), 2);
-  w.campaignWindow()->close();
+  w.campaign->campaignWindow()->close();
 }
 
 TEST(NoiseModelCurves, AnyPlotCanShowThemOnce) {
@@ -152,52 +154,55 @@ TEST_F(ReferenceCurvesTest, ThreeExclusiveViewsOfTheMainArea) {
   const auto shows = [&w](QWidget* plot) {
     EXPECT_EQ(w.ZEPL1->isVisible(), plot == w.ZEPL1);
     EXPECT_EQ(w.ZEPL4->isVisible(), plot == w.ZEPL4);
-    EXPECT_EQ(w.thirdOctavePlot->isVisible(), plot == w.thirdOctavePlot);
+    EXPECT_EQ(w.referenceCurves->thirdOctavePlot->isVisible(),
+              plot == w.referenceCurves->thirdOctavePlot);
     EXPECT_EQ(w.mdisppsd->isChecked(), plot == w.ZEPL1);
     EXPECT_EQ(w.mintegral->isChecked(), plot == w.ZEPL4);
-    EXPECT_EQ(w.mthirdoctave->isChecked(), plot == w.thirdOctavePlot);
+    EXPECT_EQ(w.referenceCurves->mthirdoctave->isChecked(),
+              plot == w.referenceCurves->thirdOctavePlot);
     EXPECT_EQ(w.vscpsdmax->isVisible(), plot == w.ZEPL1);
     EXPECT_EQ(w.vscpsdmin->isVisible(), plot == w.ZEPL1);
   };
-  EXPECT_FALSE(w.mthirdoctave->isChecked());
+  EXPECT_FALSE(w.referenceCurves->mthirdoctave->isChecked());
   shows(w.ZEPL1);
-  w.mthirdoctave->trigger();
-  shows(w.thirdOctavePlot);
-  w.mthirdoctave->trigger();  // already checked: stays
-  shows(w.thirdOctavePlot);
+  w.referenceCurves->mthirdoctave->trigger();
+  shows(w.referenceCurves->thirdOctavePlot);
+  w.referenceCurves->mthirdoctave->trigger();  // already checked: stays
+  shows(w.referenceCurves->thirdOctavePlot);
   w.mdisppsd->trigger();
   shows(w.ZEPL1);
-  w.mthirdoctave->trigger();
+  w.referenceCurves->mthirdoctave->trigger();
   w.mintegral->trigger();
   shows(w.ZEPL4);
-  w.mthirdoctave->trigger();
+  w.referenceCurves->mthirdoctave->trigger();
   w.mdisppsd_Click();  // called directly, as the analysis and tools may
   shows(w.ZEPL1);
   w.mdisppsd->trigger();  // the old switch between the two is as it was
   shows(w.ZEPL4);
 
   // The view takes the place and the size of the PSD plot.
-  EXPECT_EQ(w.thirdOctavePlot->geometry(), w.ZEPL1->geometry());
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->geometry(), w.ZEPL1->geometry());
   w.resize(w.width() + 200, w.height() + 100);
   QApplication::processEvents();
-  EXPECT_EQ(w.thirdOctavePlot->size(), w.ZEPL1->size());
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->size(), w.ZEPL1->size());
 }
 
 TEST_F(ReferenceCurvesTest, BandVelocitiesCriteriaAndVerdict) {
   Display& w = *window;
-  w.mthirdoctave->trigger();
-  EXPECT_EQ(w.thirdOctavePlot->title(),
+  w.referenceCurves->mthirdoctave->trigger();
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->title(),
             "rms velocity (mum/s) in one-third-octave bands versus frequency (Hz)");
-  EXPECT_EQ(w.thirdOctavePlot->labels(), (QStringList{"VC-A", "VC-B", "VC-C", "VC-D", "VC-E"}));
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->labels(),
+            (QStringList{"VC-A", "VC-B", "VC-C", "VC-D", "VC-E"}));
 
   selectRow(0, "11111111.csvz");
-  EXPECT_EQ(w.thirdOctavePlot->title().section('\n', 1),
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->title().section('\n', 1),
             "channel 1: VC-C (limit 12.5 Hz: 9.81 of 12.5 mum/s, partly covered)\n"
             "channel 2: no signal");
   // No reference stored: only the channels, then the criteria over them.
   EXPECT_EQ(curveNames(),
             (QStringList{"channel 1", "channel 2", "VC-A", "VC-B", "VC-C", "VC-D", "VC-E"}));
-  const ThirdOctavePlot::Curve channel1 = w.thirdOctavePlot->curveAt(0);
+  const ThirdOctavePlot::Curve channel1 = w.referenceCurves->thirdOctavePlot->curveAt(0);
   ASSERT_EQ(channel1.y.size(), 2);  // one band with energy: 11.2 .. 14.1 Hz
   EXPECT_NEAR(channel1.x[0], std::pow(10.0, 1.05), 1e-12);
   EXPECT_NEAR(channel1.x[1], std::pow(10.0, 1.15), 1e-12);
@@ -205,34 +210,36 @@ TEST_F(ReferenceCurvesTest, BandVelocitiesCriteriaAndVerdict) {
   EXPECT_EQ(channel1.color, 255);
 
   // The readout: band, both channels, the limit of each criterion shown that counts the band.
-  w.thirdOctavePlot_CursorMove(12.7);
-  EXPECT_EQ(w.thirdOctavePlot->toolTipText(),
+  w.referenceCurves->thirdOctavePlot_CursorMove(12.7);
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->toolTipText(),
             "band 12.5 Hz,  K1: 9.81  K2: 0 mum/s,  VC-A: 50  VC-B: 25  VC-C: 12.5  VC-D: 6.25  "
             "VC-E: 3.12 mum/s");
-  w.thirdOctavePlot_CursorMove(50);
-  EXPECT_EQ(w.thirdOctavePlot->toolTipText(), "band 50 Hz: not wholly inside the lines shown");
+  w.referenceCurves->thirdOctavePlot_CursorMove(50);
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->toolTipText(),
+            "band 50 Hz: not wholly inside the lines shown");
 
   // The criteria submenu chooses what is drawn; the verdict weighs every criterion.
-  w.mcriterion[4]->trigger();  // VC-A off
-  w.mcriterion[0]->trigger();  // workshop on
-  EXPECT_FALSE(w.mcriterion[4]->isChecked());
-  EXPECT_EQ(w.thirdOctavePlot->labels(), (QStringList{"workshop", "VC-B", "VC-C", "VC-D", "VC-E"}));
-  w.thirdOctavePlot_CursorMove(3);
-  EXPECT_EQ(w.thirdOctavePlot->toolTipText(),
+  w.referenceCurves->mcriterion[4]->trigger();  // VC-A off
+  w.referenceCurves->mcriterion[0]->trigger();  // workshop on
+  EXPECT_FALSE(w.referenceCurves->mcriterion[4]->isChecked());
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->labels(),
+            (QStringList{"workshop", "VC-B", "VC-C", "VC-D", "VC-E"}));
+  w.referenceCurves->thirdOctavePlot_CursorMove(3);
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->toolTipText(),
             "band 3.15 Hz,  K1: 0  K2: 0 mum/s,  workshop: 2277  VC-C: 12.5  VC-D: 6.25  "
             "VC-E: 3.12 mum/s");
 
   // The channel boxes: channel 1 unticked leaves its curve and its verdict out.
   w.ch[0]->click();
   EXPECT_FALSE(curveNames().contains("channel 1"));
-  EXPECT_EQ(w.thirdOctavePlot->title().section('\n', 1), "channel 2: no signal");
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->title().section('\n', 1), "channel 2: no signal");
   w.ch[0]->click();
 
   // A stored reference is drawn under the channels once the boxes redraw.
   w.cref_Click();
   w.ch[1]->click();
   EXPECT_EQ(curveNames().mid(0, 3), (QStringList{"reference 1", "reference 2", "channel 1"}));
-  const QString csv = graphsAsCsv(*w.thirdOctavePlot->plot());
+  const QString csv = graphsAsCsv(*w.referenceCurves->thirdOctavePlot->plot());
   EXPECT_TRUE(csv.startsWith("\"reference 1 x\",\"reference 1\""));
   EXPECT_TRUE(csv.contains("\"VC-C x\",\"VC-C\""));
 }
@@ -252,8 +259,8 @@ TEST_F(ReferenceCurvesTest, AnAverageFileIsJudgedLikeARecord) {
   dir.write("av1.csvz", text);
   w.dirlb_Click();
   selectRow(1, "av1.csvz");
-  w.mthirdoctave->trigger();
-  EXPECT_EQ(w.thirdOctavePlot->title().section('\n', 1),
+  w.referenceCurves->mthirdoctave->trigger();
+  EXPECT_EQ(w.referenceCurves->thirdOctavePlot->title().section('\n', 1),
             "channel 1: VC-C (limit 10 Hz: 9 of 12.5 mum/s, partly covered)\n"
             "channel 2: VC-C (limit 10 Hz: 9 of 12.5 mum/s, partly covered)");
 }

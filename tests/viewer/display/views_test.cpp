@@ -17,8 +17,8 @@
 
 #include "analysis/transform/back_transformation.h"
 #include "datafiles/back_transformation_file.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 #include "viewer/display/display.h"
 #include "viewer/display/temp_directory.h"
 

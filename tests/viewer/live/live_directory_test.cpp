@@ -11,8 +11,8 @@
 #include <QtTest/QTest>
 #include <filesystem>
 
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 #include "viewer/display/display.h"
 #include "viewer/live/live_file_list.h"
 

@@ -17,8 +17,9 @@
 #include <string>
 
 #include "analysis/two_sensor/band_figures.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+#include "viewer/display/band_view.h"
 #include "viewer/display/display.h"
 
 namespace viewer {
@@ -74,9 +75,9 @@ class BandCursorTest : public ::testing::Test {
 
 TEST_F(BandCursorTest, AShiftDragSelectsAShadedBandWithItsFigures) {
   Display& w = *window;
-  EXPECT_FALSE(w.mbandback->isEnabled());
+  EXPECT_FALSE(w.band->mbandback->isEnabled());
   shiftDrag(w.ZEPL1, 2.0, 1.0);
-  BandCursor& band = *w.bandCursor;
+  BandCursor& band = *w.band->bandCursor;
   ASSERT_TRUE(band.hasBand());
   // Pixels are coarser than the three decimals a 60 s record's edges keep.
   EXPECT_NEAR(band.low(), 1.0, 0.05);
@@ -85,7 +86,7 @@ TEST_F(BandCursorTest, AShiftDragSelectsAShadedBandWithItsFigures) {
   EXPECT_TRUE(band.isShadedOn(w.ZEPL1));
   EXPECT_TRUE(band.isShadedOn(w.ZEPL4));
   EXPECT_EQ(w.ZEPL1->CurveCount(), 4);  // the overlay is no curve
-  EXPECT_TRUE(w.mbandback->isEnabled());
+  EXPECT_TRUE(w.band->mbandback->isEnabled());
 
   const double velocity = 3 / std::sqrt(2.0);
   const QString channel1 = "channel 1: " + threeDigits(velocity / (6.28318 * 1.5)) + " mum, " +
@@ -113,19 +114,20 @@ TEST_F(BandCursorTest, ThePooledCoherenceStandsInWhileAveraging) {
   w.flb->setCurrentRow(1);
   ASSERT_EQ(w.analysisState().pooledCount, 2);
   shiftDrag(w.ZEPL4, 1.4, 1.6);  // the rms plot selects the same band
-  EXPECT_TRUE(w.bandCursor->isShadedOn(w.ZEPL1));
+  EXPECT_TRUE(w.band->bandCursor->isShadedOn(w.ZEPL1));
   // gamma^2 is 1 on line 90 and 0 on the band's other lines, which carry no signal.
   const std::size_t lines =
-      analysis::bandFigures(w.analysisState(), w.bandCursor->low(), w.bandCursor->high(), 60,
-                            analysis::BandCoherence::Pooled)
+      analysis::bandFigures(w.analysisState(), w.band->bandCursor->low(),
+                            w.band->bandCursor->high(), 60, analysis::BandCoherence::Pooled)
           .lineCount;
   ASSERT_GT(lines, 5u);
-  EXPECT_TRUE(w.bandCursor->label().contains("mean gamma^2 (pooled, n = 2): " +
-                                             threeDigits(1.0 / static_cast<double>(lines))))
-      << w.bandCursor->label().toStdString();
+  EXPECT_TRUE(w.band->bandCursor->label().contains("mean gamma^2 (pooled, n = 2): " +
+                                                   threeDigits(1.0 / static_cast<double>(lines))))
+      << w.band->bandCursor->label().toStdString();
   // Unticking "with averaging" restarts the average: the label leaves the pooled coherence.
   w.chav->click();
-  EXPECT_FALSE(w.bandCursor->label().contains("pooled")) << w.bandCursor->label().toStdString();
+  EXPECT_FALSE(w.band->bandCursor->label().contains("pooled"))
+      << w.band->bandCursor->label().toStdString();
 }
 
 TEST_F(BandCursorTest, APlainClickOrEscapeClearsTheBand) {
@@ -133,21 +135,21 @@ TEST_F(BandCursorTest, APlainClickOrEscapeClearsTheBand) {
   shiftDrag(w.ZEPL1, 1.0, 2.0);
   send(w.ZEPL1, QEvent::MouseButtonPress, 5.0, Qt::LeftButton, Qt::NoModifier);
   send(w.ZEPL1, QEvent::MouseButtonRelease, 5.0, Qt::NoButton, Qt::NoModifier);
-  EXPECT_FALSE(w.bandCursor->hasBand());
-  EXPECT_FALSE(w.bandCursor->isShadedOn(w.ZEPL1));
-  EXPECT_FALSE(w.mbandback->isEnabled());
+  EXPECT_FALSE(w.band->bandCursor->hasBand());
+  EXPECT_FALSE(w.band->bandCursor->isShadedOn(w.ZEPL1));
+  EXPECT_FALSE(w.band->mbandback->isEnabled());
 
   shiftDrag(w.ZEPL1, 1.0, 2.0);
-  ASSERT_TRUE(w.bandCursor->hasBand());
+  ASSERT_TRUE(w.band->bandCursor->hasBand());
   QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QCoreApplication::sendEvent(w.ZEPL1->plot(), &escape);
-  EXPECT_FALSE(w.bandCursor->hasBand());
+  EXPECT_FALSE(w.band->bandCursor->hasBand());
 }
 
 TEST_F(BandCursorTest, BackFftOfThisBandFillsTheBoxesAndRunsTheTransformation) {
   Display& w = *window;
-  w.bandCursor->setBand(1.2344, 1.7);
-  w.mbandback->trigger();
+  w.band->bandCursor->setBand(1.2344, 1.7);
+  w.band->mbandback->trigger();
   EXPECT_EQ(w.tf1->text(), "1.234");
   EXPECT_EQ(w.tf2->text(), "1.700");
   const int rms = static_cast<int>(std::lround(1000 * 3 / (1.5 * 6.28318) / std::sqrt(2.0)));
@@ -156,28 +158,29 @@ TEST_F(BandCursorTest, BackFftOfThisBandFillsTheBoxesAndRunsTheTransformation) {
   EXPECT_TRUE(w.mdispdisp->isEnabled());
 
   // A band without the line transforms nothing.
-  w.bandCursor->setBand(2, 3);
-  w.mbandback->trigger();
+  w.band->bandCursor->setBand(2, 3);
+  w.band->mbandback->trigger();
   EXPECT_EQ(w.ZEPL5->Caption(), "displacement data (mum) versus time(s), rms1:   0nm ,rms2: 0nm");
 }
 
 TEST_F(BandCursorTest, EdgesAreRoundedAnewForARecordOfAnotherLength) {
   Display& w = *window;
-  w.bandCursor->setBand(1.1661, 2.0);  // a 60 s record: lines 1/60 Hz apart, three decimals
-  EXPECT_EQ(w.bandCursor->low(), 1.166);
+  w.band->bandCursor->setBand(1.1661, 2.0);  // a 60 s record: lines 1/60 Hz apart, three decimals
+  EXPECT_EQ(w.band->bandCursor->low(), 1.166);
   // A 6 s record (ten-digit name): lines 1/6 Hz apart, two decimals. The band shown and the
   // band computed and transformed are the same: 1.17 .. 2.00 Hz holds the lines 1.333 .. 1.833 Hz.
   dir.write("2612080101.csvz", spectrumText(1501, 6, [](int) { return Coefficients{1, 0, 1, 0}; }));
   w.dirlb_Click();
   w.flb->setCurrentItem(w.flb->findItems("2612080101.csvz", Qt::MatchExactly).value(0));
   ASSERT_EQ(w.analysisState().nSamples, 3000);
-  EXPECT_EQ(w.bandCursor->edgeDecimals(), 2);
-  EXPECT_EQ(w.bandCursor->low(), 1.17);
-  EXPECT_EQ(w.bandCursor->high(), 2.0);
-  EXPECT_TRUE(w.bandCursor->label().startsWith("1.17 .. 2.00 Hz"))
-      << w.bandCursor->label().toStdString();
-  EXPECT_TRUE(w.bandCursor->label().contains("4 lines")) << w.bandCursor->label().toStdString();
-  w.mbandback->trigger();
+  EXPECT_EQ(w.band->bandCursor->edgeDecimals(), 2);
+  EXPECT_EQ(w.band->bandCursor->low(), 1.17);
+  EXPECT_EQ(w.band->bandCursor->high(), 2.0);
+  EXPECT_TRUE(w.band->bandCursor->label().startsWith("1.17 .. 2.00 Hz"))
+      << w.band->bandCursor->label().toStdString();
+  EXPECT_TRUE(w.band->bandCursor->label().contains("4 lines"))
+      << w.band->bandCursor->label().toStdString();
+  w.band->mbandback->trigger();
   EXPECT_EQ(w.tf1->text(), "1.17");
 }
 

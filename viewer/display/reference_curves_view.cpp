@@ -1,6 +1,5 @@
-// Published reference curves in the window: the seismic noise models on the PSD plot ("PSD
-// scale" -> "noise models") and the view "third-octave velocity" with the vibration criteria
-// ("display" -> "vibration criteria") and their verdict in the plot's title.
+// The noise models and the third-octave view with the vibration criteria.
+#include <qcustomplot.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
@@ -14,11 +13,10 @@
 #include "analysis/standards/criteria_verdict.h"
 #include "analysis/standards/noise_models.h"
 #include "analysis/standards/vibration_criteria.h"
-#include "viewer/campaign/campaign_window.h"
-#include "viewer/plots/curve_colours.h"
 #include "viewer/display/display.h"
+#include "viewer/display/reference_curves_view.h"
+#include "viewer/plots/curve_colours.h"
 #include "viewer/plots/noise_model_curves.h"
-#include "viewer/campaign/percentile_plot.h"
 #include "viewer/plots/readout_format.h"
 #include "viewer/plots/third_octave_plot.h"
 
@@ -45,7 +43,7 @@ std::optional<double> velocityIn(const analysis::BandVelocities& bands, int m) {
 
 }  // namespace
 
-void Display::createReferenceCurveControls() {
+ReferenceCurvesView::ReferenceCurvesView(Display& display) : display_(display) {
   // Items whose handlers set the check marks themselves: undo the automatic toggle first.
   const auto item = [this](QMenu* menu, const QString& name, const QString& caption, bool checked,
                            auto handler) {
@@ -60,10 +58,10 @@ void Display::createReferenceCurveControls() {
     return action;
   };
   mnoisemodels =
-      item(mpsd, "mnoisemodels", "noise models", false, [this] { mnoisemodels_Click(); });
-  mthirdoctave = item(mdisplay, "mthirdoctave", "third-octave velocity", false,
+      item(display.mpsd, "mnoisemodels", "noise models", false, [this] { mnoisemodels_Click(); });
+  mthirdoctave = item(display.mdisplay, "mthirdoctave", "third-octave velocity", false,
                       [this] { mthirdoctave_Click(); });
-  mcriteria = mdisplay->addMenu("vibration criteria");
+  mcriteria = display.mdisplay->addMenu("vibration criteria");
   mcriteria->setObjectName("mcriteria");
   const auto criteria = analysis::vibrationCriteria();
   const auto shown = analysis::defaultShownCriteria();
@@ -75,60 +73,76 @@ void Display::createReferenceCurveControls() {
                               [this, index] { mcriterion_Click(index); }));
   }
 
-  thirdOctavePlot = new ThirdOctavePlot(centralWidget());
+  thirdOctavePlot = new ThirdOctavePlot(display.centralWidget());
   thirdOctavePlot->setObjectName("thirdOctavePlot");
-  thirdOctavePlot->setGeometry(ZEPL1->geometry());
+  thirdOctavePlot->setGeometry(display.ZEPL1->geometry());
   thirdOctavePlot->hide();
   connect(thirdOctavePlot, &ThirdOctavePlot::CursorMove, this,
           [this](double x) { thirdOctavePlot_CursorMove(x); });
   drawThirdOctave();
 }
 
-void Display::mnoisemodels_Click() {
+void ReferenceCurvesView::mnoisemodels_Click() {
   mnoisemodels->setChecked(!mnoisemodels->isChecked());
-  showNoiseModels(*ZEPL1->plot(), mnoisemodels->isChecked());
-  showNoiseModelsOnCampaign();
+  showNoiseModels(*display_.ZEPL1->plot(), mnoisemodels->isChecked());
+  std::erase_if(alsoOn_, [](const QPointer<QCustomPlot>& plot) { return plot.isNull(); });
+  for (const auto& plot : alsoOn_) showNoiseModels(*plot, mnoisemodels->isChecked());
 }
 
-void Display::showNoiseModelsOnCampaign() {
-  if (campaignWindow_) {
-    showNoiseModels(*campaignWindow_->percentiles()->plot(), mnoisemodels->isChecked());
-  }
+void ReferenceCurvesView::showAlsoOn(QCustomPlot* plot) {
+  alsoOn_.emplace_back(plot);
+  showNoiseModels(*plot, mnoisemodels->isChecked());
 }
 
-QString Display::noiseModelReadout(double x) const {
-  if (!mnoisemodels->isChecked()) return {};
+QString ReferenceCurvesView::readoutAt(const ZEPLLib::ZEPL* plot, double x) const {
+  if (plot != display_.ZEPL1 || !mnoisemodels->isChecked()) return {};
   const auto low = analysis::noiseModelPsd(analysis::NoiseModel::Low, x);
   const auto high = analysis::noiseModelPsd(analysis::NoiseModel::High, x);
   if (!low || !high) return {};  // above 10 Hz (or below 1e-5 Hz) the models say nothing
   return "  NLNM: " + scientificPattern(*low) + "  NHNM: " + scientificPattern(*high);
 }
 
-void Display::mthirdoctave_Click() {
+void ReferenceCurvesView::mthirdoctave_Click() {
+  Display& d = display_;
   mthirdoctave->setChecked(true);
-  mdisppsd->setChecked(false);
-  mintegral->setChecked(false);
-  ZEPL1->hide();
-  ZEPL4->hide();
-  vscpsdmin->hide();
-  vscpsdmax->hide();
+  d.mdisppsd->setChecked(false);
+  d.mintegral->setChecked(false);
+  d.ZEPL1->hide();
+  d.ZEPL4->hide();
+  d.vscpsdmin->hide();
+  d.vscpsdmax->hide();
   thirdOctavePlot->show();
   drawThirdOctave();
 }
 
-void Display::leaveThirdOctaveView() {
+// The third of the main area's views gives way to either of the others.
+void ReferenceCurvesView::onMainViewChosen() {
   mthirdoctave->setChecked(false);
   thirdOctavePlot->hide();
 }
 
-void Display::mcriterion_Click(int index) {
+void ReferenceCurvesView::onPlotsResized(int width, int height) {
+  thirdOctavePlot->resize(width, height);
+}
+
+// The velocities and verdicts stand for the spectra and channels shown.
+void ReferenceCurvesView::onRunFinished(const analysis::RunResult&) {
+  drawThirdOctave();
+}
+
+void ReferenceCurvesView::onChannelsChanged() {
+  drawThirdOctave();
+}
+
+void ReferenceCurvesView::mcriterion_Click(int index) {
   QAction* item = mcriterion.at(static_cast<std::size_t>(index));
   item->setChecked(!item->isChecked());
   drawThirdOctave();
 }
 
-void Display::drawThirdOctave() {
-  bandVelocities_ = analysis::shownBandVelocities(*state_);
+void ReferenceCurvesView::drawThirdOctave() {
+  const Display& d = display_;
+  bandVelocities_ = analysis::shownBandVelocities(d.analysisState());
   const analysis::ShownBandVelocities& b = bandVelocities_;
   thirdOctavePlot->clear();
   // References first, so that the current channels lie on top; the criteria over all.
@@ -137,10 +151,10 @@ void Display::drawThirdOctave() {
     QCheckBox* box;
     const char* name;
     const analysis::BandVelocities& bands;
-  } curves[] = {{kReference1, ch[2], "reference 1", b.reference1},
-                {kReference2, ch[3], "reference 2", b.reference2},
-                {kChannel1, ch[0], "channel 1", b.channel1},
-                {kChannel2, ch[1], "channel 2", b.channel2}};
+  } curves[] = {{kReference1, d.ch[2], "reference 1", b.reference1},
+                {kReference2, d.ch[3], "reference 2", b.reference2},
+                {kChannel1, d.ch[0], "channel 1", b.channel1},
+                {kChannel2, d.ch[1], "channel 2", b.channel2}};
   for (const auto& c : curves) {
     if (c.box->isChecked() && !c.bands.bands.empty()) {
       thirdOctavePlot->addBands(c.name, c.colour, c.bands);
@@ -153,11 +167,11 @@ void Display::drawThirdOctave() {
   thirdOctavePlot->fitAxes();
 
   QStringList verdicts;
-  if (state_->nPlot >= 2) {  // a record is shown
-    if (ch[0]->isChecked()) {
+  if (d.analysisState().nPlot >= 2) {  // a record is shown
+    if (d.ch[0]->isChecked()) {
       verdicts << text(analysis::verdictText(1, analysis::judgeChannel(b.channel1, criteria)));
     }
-    if (ch[1]->isChecked()) {
+    if (d.ch[1]->isChecked()) {
       verdicts << text(analysis::verdictText(2, analysis::judgeChannel(b.channel2, criteria)));
     }
   }
@@ -165,7 +179,7 @@ void Display::drawThirdOctave() {
   thirdOctavePlot->setTitle((QStringList{kThirdOctaveCaption} + verdicts).join('\n'));
 }
 
-void Display::thirdOctavePlot_CursorMove(double x) {
+void ReferenceCurvesView::thirdOctavePlot_CursorMove(double x) {
   if (!(x > 0 && std::isfinite(x))) {
     thirdOctavePlot->setToolTipText(QString());
     return;

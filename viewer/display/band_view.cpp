@@ -1,5 +1,4 @@
-// The band cursor on the PSD and rms plots: its label of band figures (analysis/band_figures.h)
-// and "back FFT of this band".
+// The band cursor's label of band figures and "back FFT of this band".
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -7,8 +6,10 @@
 #include <QStringList>
 
 #include "analysis/two_sensor/band_figures.h"
-#include "viewer/plots/band_cursor.h"
+#include "viewer/display/band_view.h"
 #include "viewer/display/display.h"
+#include "viewer/display/pooled_coherence_view.h"
+#include "viewer/plots/band_cursor.h"
 
 namespace viewer {
 namespace {
@@ -26,34 +27,44 @@ QString componentName(const analysis::CoherenceItems& items) {
 
 }  // namespace
 
-void Display::setUpBandCursor() {
-  bandCursor = new BandCursor(this);
-  bandCursor->attach(ZEPL1);
-  bandCursor->attach(ZEPL4);
-  mbandback = new QAction("back FFT of this band", this);
+BandView::BandView(Display& display, const PooledCoherenceView& pooled)
+    : display_(display), pooled_(pooled) {
+  bandCursor = new BandCursor(&display);
+  bandCursor->attach(display.ZEPL1);
+  bandCursor->attach(display.ZEPL4);
+  mbandback = new QAction("back FFT of this band", &display);
   mbandback->setObjectName("mbandback");
   mbandback->setEnabled(false);
-  ZEPL1->addContextAction(mbandback);
-  ZEPL4->addContextAction(mbandback);
-  connect(bandCursor, &BandCursor::bandChanged, this, [this] { showBandFigures(); });
+  display.ZEPL1->addContextAction(mbandback);
+  display.ZEPL4->addContextAction(mbandback);
+  connect(bandCursor, &BandCursor::bandChanged, this, [this] { showFigures(); });
   connect(mbandback, &QAction::triggered, this, [this] { mbandback_Click(); });
 }
 
-void Display::followBand(double recordSeconds) {
-  bandRecordSeconds_ = recordSeconds;
-  bandCursor->setEdgeDecimals(analysis::bandEdgeDecimals(*state_));
-  showBandFigures();
+void BandView::onRunFinished(const analysis::RunResult& result) {
+  recordSeconds_ = result.recordSeconds;
+  bandCursor->setEdgeDecimals(analysis::bandEdgeDecimals(display_.analysisState()));
+  showFigures();
 }
 
-void Display::showBandFigures() {
+// The band's figures stand for the spectra shown: they follow the channel boxes and the average.
+void BandView::onChannelsChanged() {
+  showFigures();
+}
+
+void BandView::onAverageRestarted() {
+  showFigures();
+}
+
+void BandView::showFigures() {
   mbandback->setEnabled(bandCursor->hasBand());
   if (!bandCursor->hasBand()) return;
-  const analysis::AnalysisState& s = *state_;
+  const analysis::AnalysisState& s = display_.analysisState();
   const double low = bandCursor->low(), high = bandCursor->high();
   // The pooled coherence stands for the spectra shown only while they are the average.
-  const bool pooled = chav->isChecked() && s.pooledCount >= 2;
+  const bool pooled = display_.chav->isChecked() && s.pooledCount >= 2;
   const analysis::BandFigures figures = analysis::bandFigures(
-      s, low, high, bandRecordSeconds_,
+      s, low, high, recordSeconds_,
       pooled ? analysis::BandCoherence::Pooled : analysis::BandCoherence::Shown);
 
   QStringList lines{bandCursor->edgeText(low) + " .. " + bandCursor->edgeText(high) + " Hz"};
@@ -67,7 +78,8 @@ void Display::showBandFigures() {
     QCheckBox* box;
     const char* name;
     const analysis::ChannelBandFigures& values;
-  } channels[] = {{ch[0], "channel 1", figures.channel1}, {ch[1], "channel 2", figures.channel2}};
+  } channels[] = {{display_.ch[0], "channel 1", figures.channel1},
+                  {display_.ch[1], "channel 2", figures.channel2}};
   for (const auto& c : channels) {
     if (!c.box->isChecked()) continue;
     lines << QStringLiteral("%1: %2 mum, %3 mum/s rms")
@@ -78,20 +90,21 @@ void Display::showBandFigures() {
                          .arg(s.pooledCount)
                          .arg(threeDigits(figures.meanCoherence))
                    : QStringLiteral("mean coherence (%1): %2")
-                         .arg(componentName(coherenceComponent()),
+                         .arg(componentName(pooled_.computedItems()),
                               threeDigits(figures.meanCoherence)));
   bandCursor->setLabel(lines.join('\n'));
 }
 
-void Display::mbandback_Click() {
+void BandView::mbandback_Click() {
+  Display& d = display_;
   if (!bandCursor->hasBand()) return;
-  if (!crück->isEnabled()) {
-    report("back FFT of this band: the record shown has no Fourier coefficients (an average)");
+  if (!d.crück->isEnabled()) {
+    d.report("back FFT of this band: the record shown has no Fourier coefficients (an average)");
     return;
   }
-  tf1->setText(bandCursor->edgeText(bandCursor->low()));
-  tf2->setText(bandCursor->edgeText(bandCursor->high()));
-  crück_Click();
+  d.tf1->setText(bandCursor->edgeText(bandCursor->low()));
+  d.tf2->setText(bandCursor->edgeText(bandCursor->high()));
+  d.crück_Click();
 }
 
 }  // namespace viewer

@@ -1,11 +1,10 @@
-// The file list follows its directory: files that appear, vanish or are renamed show within two
-// seconds, without running an analysis (see viewer/live_file_list.h for the rules).
 #include <QAbstractItemModel>
 #include <QListWidget>
 #include <QPushButton>
 
-#include "viewer/live/directory_watch.h"
 #include "viewer/display/display.h"
+#include "viewer/display/live_directory.h"
+#include "viewer/live/directory_watch.h"
 #include "viewer/live/live_file_list.h"
 
 namespace viewer {
@@ -40,31 +39,31 @@ void editInto(QListWidget& list, const QStringList& names) {
 
 }  // namespace
 
-void Display::startFollowingDirectory() {
-  directoryWatch_ = new DirectoryWatch(this);
-  connect(directoryWatch_, &DirectoryWatch::maybeChanged, this, [this] { followDirectory(); });
+LiveDirectory::LiveDirectory(Display& display)
+    : display_(display), watch_(new DirectoryWatch(this)) {
+  connect(watch_, &DirectoryWatch::maybeChanged, this, [this] { followDirectory(); });
   // Every re-reading of the list (another directory or pattern, a click in dirlb) resets its
   // model; the watch moves along when the directory changed.
-  connect(flb->model(), &QAbstractItemModel::modelReset, this, [this] {
-    if (directoryWatch_->directory() != directory_) directoryWatch_->watch(directory_);
+  connect(display.flb->model(), &QAbstractItemModel::modelReset, this, [this] {
+    if (watch_->directory() != display_.directory()) watch_->watch(display_.directory());
   });
-  directoryWatch_->watch(directory_);
+  watch_->watch(display.directory());
 }
 
-void Display::followDirectory() {
+void LiveDirectory::followDirectory() {
+  QListWidget* flb = display_.flb;
   // A run waiting in its yield reads the selection when it goes on: leave the list alone till
   // then.
-  if (analysing_) {
-    directoryWatch_->recheckSoon();
+  if (display_.analysing()) {
+    watch_->recheckSoon();
     return;
   }
   const QStringList shown = namesShown(*flb);
   const int row = flb->currentRow();
   const QString selected = row >= 0 ? shown.at(row) : QString();
-  const QString pressed =
-      rowAtPress_ >= 0 && rowAtPress_ < shown.size() ? shown.at(rowAtPress_) : QString();
-  const ListUpdate update = followListing(shown, row, listedFileNames(), cloop->text() == "Stop");
-  directoryWatch_->setRecheckEveryPoll(!update.complete);
+  const ListUpdate update =
+      followListing(shown, row, display_.listedFileNames(), display_.cloop->text() == "Stop");
+  watch_->setRecheckEveryPoll(!update.complete);
   if (update.names == shown) return;
 
   flb->blockSignals(true);
@@ -72,8 +71,6 @@ void Display::followDirectory() {
   // The selection stays on its file; a file that vanished leaves nothing selected.
   flb->setCurrentRow(static_cast<int>(update.names.indexOf(selected)));
   flb->blockSignals(false);
-  // A click begun before the change still counts as a click on the entry it was pressed on.
-  rowAtPress_ = static_cast<int>(update.names.indexOf(pressed));
 }
 
 }  // namespace viewer

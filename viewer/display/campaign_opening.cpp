@@ -1,0 +1,59 @@
+#include "viewer/display/campaign_opening.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "viewer/campaign/campaign_window.h"
+#include "viewer/campaign/percentile_plot.h"
+#include "viewer/display/display.h"
+#include "viewer/display/reference_curves_view.h"
+
+namespace viewer {
+
+CampaignOpening::CampaignOpening(Display& display, ReferenceCurvesView& referenceCurves)
+    : display_(display), referenceCurves_(referenceCurves) {
+  mcampaign = new QMenu("campaign", &display);
+  mcampaign->setObjectName("mcampaign");
+  display.menuBar()->insertMenu(display.mprint, mcampaign);
+  mstatistics = mcampaign->addAction("statistics of the listed files");
+  mstatistics->setObjectName("mstatistics");
+  connect(mstatistics, &QAction::triggered, this, [this] { mstatistics_Click(); });
+}
+
+CampaignOpening::~CampaignOpening() {
+  delete window_;  // it asks this object for its list until it goes
+}
+
+void CampaignOpening::mstatistics_Click() {
+  if (!window_) {
+    window_ = new CampaignWindow(*this, &display_);
+    // The percentiles against the noise models, as the PSD plot.
+    referenceCurves_.showAlsoOn(window_->percentiles()->plot());
+  }
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+}
+
+CampaignWindow* CampaignOpening::campaignWindow() const {
+  return window_.data();
+}
+
+QListWidget* CampaignOpening::fileList() const {
+  return display_.flb;
+}
+
+QString CampaignOpening::directory() const {
+  return display_.directory();
+}
+
+QString CampaignOpening::filePattern() const {
+  return display_.filePattern();
+}
+
+void CampaignOpening::analyseSelected() {
+  display_.flb_Click();
+}
+
+}  // namespace viewer
