@@ -204,8 +204,8 @@ TEST(CampaignRun, BinsPerOctaveOutsideTheirRangeAreRefused) {
 }
 
 // A few bytes whose lines lie at 5e-324 and 1e250 Hz would hold a binned value for each of the
-// 23000 bins (at 12 an octave) between them: such a file is refused, one spread over less than
-// 32 octaves is not.
+// 23000 bins (at 12 an octave) between them: such a file is refused, as is one spread over
+// 32 octaves; one spread over less is not.
 TEST(CampaignRun, LinesSpreadOverImplausiblyManyOctavesAreRefused) {
   testing_support::TempDir dir;
   const auto file = [](const char* low, const char* high) {
@@ -213,11 +213,14 @@ TEST(CampaignRun, LinesSpreadOverImplausiblyManyOctavesAreRefused) {
            ",1,1,1,1\r\n" + high + ",1,1,1,1\r\n2,1,1,1,1\r\n";
   };
   dir.write("27010001.csvz", file("5e-324", "1e250"));
-  dir.write("27010002.csvz", file("1e-6", "4096"));     // 4096 / 1e-6 = 2^31.93
-  dir.write("27010003.csvz", file("0.25e-6", "4096"));  // 2^33.93
+  dir.write("27010002.csvz", file("1e-6", "4096"));               // 4096 / 1e-6 = 2^31.93
+  dir.write("27010003.csvz", file("0.25e-6", "4096"));            // 2^33.93
+  dir.write("27010004.csvz", file("1.52587890625e-5", "65536"));  // 2^-16 .. 2^16: exactly 32
   Campaign campaign({.binsPerOctave = kMaxBinsPerOctave});
-  const CampaignEntry entries[] = {
-      {dir.path(), "27010001.csvz"}, {dir.path(), "27010002.csvz"}, {dir.path(), "27010003.csvz"}};
+  const CampaignEntry entries[] = {{dir.path(), "27010001.csvz"},
+                                   {dir.path(), "27010002.csvz"},
+                                   {dir.path(), "27010003.csvz"},
+                                   {dir.path(), "27010004.csvz"}};
   campaign.append(entries);
   ASSERT_TRUE(campaign.computePending({.threads = 1}).finished);
   const auto& files = campaign.files();
@@ -228,6 +231,7 @@ TEST(CampaignRun, LinesSpreadOverImplausiblyManyOctavesAreRefused) {
   EXPECT_EQ(files[1].status, CampaignStatus::Used) << files[1].message;
   EXPECT_LT(files[1].binned1.size(), static_cast<std::size_t>(32 * kMaxBinsPerOctave));
   EXPECT_EQ(files[2].status, CampaignStatus::Refused);
+  EXPECT_EQ(files[3].status, CampaignStatus::Refused);
   EXPECT_EQ(campaign.statistics().counts.used, 1u);
 }
 

@@ -112,6 +112,15 @@ TEST(Campaign, BinnedSpectraAreMeansOfTheUsedLinesInEachBin) {
   ASSERT_EQ(s.freq[60], 1.0);
   EXPECT_EQ(f.binnedValue(1, 0), s.psd1[60]);  // bin 0 is [1, 1.0072) Hz: line 60 alone
   EXPECT_EQ(f.binnedValue(1, -96), s.psd1[30]);
+  // Bins are [low, high): a frequency on a low edge is in that bin, the double below it is not
+  // (the logarithm puts some edges, 2^(3/12) among them, a rounding below their bin).
+  for (const int perOctave : {12, 3, 96}) {
+    const FrequencyBins bins{perOctave};
+    for (int k = -2 * perOctave; k <= 2 * perOctave; ++k) {
+      EXPECT_EQ(bins.binOf(bins.lowEdge(k)), k) << perOctave;
+      EXPECT_EQ(bins.binOf(std::nextafter(bins.lowEdge(k), 0.0)), k - 1) << perOctave;
+    }
+  }
 }
 
 TEST(Campaign, PercentilesMeanAndDensityOverTheUsedFiles) {

@@ -77,9 +77,9 @@ TEST_F(BandFiguresTest, EdgesAreExcludedAsInTheBackTransformation) {
 }
 
 // A sine of velocity amplitude |c| has rms |c| / sqrt(2); its displacement rms is that divided
-// by 2 pi f. Channel 2 = i x channel 1: real coherence 0, imaginary -1, pooled 1.
+// by 2 pi f. Channel 2 = 2i x channel 1: real coherence 0, imaginary -1, pooled 1.
 TEST_F(BandFiguresTest, ASingleLineGivesTheRmsOfItsSine) {
-  const auto line = [](int k) { return k == 60 ? Coefficients{3, 4, -4, 3} : Coefficients{}; };
+  const auto line = [](int k) { return k == 60 ? Coefficients{3, 4, -8, 6} : Coefficients{}; };
   ASSERT_EQ(
       select("11111111.csvz", spectrumText(1501, 60, line), {.coherence = {.imaginary = true}})
           .kind,
@@ -89,8 +89,9 @@ TEST_F(BandFiguresTest, ASingleLineGivesTheRmsOfItsSine) {
          {.averaging = true, .coherence = {.imaginary = true}});
   const BandFigures shown = bandFigures(state, 0.5, 1.5, 60, BandCoherence::Shown);
   EXPECT_NEAR(shown.channel1.rmsVelocity, 5 / std::sqrt(2.0), 1e-9);
-  EXPECT_NEAR(shown.channel2.rmsVelocity, 5 / std::sqrt(2.0), 1e-9);
+  EXPECT_NEAR(shown.channel2.rmsVelocity, 10 / std::sqrt(2.0), 1e-9);
   EXPECT_NEAR(shown.channel1.rmsDisplacement, 5 / std::sqrt(2.0) / 6.28318, 1e-9);
+  EXPECT_NEAR(shown.channel2.rmsDisplacement, 10 / std::sqrt(2.0) / 6.28318, 1e-9);
   EXPECT_EQ(shown.lineCount, 59u);
   EXPECT_NEAR(shown.meanCoherence, -1.0 / 59, 1e-12);  // -1 on line 60, 0 where nothing is
   const BandFigures pooled = bandFigures(state, 0.99, 1.01, 60, BandCoherence::Pooled);

@@ -232,6 +232,7 @@ TEST_F(PooledSumsTest, RestartingKeepsOnlyTheRecordShown) {
   EXPECT_DOUBLE_EQ(state.sumAuto1[10], std::norm(std::complex<double>(2, 5)));
   EXPECT_DOUBLE_EQ(state.sumCrossIm[10], 5.0 * 2 - 2 * -2.0);
   EXPECT_EQ(state.sumAuto1[0], 0);
+  EXPECT_DOUBLE_EQ(state.sumAuto1[1500], std::norm(std::complex<double>(2, 750)));  // line N/2
   EXPECT_EQ(state.sumAuto1[1501], 0);
 
   ASSERT_EQ(select("av.csv", false).kind, FileKind::AverageFile);

@@ -46,6 +46,7 @@ TEST(PlanCampaignChange, RemovesRenamesAndAdds) {
     QStringList listed;
     QStringList removed, added;
     std::vector<std::pair<QString, QString>> renamed;
+    QStringList alsoInCampaign = {};
   } cases[] = {
       {"same list", campaign, {}, {}, {}},
       {"new files",
@@ -64,9 +65,15 @@ TEST(PlanCampaignChange, RemovesRenamesAndAdds) {
        {"26120830.csvz"},
        {"26120831.csvz"},
        {}},
+      {"the veto-toggled name is already held",
+       {"10.csvz", "20.csvz", "26120830xxx.csvz", "40.csvz"},
+       {"26120830.csvz"},
+       {},
+       {},
+       {"26120830xxx.csvz"}},
   };
   for (const auto& c : cases) {
-    const CampaignListChange change = planCampaignChange(campaign, c.listed);
+    const CampaignListChange change = planCampaignChange(campaign + c.alsoInCampaign, c.listed);
     EXPECT_EQ(change.removed, c.removed) << c.what;
     EXPECT_EQ(change.added, c.added) << c.what;
     EXPECT_EQ(change.renamed, c.renamed) << c.what;
@@ -90,22 +97,27 @@ TEST(ArrivingFiles, NewFilesJoinOnceTheyHaveSettled) {
   };
   setModified("old.csvz", now.addSecs(-10));
   setModified("new.csvz", now.addMSecs(-100));
+  dir.write("stamped.csvz", "1\n");
   setModified("ahead.csvz", now.addSecs(3600));  // a share whose clock runs ahead
-  const QStringList names = {"old.csvz", "new.csvz", "ahead.csvz", "gone.csvz"};
+  setModified("stamped.csvz", now.addSecs(3600));
+  const QStringList names = {"old.csvz", "new.csvz", "ahead.csvz", "stamped.csvz", "gone.csvz"};
 
   ArrivingFiles arriving;
   EXPECT_EQ(arriving.settled(names, directory, now, 0), QStringList({"old.csvz", "gone.csvz"}));
   EXPECT_EQ(arriving.msUntilNextCheck(0), ArrivingFiles::kSettleMs);
   EXPECT_EQ(arriving.msUntilNextCheck(400), ArrivingFiles::kSettleMs - 400);
 
-  // Half a second on the follower's clock: "new" grows, nothing has settled.
+  // Half a second on the follower's clock: "new" grows, "stamped" grows under the same time
+  // stamp (coarse stamps, a writer that restores them), nothing has settled.
   dir.write("new.csvz", "1\n2\n");
   setModified("new.csvz", now.addMSecs(400));
-  EXPECT_TRUE(
-      arriving.settled({"new.csvz", "ahead.csvz"}, directory, now.addMSecs(500), 500).isEmpty());
-  // A second after it was first seen unchanged, "ahead" has settled; "new" changed at 500 ms
-  // and has 500 ms to go, though by the wall clock it is 600 ms old.
-  EXPECT_EQ(arriving.settled({"new.csvz", "ahead.csvz"}, directory, now.addMSecs(1000), 1000),
+  const auto stamp = std::filesystem::last_write_time(dir.path() / "stamped.csvz");
+  std::filesystem::last_write_time(dir.write("stamped.csvz", "1\n2\n"), stamp);
+  const QStringList writing = {"new.csvz", "ahead.csvz", "stamped.csvz"};
+  EXPECT_TRUE(arriving.settled(writing, directory, now.addMSecs(500), 500).isEmpty());
+  // A second after it was first seen unchanged, "ahead" has settled; "new" and "stamped" changed
+  // at 500 ms and have 500 ms to go, though by the wall clock "new" is 600 ms old.
+  EXPECT_EQ(arriving.settled(writing, directory, now.addMSecs(1000), 1000),
             QStringList({"ahead.csvz"}));
   EXPECT_EQ(arriving.msUntilNextCheck(1000), 500);
   // By the wall clock "new" is a second old: it joins, and nothing is left waiting.

@@ -3,10 +3,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <filesystem>
@@ -14,6 +16,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 #include "viewer/display/display.h"
+#include "viewer/live/directory_watch.h"
 #include "viewer/live/live_file_list.h"
 
 namespace viewer {
@@ -58,6 +61,11 @@ TEST(FollowListing, WhileTheLoopRunsNamesAreOnlyAddedBehindTheCurrentEntry) {
        {"10.csvz", "15.csvz", "20.csvz", "30.csvz", "40.csvz"},
        shown,
        false},
+      {"new file between the previous and the current one waits",
+       2,
+       {"10.csvz", "20.csvz", "25.csvz", "30.csvz", "40.csvz"},
+       shown,
+       false},
       {"removed files stay, before and after", 1, {"20.csvz", "40.csvz"}, shown, false},
       {"a rename behind: the new name is added, the old stays",
        1,
@@ -89,6 +97,27 @@ TEST(FollowListing, OrderIsByNameIgnoringCase) {
   EXPECT_GT(listOrder("b", "A"), 0);
   EXPECT_EQ(listOrder("x.csvz", "x.csvz"), 0);
   EXPECT_NE(listOrder("X.csvz", "x.csvz"), 0);
+}
+
+// A steady writer (a file every 50 ms for 1.5 s) does not postpone the signal: the first event
+// of the burst is reported after kSettleMs (150 ms), long before the burst ends. A settle time
+// counted from the last event would pass only after it; 1 s leaves room for a loaded machine.
+TEST(DirectoryWatch, ABurstOfChangesIsReportedWhileItGoesOn) {
+  testing_support::TempDir dir;
+  DirectoryWatch watch;
+  QSignalSpy changed(&watch, &DirectoryWatch::maybeChanged);
+  watch.watch(QString::fromStdString(dir.path().string()));
+  ASSERT_TRUE(changed.wait(2000));  // the signal that follows watch()
+  changed.clear();
+  QElapsedTimer burst;
+  burst.start();
+  qint64 firstMs = -1;
+  for (int i = 0; burst.elapsed() < 1500; ++i) {
+    dir.write(std::to_string(i) + ".csvz", "1\n");
+    QTest::qWait(50);
+    if (firstMs < 0 && !changed.isEmpty()) firstMs = burst.elapsed();
+  }
+  EXPECT_TRUE(firstMs >= 0 && firstMs < 1000) << firstMs;
 }
 
 std::string spectrum(double a) {

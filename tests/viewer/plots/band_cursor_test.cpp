@@ -165,6 +165,9 @@ TEST_F(BandCursorTest, BackFftOfThisBandFillsTheBoxesAndRunsTheTransformation) {
 
 TEST_F(BandCursorTest, EdgesAreRoundedAnewForARecordOfAnotherLength) {
   Display& w = *window;
+  w.band->bandCursor->setBand(2.0, -0.5);  // edges in order, held at 0 Hz or above
+  EXPECT_EQ(w.band->bandCursor->low(), 0);
+  EXPECT_EQ(w.band->bandCursor->high(), 2.0);
   w.band->bandCursor->setBand(1.1661, 2.0);  // a 60 s record: lines 1/60 Hz apart, three decimals
   EXPECT_EQ(w.band->bandCursor->low(), 1.166);
   // A 6 s record (ten-digit name): lines 1/6 Hz apart, two decimals. The band shown and the
