@@ -16,8 +16,18 @@ QColor channelColour(int channel) {
   return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
+QColor compareColour(int channel) {
+  return channel == 1 ? QColor(0, 90, 220) : QColor(0, 150, 60);
+}
+
+QColor fadedColour(const QColor& colour) {
+  QColor faded = colour;
+  faded.setAlpha(50);
+  return faded;
+}
+
 CampaignPlot::CampaignPlot(const QString& title, QWidget* parent)
-    : QFrame(parent), plot_(new QCustomPlot(this)) {
+    : QFrame(parent), plot_(new QCustomPlot(this)), stem_(title) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(2);
   auto* layout = new QVBoxLayout(this);
@@ -32,13 +42,17 @@ CampaignPlot::CampaignPlot(const QString& title, QWidget* parent)
   }
   plot_->setNoAntialiasingOnDrag(true);
   installExportMenu(plot_, this,
-                    {.fileStem = [this] { return this->title(); },
+                    {.fileStem = [this] { return stem_; },
                      .csv = [this] { return dataAsCsv(); },
                      .extraActions = {}});
 }
 
 QString CampaignPlot::title() const {
   return title_->text();
+}
+
+void CampaignPlot::setTitle(const QString& title) {
+  title_->setText(title);
 }
 
 QString CampaignPlot::dataAsCsv() const {
@@ -127,6 +141,11 @@ void ChannelMapPlot::show(SharedSnapshot snapshot) {
 
 void ChannelMapPlot::clear() {
   shown_.reset();
+  draw();
+}
+
+void ChannelMapPlot::setTimeView(SharedTimeView view) {
+  view_ = std::move(view);
   draw();
 }
 
