@@ -93,7 +93,7 @@ class ChannelMapPlot : public CampaignPlot {
 QColor channelColour(int channel);
 // Colours of the "compare with" selection's curves: channel 1 blue, channel 2 green.
 QColor compareColour(int channel);
-// The colour of a record outside the selection: the same, faded.
+// The colour of a record outside the selection: the same, faded (opaque).
 QColor fadedColour(const QColor& colour);
 
 }  // namespace viewer

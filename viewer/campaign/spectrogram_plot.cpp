@@ -13,6 +13,17 @@ SpectrogramPlot::SpectrogramPlot(QWidget* parent)
   plot()->xAxis->setLabel("file (position in the list)");
   setAxisLogarithmic(plot()->yAxis, true);
   plot()->yAxis->setLabel("frequency (Hz)");
+  veil_ = new QCPColorMap(plot()->xAxis, plot()->yAxis);
+  QCPColorGradient white;
+  white.clearColorStops();
+  white.setColorStopAt(0, QColor(255, 255, 255, 170));
+  white.setColorStopAt(1, QColor(255, 255, 255, 170));
+  white.setNanHandling(QCPColorGradient::nhTransparent);
+  veil_->setGradient(white);
+  veil_->setInterpolate(false);
+  veil_->setDataRange(QCPRange(0, 1));
+  veil_->setSelectable(QCP::stNone);
+  veil_->setVisible(false);
   connect(plot(), &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     if (!plot()->axisRect()->rect().contains(event->pos())) return;
@@ -48,8 +59,16 @@ QString SpectrogramPlot::fileAtKey(double key) const {
 }
 
 void SpectrogramPlot::draw() {
-  for (QCPItemRect* veil : veils_) plot()->removeItem(veil);
-  veils_.clear();
+  veil_->setVisible(false);
+  const bool timeShown = timeAxisShown();
+  Drawn now{shown(), channel(), timeShown, timeShown ? timeView()->grid : analysis::TimeGrid{}};
+  if (shown() && now == drawn_) {
+    // The same cells: a selection changed, nothing else (35,040 columns take long to fill).
+    veilUnselected(static_cast<int>(fileOfColumn_.size()));
+    plot()->replot(QCustomPlot::rpQueuedReplot);
+    return;
+  }
+  drawn_ = {};
   fileOfColumn_.clear();
   const auto range =
       shown() ? analysis::binRangeOf(shown()->files) : std::optional<analysis::BinRange>();
@@ -113,41 +132,28 @@ void SpectrogramPlot::draw() {
   plot()->xAxis->setRange(x0, x0 + columns * width);
   plot()->yAxis->setRange(bins.lowEdge(range->first), bins.highEdge(range->last));
   veilUnselected(columns);
+  drawn_ = std::move(now);
   plot()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void SpectrogramPlot::veilUnselected(int columns) {
   const CampaignTimeView* view = timeView();
-  if (!view || !view->selection.active()) return;
+  if (!view || !view->selection.active() || columns == 0) return;
   const bool time = timeAxisShown();
   const double x0 = time ? static_cast<double>(view->grid.first) : 0.5;
   const double width = time ? static_cast<double>(view->grid.cell) : 1.0;
-  // Runs of columns whose record the selection leaves out, one translucent rectangle each.
-  int x = 0;
-  while (x < columns) {
-    const auto outside = [&](int c) {
-      const int file = fileOfColumn_[static_cast<std::size_t>(c)];
-      return file >= 0 && !view->selected[static_cast<std::size_t>(file)];
-    };
-    if (!outside(x)) {
-      ++x;
-      continue;
-    }
-    int end = x + 1;
-    while (end < columns && (outside(end) || fileOfColumn_[static_cast<std::size_t>(end)] < 0)) {
-      ++end;
-    }
-    auto* veil = new QCPItemRect(plot());
-    veil->setClipToAxisRect(true);
-    veil->setPen(Qt::NoPen);
-    veil->setBrush(QColor(255, 255, 255, 170));
-    veil->topLeft->setType(QCPItemPosition::ptPlotCoords);
-    veil->bottomRight->setType(QCPItemPosition::ptPlotCoords);
-    veil->topLeft->setCoords(x0 + x * width, plot()->yAxis->range().upper);
-    veil->bottomRight->setCoords(x0 + end * width, plot()->yAxis->range().lower);
-    veils_.push_back(veil);
-    x = end;
+  QCPColorMapData* cells = veil_->data();
+  cells->setSize(columns, 1);
+  const QCPRange y = plot()->yAxis->range();
+  cells->setRange(columns > 1 ? QCPRange(x0 + width / 2, x0 + (columns - 0.5) * width)
+                              : QCPRange(x0, x0 + width),
+                  QCPRange(y.lower, y.upper));
+  for (int x = 0; x < columns; ++x) {
+    const int file = fileOfColumn_[static_cast<std::size_t>(x)];
+    const bool outside = file >= 0 && !view->selected[static_cast<std::size_t>(file)];
+    cells->setCell(x, 0, outside ? 1 : qQNaN());
   }
+  veil_->setVisible(true);
 }
 
 QString SpectrogramPlot::dataAsCsv() const {

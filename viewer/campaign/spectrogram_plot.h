@@ -6,13 +6,14 @@
 // record starts in stays empty, so gaps in the recording show as gaps; two records in one
 // column show the later in the list. Used and vetoed files have a column; cells without a value
 // (skipped, refused or pending files, bins a file does not reach, a channel it lacks) stay
-// transparent. Columns of records outside the time selection are veiled (faded). A click
+// transparent. Columns of records outside the time selection are veiled (faded, a translucent
+// white map of one row over them). A click
 // selects the record of that column.
 #pragma once
 
 #include "viewer/campaign/campaign_plot.h"
 
-class QCPItemRect;
+class QCPColorMap;
 
 namespace viewer {
 
@@ -38,10 +39,19 @@ class SpectrogramPlot : public ChannelMapPlot {
  private:
   void draw() override;
   void veilUnselected(int columns);
+  // What the colour map was last filled for: a change of selection alone only moves the veils.
+  struct Drawn {
+    SharedSnapshot snapshot;  // held, so that no other snapshot can take its address
+    int channel = 0;
+    bool time = false;
+    analysis::TimeGrid grid;
+    bool operator==(const Drawn&) const = default;
+  };
+  Drawn drawn_;
 
   bool timeAxis_ = false;
   std::vector<int> fileOfColumn_;  // per column of the map drawn, -1 for none
-  std::vector<QCPItemRect*> veils_;
+  QCPColorMap* veil_;  // over the columns the selection leaves out, one row, translucent
 };
 
 }  // namespace viewer

@@ -2,6 +2,7 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/campaign/campaign_csv.h"
@@ -121,7 +122,16 @@ void TimelinePlot::draw() {
       last = std::max(last, key);
     }
   }
-  for (int g = 0; g < kGraphs; ++g) p->graph(g)->setData(keys[g], values[g], !time);
+  for (int g = 0; g < kGraphs; ++g) {
+    // Start times mostly come in order: sorting is needed only when they do not.
+    p->graph(g)->setData(keys[g], values[g], std::is_sorted(keys[g].begin(), keys[g].end()));
+  }
+  // Thousands of antialiased points take long to draw, and overlap anyway.
+  if (files.size() > 2000) {
+    p->setNotAntialiasedElements(QCP::aeScatters);
+  } else {
+    p->setNotAntialiasedElements(QCP::aeNone);
+  }
   for (int g : {kUnselected1, kUnselected2}) {
     if (keys[g].isEmpty()) {
       p->graph(g)->removeFromLegend();
