@@ -13,6 +13,20 @@ namespace {
 
 enum Graph { kUsed1, kUsed2, kVetoed1, kVetoed2, kUnselected1, kUnselected2, kGraphs };
 
+// The symbol drawn once into a pixmap, which is then copied for each point: a station-year has
+// 70,000 points, and drawing each disc anew (as curves) takes most of a replot.
+QCPScatterStyle pixmapSymbol(const QCPScatterStyle& style) {
+  const int size = static_cast<int>(std::ceil(style.size())) + 3;
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QCPPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  style.applyTo(&painter, style.pen());
+  style.drawShape(&painter, size / 2.0, size / 2.0);
+  painter.end();
+  return QCPScatterStyle(pixmap);
+}
+
 }  // namespace
 
 TimelinePlot::TimelinePlot(QWidget* parent) : CampaignPlot("band rms of each file", parent) {
@@ -34,8 +48,8 @@ TimelinePlot::TimelinePlot(QWidget* parent) : CampaignPlot("band rms of each fil
     QCPGraph* graph = p->addGraph();
     graph->setName(g.name);
     graph->setLineStyle(QCPGraph::lsNone);
-    graph->setScatterStyle(
-        QCPScatterStyle(g.shape, g.colour, g.filled ? g.colour : QColor(Qt::white), 6));
+    graph->setScatterStyle(pixmapSymbol(
+        QCPScatterStyle(g.shape, g.colour, g.filled ? g.colour : QColor(Qt::white), 6)));
     graph->setPen(QPen(g.colour));
     graph->setSelectable(QCP::stSingleData);  // makes the points clickable
   }
@@ -125,12 +139,6 @@ void TimelinePlot::draw() {
   for (int g = 0; g < kGraphs; ++g) {
     // Start times mostly come in order: sorting is needed only when they do not.
     p->graph(g)->setData(keys[g], values[g], std::is_sorted(keys[g].begin(), keys[g].end()));
-  }
-  // Thousands of antialiased points take long to draw, and overlap anyway.
-  if (files.size() > 2000) {
-    p->setNotAntialiasedElements(QCP::aeScatters);
-  } else {
-    p->setNotAntialiasedElements(QCP::aeNone);
   }
   for (int g : {kUnselected1, kUnselected2}) {
     if (keys[g].isEmpty()) {
