@@ -23,6 +23,7 @@ SharedTimeView SelectionWorker::compute(const SelectionRequest& request, Index& 
   if (request.compare)
     view->compared = analysis::selectedFiles(view->starts.start, *request.compare);
   const bool needIndex = request.selection.active() || request.compare.has_value();
+  if (!needIndex && index.snapshot != request.snapshot) index = {};  // an old campaign's columns
   if (needIndex && index.snapshot != request.snapshot) {
     index.statistics.reset();  // the old columns go before the new ones are built
     index.statistics =
