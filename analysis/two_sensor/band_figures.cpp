@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "analysis/record/coherence.h"
-#include "analysis/two_sensor/pooled_coherence.h"
 #include "analysis/record/psd_estimator.h"
+#include "analysis/two_sensor/pooled_coherence.h"
 
 namespace analysis {
 
@@ -33,6 +33,18 @@ BandFigures bandFigures(const AnalysisState& s, double fLow, double fHigh, doubl
   figures.channel2 = {rms(displacement2), rms(velocity2)};
   figures.meanCoherence = coherenceSum / static_cast<double>(figures.lineCount);
   return figures;
+}
+
+double relativeBandRms(const AnalysisState& s, const RelativeMotion& motion, double fLow,
+                       double fHigh, double recordSeconds) {
+  if (motion.psdRel.empty()) return 0;
+  const std::size_t h = std::min(motion.lastLine, motion.psdRel.size() - 1);
+  double sum = 0;
+  for (std::size_t q = 1; q <= h; ++q) {
+    const double f = s.freq[q];
+    if (fLow < f && f < fHigh) sum += motion.psdRel[q];
+  }
+  return std::sqrt(sum / rmsIntegralSeconds(s.nameStemLength, recordSeconds) / 2);
 }
 
 int bandEdgeDecimals(const AnalysisState& s) {
