@@ -7,8 +7,8 @@
 
 #include "analysis/campaign/campaign.h"
 #include "analysis/campaign/campaign_csv.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

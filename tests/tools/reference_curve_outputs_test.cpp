@@ -12,8 +12,8 @@
 
 #include "analysis/record/file_analysis.h"
 #include "analysis/standards/noise_models.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace tools {
 namespace {

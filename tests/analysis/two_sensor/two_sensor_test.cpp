@@ -72,15 +72,18 @@ class PairRecords {
   std::vector<double> auto1, auto2, rel;
 };
 
-// Circular complex Gaussian of E|c|^2 = variance, rounded to single precision so that channel 1
-// is stored as drawn.
+// Circular complex Gaussian of E|c|^2 = variance, on a grid of 2^-20 so that channel 1 is
+// stored as drawn (its single precision holds 24 bits).
 Complex gaussian(std::mt19937_64& random, double variance) {
+  if (variance == 0) return 0;
   std::normal_distribution<double> normal(0, std::sqrt(variance / 2));
-  const float re = static_cast<float>(normal(random)), im = static_cast<float>(normal(random));
-  return {re, im};
+  const auto onGrid = [](double x) { return std::ldexp(std::round(std::ldexp(x, 20)), -20); };
+  const double re = onGrid(normal(random));
+  return {re, onGrid(normal(random))};
 }
 
-// The phase of H 1 -> 2 in degrees for channel 2 = factor x channel 1; 2 -> 1 has its negative.
+// Channel 2 = factor x channel 1 on every line: R = |1 - factor|^2, H (1 -> 2) = factor and
+// H (2 -> 1) = 1 / factor, coherence 1.
 struct KnownPair {
   const char* name;
   std::function<Complex(double f)> factor;
@@ -112,7 +115,7 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
       ASSERT_EQ(motion.records, records);
       for (std::size_t q = 1; q <= kLines; ++q) {
         const Complex factor = pair.factor(lineFrequency(q));
-        // R = |1 - factor|^2 for |factor| = 1: 0, 4 and 2 (1 - cos w dt).
+        // R = |1 - factor|^2 (|factor| = 1): 0, 4 and 2 (1 - cos w dt).
         const double ratio = std::norm(1.0 - factor);
         ASSERT_NEAR(motion.ratio[q], ratio, 1e-9 * ratio + 1e-15) << q;
         // Derived from the sums, P_rel resolves down to rounding of the channels' sum.
@@ -163,9 +166,13 @@ TEST(TwoSensor, OneRecordAgreesWithThePerFileRun) {
   EXPECT_NEAR(band / shown.channel1.rmsDisplacement, 0.063, 0.0005);
 }
 
-// Many records of a known pair plus independent noise: each line's estimate lies off the truth
-// by the scatter its own numbers predict, so the standardised errors z have mean 0 and rms 1
-// over the 1500 independent lines.
+// Many records of c1 = g + e1, c2 = h g + e2 (ground of power G, independent noises of
+// powers s1, s2 per coefficient): each line's estimate lies off the truth by the scatter
+// predicted for it, so over the 1500 independent lines the standardised errors z have mean 0
+// and rms 1. Predicted scatters: |H| (relative) and phase (rad) sqrt((1 - g2) / (2 n g2)) with
+// the coherence g2 = |h|^2 G / (|h|^2 G + s2) of the pair (without e1);
+// N1 w^2 / T around s1: sqrt((s1^2 + G (s1 + s2) / 2 + s1 s2 / 2) / n), the terms left in
+// S11 - |S12|; R around 2 for unrelated channels (G = 0, s1 = s2): sqrt(2 / n).
 struct ZStatistics {
   double sum = 0, squares = 0;
   int count = 0;
@@ -176,42 +183,19 @@ struct ZStatistics {
   }
 };
 
-TEST(TwoSensor, TransferFunctionConvergesWithinTheScatterTheCoherencePredicts) {
+TEST(TwoSensor, EstimatesConvergeWithinTheirPredictedScatter) {
+  enum class Check { Transfer, SelfNoise, Ratio };
   const Complex h = std::polar(0.5, 30 * kPi / 180);
-  for (const auto& [records, noise] : {std::pair{50, 0.1}, {400, 1.0}}) {
-    SCOPED_TRACE(records);
-    std::mt19937_64 random(records);
-    PairRecords r;
-    for (int k = 0; k < records; ++k) {
-      r.add([&](std::size_t) {
-        const Complex c1 = gaussian(random, 1);
-        return PairRecords::Pair{c1, h * c1 + gaussian(random, noise)};
-      });
-    }
-    TransferFunction t;
-    computeTransferFunction(r.state, PairSource::RunningAverage, TransferDirection::OneToTwo, t);
-    ZStatistics magnitude, phase;
-    for (std::size_t q = 1; q <= kLines; ++q) {
-      const double msc = std::norm(r.cross[q]) / (r.auto1[q] * r.auto2[q]);
-      ASSERT_NEAR(t.msc[q], msc, 1e-12);
-      const double scatter = std::sqrt((1 - msc) / (2 * records * msc));
-      magnitude.add((t.magnitude[q] / 0.5 - 1) / scatter);
-      phase.add((t.phaseDegrees[q] - 30) * kPi / 180 / scatter);
-    }
-    magnitude.expectStandard("|H|");
-    phase.expectStandard("phase");
-  }
-}
-
-// c1 = g + e1, c2 = g + e2 with ground and noise powers G, s1, s2 per coefficient: N1 and N2
-// recover s1 T / w^2 and s2 T / w^2, off by the scatter of the terms left in S11 - |S12|:
-// var(n N1 w^2 / T) = n (s1^2 + G (s1 + s2) / 2 + s1 s2 / 2). Unrelated channels (G = 0,
-// s1 = s2) give R = 2 with scatter sqrt(2 / n).
-TEST(TwoSensor, SelfNoiseRecoversKnownLevelsAndUnrelatedChannelsGiveRatioTwo) {
   const struct {
+    Check check;
     int records;
+    Complex gain;
     double ground, noise1, noise2;
-  } rows[] = {{400, 1, 0.04, 0.01}, {100, 0, 1, 1}, {1, 1, 0.04, 0.01}};
+  } rows[] = {{Check::Transfer, 50, h, 1, 0, 0.1},
+              {Check::Transfer, 400, h, 1, 0, 1},
+              {Check::SelfNoise, 400, 1, 1, 0.04, 0.01},
+              {Check::Ratio, 100, 1, 0, 1, 1},
+              {Check::SelfNoise, 1, 1, 1, 0.04, 0.01}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.records);
     std::mt19937_64 random(5);
@@ -220,42 +204,45 @@ TEST(TwoSensor, SelfNoiseRecoversKnownLevelsAndUnrelatedChannelsGiveRatioTwo) {
       r.add([&](std::size_t) {
         const Complex g = gaussian(random, row.ground);
         return PairRecords::Pair{g + gaussian(random, row.noise1),
-                                 g + gaussian(random, row.noise2)};
+                                 row.gain * g + gaussian(random, row.noise2)};
       });
     }
+    TransferFunction t;
+    computeTransferFunction(r.state, PairSource::RunningAverage, TransferDirection::OneToTwo, t);
     SelfNoise noise;
     computeSelfNoise(r.state, PairSource::RunningAverage, kSeconds, noise);
     RelativeMotion motion;
     computeRelativeMotion(r.state, PairSource::RunningAverage, kSeconds, motion);
-    if (row.records < 2) {
-      EXPECT_FALSE(noise.available);
-      EXPECT_EQ(noise.n1[7], 0);
-      continue;
-    }
-    ZStatistics n1, n2, ratio;
+    EXPECT_EQ(noise.available, row.records >= 2);
+    if (!noise.available) continue;
+    ZStatistics magnitude, phase, n1, n2, ratio;
     std::size_t without1 = 0, without2 = 0;
-    const auto scatter = [&](double a, double b) {
+    const auto noiseScatter = [&](double a, double b) {
       return std::sqrt((a * a + row.ground * (a + b) / 2 + a * b / 2) / row.records);
     };
     for (std::size_t q = 1; q <= kLines; ++q) {
+      const double msc = std::norm(r.cross[q]) / (r.auto1[q] * r.auto2[q]);
+      ASSERT_NEAR(t.msc[q], msc, 1e-12);
+      const double g2 = std::norm(h) * row.ground / (std::norm(h) * row.ground + row.noise2);
+      const double scatter = std::sqrt((1 - g2) / (2 * row.records * g2));
+      magnitude.add((t.magnitude[q] / std::abs(h) - 1) / scatter);
+      phase.add((t.phaseDegrees[q] - 30) * kPi / 180 / scatter);
       const double cross = std::abs(r.cross[q]), factor = densityFactor(q) / row.records;
       const double expected1 = (r.auto1[q] - cross) * factor;
       const double expected2 = (r.auto2[q] - cross) * factor;
       ASSERT_NEAR(noise.n1[q], expected1, 1e-9 * r.auto1[q] * factor) << q;
       ASSERT_NEAR(noise.n2[q], expected2, 1e-9 * r.auto2[q] * factor) << q;
       without1 += expected1 <= 0, without2 += expected2 <= 0;
-      n1.add((noise.n1[q] / densityFactor(q) - row.noise1) / scatter(row.noise1, row.noise2));
-      n2.add((noise.n2[q] / densityFactor(q) - row.noise2) / scatter(row.noise2, row.noise1));
+      n1.add((noise.n1[q] / densityFactor(q) - row.noise1) / noiseScatter(row.noise1, row.noise2));
+      n2.add((noise.n2[q] / densityFactor(q) - row.noise2) / noiseScatter(row.noise2, row.noise1));
       ratio.add((motion.ratio[q] - 2) / std::sqrt(2.0 / row.records));
     }
     EXPECT_EQ(noise.nonPositive1, without1);
     EXPECT_EQ(noise.nonPositive2, without2);
-    if (row.ground > 0) {
-      n1.expectStandard("N1");
-      n2.expectStandard("N2");
-    } else {
-      ratio.expectStandard("R");  // where |S12| is no estimate of a common part
-    }
+    if (row.check == Check::Transfer)
+      magnitude.expectStandard("|H|"), phase.expectStandard("phase");
+    if (row.check == Check::SelfNoise) n1.expectStandard("N1"), n2.expectStandard("N2");
+    if (row.check == Check::Ratio) ratio.expectStandard("R");
   }
 }
 
