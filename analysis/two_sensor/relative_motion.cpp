@@ -46,11 +46,11 @@ void computeRelativeMotion(const AnalysisState& s, PairSource source, double rec
   m.ratio[0] = kNoValue;
   for (std::size_t q = 1; q <= h; ++q) {
     const PairSums p = pairSums(s, source, q);
-    const double f = s.freq[q];
-    m.psdRel[q] = pairDensity(relativeSum(p), n, f, recordSeconds);
+    const double scale = densityScale(n, s.freq[q], recordSeconds);
+    m.psdRel[q] = relativeSum(p) * scale;
     m.ratio[q] = motionRatio(p);
-    m.rmsCut1[q] = pairDensity(p.auto1, n, f, recordSeconds);
-    m.rmsCut2[q] = pairDensity(p.auto2, n, f, recordSeconds);
+    m.rmsCut1[q] = p.auto1 * scale;
+    m.rmsCut2[q] = p.auto2 * scale;
   }
   const double seconds = rmsIntegralSeconds(s.nameStemLength, recordSeconds);
   rmsFromTop(m.psdRel, seconds, m.rmsCutRel);

@@ -7,9 +7,9 @@ namespace analysis {
 
 SelfNoiseLine selfNoiseLine(const PairSums& p, std::int32_t records, double freq,
                             double recordSeconds) {
-  const double cross = std::hypot(p.crossRe, p.crossIm);
-  return {pairDensity(p.auto1 - cross, records, freq, recordSeconds),
-          pairDensity(p.auto2 - cross, records, freq, recordSeconds)};
+  const double cross = pairMagnitude(p.crossRe, p.crossIm);
+  const double scale = densityScale(records, freq, recordSeconds);
+  return {(p.auto1 - cross) * scale, (p.auto2 - cross) * scale};
 }
 
 void computeSelfNoise(const AnalysisState& s, PairSource source, double recordSeconds,

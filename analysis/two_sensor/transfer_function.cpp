@@ -24,7 +24,7 @@ TransferLine transferLine(const PairSums& p, TransferDirection direction) {
     return {kNoValue, kNoValue};
   }
   const double re = p.crossRe, im = fromOne ? -p.crossIm : p.crossIm;
-  return {std::hypot(re, im) / input, phaseDegreesOf(std::atan2(im, re))};
+  return {pairMagnitude(re, im) / input, phaseDegreesOf(std::atan2(im, re))};
 }
 
 void computeTransferFunction(const AnalysisState& s, PairSource source, TransferDirection direction,
