@@ -62,6 +62,26 @@ inline PairSums pairSums(const AnalysisState& s, PairSource source, std::size_t 
 // h = nSamples/2 (0 for a state without a record): the last line of every curve.
 std::size_t lastPairLine(const AnalysisState& state);
 
+// Calls lineFunction(q, pairSums(state, source, q)) for q = 1 .. lastPairLine(state) in
+// rising order, choosing the source once rather than on every line.
+template <typename LineFunction>
+void forEachPairLine(const AnalysisState& s, PairSource source, LineFunction&& lineFunction) {
+  const std::size_t h = lastPairLine(s);
+  if (source == PairSource::RunningAverage) {
+    for (std::size_t q = 1; q <= h; ++q) {
+      lineFunction(q, PairSums{s.sumAuto1[q], s.sumAuto2[q], s.sumCrossRe[q], s.sumCrossIm[q]});
+    }
+  } else if (s.recordHasCoefficients) {
+    for (std::size_t q = 1; q <= h; ++q) {
+      const CrossSpectrumLine line =
+          crossSpectrumLine(s.ftRe1[q], s.ftIm1[q], s.ftRe2[q], s.ftIm2[q]);
+      lineFunction(q, PairSums{line.auto1, line.auto2, line.crossRe, line.crossIm});
+    }
+  } else {
+    for (std::size_t q = 1; q <= h; ++q) lineFunction(q, PairSums{});
+  }
+}
+
 // T / (n w^2) (s^2 per record) for freq (Hz) and T = recordSeconds; 0 where w = 0 or n < 1.
 inline double densityScale(std::int32_t records, double freq, double recordSeconds) {
   const double omega = freq * kTwoPi;

@@ -130,11 +130,15 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
       EXPECT_EQ(forward.level95, mscChanceLevel(records));
       // The rms curve's sum from the top line down, and a band of the one line at 10 Hz,
       // where the relative rms is |1 - factor| of channel 1's (0.0628 for the delay).
-      double sum = 0;
+      double sum = 0, sum1 = 0, sum2 = 0;
       for (std::size_t q = kLines; q >= 1; --q) {
         sum += r.rel[q] * densityFactor(q) / records;
+        sum1 += r.auto1[q] * densityFactor(q) / records;
+        sum2 += r.auto2[q] * densityFactor(q) / records;
         ASSERT_NEAR(motion.rmsCutRel[q], std::sqrt(sum / kSeconds / 2), 1e-7 * motion.rmsCutRel[q]);
       }
+      const double mean = (std::sqrt(sum1) + std::sqrt(sum2)) / 2;
+      EXPECT_NEAR(relativeRmsAbove(motion, 0).ratioToMean, std::sqrt(sum) / mean, 1e-7);
       const double channel1 = std::sqrt(r.auto1[600] * densityFactor(600) / records / kSeconds / 2);
       EXPECT_NEAR(relativeBandRms(r.state, motion, 9.99, 10.01, kSeconds) / channel1,
                   std::abs(1.0 - pair.factor(10)), 1e-7);
