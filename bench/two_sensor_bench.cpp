@@ -33,7 +33,7 @@ struct TwoSensorCurves {
                                       transfer);
     analysis::computeSelfNoise(state, source, recordSeconds, noise);
     benchmark::DoNotOptimize(analysis::relativeRmsAbove(motion, 100));
-    benchmark::DoNotOptimize(analysis::relativeBandRms(state, motion, 1, 10, recordSeconds));
+    benchmark::DoNotOptimize(analysis::relativeBandRms(state, motion, 1, 10));
   }
 };
 
@@ -43,7 +43,8 @@ void BM_TwoSensorQuantities(benchmark::State& bm) {
   const auto& dir = bench::sampleDirectory();
   analysis::AnalysisState state;
   analysis::FileAnalysis fileAnalysis;
-  auto result = fileAnalysis.analyzeFile(state, dir, bench::nameFor(static_cast<int>(bm.range(0))), {});
+  auto result =
+      fileAnalysis.analyzeFile(state, dir, bench::nameFor(static_cast<int>(bm.range(0))), {});
   if (averaging) {
     analysis::restartAverage(state);
     result =

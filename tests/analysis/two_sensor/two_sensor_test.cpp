@@ -140,7 +140,7 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
       const double mean = (std::sqrt(sum1) + std::sqrt(sum2)) / 2;
       EXPECT_NEAR(relativeRmsAbove(motion, 0).ratioToMean, std::sqrt(sum) / mean, 1e-7);
       const double channel1 = std::sqrt(r.auto1[600] * densityFactor(600) / records / kSeconds / 2);
-      EXPECT_NEAR(relativeBandRms(r.state, motion, 9.99, 10.01, kSeconds) / channel1,
+      EXPECT_NEAR(relativeBandRms(r.state, motion, 9.99, 10.01) / channel1,
                   std::abs(1.0 - pair.factor(10)), 1e-7);
     }
   }
