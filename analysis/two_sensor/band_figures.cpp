@@ -36,7 +36,7 @@ BandFigures bandFigures(const AnalysisState& s, double fLow, double fHigh, doubl
 }
 
 double relativeBandRms(const AnalysisState& s, const RelativeMotion& motion, double fLow,
-                       double fHigh, double recordSeconds) {
+                       double fHigh) {
   if (motion.psdRel.empty()) return 0;
   const std::size_t h = std::min(motion.lastLine, motion.psdRel.size() - 1);
   double sum = 0;
@@ -44,7 +44,7 @@ double relativeBandRms(const AnalysisState& s, const RelativeMotion& motion, dou
     const double f = s.freq[q];
     if (fLow < f && f < fHigh) sum += motion.psdRel[q];
   }
-  return std::sqrt(sum / rmsIntegralSeconds(s.nameStemLength, recordSeconds) / 2);
+  return std::sqrt(sum / motion.rmsSeconds / 2);
 }
 
 int bandEdgeDecimals(const AnalysisState& s) {

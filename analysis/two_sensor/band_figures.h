@@ -40,10 +40,10 @@ enum class BandCoherence { Shown, Pooled };
 BandFigures bandFigures(const AnalysisState& state, double fLow, double fHigh, double recordSeconds,
                         BandCoherence coherence);
 
-// d_rel of the band fLow .. fHigh, mum; `motion` computed from `state` with the same
-// `recordSeconds`. 0 for a band without lines.
+// d_rel of the band fLow .. fHigh, mum, with the T of `motion` (computed from `state`). 0 for a
+// band without lines.
 double relativeBandRms(const AnalysisState& state, const RelativeMotion& motion, double fLow,
-                       double fHigh, double recordSeconds);
+                       double fHigh);
 
 // Decimals to which band edges are rounded for display: the fewest for which one unit of the
 // last decimal is at most a tenth of the line spacing (freq(2) - freq(1); 1/60 Hz when the

@@ -40,28 +40,27 @@ void computeRelativeMotion(const AnalysisState& s, PairSource source, double rec
   const std::int32_t n = pairRecordCount(s, source);
   m.records = n;
   m.lastLine = h;
-  for (auto* v : {&m.psdRel, &m.ratio, &m.rmsCutRel, &m.rmsCut1, &m.rmsCut2}) v->resize(h + 1);
-  // The channel densities are needed only for their rms: kept in the rms vectors until then.
-  m.psdRel[0] = m.rmsCut1[0] = m.rmsCut2[0] = 0;
+  m.rmsSeconds = rmsIntegralSeconds(s.nameStemLength, recordSeconds);
+  for (auto* v : {&m.psdRel, &m.ratio, &m.rmsCutRel, &m.psd1, &m.psd2}) v->resize(h + 1);
+  m.psdRel[0] = m.psd1[0] = m.psd2[0] = 0;
   m.ratio[0] = kNoValue;
-  for (std::size_t q = 1; q <= h; ++q) {
-    const PairSums p = pairSums(s, source, q);
-    const double f = s.freq[q];
-    m.psdRel[q] = pairDensity(relativeSum(p), n, f, recordSeconds);
+  forEachPairLine(s, source, [&](std::size_t q, const PairSums& p) {
+    const double scale = densityScale(n, s.freq[q], recordSeconds);
+    m.psdRel[q] = relativeSum(p) * scale;
     m.ratio[q] = motionRatio(p);
-    m.rmsCut1[q] = pairDensity(p.auto1, n, f, recordSeconds);
-    m.rmsCut2[q] = pairDensity(p.auto2, n, f, recordSeconds);
-  }
-  const double seconds = rmsIntegralSeconds(s.nameStemLength, recordSeconds);
-  rmsFromTop(m.psdRel, seconds, m.rmsCutRel);
-  rmsFromTop(m.rmsCut1, seconds, m.rmsCut1);
-  rmsFromTop(m.rmsCut2, seconds, m.rmsCut2);
+    m.psd1[q] = p.auto1 * scale;
+    m.psd2[q] = p.auto2 * scale;
+  });
+  rmsFromTop(m.psdRel, m.rmsSeconds, m.rmsCutRel);
 }
 
 RelativeRms relativeRmsAbove(const RelativeMotion& m, std::size_t line) {
   if (m.rmsCutRel.empty()) return {};
-  const std::size_t q = std::min(line, m.rmsCutRel.size() - 1);
-  RelativeRms r{m.rmsCutRel[q], m.rmsCut1[q], m.rmsCut2[q]};
+  const std::size_t h = m.rmsCutRel.size() - 1, q = std::max<std::size_t>(std::min(line, h), 1);
+  double sum1 = 0, sum2 = 0;
+  for (std::size_t i = h; i >= q; --i) sum1 += m.psd1[i], sum2 += m.psd2[i];  // q >= 1
+  const auto rms = [&m](double sum) { return std::sqrt(sum / m.rmsSeconds / 2); };
+  RelativeRms r{m.rmsCutRel[std::min(line, h)], rms(sum1), rms(sum2)};
   const double mean = (r.channel1 + r.channel2) / 2;
   r.ratioToMean = mean > 0 ? r.relative / mean : kNoValue;
   return r;

@@ -17,10 +17,10 @@
 //                 opposite motion; T, w and n cancel, so it is defined at 0 Hz too. NaN (no
 //                 value) where S11 + S22 = 0.
 // Rms above each line, the rms curve's sum (analysis/record/coherence.h, computeRmsCut)
-// applied to P_rel, P1 and P2: from the top line h down,
+// applied to P_rel: from the top line h down,
 //     rmsCutRel(q) = sqrt( sum_{i = q .. h} P_rel(i) / T_rms / 2 )             [mum]
 // T_rms = rmsIntegralSeconds (T for 8-character stems, 6 s otherwise); line 0 takes the value
-// of line 1. rmsCut1, rmsCut2 likewise from P1, P2.
+// of line 1. The channels' rms above a cut (relativeRmsAbove) is the same sum over P1, P2.
 //
 // Meaning: R measures how much of the channels' motion is not common. A gain mismatch eps
 // between equal sensors on the same ground (c2 = (1 + eps) c1) leaves P_rel = eps^2 P1: a
@@ -45,10 +45,12 @@ double motionRatio(const PairSums& sums);
 // Every curve indexed by line 0 .. lastLine (vectors of lastLine + 1 entries). Line 0 holds
 // P_rel = P1 = P2 = 0, R = NaN, and the rms of line 1.
 struct RelativeMotion {
-  std::int32_t records = 0;                         // n
-  std::size_t lastLine = 0;                         // h
-  std::vector<double> psdRel, ratio;                // mum^2/Hz, 1
-  std::vector<double> rmsCutRel, rmsCut1, rmsCut2;  // mum
+  std::int32_t records = 0;           // n
+  std::size_t lastLine = 0;           // h
+  double rmsSeconds = 0;              // T_rms
+  std::vector<double> psdRel, ratio;  // mum^2/Hz, 1
+  std::vector<double> rmsCutRel;      // mum
+  std::vector<double> psd1, psd2;     // P1, P2, mum^2/Hz
 };
 
 // Fills `motion` (reusing its vectors) for the records of `source`; `recordSeconds` is T of
@@ -56,7 +58,8 @@ struct RelativeMotion {
 void computeRelativeMotion(const AnalysisState& state, PairSource source, double recordSeconds,
                            RelativeMotion& motion);
 
-// The title's figures above a cut at line `line` (clamped to 0 .. lastLine), mum.
+// The title's figures above a cut at line `line` (clamped to 0 .. lastLine), mum: the relative
+// rms and the channels' rms of the same records (summed here, O(h)).
 struct RelativeRms {
   double relative = 0, channel1 = 0, channel2 = 0;
   double ratioToMean = 0;  // relative / ((channel1 + channel2) / 2); NaN when both are 0

@@ -7,9 +7,9 @@ namespace analysis {
 
 SelfNoiseLine selfNoiseLine(const PairSums& p, std::int32_t records, double freq,
                             double recordSeconds) {
-  const double cross = std::hypot(p.crossRe, p.crossIm);
-  return {pairDensity(p.auto1 - cross, records, freq, recordSeconds),
-          pairDensity(p.auto2 - cross, records, freq, recordSeconds)};
+  const double cross = pairMagnitude(p.crossRe, p.crossIm);
+  const double scale = densityScale(records, freq, recordSeconds);
+  return {(p.auto1 - cross) * scale, (p.auto2 - cross) * scale};
 }
 
 void computeSelfNoise(const AnalysisState& s, PairSource source, double recordSeconds,
@@ -22,12 +22,11 @@ void computeSelfNoise(const AnalysisState& s, PairSource source, double recordSe
   noise.n2.assign(h + 1, 0.0);
   noise.nonPositive1 = noise.nonPositive2 = 0;
   if (!noise.available) return;
-  for (std::size_t q = 1; q <= h; ++q) {
-    const SelfNoiseLine line =
-        selfNoiseLine(pairSums(s, source, q), noise.records, s.freq[q], recordSeconds);
+  forEachPairLine(s, source, [&](std::size_t q, const PairSums& p) {
+    const SelfNoiseLine line = selfNoiseLine(p, noise.records, s.freq[q], recordSeconds);
     noise.n1[q] = line.n1;
     noise.n2[q] = line.n2;
-  }
+  });
   noise.nonPositive1 = countWithoutEstimate(noise.n1, 1, h);
   noise.nonPositive2 = countWithoutEstimate(noise.n2, 1, h);
 }

@@ -24,7 +24,7 @@ TransferLine transferLine(const PairSums& p, TransferDirection direction) {
     return {kNoValue, kNoValue};
   }
   const double re = p.crossRe, im = fromOne ? -p.crossIm : p.crossIm;
-  return {std::hypot(re, im) / input, phaseDegreesOf(std::atan2(im, re))};
+  return {pairMagnitude(re, im) / input, phaseDegreesOf(std::atan2(im, re))};
 }
 
 void computeTransferFunction(const AnalysisState& s, PairSource source, TransferDirection direction,
@@ -35,13 +35,15 @@ void computeTransferFunction(const AnalysisState& s, PairSource source, Transfer
   t.direction = direction;
   t.level95 = mscChanceLevel(t.records);
   for (auto* v : {&t.magnitude, &t.phaseDegrees, &t.msc}) v->resize(h + 1);
-  for (std::size_t q = 0; q <= h; ++q) {
-    const PairSums p = pairSums(s, source, q);
+  constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+  t.magnitude[0] = t.phaseDegrees[0] = kNoValue;
+  t.msc[0] = 0;
+  forEachPairLine(s, source, [&](std::size_t q, const PairSums& p) {
     const TransferLine line = transferLine(p, direction);
     t.magnitude[q] = line.magnitude;
     t.phaseDegrees[q] = line.phaseDegrees;
     t.msc[q] = pairMsc(p);
-  }
+  });
 }
 
 }  // namespace analysis

@@ -1,5 +1,5 @@
-// psd-analyze's two-sensor tables: the options reach the run, mistakes end with status 2
-// naming the option, and the program writes tables of two records with known answers.
+// psd-analyze's two-sensor tables, written by the program for two records with known answers.
+// (Its options are checked with the others in command_line_test.cpp.)
 #include "tools/two_sensor_outputs.h"
 
 #include <gtest/gtest.h>
@@ -7,62 +7,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <initializer_list>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "analysis/record/psd_estimator.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
-#include "tools/analyze_command_line.h"
 
 namespace tools {
 namespace {
-
-struct Parsed {
-  std::optional<int> status;
-  AnalyzeOptions options;
-  std::string err;
-};
-Parsed parse(std::initializer_list<const char*> arguments) {
-  std::vector<const char*> argv{"psd-analyze"};
-  argv.insert(argv.end(), arguments);
-  Parsed p;
-  std::ostringstream out, err;
-  p.status = parseCommandLine(static_cast<int>(argv.size()), argv.data(), p.options, out, err);
-  p.err = err.str();
-  return p;
-}
-
-TEST(TwoSensorOptions, ReachTheRunOrEndWithStatusTwoNamingTheOption) {
-  const Parsed p = parse({"--relative-csv", "r.csv", "--transfer-csv", "t.csv", "--transfer",
-                          "2to1", "--self-noise-csv", "n.csv", "a.csvz"});
-  ASSERT_FALSE(p.status) << p.err;
-  EXPECT_EQ(p.options.twoSensor.relativeCsv, "r.csv");
-  EXPECT_EQ(p.options.twoSensor.transferCsv, "t.csv");
-  EXPECT_EQ(p.options.twoSensor.selfNoiseCsv, "n.csv");
-  EXPECT_EQ(p.options.twoSensor.direction, analysis::TransferDirection::TwoToOne);
-  EXPECT_EQ(parse({"--transfer-csv", "t.csv", "a.csvz"}).options.twoSensor.direction,
-            analysis::TransferDirection::OneToTwo);
-
-  const struct {
-    std::initializer_list<const char*> arguments;
-    const char* named;
-  } mistakes[] = {
-      {{"a.csvz", "--relative-csv"}, "--relative-csv"},
-      {{"--transfer", "1to2", "a.csvz"}, "--transfer-csv"},
-      {{"--transfer-csv", "t.csv", "--transfer", "3to1", "a.csvz"}, "--transfer"},
-      {{"--self-noise-csv", "", "a.csvz"}, "--self-noise-csv"},
-      {{"--campaign", "site", "--relative-csv", "r.csv", "a.csvz"}, "--relative-csv"},
-  };
-  for (const auto& m : mistakes) {
-    const Parsed wrong = parse(m.arguments);
-    ASSERT_TRUE(wrong.status) << m.named;
-    EXPECT_EQ(*wrong.status, 2) << m.named;
-    EXPECT_NE(wrong.err.find(m.named), std::string::npos) << wrong.err;
-  }
-}
 
 std::vector<std::vector<std::string>> fieldsOf(const std::string& csv) {
   std::vector<std::vector<std::string>> rows;

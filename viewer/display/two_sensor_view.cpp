@@ -308,8 +308,7 @@ QString TwoSensorView::readoutAt(const ZEPLLib::ZEPL* plot, double x) const {
 
 QString TwoSensorView::bandLine(double low, double high) const {
   if (!mrelative->isChecked() || relative_.records < 1) return {};
-  const double rms =
-      analysis::relativeBandRms(display_.analysisState(), relative_, low, high, recordSeconds_);
+  const double rms = analysis::relativeBandRms(display_.analysisState(), relative_, low, high);
   return QStringLiteral("relative: %1 mum rms").arg(threeDigits(rms));
 }
 

@@ -9,14 +9,12 @@
 #include <random>
 #include <vector>
 
-#include "analysis/record/file_analysis.h"
+#include "analysis/record/psd_estimator.h"
 #include "analysis/two_sensor/band_figures.h"
 #include "analysis/two_sensor/pooled_coherence.h"
 #include "analysis/two_sensor/relative_motion.h"
 #include "analysis/two_sensor/self_noise.h"
 #include "analysis/two_sensor/transfer_function.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/test_files.h"
 
 namespace analysis {
 namespace {
@@ -72,15 +70,18 @@ class PairRecords {
   std::vector<double> auto1, auto2, rel;
 };
 
-// Circular complex Gaussian of E|c|^2 = variance, rounded to single precision so that channel 1
-// is stored as drawn.
+// Circular complex Gaussian of E|c|^2 = variance, on a grid of 2^-20 so that channel 1 is
+// stored as drawn (its single precision holds 24 bits).
 Complex gaussian(std::mt19937_64& random, double variance) {
+  if (variance == 0) return 0;
   std::normal_distribution<double> normal(0, std::sqrt(variance / 2));
-  const float re = static_cast<float>(normal(random)), im = static_cast<float>(normal(random));
-  return {re, im};
+  const auto onGrid = [](double x) { return std::ldexp(std::round(std::ldexp(x, 20)), -20); };
+  const double re = onGrid(normal(random));
+  return {re, onGrid(normal(random))};
 }
 
-// The phase of H 1 -> 2 in degrees for channel 2 = factor x channel 1; 2 -> 1 has its negative.
+// Channel 2 = factor x channel 1 on every line: R = |1 - factor|^2, H (1 -> 2) = factor and
+// H (2 -> 1) = 1 / factor, coherence 1, over one record shown or an average of three.
 struct KnownPair {
   const char* name;
   std::function<Complex(double f)> factor;
@@ -109,10 +110,9 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
       TransferFunction forward, backward;
       computeTransferFunction(r.state, source, TransferDirection::OneToTwo, forward);
       computeTransferFunction(r.state, source, TransferDirection::TwoToOne, backward);
-      ASSERT_EQ(motion.records, records);
       for (std::size_t q = 1; q <= kLines; ++q) {
         const Complex factor = pair.factor(lineFrequency(q));
-        // R = |1 - factor|^2 for |factor| = 1: 0, 4 and 2 (1 - cos w dt).
+        // R = |1 - factor|^2 (|factor| = 1): 0, 4 and 2 (1 - cos w dt).
         const double ratio = std::norm(1.0 - factor);
         ASSERT_NEAR(motion.ratio[q], ratio, 1e-9 * ratio + 1e-15) << q;
         // Derived from the sums, P_rel resolves down to rounding of the channels' sum.
@@ -128,44 +128,31 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
         ASSERT_NEAR(forward.msc[q], 1, 1e-12) << q;
       }
       EXPECT_EQ(forward.level95, mscChanceLevel(records));
+      // The rms curve's sum from the top line down, and a band of the one line at 10 Hz,
+      // where the relative rms is |1 - factor| of channel 1's (0.0628 for the delay).
+      double sum = 0, sum1 = 0, sum2 = 0;
+      for (std::size_t q = kLines; q >= 1; --q) {
+        sum += r.rel[q] * densityFactor(q) / records;
+        sum1 += r.auto1[q] * densityFactor(q) / records;
+        sum2 += r.auto2[q] * densityFactor(q) / records;
+        ASSERT_NEAR(motion.rmsCutRel[q], std::sqrt(sum / kSeconds / 2), 1e-7 * motion.rmsCutRel[q]);
+      }
+      const double mean = (std::sqrt(sum1) + std::sqrt(sum2)) / 2;
+      EXPECT_NEAR(relativeRmsAbove(motion, 0).ratioToMean, std::sqrt(sum) / mean, 1e-7);
+      const double channel1 = std::sqrt(r.auto1[600] * densityFactor(600) / records / kSeconds / 2);
+      EXPECT_NEAR(relativeBandRms(r.state, motion, 9.99, 10.01) / channel1,
+                  std::abs(1.0 - pair.factor(10)), 1e-7);
     }
   }
 }
 
-// One record read from a file: P_rel is psd1 + psd2 - 2 Re(c1 conj(c2)) T / w^2 of the
-// per-file run, its rms is the rms curve's sum, and a 1 ms delay leaves 2 sin(pi f dt) of the
-// motion at 10 Hz (0.0628).
-TEST(TwoSensor, OneRecordAgreesWithThePerFileRun) {
-  testing_support::TempDir dir;
-  dir.write("11111111.csvz", analysis_testing::spectrumText(kLines + 1, kSeconds, [](int k) {
-              const Complex c1(0.5 + k % 7, 1.0 - k % 3);
-              const Complex c2 = c1 * std::polar(1.0, -2 * kPi * k / kSeconds * 1e-3);
-              return analysis_testing::Coefficients{c1.real(), c1.imag(), c2.real(), c2.imag()};
-            }));
-  AnalysisState s;
-  FileAnalysis run;
-  const RunResult result = run.analyzeFile(s, dir.path(), "11111111.csvz", {});
-  ASSERT_EQ(result.kind, FileKind::Measurement) << result.message;
-  RelativeMotion motion;
-  computeRelativeMotion(s, PairSource::RecordShown, result.recordSeconds, motion);
-  double sum = 0;
-  for (std::size_t q = kLines; q >= 1; --q) {
-    const double crossRe = s.ftRe1[q] * s.ftRe2[q] + s.ftIm1[q] * s.ftIm2[q];
-    const double psdRel = s.psd1[q] + s.psd2[q] - 2 * crossRe * densityFactor(q);
-    EXPECT_NEAR(motion.psdRel[q], psdRel, 1e-9 * s.psd1[q]) << q;
-    EXPECT_NEAR(motion.rmsCut1[q], s.rmsCut1[q], 1e-12 * s.rmsCut1[q]) << q;
-    sum += motion.psdRel[q];
-    EXPECT_NEAR(motion.rmsCutRel[q], std::sqrt(sum / kSeconds / 2), 1e-12 * motion.rmsCutRel[q]);
-  }
-  const double band = relativeBandRms(s, motion, 9.99, 10.01, result.recordSeconds);
-  const BandFigures shown = bandFigures(s, 9.99, 10.01, result.recordSeconds, BandCoherence::Shown);
-  EXPECT_NEAR(band / shown.channel1.rmsDisplacement, 2 * std::sin(kPi * 10 * 1e-3), 1e-9);
-  EXPECT_NEAR(band / shown.channel1.rmsDisplacement, 0.063, 0.0005);
-}
-
-// Many records of a known pair plus independent noise: each line's estimate lies off the truth
-// by the scatter its own numbers predict, so the standardised errors z have mean 0 and rms 1
-// over the 1500 independent lines.
+// Many records of c1 = g + e1, c2 = h g + e2 (ground of power G, independent noises of
+// powers s1, s2 per coefficient): each line's estimate lies off the truth by the scatter
+// predicted for it, so over the 1500 independent lines the standardised errors z have mean 0
+// and rms 1. Predicted scatters: |H| (relative) and phase (rad) sqrt((1 - g2) / (2 n g2)) with
+// the coherence g2 = |h|^2 G / (|h|^2 G + s2) of the pair (without e1);
+// N1 w^2 / T around s1: sqrt((s1^2 + G (s1 + s2) / 2 + s1 s2 / 2) / n), the terms left in
+// S11 - |S12|; R around 2 for unrelated channels (G = 0, s1 = s2): sqrt(2 / n).
 struct ZStatistics {
   double sum = 0, squares = 0;
   int count = 0;
@@ -176,42 +163,19 @@ struct ZStatistics {
   }
 };
 
-TEST(TwoSensor, TransferFunctionConvergesWithinTheScatterTheCoherencePredicts) {
+TEST(TwoSensor, EstimatesConvergeWithinTheirPredictedScatter) {
+  enum class Check { Transfer, SelfNoise, Ratio };
   const Complex h = std::polar(0.5, 30 * kPi / 180);
-  for (const auto& [records, noise] : {std::pair{50, 0.1}, {400, 1.0}}) {
-    SCOPED_TRACE(records);
-    std::mt19937_64 random(records);
-    PairRecords r;
-    for (int k = 0; k < records; ++k) {
-      r.add([&](std::size_t) {
-        const Complex c1 = gaussian(random, 1);
-        return PairRecords::Pair{c1, h * c1 + gaussian(random, noise)};
-      });
-    }
-    TransferFunction t;
-    computeTransferFunction(r.state, PairSource::RunningAverage, TransferDirection::OneToTwo, t);
-    ZStatistics magnitude, phase;
-    for (std::size_t q = 1; q <= kLines; ++q) {
-      const double msc = std::norm(r.cross[q]) / (r.auto1[q] * r.auto2[q]);
-      ASSERT_NEAR(t.msc[q], msc, 1e-12);
-      const double scatter = std::sqrt((1 - msc) / (2 * records * msc));
-      magnitude.add((t.magnitude[q] / 0.5 - 1) / scatter);
-      phase.add((t.phaseDegrees[q] - 30) * kPi / 180 / scatter);
-    }
-    magnitude.expectStandard("|H|");
-    phase.expectStandard("phase");
-  }
-}
-
-// c1 = g + e1, c2 = g + e2 with ground and noise powers G, s1, s2 per coefficient: N1 and N2
-// recover s1 T / w^2 and s2 T / w^2, off by the scatter of the terms left in S11 - |S12|:
-// var(n N1 w^2 / T) = n (s1^2 + G (s1 + s2) / 2 + s1 s2 / 2). Unrelated channels (G = 0,
-// s1 = s2) give R = 2 with scatter sqrt(2 / n).
-TEST(TwoSensor, SelfNoiseRecoversKnownLevelsAndUnrelatedChannelsGiveRatioTwo) {
   const struct {
+    Check check;
     int records;
+    Complex gain;
     double ground, noise1, noise2;
-  } rows[] = {{400, 1, 0.04, 0.01}, {100, 0, 1, 1}, {1, 1, 0.04, 0.01}};
+  } rows[] = {{Check::Transfer, 50, h, 1, 0, 0.1},
+              {Check::Transfer, 400, h, 1, 0, 1},
+              {Check::SelfNoise, 400, 1, 1, 0.04, 0.01},
+              {Check::Ratio, 100, 1, 0, 1, 1},
+              {Check::SelfNoise, 1, 1, 1, 0.04, 0.01}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.records);
     std::mt19937_64 random(5);
@@ -220,42 +184,45 @@ TEST(TwoSensor, SelfNoiseRecoversKnownLevelsAndUnrelatedChannelsGiveRatioTwo) {
       r.add([&](std::size_t) {
         const Complex g = gaussian(random, row.ground);
         return PairRecords::Pair{g + gaussian(random, row.noise1),
-                                 g + gaussian(random, row.noise2)};
+                                 row.gain * g + gaussian(random, row.noise2)};
       });
     }
+    TransferFunction t;
+    computeTransferFunction(r.state, PairSource::RunningAverage, TransferDirection::OneToTwo, t);
     SelfNoise noise;
     computeSelfNoise(r.state, PairSource::RunningAverage, kSeconds, noise);
     RelativeMotion motion;
     computeRelativeMotion(r.state, PairSource::RunningAverage, kSeconds, motion);
-    if (row.records < 2) {
-      EXPECT_FALSE(noise.available);
-      EXPECT_EQ(noise.n1[7], 0);
-      continue;
-    }
-    ZStatistics n1, n2, ratio;
+    EXPECT_EQ(noise.available, row.records >= 2);
+    if (!noise.available) continue;
+    ZStatistics magnitude, phase, n1, n2, ratio;
     std::size_t without1 = 0, without2 = 0;
-    const auto scatter = [&](double a, double b) {
+    const auto noiseScatter = [&](double a, double b) {
       return std::sqrt((a * a + row.ground * (a + b) / 2 + a * b / 2) / row.records);
     };
     for (std::size_t q = 1; q <= kLines; ++q) {
+      const double msc = std::norm(r.cross[q]) / (r.auto1[q] * r.auto2[q]);
+      ASSERT_NEAR(t.msc[q], msc, 1e-12);
+      const double g2 = std::norm(h) * row.ground / (std::norm(h) * row.ground + row.noise2);
+      const double scatter = std::sqrt((1 - g2) / (2 * row.records * g2));
+      magnitude.add((t.magnitude[q] / std::abs(h) - 1) / scatter);
+      phase.add((t.phaseDegrees[q] - 30) * kPi / 180 / scatter);
       const double cross = std::abs(r.cross[q]), factor = densityFactor(q) / row.records;
       const double expected1 = (r.auto1[q] - cross) * factor;
       const double expected2 = (r.auto2[q] - cross) * factor;
       ASSERT_NEAR(noise.n1[q], expected1, 1e-9 * r.auto1[q] * factor) << q;
       ASSERT_NEAR(noise.n2[q], expected2, 1e-9 * r.auto2[q] * factor) << q;
       without1 += expected1 <= 0, without2 += expected2 <= 0;
-      n1.add((noise.n1[q] / densityFactor(q) - row.noise1) / scatter(row.noise1, row.noise2));
-      n2.add((noise.n2[q] / densityFactor(q) - row.noise2) / scatter(row.noise2, row.noise1));
+      n1.add((noise.n1[q] / densityFactor(q) - row.noise1) / noiseScatter(row.noise1, row.noise2));
+      n2.add((noise.n2[q] / densityFactor(q) - row.noise2) / noiseScatter(row.noise2, row.noise1));
       ratio.add((motion.ratio[q] - 2) / std::sqrt(2.0 / row.records));
     }
     EXPECT_EQ(noise.nonPositive1, without1);
     EXPECT_EQ(noise.nonPositive2, without2);
-    if (row.ground > 0) {
-      n1.expectStandard("N1");
-      n2.expectStandard("N2");
-    } else {
-      ratio.expectStandard("R");  // where |S12| is no estimate of a common part
-    }
+    if (row.check == Check::Transfer)
+      magnitude.expectStandard("|H|"), phase.expectStandard("phase");
+    if (row.check == Check::SelfNoise) n1.expectStandard("N1"), n2.expectStandard("N2");
+    if (row.check == Check::Ratio) ratio.expectStandard("R");
   }
 }
 
