@@ -9,6 +9,7 @@
 #include "psd_version.h"
 #include "tools/option_values.h"
 #include "tools/pooled_coherence_output.h"
+#include "tools/two_sensor_outputs.h"
 
 namespace tools {
 namespace {
@@ -133,6 +134,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
   addPerFileRunOptions(app, options);
   addAveragingOptions(app, options);
   addPooledCoherenceOptions(app, options.mscCsv);
+  addTwoSensorOptions(app, options.twoSensor);
   addOutputOptions(app, options);
   std::vector<std::string> backTransformBand;
   addBackTransformOptions(app, options, backTransformBand);

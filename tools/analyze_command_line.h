@@ -15,6 +15,7 @@
 #include "analysis/transform/back_transformation.h"
 #include "tools/campaign_options.h"
 #include "tools/reference_curve_options.h"
+#include "tools/two_sensor_outputs.h"
 
 namespace CLI {
 class App;
@@ -26,7 +27,8 @@ struct AnalyzeOptions {
   bool average = false;
   analysis::RunSettings settings;
   std::string saveAverage, firstName, csv, rawCsv, backTransformCsv;
-  std::string mscCsv;  // pooled coherence table (tools/pooled_coherence_output.h)
+  std::string mscCsv;          // pooled coherence table (tools/pooled_coherence_output.h)
+  TwoSensorOutputs twoSensor;  // relative motion, transfer function, self-noise
   bool backTransform = false;
   analysis::Band band;
   CampaignOptions campaign;

@@ -77,7 +77,8 @@ void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
           ->group(group);
   for (const char* perFileOutput :
        {"--average", "--save-average", "--csv", "--raw-csv", "--back-transform", "--bt-csv",
-        "--noise-models-csv", "--third-octave-csv"}) {
+        "--noise-models-csv", "--third-octave-csv", "--relative-csv", "--transfer-csv",
+        "--self-noise-csv"}) {
     campaign->excludes(perFileOutput);
   }
   app.add_option_function<std::vector<double>>(

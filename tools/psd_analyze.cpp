@@ -8,6 +8,8 @@
 // --back-transform then transforms the band FLOW < f < FHIGH of the last file back into
 // displacement (or, with --velocity, velocity) traces, writes them as the viewer's
 // back-transformation file to the --bt-csv PATH and prints the result plot's title.
+// --relative-csv, --transfer-csv and --self-noise-csv write the two sensors' tables, of the
+// average with --average, else of the last file (tools/two_sensor_outputs.h).
 // With --campaign PREFIX the FILEs are taken together instead (tools/analyze_campaign.h).
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +28,7 @@
 #include "tools/analyze_command_line.h"
 #include "tools/pooled_coherence_output.h"
 #include "tools/reference_curve_outputs.h"
+#include "tools/two_sensor_outputs.h"
 
 namespace {
 
@@ -90,6 +93,7 @@ int run(const tools::AnalyzeOptions& o) {
   analysis::FileAnalysis fileAnalysis;
   analysis::RunSettings settings = o.settings;
   analysis::FileKind lastKind = analysis::FileKind::NoMeasurement;
+  double recordSeconds = analysis::kDefaultRecordSeconds;  // of the last file analysed
   for (std::size_t i = 0; i < o.files.size(); ++i) {
     const fs::path& file = o.files[i];
     const std::string name = file.filename().string();
@@ -102,6 +106,7 @@ int run(const tools::AnalyzeOptions& o) {
     }
     if (o.average && i == 0) analysis::restartAverage(state);
     lastKind = result.kind;
+    if (result.kind != analysis::FileKind::NoMeasurement) recordSeconds = result.recordSeconds;
     std::cerr << name << ": " << kindName(result.kind) << ", nSamples " << state.nSamples
               << ", nPlot " << state.nPlot << ", k " << state.kCount << ", kv " << state.kvCount
               << '\n';
@@ -143,6 +148,9 @@ int run(const tools::AnalyzeOptions& o) {
   if (!o.rawCsv.empty() && !writeOrComplain(o.rawCsv, rawCsv(state))) return 1;
   if (!o.mscCsv.empty() && !tools::writePooledCoherenceCsv(o.mscCsv, state, std::cerr)) return 1;
   if (!tools::writeReferenceCurveOutputs(state, o.referenceCurves, std::cout, std::cerr)) return 1;
+  const auto pairs =
+      o.average ? analysis::PairSource::RunningAverage : analysis::PairSource::RecordShown;
+  if (!tools::writeTwoSensorOutputs(state, pairs, recordSeconds, o.twoSensor, std::cerr)) return 1;
   return 0;
 }
 

@@ -35,6 +35,18 @@ BandFigures bandFigures(const AnalysisState& s, double fLow, double fHigh, doubl
   return figures;
 }
 
+double relativeBandRms(const AnalysisState& s, const RelativeMotion& motion, double fLow,
+                       double fHigh) {
+  if (motion.psdRel.empty()) return 0;
+  const std::size_t h = std::min(motion.lastLine, motion.psdRel.size() - 1);
+  double sum = 0;
+  for (std::size_t q = 1; q <= h; ++q) {
+    const double f = s.freq[q];
+    if (fLow < f && f < fHigh) sum += motion.psdRel[q];
+  }
+  return std::sqrt(sum / motion.rmsSeconds / 2);
+}
+
 int bandEdgeDecimals(const AnalysisState& s) {
   double spacing = s.freq[2] - s.freq[1];
   if (s.nSamples / 2 < 2 || !(spacing > 0)) spacing = 1.0 / kDefaultRecordSeconds;

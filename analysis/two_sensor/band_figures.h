@@ -11,11 +11,15 @@
 //     mean coherence      = (1 / L) sum_q gamma^2(q)   (pooled, analysis/pooled_coherence.h)
 //                        or (1 / L) sum_q coh(q)       (the component shown)
 // A band without lines gives L = 0 and all figures 0.
+// The relative motion's band rms (relativeBandRms) sums P_rel (analysis/two_sensor/
+// relative_motion.h) over the same lines with the same T:
+//     rms relative displacement  d_rel = sqrt( sum_q P_rel(q) / T / 2 )      [mum]
 #pragma once
 
 #include <cstddef>
 
 #include "analysis/record/analysis_state.h"
+#include "analysis/two_sensor/relative_motion.h"
 
 namespace analysis {
 
@@ -35,6 +39,11 @@ enum class BandCoherence { Shown, Pooled };
 // `recordSeconds` is the record length of the run that filled the state (RunResult).
 BandFigures bandFigures(const AnalysisState& state, double fLow, double fHigh, double recordSeconds,
                         BandCoherence coherence);
+
+// d_rel of the band fLow .. fHigh, mum, with the T of `motion` (computed from `state`). 0 for a
+// band without lines.
+double relativeBandRms(const AnalysisState& state, const RelativeMotion& motion, double fLow,
+                       double fHigh);
 
 // Decimals to which band edges are rounded for display: the fewest for which one unit of the
 // last decimal is at most a tenth of the line spacing (freq(2) - freq(1); 1/60 Hz when the

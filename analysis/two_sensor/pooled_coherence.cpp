@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/two_sensor/pair_sums.h"
+
 namespace analysis {
 
 bool pooledSumsStayFinite(const AnalysisState& s, std::size_t q, const CrossSpectrumLine& line) {
@@ -39,12 +41,7 @@ void restartPooledSums(AnalysisState& s) {
 }
 
 double pooledMsc(const AnalysisState& s, std::size_t q) {
-  const double auto1 = s.sumAuto1[q], auto2 = s.sumAuto2[q];
-  if (!(auto1 > 0 && auto2 > 0)) return 0;
-  // |S12| / sqrt(S11) / sqrt(S22) cannot overflow where |S12|^2 or S11 S22 could.
-  const double gamma =
-      std::hypot(s.sumCrossRe[q], s.sumCrossIm[q]) / std::sqrt(auto1) / std::sqrt(auto2);
-  return std::min(gamma * gamma, 1.0);
+  return pairMsc(pairSums(s, PairSource::RunningAverage, q));
 }
 
 double mscChanceLevel(std::int32_t records, double alpha) {

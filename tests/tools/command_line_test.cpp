@@ -224,6 +224,11 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--campaign", "site", "--average", "a.csvz"}, "--campaign"},
       {{"--campaign", "site", "--noise-models-csv", "nm.csv", "a.csvz"}, "--noise-models-csv"},
       {{"--third-octave-csv", "t.csv", "--campaign", "site", "a.csvz"}, "--third-octave-csv"},
+      {{"a.csvz", "--relative-csv"}, "--relative-csv"},
+      {{"--transfer", "1to2", "a.csvz"}, "--transfer-csv"},
+      {{"--transfer-csv", "t.csv", "--transfer", "3to1", "a.csvz"}, "--transfer"},
+      {{"--self-noise-csv", "", "a.csvz"}, "--self-noise-csv"},
+      {{"--campaign", "site", "--relative-csv", "r.csv", "a.csvz"}, "--relative-csv"},
   };
   for (const Case& c : cases) {
     Parsed p;
@@ -258,6 +263,16 @@ TEST(CommandLine, TheProgramExitsAsItsParserSays) {
   EXPECT_NE(output.find("back transformation:"), std::string::npos);
   EXPECT_EQ(run("--csv", output), 2);
   EXPECT_TRUE(output.empty());
+}
+
+TEST(CommandLine, TheTwoSensorTables) {
+  const TwoSensorOutputs o = parse({"--relative-csv", "r.csv", "--transfer-csv", "t.csv",
+                                    "--transfer", "2to1", "--self-noise-csv", "n.csv", "a.csvz"})
+                                 .options.twoSensor;
+  EXPECT_EQ(o.relativeCsv + o.transferCsv + o.selfNoiseCsv, "r.csvt.csvn.csv");
+  EXPECT_EQ(o.direction, analysis::TransferDirection::TwoToOne);
+  EXPECT_EQ(parse({"--transfer-csv", "t.csv", "a.csvz"}).options.twoSensor.direction,
+            analysis::TransferDirection::OneToTwo);
 }
 
 TEST(CommandLine, ThePooledCoherenceTableComesWithTheAverage) {

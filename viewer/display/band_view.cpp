@@ -9,6 +9,7 @@
 #include "viewer/display/band_view.h"
 #include "viewer/display/display.h"
 #include "viewer/display/pooled_coherence_view.h"
+#include "viewer/display/two_sensor_view.h"
 #include "viewer/plots/band_cursor.h"
 
 namespace viewer {
@@ -27,8 +28,9 @@ QString componentName(const analysis::CoherenceItems& items) {
 
 }  // namespace
 
-BandView::BandView(Display& display, const PooledCoherenceView& pooled)
-    : display_(display), pooled_(pooled) {
+BandView::BandView(Display& display, const PooledCoherenceView& pooled,
+                   const TwoSensorView& twoSensor)
+    : display_(display), pooled_(pooled), twoSensor_(twoSensor) {
   bandCursor = new BandCursor(&display);
   bandCursor->attach(display.ZEPL1);
   bandCursor->attach(display.ZEPL4);
@@ -85,6 +87,9 @@ void BandView::showFigures() {
     lines << QStringLiteral("%1: %2 mum, %3 mum/s rms")
                  .arg(c.name, threeDigits(c.values.rmsDisplacement),
                       threeDigits(c.values.rmsVelocity));
+  }
+  if (const QString relative = twoSensor_.bandLine(low, high); !relative.isEmpty()) {
+    lines << relative;
   }
   lines << (pooled ? QStringLiteral("mean gamma^2 (pooled, n = %1): %2")
                          .arg(s.pooledCount)

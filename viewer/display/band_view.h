@@ -13,11 +13,13 @@ namespace viewer {
 class BandCursor;
 class Display;
 class PooledCoherenceView;
+class TwoSensorView;
 
 class BandView : public QObject, public DisplayComponent {
  public:
-  // The label names the coherence component that `pooled` says a run computes.
-  BandView(Display& display, const PooledCoherenceView& pooled);
+  // The label names the coherence component that `pooled` says a run computes, and adds the
+  // line `twoSensor` gives for the band.
+  BandView(Display& display, const PooledCoherenceView& pooled, const TwoSensorView& twoSensor);
 
   // The band's edges into tf1 and tf2, then the back transformation as "start" runs it.
   void mbandback_Click();
@@ -34,6 +36,7 @@ class BandView : public QObject, public DisplayComponent {
 
   Display& display_;
   const PooledCoherenceView& pooled_;
+  const TwoSensorView& twoSensor_;
   double recordSeconds_ = 60;  // record length of the last run
 };
 

@@ -47,6 +47,7 @@ class CampaignOpening;
 class LiveDirectory;
 class PooledCoherenceView;
 class ReferenceCurvesView;
+class TwoSensorView;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
 class Display : public QMainWindow {
@@ -168,6 +169,7 @@ class Display : public QMainWindow {
   ReferenceCurvesView* referenceCurves;
   CampaignOpening* campaign;
   PooledCoherenceView* pooledCoherence;
+  TwoSensorView* twoSensor;
   BandView* band;
   LiveDirectory* liveDirectory;
 

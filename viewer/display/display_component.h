@@ -34,6 +34,8 @@ class DisplayComponent {
   virtual void onScalesChanged() {}
   // "PSD" or "integral view" was chosen for the main plot area.
   virtual void onMainViewChosen() {}
+  // "coherence", "raw data" or "back FFT result" was chosen for the upper plot area.
+  virtual void onUpperViewChosen() {}
   // The main plots were given a new size in pixels.
   virtual void onPlotsResized(int width, int height) {
     (void)width;

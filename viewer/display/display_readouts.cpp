@@ -26,6 +26,7 @@ void Display::ZEPL4_CursorMove(double x) {
   if (s.refRmsCut1[i] > 0 || s.refRmsCut2[i] > 0) {
     text += "  R1: " + nm(s.refRmsCut1[i]) + "nm  R2: " + nm(s.refRmsCut2[i]) + "nm";
   }
+  for (const auto& component : components_) text += component->readoutAt(ZEPL4, x);
   ZEPL4->setToolTipText(text);
 }
 

@@ -24,6 +24,7 @@
 #include "viewer/display/reference_curves_view.h"
 #include "viewer/display/temp_directory.h"
 #include "viewer/display/twips.h"
+#include "viewer/display/two_sensor_view.h"
 #include "viewer/plots/curve_colours.h"
 
 namespace viewer {
@@ -80,7 +81,8 @@ Display::Display(const QString& startDir, QWidget* parent)
   statusBar()->setSizeGripEnabled(true);
   connectHandlers();
   pooledCoherence = addComponent(std::make_unique<PooledCoherenceView>(*this));
-  band = addComponent(std::make_unique<BandView>(*this, *pooledCoherence));
+  twoSensor = addComponent(std::make_unique<TwoSensorView>(*this));
+  band = addComponent(std::make_unique<BandView>(*this, *pooledCoherence, *twoSensor));
   fillDrives(QDir(startDir).absolutePath());
   Form_Load();
   liveDirectory = addComponent(std::make_unique<LiveDirectory>(*this));

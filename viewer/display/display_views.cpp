@@ -12,6 +12,7 @@
 namespace viewer {
 
 void Display::mdispcoh_Click() {
+  for (const auto& component : components_) component->onUpperViewChosen();
   mdispcoh->setChecked(true);
   mdispraw->setChecked(false);
   mdispdisp->setChecked(false);
@@ -22,6 +23,7 @@ void Display::mdispcoh_Click() {
 }
 
 void Display::mdispraw_Click() {
+  for (const auto& component : components_) component->onUpperViewChosen();
   mdispcoh->setChecked(false);
   mdispraw->setChecked(true);
   mdispdisp->setChecked(false);
@@ -35,6 +37,7 @@ void Display::mdispraw_Click() {
 }
 
 void Display::mdispdisp_Click() {
+  for (const auto& component : components_) component->onUpperViewChosen();
   mdispcoh->setChecked(false);
   mdispraw->setChecked(false);
   mdispdisp->setChecked(true);

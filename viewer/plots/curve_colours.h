@@ -14,6 +14,8 @@ inline constexpr int kReference1 = 0x8080FF;          // light red
 inline constexpr int kReference2 = 0x808080;          // grey
 inline constexpr int kReferenceCoherence = 0xFFC0C0;  // light blue
 inline constexpr int kCoherence = 0xC00000;           // dark blue
+// Told from red and black by colour-blind readers too.
+inline constexpr int kRelativeMotion = 0xB27200;  // blue (0, 114, 178)
 
 inline QColor colourOfBgr(int bgr) {
   return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);

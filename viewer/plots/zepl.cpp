@@ -19,6 +19,8 @@ namespace {
 
 // A logarithmic axis cannot start at 0 or below: such a limit is drawn this far below the other.
 constexpr double kLogSpanForNonPositive = 1e6;
+// The name a curve carries of its own in "Copy data" (markLastCurve).
+constexpr const char* kCurveNameProperty = "curveName";
 
 QCPRange visibleRange(double low, double high, bool logarithmic) {
   if (logarithmic) {
@@ -162,9 +164,23 @@ void ZEPL::SetCursor(bool show, double x, int) {
 
 QString ZEPL::curvesAsCsv() const {
   return viewer::graphsAsCsv(*plot_, [this](int index) {
-    return curveNames_.value(viewer::bgrOf(plot_->graph(index)->pen().color()),
+    const QCPGraph* graph = plot_->graph(index);
+    const QVariant own = graph->property(kCurveNameProperty);
+    if (own.isValid()) return own.toString();
+    return curveNames_.value(viewer::bgrOf(graph->pen().color()),
                              QStringLiteral("curve %1").arg(index + 1));
   });
+}
+
+void ZEPL::markLastCurve(const QString& name, bool dashed) {
+  if (plot_->graphCount() == 0) return;
+  QCPGraph* graph = plot_->graph(plot_->graphCount() - 1);
+  graph->setProperty(kCurveNameProperty, name);
+  if (dashed) {
+    QPen pen = graph->pen();
+    pen.setStyle(Qt::DashLine);
+    graph->setPen(pen);
+  }
 }
 
 bool ZEPL::saveImage(const QString& path, double scale) const {

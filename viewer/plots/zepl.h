@@ -65,6 +65,9 @@ class ZEPL : public QWidget {
   // end of `time` the axis continues as r / count x XMax (60 s, or 6 s for short records).
   void AddCurve(std::span<const double> y, std::span<const float> time, int count, int last);
   void ClearCurves();
+  // Names the curve added last in "Copy data", over the name its colour gives; with `dashed`
+  // it is drawn dashed (curves that share a colour with another, e.g. a channel's estimate).
+  void markLastCurve(const QString& name, bool dashed);
   // With TransformMode 7: the packed spectrum of N values to transform (see
   // analysis::InverseTransform for the layout). In any other mode it is ignored.
   void AddCurve(std::span<const float> packedSpectrum);

@@ -1,0 +1,182 @@
+// "relative motion", "transfer function" and "self-noise" in the window, on records whose
+// channel 2 is channel 1 times a known factor: the curves against the window's own channel
+// PSDs, the titles, readouts, the band's line and the exclusive upper view.
+#include <gtest/gtest.h>
+
+#include <qcustomplot.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <numbers>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+#include "viewer/display/band_view.h"
+#include "viewer/display/display.h"
+#include "viewer/display/two_sensor_view.h"
+#include "viewer/plots/band_cursor.h"
+#include "viewer/plots/curve_colours.h"
+#include "viewer/plots/transfer_function_plot.h"
+
+namespace viewer {
+namespace {
+
+using analysis_testing::Coefficients;
+using analysis_testing::spectrumText;
+using Complex = std::complex<double>;
+
+// A 60 s record whose channel 2 is `factor` times channel 1, plus `noise2` times a second
+// pattern (for records that differ).
+std::string record(Complex factor, double noise2 = 0, int seed = 0) {
+  return spectrumText(1501, 60, [=](int k) {
+    const Complex c1(1 + k % 5, 0.5 + (k * 7 + seed) % 3);
+    const Complex c2 = factor * c1 + noise2 * Complex((k * 13 + seed * 5) % 7 - 3, seed % 3 - 1);
+    return Coefficients{c1.real(), c1.imag(), c2.real(), c2.imag()};
+  });
+}
+
+ZEPLLib::ZEPL::Curve curveNamed(const ZEPLLib::ZEPL& plot, const QString& name) {
+  for (int i = 0; i < plot.CurveCount(); ++i) {
+    if (plot.plot()->graph(i)->property("curveName").toString() == name) return plot.CurveAt(i);
+  }
+  return {};
+}
+
+class TwoSensorViewTest : public ::testing::Test {
+ protected:
+  TwoSensorViewTest() {
+    dir.write("10000001.csvz", record(1));   // identical
+    dir.write("10000002.csvz", record(-1));  // opposite
+    dir.write("10000003.csvz",
+              record(std::polar(0.5, std::numbers::pi / 6)));  // gain 0.5, 30 degrees
+    for (int i = 0; i < 6; ++i) dir.write(std::to_string(10000010 + i) + ".csvz", record(1, 1, i));
+    window = std::make_unique<Display>(QString::fromStdString(dir.path().string()));
+    window->show();
+    QApplication::processEvents();
+  }
+  void select(const QString& name) {
+    window->flb->setCurrentItem(window->flb->findItems(name, Qt::MatchExactly).value(0));
+  }
+
+  testing_support::TempDir dir;
+  std::unique_ptr<Display> window;
+};
+
+TEST_F(TwoSensorViewTest, RelativeMotionAgainstTheChannelSpectraShown) {
+  Display& w = *window;
+  TwoSensorView& two = *w.twoSensor;
+  select("10000002.csvz");
+  const int plain = w.ZEPL1->CurveCount();
+  two.mrelative->trigger();
+  ASSERT_TRUE(two.mrelative->isChecked());
+  const struct {
+    const char* file;
+    double ratio;  // P_rel / psd1, which is R for channels of equal power
+  } rows[] = {{"10000001.csvz", 0}, {"10000002.csvz", 4}};
+  for (const auto& row : rows) {
+    select(row.file);
+    const analysis::AnalysisState& s = w.analysisState();
+    const ZEPLLib::ZEPL::Curve rel = curveNamed(*w.ZEPL1, "relative motion");
+    ASSERT_EQ(rel.y.size(), s.nPlot) << row.file;
+    for (int q : {1, 30, 600, s.nPlot - 1})
+      EXPECT_NEAR(rel.y[q], row.ratio * s.psd1[q], 1e-9 * s.psd1[q]);
+    EXPECT_EQ(rel.color, kRelativeMotion);
+    EXPECT_EQ(w.ZEPL1->CurveCount(), plain + 1);
+    EXPECT_FALSE(curveNamed(*w.ZEPL4, "relative motion").y.isEmpty());
+    // Above tf1 (0.1 Hz) the relative rms is sqrt(ratio) times each channel's.
+    EXPECT_TRUE(w.ZEPL1->Caption().endsWith(
+        QStringLiteral(" of the channels' mean").prepend(QString::number(std::sqrt(row.ratio)))))
+        << w.ZEPL1->Caption().toStdString();
+    w.ZEPL1_CursorMove(1.0);
+    EXPECT_TRUE(w.ZEPL1->ToolTipText().contains(QStringLiteral("R: %1").arg(row.ratio, 0, 'f', 2)))
+        << w.ZEPL1->ToolTipText().toStdString();
+  }
+  w.band->bandCursor->setBand(1, 2);
+  EXPECT_TRUE(w.band->bandCursor->label().contains("relative: "))
+      << w.band->bandCursor->label().toStdString();
+  EXPECT_TRUE(w.ZEPL1->curvesAsCsv().contains("relative motion"));
+
+  two.mrelative->trigger();  // off: the plot as before, its own title
+  EXPECT_EQ(w.ZEPL1->CurveCount(), plain);
+  EXPECT_EQ(w.ZEPL1->Caption(), "power spectral density (mum^2/Hz) versus frequency (Hz)");
+  EXPECT_FALSE(w.band->bandCursor->label().contains("relative"));
+}
+
+TEST_F(TwoSensorViewTest, TransferFunctionTakesTheUpperAreaInEitherDirection) {
+  Display& w = *window;
+  TwoSensorView& two = *w.twoSensor;
+  select("10000003.csvz");
+  two.mtransfer->trigger();
+  EXPECT_TRUE(two.transferPlot->isVisible());
+  for (QWidget* plot : {static_cast<QWidget*>(w.ZEPL2), static_cast<QWidget*>(w.ZEPL3),
+                        static_cast<QWidget*>(w.ZEPL5)}) {
+    EXPECT_FALSE(plot->isVisible());
+  }
+  EXPECT_FALSE(w.mdispcoh->isChecked());
+  EXPECT_TRUE(two.transferPlot->title().contains("1 by construction"));
+  const struct {
+    QAction* item;
+    double magnitude, phase;
+  } rows[] = {{two.mtransfer21, 2, -30}, {two.mtransfer12, 0.5, 30}};
+  for (const auto& row : rows) {
+    row.item->trigger();
+    const TransferFunctionPlot::Curve magnitude = two.transferPlot->curveAt(0);
+    const TransferFunctionPlot::Curve phase = two.transferPlot->curveAt(1);
+    ASSERT_EQ(magnitude.y.size(), w.analysisState().nPlot - 1);
+    for (int i : {0, 99, w.analysisState().nPlot - 2}) {
+      EXPECT_NEAR(magnitude.y[i], row.magnitude, 1e-6);
+      EXPECT_NEAR(phase.y[i], row.phase, 1e-4);
+    }
+  }
+  two.transferPlot_CursorMove(1.0);
+  EXPECT_EQ(two.transferPlot->toolTipText(),
+            "f: 1.000Hz,  |H|: 0.5  phase: 30.0 deg  gamma^2: 1.000");
+
+  w.mdispraw->trigger();  // another upper view: the transfer function gives way
+  EXPECT_FALSE(two.transferPlot->isVisible());
+  EXPECT_FALSE(two.mtransfer->isChecked());
+  EXPECT_TRUE(w.ZEPL3->isVisible());
+}
+
+TEST_F(TwoSensorViewTest, SelfNoiseNeedsTwoRecordsAndIsDrawnDashed) {
+  Display& w = *window;
+  TwoSensorView& two = *w.twoSensor;
+  select("10000010.csvz");
+  two.mselfnoise->trigger();
+  EXPECT_TRUE(
+      w.ZEPL1->Caption().endsWith("self-noise needs at least two averaged records (n = 1)"));
+  EXPECT_TRUE(curveNamed(*w.ZEPL1, "self-noise 1").y.isEmpty());
+
+  w.chav->click();
+  for (int row = w.flb->currentRow() + 1; row < w.flb->count(); ++row) w.flb->setCurrentRow(row);
+  ASSERT_EQ(w.analysisState().pooledCount, 6);
+  EXPECT_TRUE(w.ZEPL1->Caption().endsWith("self-noise (two-sensor), 6 files"));
+  // Channel 2 carries all the added noise: N1 is no estimate anywhere it is not positive, N2
+  // is the added noise's mean power, which the independent sum in the test gives.
+  const analysis::SelfNoise& noise = two.selfNoise();
+  const ZEPLLib::ZEPL::Curve n2 = curveNamed(*w.ZEPL1, "self-noise 2");
+  ASSERT_FALSE(n2.y.isEmpty());
+  EXPECT_EQ(n2.color, kChannel2);
+  for (int q = 1; q < n2.y.size(); ++q) {
+    if (analysis::isSelfNoiseEstimate(noise.n2[q])) {
+      ASSERT_EQ(n2.y[q], noise.n2[q]);
+    } else {
+      ASSERT_TRUE(std::isnan(n2.y[q]));
+    }
+  }
+  w.ZEPL1_CursorMove(1.0);
+  EXPECT_TRUE(w.ZEPL1->ToolTipText().contains(QStringLiteral("(no estimate on %1 and %2 lines)")
+                                                  .arg(noise.nonPositive1)
+                                                  .arg(noise.nonPositive2)));
+  w.ch[1]->click();  // channel 2 hidden: its estimate with it
+  EXPECT_TRUE(curveNamed(*w.ZEPL1, "self-noise 2").y.isEmpty());
+}
+
+}  // namespace
+}  // namespace viewer

@@ -1,0 +1,155 @@
+#include "viewer/plots/transfer_function_plot.h"
+
+#include <qcustomplot.h>
+
+#include <QCursor>
+#include <QToolTip>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "viewer/plots/plot_export.h"
+#include "viewer/plots/titled_plot.h"
+
+namespace viewer {
+namespace {
+
+const QColor kMagnitude(0, 114, 178);         // blue
+const QColor kPhase(213, 94, 0);              // vermilion
+const QColor kFaintCoherence(150, 150, 190);  // behind the others
+const QColor kFaintLevel(200, 170, 120);      // dashed
+
+}  // namespace
+
+TransferFunctionPlot::TransferFunctionPlot(QWidget* parent) : QWidget(parent) {
+  const TitledPlot titled = addTitledPlot(*this);
+  plot_ = titled.plot;
+  title_ = titled.title;
+  const QFont small(font().family(), 7);
+  plot_->yAxis->setScaleType(QCPAxis::stLogarithmic);
+  plot_->yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog));
+  plot_->yAxis->setLabel("|H|");
+  plot_->yAxis2->setVisible(true);
+  plot_->yAxis2->setRange(-180, 180);
+  plot_->yAxis2->setLabel("phase (degrees)");
+  auto phaseTicks = QSharedPointer<QCPAxisTickerFixed>(new QCPAxisTickerFixed);
+  phaseTicks->setTickStep(90);
+  plot_->yAxis2->setTicker(phaseTicks);
+  coherenceAxis_ = plot_->axisRect()->addAxis(QCPAxis::atRight);
+  coherenceAxis_->setRange(0, 1);
+  coherenceAxis_->setLabel("gamma^2");
+  coherenceAxis_->setBasePen(QPen(kFaintCoherence));
+  coherenceAxis_->setTickLabelColor(kFaintCoherence);
+  coherenceAxis_->setLabelColor(kFaintCoherence);
+  for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis, plot_->yAxis2, coherenceAxis_}) {
+    axis->setTickLabelFont(small);
+    axis->setLabelFont(small);
+  }
+  plot_->xAxis->setLabel("Hz");
+
+  // Coherence and level first, so that |H| and the phase lie on top.
+  const struct {
+    const char* name;
+    QCPAxis* valueAxis;
+    QPen pen;
+  } curves[] = {{"gamma^2", coherenceAxis_, QPen(kFaintCoherence, 1)},
+                {"95 % level", coherenceAxis_, QPen(kFaintLevel, 1, Qt::DashLine)},
+                {"|H|", plot_->yAxis, QPen(kMagnitude, 1.5)},
+                {"phase (degrees)", plot_->yAxis2, QPen(kPhase, 1)}};
+  for (const auto& c : curves) {
+    QCPGraph* graph = plot_->addGraph(plot_->xAxis, c.valueAxis);
+    graph->setName(c.name);
+    graph->setPen(c.pen);
+    graph->setAdaptiveSampling(true);
+  }
+  setFrequencyRange(0.01, 100, true);
+  installExportMenu(plot_, this,
+                    {.fileStem = [this] { return title().section('\n', 0, 0); },
+                     .csv = [this] { return graphsAsCsv(*plot_); }});
+  connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
+    emit CursorMove(plot_->xAxis->pixelToCoord(event->position().x()));
+  });
+}
+
+void TransferFunctionPlot::setCurves(std::span<const double> freq,
+                                     std::span<const double> magnitude,
+                                     std::span<const double> phaseDegrees,
+                                     std::span<const double> msc, double level95) {
+  const auto n = static_cast<qsizetype>(
+      std::min({freq.size(), magnitude.size(), phaseDegrees.size(), msc.size()}));
+  const QVector<double> x(freq.begin(), freq.begin() + n);
+  const auto values = [n](std::span<const double> y) {
+    return QVector<double>(y.begin(), y.begin() + n);
+  };
+  plot_->graph(0)->setData(x, values(msc), true);
+  plot_->graph(1)->setData(n > 0 ? QVector<double>{x.front(), x.back()} : QVector<double>{},
+                           n > 0 ? QVector<double>{level95, level95} : QVector<double>{}, true);
+  plot_->graph(2)->setData(x, values(magnitude), true);
+  plot_->graph(3)->setData(x, values(phaseDegrees), true);
+  fitMagnitudeAxis();
+}
+
+void TransferFunctionPlot::clear() {
+  for (int i = 0; i < plot_->graphCount(); ++i) plot_->graph(i)->data()->clear();
+  plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TransferFunctionPlot::setFrequencyRange(double low, double high, bool logarithmic) {
+  QCPAxis* x = plot_->xAxis;
+  x->setScaleType(logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+  x->setTicker(logarithmic ? QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog)
+                           : QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+  // A logarithmic axis cannot start at 0 Hz.
+  if (logarithmic && !(low > 0)) low = high > 0 ? high * 1e-4 : 0.01;
+  if (!(high > low)) high = low * 10 + 1;
+  x->setRange(low, high);
+  fitMagnitudeAxis();
+}
+
+void TransferFunctionPlot::fitMagnitudeAxis() {
+  // From the smallest to the largest |H| in the x range, at least a decade around 1.
+  double low = 0.1, high = 10;
+  const QCPRange shown = plot_->xAxis->range();
+  const QCPGraph* magnitude = plot_->graph(2);
+  for (auto it = magnitude->data()->constBegin(); it != magnitude->data()->constEnd(); ++it) {
+    if (!shown.contains(it->key) || !(it->value > 0) || !std::isfinite(it->value)) continue;
+    low = std::min(low, it->value);
+    high = std::max(high, it->value);
+  }
+  plot_->yAxis->setRange(low / 1.5, high * 1.5);
+  plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TransferFunctionPlot::setTitle(const QString& title) {
+  title_->setText(title);
+  plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QString TransferFunctionPlot::title() const {
+  return title_->text();
+}
+
+void TransferFunctionPlot::setToolTipText(const QString& text) {
+  setToolTip(text);
+  if (plot_->underMouse()) QToolTip::showText(QCursor::pos(), text, plot_);
+}
+
+int TransferFunctionPlot::curveCount() const {
+  return plot_->graphCount();
+}
+
+TransferFunctionPlot::Curve TransferFunctionPlot::curveAt(int index) const {
+  // The inspection order |H|, phase, coherence, level; drawn in the reverse pairs.
+  static constexpr int kGraphOf[] = {2, 3, 0, 1};
+  Curve curve;
+  if (index < 0 || index >= 4) return curve;
+  const QCPGraph* graph = plot_->graph(kGraphOf[index]);
+  curve.name = graph->name();
+  for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it) {
+    curve.x.push_back(it->key);
+    curve.y.push_back(it->value);
+  }
+  return curve;
+}
+
+}  // namespace viewer
