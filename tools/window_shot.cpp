@@ -2,7 +2,8 @@
 // looking at the window without a display.
 //
 //   window-shot DIR OUT.png [FILE] [--raw] [--noise-models] [--third-octave] [--campaign]
-//               [--select SELECTION [--compare SELECTION]] [--width PX --height PX]
+//               [--select SELECTION [--compare SELECTION]] [--two-sensors N]
+//               [--width PX --height PX]
 //
 // Opens the viewer browsing DIR, selects FILE (if given), switches to the raw-data view with
 // --raw, draws the seismic noise models on the PSD plot with --noise-models, shows the
@@ -10,8 +11,12 @@
 // --campaign it opens the campaign statistics of the listed files instead, waits until they are
 // computed and saves that window. --select draws it against time with that time selection,
 // --compare adds the "compare with" selection; a SELECTION is one argument of words: hours
-// HH:MM-HH:MM and weekdays (mon-fri, sat,sun), e.g. "06:00-22:00 mon-fri".
+// HH:MM-HH:MM and weekdays (mon-fri, sat,sun), e.g. "06:00-22:00 mon-fri". --two-sensors N
+// averages the first N listed files and shows relative motion, self-noise and the transfer
+// function.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QListWidget>
 #include <QPixmap>
@@ -23,6 +28,7 @@
 #include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
 #include "viewer/display/reference_curves_view.h"
+#include "viewer/display/two_sensor_view.h"
 
 namespace {
 
@@ -59,6 +65,7 @@ int main(int argc, char** argv) {
   int width = 0, height = 0;
   bool raw = false, noiseModels = false, thirdOctave = false, campaign = false;
   QString file, select, compare;
+  int twoSensors = 0;
   for (qsizetype i = 3; i < args.size(); ++i) {
     if (args.at(i) == "--raw") {
       raw = true;
@@ -72,6 +79,8 @@ int main(int argc, char** argv) {
       select = args.at(++i);
     } else if (args.at(i) == "--compare" && i + 1 < args.size()) {
       compare = args.at(++i);
+    } else if (args.at(i) == "--two-sensors" && i + 1 < args.size()) {
+      twoSensors = args.at(++i).toInt();
     } else if (args.at(i) == "--width" && i + 1 < args.size()) {
       width = args.at(++i).toInt();
     } else if (args.at(i) == "--height" && i + 1 < args.size()) {
@@ -92,6 +101,17 @@ int main(int argc, char** argv) {
       return 1;
     }
     window.flb->setCurrentItem(found.first());
+  }
+  if (twoSensors > 0) {
+    window.flb->setCurrentRow(0);
+    window.chav->click();
+    for (int row = 1; row < twoSensors && row < window.flb->count(); ++row) {
+      window.flb->setCurrentRow(row);
+    }
+    for (QAction* item :
+         {window.twoSensor->mrelative, window.twoSensor->mselfnoise, window.twoSensor->mtransfer}) {
+      item->trigger();
+    }
   }
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   QWidget* shown = &window;

@@ -228,7 +228,7 @@ QString TwoSensorView::captionAdditions() const {
                   : QStringLiteral("self-noise needs at least two averaged records (n = %1)")
                         .arg(noise_.records));
   }
-  return parts.isEmpty() ? QString() : "\n" + parts.join(";  ");
+  return parts.isEmpty() ? QString() : "\n" + parts.join("\n");
 }
 
 void TwoSensorView::drawTransferFunction() {
@@ -254,11 +254,9 @@ void TwoSensorView::drawTransferFunction() {
                           lines(t.phaseDegrees), lines(t.msc), t.level95);
   transferPlot->setTitle(
       t.records == 1
-          ? QStringLiteral("transfer function %1 of one record: |H|, phase (degrees); gamma^2 is "
-                           "1 by construction")
+          ? QStringLiteral("transfer function %1, one record: gamma^2 = 1 by construction")
                 .arg(direction)
-          : QStringLiteral("transfer function %1 of %2 records: |H|, phase (degrees); gamma^2 "
-                           "(95 % level %3)")
+          : QStringLiteral("transfer function %1, n = %2 (gamma^2 95 % level %3)")
                 .arg(direction)
                 .arg(t.records)
                 .arg(threeDigits(t.level95)));
