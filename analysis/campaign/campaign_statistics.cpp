@@ -36,12 +36,7 @@ ChannelStatistics describeValues(std::vector<double>& values) {
   s.n = values.size();
   if (values.empty()) return s;
   std::sort(values.begin(), values.end());
-  s.p5 = percentileOfSorted(values, 5);
-  s.p50 = percentileOfSorted(values, 50);
-  s.p95 = percentileOfSorted(values, 95);
-  double sum = 0;
-  for (double v : values) sum += v;
-  s.mean = sum / static_cast<double>(s.n);
+  setPercentilesOfSorted(values, s);
   // Sorted values give their cells in increasing order: count runs of equal cells.
   const double n = static_cast<double>(s.n);
   for (double v : values) {
@@ -92,6 +87,16 @@ double percentileOfSorted(std::span<const double> sorted, int percent) {
   if (remainder == 0) return sorted[i];
   const double t = static_cast<double>(remainder) / 100;
   return sorted[i] + t * (sorted[i + 1] - sorted[i]);
+}
+
+void setPercentilesOfSorted(std::span<const double> sorted, ChannelStatistics& s) {
+  s.n = sorted.size();
+  s.p5 = percentileOfSorted(sorted, 5);
+  s.p50 = percentileOfSorted(sorted, 50);
+  s.p95 = percentileOfSorted(sorted, 95);
+  double sum = 0;
+  for (double v : sorted) sum += v;
+  s.mean = sum / static_cast<double>(s.n);
 }
 
 CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,

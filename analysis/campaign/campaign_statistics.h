@@ -67,6 +67,8 @@ CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
 // The p % percentile (0 <= p <= 100) of `sorted` (ascending, not empty) by linear
 // interpolation between closest ranks, as above.
 double percentileOfSorted(std::span<const double> sorted, int percent);
+// p5, p50, p95 and the mean of `sorted` (not empty) into `s`; s.n is its size.
+void setPercentilesOfSorted(std::span<const double> sorted, ChannelStatistics& s);
 
 // The 1 dB density cell of a value, floor(10 log10 value); nothing for values <= 0 (and beyond
 // 1e300, which no accepted file has).

@@ -86,13 +86,7 @@ ChannelStatistics SelectionStatistics::describe(const Column& column,
   }
   s.n = taken;
   if (s.n == 0) return s;
-  const std::span<const double> values(scratch.data(), taken);
-  s.p5 = percentileOfSorted(values, 5);
-  s.p50 = percentileOfSorted(values, 50);
-  s.p95 = percentileOfSorted(values, 95);
-  double sum = 0;
-  for (double v : values) sum += v;
-  s.mean = sum / static_cast<double>(s.n);
+  setPercentilesOfSorted(std::span<const double>(scratch.data(), taken), s);
   const double n = static_cast<double>(s.n);
   for (const CellRun& run : column.cells) {
     std::size_t count = 0;
