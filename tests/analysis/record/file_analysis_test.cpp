@@ -6,8 +6,8 @@
 
 #include "analysis/record/averaging.h"
 #include "datafiles/average_file.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace analysis {
 namespace {
@@ -179,12 +179,16 @@ TEST_F(FileAnalysisTest, CountersNeverWrap) {
   EXPECT_EQ(analyze("12345678xxx.csvz", {.averaging = true}).kind, FileKind::Measurement);
 }
 
-TEST_F(FileAnalysisTest, ALineAtZeroHertzAboveLineZeroHasNoDensity) {
+// Only line 0 lies at 0 Hz: a second line there is no spectrum, and nothing of it is taken.
+TEST_F(FileAnalysisTest, ALineAtZeroHertzAboveLineZeroRefusesTheFile) {
   dir.write("12345678.csvz", "ft2\r\n0,1,1,1,1\r\n0,3,4,3,4\r\n1,3,4,3,4\r\n");
-  ASSERT_EQ(analyze("12345678.csvz").kind, FileKind::Measurement);
-  EXPECT_EQ(state.psd1[1], 0);
-  EXPECT_GT(state.psd1[2], 0);
-  for (std::size_t q = 0; q <= 3; ++q) EXPECT_TRUE(std::isfinite(state.rmsCut1[q])) << q;
+  const std::uint64_t before = analysis_testing::fingerprint(state);
+  const RunResult result = analyze("12345678.csvz");
+  EXPECT_EQ(result.kind, FileKind::Refused);
+  EXPECT_EQ(result.message,
+            "12345678.csvz: line 3: the frequency 0 Hz does not rise above the record before "
+            "(0 Hz): not a spectrum file");
+  EXPECT_EQ(analysis_testing::fingerprint(state), before);
 }
 
 TEST_F(FileAnalysisTest, NoCoherenceItemKeepsTheOldCurve) {
