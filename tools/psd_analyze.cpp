@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "analysis/record/averaging.h"
-#include "analysis/transform/back_transformation.h"
 #include "analysis/record/file_analysis.h"
+#include "analysis/transform/back_transformation.h"
 #include "datafiles/average_file.h"
 #include "datafiles/back_transformation_file.h"
 #include "datafiles/number_format.h"
@@ -105,6 +105,7 @@ int run(const tools::AnalyzeOptions& o) {
     std::cerr << name << ": " << kindName(result.kind) << ", nSamples " << state.nSamples
               << ", nPlot " << state.nPlot << ", k " << state.kCount << ", kv " << state.kvCount
               << '\n';
+    if (!result.notAveraged.empty()) std::cerr << "psd-analyze: " << result.notAveraged << '\n';
     if (!o.rawCsv.empty() && result.kind != analysis::FileKind::NoMeasurement) {
       const analysis::RawResult raw = fileAnalysis.readRawData(state, dir, name, settings);
       if (!raw.ok) {
