@@ -17,8 +17,8 @@
 
 #include "analysis/transform/back_transformation.h"
 #include "datafiles/back_transformation_file.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 #include "viewer/display/display.h"
 #include "viewer/display/temp_directory.h"
 
@@ -200,6 +200,15 @@ TEST_F(ViewsTest, TheLoopIsHeldWhilePrinting) {
     EXPECT_EQ(w.Timer1->isActive(), !looping);
     EXPECT_EQ(w.cloop->text(), looping ? "Start" : "Stop");
     if (!looping) w.cloop_Click();
+  }
+}
+
+// A cut frequency set by the program (the band's edges) shows its start in the narrow box.
+TEST_F(ViewsTest, CutFrequenciesSetByTheProgramShowTheirStart) {
+  Display& w = *window;
+  for (QLineEdit* box : {w.tf1, w.tf2}) {
+    box->setText("6.977");
+    EXPECT_EQ(box->cursorPosition(), 0) << box->objectName().toStdString();
   }
 }
 
