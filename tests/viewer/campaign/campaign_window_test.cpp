@@ -22,15 +22,15 @@
 
 #include "analysis/campaign/campaign.h"
 #include "analysis/campaign/campaign_csv.h"
-#include "tests/support/test_files.h"
 #include "tests/support/temp_dir.h"
-#include "viewer/live/arriving_files.h"
+#include "tests/support/test_files.h"
 #include "viewer/campaign/campaign_follow.h"
 #include "viewer/campaign/density_plot.h"
-#include "viewer/display/display.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
+#include "viewer/display/display.h"
+#include "viewer/live/arriving_files.h"
 
 namespace viewer {
 namespace {
@@ -351,6 +351,11 @@ TEST_F(CampaignWindowTest, AnotherBandRecomputesTheRms) {
   EXPECT_TRUE(campaign->running());
   waitForRun(campaign);
   ASSERT_TRUE(campaign->shown());
+  // The progress bar's longest text, "rms of the band: 8 / 8 files", is not cut.
+  QApplication::processEvents();
+  const auto* progress = campaign->findChild<QProgressBar*>("progress");
+  EXPECT_GT(progress->width(), progress->fontMetrics().horizontalAdvance(progress->text()))
+      << progress->text().toStdString();
   const analysis::RmsBand band{2, 10};
   EXPECT_EQ(campaign->shown()->band, band);
   const analysis::Campaign expected = direct(listed(), band);
