@@ -160,7 +160,8 @@ TEST_F(LoopTest, SavedAverageIsWhatPsdAnalyzeWritesAndLoadsBackWithItsWeight) {
   const auto saved = dir.path() / "avloop.csv";
   w.tausgabe->setText(QString::fromStdString(saved.string()));
   w.cspeichern_Click();
-  EXPECT_EQ(w.statusText(), "");
+  EXPECT_EQ(w.statusText(),
+            "save: " + QString::fromStdString(saved.string()) + " written (kv = 5)");
 
   analysis::AnalysisState expected;
   averageOf(
