@@ -24,3 +24,17 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)
+
+# The Debian changelog: the package is native (its version has no Debian revision), so the
+# changelog is /usr/share/doc/psd-display/changelog.gz, compressed as Debian's policy asks.
+# share/changelog.in holds the entries; the newest names the project's version and release day.
+set(changelog ${PROJECT_BINARY_DIR}/share/changelog)
+configure_file(share/changelog.in ${changelog} @ONLY)
+add_custom_command(
+  OUTPUT ${changelog}.gz
+  COMMAND ${GZIP_EXECUTABLE} -9 --no-name --force --keep ${changelog}
+  DEPENDS ${changelog}
+  COMMENT "Compressing the Debian changelog"
+  VERBATIM)
+add_custom_target(debian_changelog ALL DEPENDS ${changelog}.gz)
+install(FILES ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})

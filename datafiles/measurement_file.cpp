@@ -1,6 +1,7 @@
 #include "datafiles/measurement_file.h"
 
 #include "datafiles/field_reader.h"
+#include "datafiles/number_format.h"
 
 #include <cmath>
 #include <limits>
@@ -49,6 +50,20 @@ FileProblem beyondSinglePrecision(std::string_view text, std::size_t recordStart
               "' is beyond single precision, in which channel 1 is kept"};
 }
 
+// Record q's frequency fails the spectrum's axis (0 Hz first, then strictly rising). Other
+// text of numbers, a raw-data file above all, reads as records too; this is what tells it apart.
+std::optional<std::string> frequencyProblem(const SpectrumRecords& records, std::size_t q) {
+  const double f = records.freq[q];
+  if (q == 0 && f != 0) {
+    return "the first frequency is " + formatDouble(f) + " Hz, not 0: not a spectrum file";
+  }
+  if (q > 0 && !(f > records.freq[q - 1])) {
+    return "the frequency " + formatDouble(f) + " Hz does not rise above the record before (" +
+           formatDouble(records.freq[q - 1]) + " Hz): not a spectrum file";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& records) {
@@ -75,6 +90,9 @@ std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& 
     if (!ok) return problemAt(text, reader.problem(), start);
     if (!(std::fabs(re1) <= kLargestFloat && std::fabs(im1) <= kLargestFloat)) {
       return beyondSinglePrecision(text, start, std::fabs(re1) <= kLargestFloat ? 2 : 1);
+    }
+    if (auto what = frequencyProblem(records, q)) {
+      return FileProblem{lineOfSpectrumRecord(text, q), std::move(*what)};
     }
     records.re1[q] = static_cast<float>(re1);
     records.im1[q] = static_cast<float>(im1);

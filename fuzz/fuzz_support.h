@@ -58,7 +58,10 @@ inline analysis::AnalysisState& freshState() {
   // A member added to the state must be reset here too: the mirror of the members known here
   // then differs in size.
   struct KnownMembers {
-    analysis::FixedArray<double> arrays[28];
+    analysis::FixedArray<double> arrays[13];  // freq .. sumCoh
+    double averageRecordSeconds;
+    std::int32_t averageSamples;
+    analysis::FixedArray<double> moreArrays[16];  // averageFreq .. backTrans2
     std::int16_t counters[3];
     std::int32_t sizes[3];
     std::string firstFileName;
@@ -70,11 +73,11 @@ inline analysis::AnalysisState& freshState() {
                 "reset the new member of AnalysisState in freshState()");
   const auto zero = [](auto& array) { std::fill(array.data(), array.data() + array.size(), 0); };
   for (auto* a :
-       {&state.freq,      &state.ftRe2,   &state.ftIm2,   &state.psd1,       &state.psd2,
-        &state.coh,       &state.rmsCut1, &state.rmsCut2, &state.sumPsd1,    &state.sumPsd2,
-        &state.sumCoh,    &state.refPsd1, &state.refPsd2, &state.refRmsCut1, &state.refRmsCut2,
-        &state.refCoh,    &state.refFreq, &state.raw1,    &state.raw2,       &state.backTrans1,
-        &state.backTrans2}) {
+       {&state.freq,       &state.ftRe2,      &state.ftIm2,   &state.psd1,       &state.psd2,
+        &state.coh,        &state.rmsCut1,    &state.rmsCut2, &state.sumPsd1,    &state.sumPsd2,
+        &state.sumCoh,     &state.refPsd1,    &state.refPsd2, &state.refRmsCut1, &state.refRmsCut2,
+        &state.refCoh,     &state.refFreq,    &state.raw1,    &state.raw2,       &state.backTrans1,
+        &state.backTrans2, &state.averageFreq}) {
     zero(*a);
   }
   for (auto* a : {&state.ftRe1, &state.ftIm1, &state.rawTime}) zero(*a);
@@ -83,6 +86,8 @@ inline analysis::AnalysisState& freshState() {
   state.firstFileName.clear();
   state.pooledCount = 0;
   state.recordHasCoefficients = false;
+  state.averageRecordSeconds = 0;
+  state.averageSamples = 0;
   state.startWidth = state.startHeight = state.startPlotWidth = state.startPlotHeight = 0;
   return state;
 }

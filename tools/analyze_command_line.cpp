@@ -98,10 +98,12 @@ void addBackTransformOptions(CLI::App& app, AnalyzeOptions& o,
           ->trigger_on_parse()  // each time given, on its own values
           ->type_name("FLOW FHIGH")
           ->group(group);
-  app.add_flag_callback(
-         "--velocity", [&o] { o.band.displacement = false; },
-         "back-transform into velocity (mum/s) instead of displacement (mum)")
-      ->group(group);
+  CLI::Option* velocity =
+      app.add_flag_callback(
+             "--velocity", [&o] { o.band.displacement = false; },
+             "back-transform into velocity (mum/s) instead of displacement (mum) (needs "
+             "--back-transform)")
+          ->group(group);
   CLI::Option* file =
       app.add_option("--bt-csv", o.backTransformCsv,
                      "write the traces as the viewer's back-transformation file (needs "
@@ -111,6 +113,7 @@ void addBackTransformOptions(CLI::App& app, AnalyzeOptions& o,
           ->group(group);
   band->needs(file);
   file->needs(band);
+  velocity->needs(band);
 }
 
 }  // namespace

@@ -23,10 +23,11 @@ void addPooledCoherenceOptions(CLI::App& app, std::string& mscCsvPath) {
 std::string pooledCoherenceCsv(const analysis::AnalysisState& s) {
   std::string out = "line,freq,msc,level95\r\n";
   const double level = analysis::mscChanceLevel(s.pooledCount);
-  const std::size_t h = static_cast<std::size_t>(std::max(s.nSamples / 2, 0));
+  // The average's lines, whatever record was shown last.
+  const std::size_t h = static_cast<std::size_t>(std::max(s.averageSamples / 2, 0));
   for (std::size_t q = 1; q <= h; ++q) {
     out += std::to_string(q);
-    for (double v : {s.freq[q], analysis::pooledMsc(s, q), level}) {
+    for (double v : {s.averageFreq[q], analysis::pooledMsc(s, q), level}) {
       out += ',';
       datafiles::appendDouble(out, v);
     }

@@ -110,6 +110,7 @@ int run(const tools::AnalyzeOptions& o) {
     std::cerr << name << ": " << kindName(result.kind) << ", nSamples " << state.nSamples
               << ", nPlot " << state.nPlot << ", k " << state.kCount << ", kv " << state.kvCount
               << '\n';
+    if (!result.notAveraged.empty()) std::cerr << "psd-analyze: " << result.notAveraged << '\n';
     if (!o.rawCsv.empty() && result.kind != analysis::FileKind::NoMeasurement) {
       const analysis::RawResult raw = fileAnalysis.readRawData(state, dir, name, settings);
       if (!raw.ok) {

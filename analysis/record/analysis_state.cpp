@@ -22,6 +22,7 @@ AnalysisState::AnalysisState()
       sumPsd1(kLines),
       sumPsd2(kLines),
       sumCoh(kLines),
+      averageFreq(kLines),
       sumCrossRe(kLines),
       sumCrossIm(kLines),
       sumAuto1(kLines),

@@ -34,6 +34,13 @@ struct AnalysisState {
   // Running sums of the average, weighted by the number of spectra each file stands for.
   FixedArray<double> sumPsd1, sumPsd2, sumCoh;
 
+  // The lines the sums stand for: the record length T of the average's first member (line
+  // spacing 1 / T; 0 until a record joins an empty average), and the frequency axis and sample
+  // count of the last record shown on those lines, which "save" and the pooled outputs write.
+  double averageRecordSeconds = 0;
+  std::int32_t averageSamples = 0;
+  FixedArray<double> averageFreq;
+
   // Running sums of the measurement records in the average, for the pooled coherence: the
   // cross spectrum c1 conj(c2) and the auto spectra |c1|^2, |c2|^2 per line, (mum/s)^2
   // (analysis/pooled_coherence.h).

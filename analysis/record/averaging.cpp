@@ -1,8 +1,43 @@
 #include "analysis/record/averaging.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "analysis/record/psd_estimator.h"
 #include "analysis/two_sensor/pooled_coherence.h"
 
 namespace analysis {
+
+namespace {
+
+// "0.0167": four decimals tell the record lengths in use apart (1/60, 1/6, 1/655.36 Hz).
+std::string spacingText(double recordSeconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4f", 1 / recordSeconds);
+  return text;
+}
+
+void takeAxis(AnalysisState& s) {
+  s.averageSamples = s.nSamples;
+  const std::size_t h = std::min<std::size_t>(std::max(s.nSamples / 2, 0), kLastLine);
+  std::copy_n(s.freq.data(), h + 1, s.averageFreq.data());
+}
+
+}  // namespace
+
+std::optional<std::string> averageRefusal(const AnalysisState& s, std::string_view fileName,
+                                          double recordSeconds) {
+  if (s.kvCount <= 0 || s.averageRecordSeconds == 0 || s.averageRecordSeconds == recordSeconds)
+    return std::nullopt;
+  return std::string(fileName) + ": not averaged: lines " + spacingText(recordSeconds) +
+         " Hz apart, the average's " + spacingText(s.averageRecordSeconds) + " Hz";
+}
+
+void followAverageAxis(AnalysisState& s, double recordSeconds, bool added) {
+  // Added with another length only to an empty average (averageRefusal): it sets the lines.
+  if (added) s.averageRecordSeconds = recordSeconds;
+  if (s.averageRecordSeconds == 0 || s.averageRecordSeconds == recordSeconds) takeAxis(s);
+}
 
 void restartAverage(AnalysisState& s) {
   const double weight = s.avWeight;
@@ -13,6 +48,9 @@ void restartAverage(AnalysisState& s) {
   }
   s.kCount = 1;
   s.kvCount = s.avWeight;
+  // Nothing shown yet (no record length): the first record added sets the average's lines.
+  s.averageRecordSeconds = s.nSamples > 0 ? recordSecondsFor(s.nSamples, s.nameStemLength) : 0;
+  takeAxis(s);
   restartPooledSums(s);
 }
 
@@ -34,8 +72,9 @@ double applyMean(AnalysisState& s, double plotMax) {
 datafiles::AverageFileContents averageFileContents(const AnalysisState& s,
                                                    std::string_view firstFileName,
                                                    std::string_view currentFileName) {
-  return {s.kvCount,     firstFileName,    currentFileName,  s.nSamples,
-          s.freq.span(), s.sumPsd1.span(), s.sumPsd2.span(), s.sumCoh.span()};
+  return {s.kvCount,        firstFileName,        currentFileName,
+          s.averageSamples, s.averageFreq.span(), s.sumPsd1.span(),
+          s.sumPsd2.span(), s.sumCoh.span()};
 }
 
 }  // namespace analysis

@@ -91,14 +91,15 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
     return refuse(state, datafiles::describe(*problem, fileName), false);
   }
   const bool vetoed = datafiles::isVetoedName(fileName, stemLength);
-  const bool adding = settings.averaging && !vetoed;
+  const double recordSeconds = recordSecondsFor(nSamples, stemLength);
+  const auto otherLines = averageRefusal(state, fileName, recordSeconds);
+  const bool adding = settings.averaging && !vetoed && !otherLines;
   if (adding && state.kvCount == kLargestCount) {
     return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
   }
 
   // Compute every line before touching the state, so that a line that cannot be analysed
   // refuses the whole file.
-  const double recordSeconds = recordSecondsFor(nSamples, stemLength);
   const std::size_t count = spectrum_.count;
   const auto crossLine = [this](std::size_t q) {
     return crossSpectrumLine(spectrum_.re1[q], spectrum_.im1[q], spectrum_.re2[q],
@@ -154,6 +155,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
     }
   }
   const double plotMax = largestShown(state, count);
+  followAverageAxis(state, recordSeconds, adding);
   if (adding) {
     ++state.kvCount;
     ++state.pooledCount;
@@ -162,6 +164,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   RunResult result;
   result.kind = FileKind::Measurement;
   result.vetoed = vetoed;
+  if (settings.averaging && !vetoed && otherLines) result.notAveraged = *otherLines;
   result.renameCaption = datafiles::toggledVetoName(fileName, stemLength);
   result.backTransformAvailable = true;
   result.rawAxisSeconds = rawAxisSecondsFor(stemLength);
@@ -177,7 +180,13 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
     return refuse(state, datafiles::describe(*problem, fileName), false);
   }
   const std::int16_t weight = average_.weight;
-  if (settings.averaging && state.kvCount > kLargestCount - weight) {
+  const std::size_t count = average_.count;
+  // Short records reach above 100 Hz. The next-to-last row is the one tested.
+  const double nextToLast = count > 1 ? average_.freq[count - 1] : state.freq[0];
+  const std::int32_t stemLength = nextToLast > 100 ? 10 : 8;
+  const auto otherLines = averageRefusal(state, fileName, recordSecondsFor(nSamples, stemLength));
+  const bool adding = settings.averaging && !otherLines;
+  if (adding && state.kvCount > kLargestCount - weight) {
     return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
   }
 
@@ -185,28 +194,28 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   result.kind = FileKind::AverageFile;
   // The time axes keep the length of the record shown before: an average has no time series.
   result.rawAxisSeconds = rawAxisSecondsFor(state.nameStemLength);
+  if (settings.averaging && otherLines) result.notAveraged = *otherLines;
 
   // Commit.
   state.nSamples = nSamples;
   state.avWeight = weight;
   state.kCount = kCount;
   state.recordHasCoefficients = false;  // nothing to pool: an average has no cross spectra
-  const std::size_t count = average_.count;
   for (std::size_t q = 1; q <= count; ++q) {
     state.freq[q] = average_.freq[q];
     state.psd1[q] = average_.psd1[q];
     state.psd2[q] = average_.psd2[q];
     state.coh[q] = average_.coh[q];
-    if (settings.averaging) {
+    if (adding) {
       state.sumPsd1[q] = weight * state.psd1[q] + state.sumPsd1[q];
       state.sumPsd2[q] = weight * state.psd2[q] + state.sumPsd2[q];
       state.sumCoh[q] = weight * state.coh[q] + state.sumCoh[q];
     }
   }
   const double plotMax = largestShown(state, count + 1);
-  // Short records reach above 100 Hz. The next-to-last row is the one tested.
-  state.nameStemLength = state.freq[count - 1] > 100 ? 10 : 8;
-  if (settings.averaging) state.kvCount = static_cast<std::int16_t>(state.kvCount + weight);
+  state.nameStemLength = stemLength;
+  followAverageAxis(state, recordSecondsFor(nSamples, stemLength), adding);
+  if (adding) state.kvCount = static_cast<std::int16_t>(state.kvCount + weight);
 
   result.plotMax = plotMax;
   finishRun(state, settings, averageRecordSecondsFor(nSamples), result);
@@ -215,7 +224,10 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
 
 void FileAnalysis::finishRun(AnalysisState& state, const RunSettings& settings,
                              double recordSeconds, RunResult& result) const {
-  if (settings.averaging) result.plotMax = applyMean(state, result.plotMax);
+  // A record left out of the average is shown as it is: the mean lies on other lines.
+  if (settings.averaging && result.notAveraged.empty()) {
+    result.plotMax = applyMean(state, result.plotMax);
+  }
   state.nPlot = plotPointCount(state.nSamples, state.nameStemLength);
   computeRmsCut(state, recordSeconds);
   result.nPlot = state.nPlot;

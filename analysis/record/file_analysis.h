@@ -43,6 +43,9 @@ struct RunResult {
   std::string message;         // why the file was refused, naming file and line; else empty
   bool stopBatchLoop = false;  // a name that is no measurement, or a counter at its limit
   bool vetoed = false;
+  // While averaging: why the record shown was left out of the average although not vetoed
+  // (its lines lie at other frequencies than the average's, naming both spacings); else empty.
+  std::string notAveraged;
   std::string renameCaption;  // proposed name for the veto rename; empty: caption unchanged
   bool backTransformAvailable = false;  // the current record carries Fourier coefficients
   double rawAxisSeconds = 60;           // length of the raw and back-transformation time axes, s

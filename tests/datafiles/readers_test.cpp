@@ -39,7 +39,7 @@ TEST(SpectrumReader, OneChannelFilesHaveZeroSecondChannel) {
 
 TEST(SpectrumReader, ChannelOneIsKeptInSinglePrecision) {
   SpectrumRecords records;
-  ASSERT_FALSE(readSpectrum("ft2\r\n1,0.1,0.2,0.1,0.2\r\n", records));
+  ASSERT_FALSE(readSpectrum("ft2\r\n0,0.1,0.2,0.1,0.2\r\n", records));
   EXPECT_EQ(records.re1[0], 0.1f);
   EXPECT_EQ(records.re2[0], 0.1);
 }
@@ -73,7 +73,7 @@ TEST(SpectrumReader, ChannelOneBeyondSinglePrecisionIsRefusedChannelTwoIsNot) {
   EXPECT_EQ(problem->line, 3u);
   EXPECT_EQ(problem->what, "'-1e39' is beyond single precision, in which channel 1 is kept");
   // The largest single-precision magnitude itself is kept; channel 2 is double precision.
-  ASSERT_FALSE(readSpectrum("ft2\r\n1,3.4028234663852886e38,-3.4028234663852886e38,1e39,1e250\r\n",
+  ASSERT_FALSE(readSpectrum("ft2\r\n0,3.4028234663852886e38,-3.4028234663852886e38,1e39,1e250\r\n",
                             records));
   EXPECT_EQ(records.re1[0], std::numeric_limits<float>::max());
   EXPECT_EQ(records.im1[0], -std::numeric_limits<float>::max());
@@ -81,10 +81,35 @@ TEST(SpectrumReader, ChannelOneBeyondSinglePrecisionIsRefusedChannelTwoIsNot) {
   EXPECT_EQ(records.im2[0], 1e250);
 }
 
+// The frequency column is what tells a spectrum from other text of numbers (a raw-data file
+// reads as records too): it starts at 0 Hz and rises from record to record.
+TEST(SpectrumReader, RefusesAFrequencyColumnThatDoesNotStartAtZeroAndRise) {
+  const struct {
+    const char* text;
+    std::size_t line;
+    const char* what;
+  } cases[] = {
+      {"ft1\r\n1,1,2\r\n2,1,2\r\n", 2, "the first frequency is 1 Hz, not 0: not a spectrum file"},
+      {"ft1\r\n0,1,2\r\n0.5,1,2\r\n0.5,1,2\r\n", 4,
+       "the frequency 0.5 Hz does not rise above the record before (0.5 Hz): not a spectrum file"},
+      {"ft2\r\n0,1,2,3,4\r\n1,1,2,3\r\n4 0.5,1,2,3,4\r\n", 4,
+       "the frequency 0.5 Hz does not rise above the record before (1 Hz): not a spectrum file"},
+      {"\"t\" \"v1\" \"v2\"\r\n0.01 3 4 5 6 7 8 9 10 11 12 13 14 15\r\n", 2,
+       "the first frequency is 0.01 Hz, not 0: not a spectrum file"},
+  };
+  for (const auto& c : cases) {
+    SpectrumRecords records;
+    const auto problem = readSpectrum(c.text, records);
+    ASSERT_TRUE(problem) << c.text;
+    EXPECT_EQ(problem->line, c.line) << c.text;
+    EXPECT_EQ(problem->what, c.what);
+  }
+}
+
 TEST(SpectrumReader, RefusesMoreRecordsThanTheArraysHold) {
   std::string text = "f,ft1re,ft1im\r\n";
-  text.reserve(kMaxSpectrumRecords * 8);
-  for (std::size_t k = 0; k <= kMaxSpectrumRecords; ++k) text += "1,2,3\r\n";
+  text.reserve(kMaxSpectrumRecords * 14);
+  for (std::size_t k = 0; k <= kMaxSpectrumRecords; ++k) text += std::to_string(k) + ",2,3\r\n";
   SpectrumRecords records;
   const auto problem = readSpectrum(text, records);
   ASSERT_TRUE(problem);

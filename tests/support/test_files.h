@@ -40,10 +40,10 @@ inline std::uint64_t fingerprint(const analysis::AnalysisState& s) {
   };
   const auto array = [&mix](const auto& a) { mix(a.data(), a.size() * sizeof(a[0])); };
   for (const auto* a :
-       {&s.freq,    &s.ftRe2,      &s.ftIm2,      &s.psd1,    &s.psd2,    &s.coh,
-        &s.rmsCut1, &s.rmsCut2,    &s.sumPsd1,    &s.sumPsd2, &s.sumCoh,  &s.refPsd1,
-        &s.refPsd2, &s.refRmsCut1, &s.refRmsCut2, &s.refCoh,  &s.refFreq, &s.raw1,
-        &s.raw2,    &s.backTrans1, &s.backTrans2}) {
+       {&s.freq,    &s.ftRe2,      &s.ftIm2,      &s.psd1,       &s.psd2,    &s.coh,
+        &s.rmsCut1, &s.rmsCut2,    &s.sumPsd1,    &s.sumPsd2,    &s.sumCoh,  &s.refPsd1,
+        &s.refPsd2, &s.refRmsCut1, &s.refRmsCut2, &s.refCoh,     &s.refFreq, &s.raw1,
+        &s.raw2,    &s.backTrans1, &s.backTrans2, &s.averageFreq}) {
     array(*a);
   }
   for (const auto* a : {&s.ftRe1, &s.ftIm1, &s.rawTime}) array(*a);
@@ -51,6 +51,8 @@ inline std::uint64_t fingerprint(const analysis::AnalysisState& s) {
   for (const auto v : {s.kCount, s.kvCount, s.avWeight}) mix(&v, sizeof v);
   for (const auto v : {s.nSamples, s.nPlot, s.nameStemLength}) mix(&v, sizeof v);
   mix(&s.pooledCount, sizeof s.pooledCount);
+  mix(&s.averageSamples, sizeof s.averageSamples);
+  mix(&s.averageRecordSeconds, sizeof s.averageRecordSeconds);
   mix(&s.recordHasCoefficients, sizeof s.recordHasCoefficients);
   return hash;
 }

@@ -205,6 +205,7 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--campaign", "site", "--band", "1", "2", "--band", "3", "a.csvz"}, "--band"},
       {{"--campaign", "site", "--band", "1", "--band", "2", "3", "a.csvz"}, "--band"},
       {{"--bogus", "a.csvz"}, "--bogus"},
+      {{"--velocity", "a.csvz"}, "--velocity"},
       {{"--average"}, "FILE"},
       {{"a.csvz", "--noise-models-csv"}, "--noise-models-csv"},
       {{"a.csvz", "--third-octave-csv"}, "--third-octave-csv"},
@@ -296,7 +297,8 @@ TEST(CommandLine, ThePooledCoherenceTableComesWithTheAverage) {
 
 // The table of two records: channel 2 equals channel 1 in the first and is turned by 90
 // degrees in the second, so gamma^2 = |1 - i|^2 / (2 x 2) = 0.5 wherever there is signal; the
-// level of two records is 1 - 0.05 = 0.95. Fewer than two records write no table.
+// level of two records is 1 - 0.05 = 0.95. A record of other line spacing given after them
+// stays out of the table. Fewer than two records write no table.
 TEST(CommandLine, TheProgramWritesThePooledCoherenceTable) {
   testing_support::TempDir dir;
   using analysis_testing::Coefficients;
@@ -306,15 +308,19 @@ TEST(CommandLine, TheProgramWritesThePooledCoherenceTable) {
   dir.write("22222222.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
               return Coefficients{1.0 * k, 2, -2, 1.0 * k};
             }));
+  dir.write("33333333.csvz", analysis_testing::spectrumText(16385, 655.36, [](int k) {
+              return Coefficients{1.0 * k, 2, 2, -1.0 * k};
+            }));
   const std::string a = (dir.path() / "11111111.csvz").string();
   const std::string b = (dir.path() / "22222222.csvz").string();
+  const std::string longRecord = (dir.path() / "33333333.csvz").string();
   const std::string table = (dir.path() / "msc.csv").string();
   const auto run = [](const std::string& arguments) {
     const int status =
         std::system((std::string(PSD_ANALYZE) + " " + arguments + " 2>/dev/null").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
-  ASSERT_EQ(run("--average --msc-csv " + table + " " + a + " " + b), 0);
+  ASSERT_EQ(run("--average --msc-csv " + table + " " + a + " " + b + " " + longRecord), 0);
   const std::string text = dir.read("msc.csv");
   std::istringstream lines(text);
   std::string line;

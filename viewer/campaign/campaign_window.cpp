@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +24,7 @@
 #include "viewer/campaign/selection_worker.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
+#include "viewer/display/display.h"
 
 namespace viewer {
 
@@ -177,6 +179,12 @@ void CampaignWindow::startRun(std::optional<analysis::RmsBand> band) {
   progress_->setValue(0);
   progress_->setFormat(band ? QStringLiteral("rms of the band: %v / %m files")
                             : QStringLiteral("%v / %m files"));
+  // The bar's own size fits a percentage: widen it for the longest text of this run.
+  const QString widest = progress_->format()
+                             .replace("%v", QString::number(progress_->maximum()))
+                             .replace("%m", QString::number(progress_->maximum()));
+  const QFontMetrics metrics = progress_->fontMetrics();
+  progress_->setMinimumWidth(metrics.horizontalAdvance(widest) + 2 * metrics.height());
   cancel_->setEnabled(true);
   run->start();
 }

@@ -53,6 +53,8 @@ void Display::crück_Click() {
             path.toStdString(), s.backTrans1.span(), s.backTrans2.span(),
             static_cast<std::size_t>(n))) {
       report("back transformation: " + path + " " + QString::fromStdString(*failure));
+    } else {
+      report("back transformation: " + path + " written");
     }
   }
   ZEPL5->setCaption(QString::fromStdString(analysis::backTransformTitle(band.displacement, m)));

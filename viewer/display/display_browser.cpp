@@ -149,6 +149,8 @@ void Display::mfilename_Click() {
   }
   refillFileList();
   flb->setCurrentRow(row);  // runs the analysis of the file now at that place
+  // The run's own problems, if any, say more than the confirmation.
+  if (statusText().isEmpty()) report("rename: " + name + " renamed " + proposed);
 }
 
 void Display::mexit_Click() {

@@ -73,6 +73,8 @@ void Display::cspeichern_Click() {
   const auto contents = analysis::averageFileContents(*state_, state_->firstFileName, current);
   if (auto failure = datafiles::writeAverageFile(path.toStdString(), contents)) {
     report("save: " + path + " " + QString::fromStdString(*failure));
+  } else {
+    report(QStringLiteral("save: %1 written (kv = %2)").arg(path).arg(contents.count));
   }
 }
 

@@ -24,6 +24,8 @@ void Display::mprint_Click() {
   QPrinter printer(printerInfo, QPrinter::HighResolution);
   if (!printWindow(printer))
     report("print: the printer " + printerInfo.printerName() + " refused the page");
+  else
+    report("print: sent to " + printerInfo.printerName());
 }
 
 bool Display::printWindow(QPrinter& printer) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +19,14 @@ void Display::connectHandlers() {
   // The file list: every change of the selection runs the analysis once; a click on the entry
   // already selected runs it again.
   connect(flb, &QListWidget::currentRowChanged, this, [this](int) { flb_Click(); });
+  // A cut frequency put into its box by the program (the band's edges) shows its start: the
+  // narrow box would otherwise show its end ("934" of 0.934). isModified() tells the user's own
+  // typing, which keeps its cursor.
+  for (QLineEdit* box : {tf1, tf2}) {
+    connect(box, &QLineEdit::textChanged, this, [box] {
+      if (!box->isModified()) box->setCursorPosition(0);
+    });
+  }
   flb->viewport()->installEventFilter(this);
   flb->installEventFilter(this);
   connect(flb, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {

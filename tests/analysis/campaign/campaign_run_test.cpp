@@ -203,19 +203,20 @@ TEST(CampaignRun, BinsPerOctaveOutsideTheirRangeAreRefused) {
   EXPECT_NO_THROW(Campaign({.binsPerOctave = kMaxBinsPerOctave}));
 }
 
-// A few bytes whose lines lie at 5e-324 and 1e250 Hz would hold a binned value for each of the
+// A few bytes whose lines lie at 5e-324 and 1e249 Hz would hold a binned value for each of the
 // 23000 bins (at 12 an octave) between them: such a file is refused, as is one spread over
 // 32 octaves; one spread over less is not.
 TEST(CampaignRun, LinesSpreadOverImplausiblyManyOctavesAreRefused) {
   testing_support::TempDir dir;
-  const auto file = [](const char* low, const char* high) {
+  const auto file = [](const char* low, const char* high, const char* above) {
     return std::string("\"f(Hz)\",\"ft1re\",\"ft1im\",\"ft2re\",\"ft2im\"\r\n0,0,0,0,0\r\n") + low +
-           ",1,1,1,1\r\n" + high + ",1,1,1,1\r\n2,1,1,1,1\r\n";
+           ",1,1,1,1\r\n" + high + ",1,1,1,1\r\n" + above + ",1,1,1,1\r\n";
   };
-  dir.write("27010001.csvz", file("5e-324", "1e250"));
-  dir.write("27010002.csvz", file("1e-6", "4096"));               // 4096 / 1e-6 = 2^31.93
-  dir.write("27010003.csvz", file("0.25e-6", "4096"));            // 2^33.93
-  dir.write("27010004.csvz", file("1.52587890625e-5", "65536"));  // 2^-16 .. 2^16: exactly 32
+  dir.write("27010001.csvz", file("5e-324", "1e249", "1e250"));
+  dir.write("27010002.csvz", file("1e-6", "4096", "4097"));     // 4096 / 1e-6 = 2^31.93
+  dir.write("27010003.csvz", file("0.25e-6", "4096", "4097"));  // 2^33.93
+  // 2^-16 .. 2^16: exactly 32
+  dir.write("27010004.csvz", file("1.52587890625e-5", "65536", "65537"));
   Campaign campaign({.binsPerOctave = kMaxBinsPerOctave});
   const CampaignEntry entries[] = {{dir.path(), "27010001.csvz"},
                                    {dir.path(), "27010002.csvz"},

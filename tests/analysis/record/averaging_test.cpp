@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
+
 #include "analysis/record/file_analysis.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
@@ -111,6 +114,48 @@ TEST_F(AveragingTest, RestartWithAnAverageFileShownStartsFromItsWeight) {
   ASSERT_EQ(select("22222222.csvz").kind, FileKind::Measurement);
   EXPECT_EQ(state.kvCount, 11);
   EXPECT_DOUBLE_EQ(state.psd1[30], (10 * 7 + 4 * a) / 11);
+}
+
+// Sums add line by line, so only records whose lines lie at the same frequencies can share
+// them: a record of other line spacing is shown but left out, with a message naming both
+// spacings; one of the same spacing but another length still joins.
+TEST_F(AveragingTest, RecordsOfOtherLineSpacingAreShownButNotAveraged) {
+  std::string longAverage = "10,\"average\"\r\n\"f\",\"psd1\",\"psd2\",\"coh\"\r\n";
+  for (int q = 1; q <= 16384; ++q) longAverage += std::to_string(q / 655.36) + ",7,0,0.5\r\n";
+  dir.write("44444444.csvz", spectrumText(16385, 655.36, [](int) {
+              return Coefficients{3, 0, 0, 3};
+            }));
+  dir.write("av-long.csv", longAverage);
+  dir.write("55555555.csvz", spectrumText(6001, 60, [](int) { return Coefficients{2, 0, 0, 2}; }));
+  const struct {
+    const char* name;
+    std::string message;  // empty: averaged
+    std::int16_t kvCount;
+    double shownOnLine30;  // in units of A's PSD on line 30 (0.5 Hz) where a is not yet known
+  } cases[] = {
+      // Coefficient 3 at 30 / 655.36 Hz: 9 / (2 pi f)^2 x 655.36 mum^2/Hz, the record's own.
+      {"44444444.csvz",
+       "44444444.csvz: not averaged: lines 0.0015 Hz apart, the average's 0.0167 Hz", 1,
+       9 / std::pow(2 * std::numbers::pi * 30 / 655.36, 2) * 655.36},
+      {"av-long.csv", "av-long.csv: not averaged: lines 0.0015 Hz apart, the average's 0.0167 Hz",
+       1, 7},
+      {"55555555.csvz", "", 2, -2.5},  // the mean of A and 4 A
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    const RunResult result = select(c.name);
+    EXPECT_NE(result.kind, FileKind::Refused) << c.name;
+    EXPECT_EQ(result.notAveraged, c.message);
+    EXPECT_EQ(state.kvCount, c.kvCount) << c.name;
+    EXPECT_EQ(state.pooledCount, c.kvCount) << c.name;
+    EXPECT_DOUBLE_EQ(state.sumPsd1[30], c.kvCount == 1 ? a : 5 * a) << c.name;
+    // "save" writes the average on its own lines, whatever record is shown.
+    const auto saved = averageFileContents(state, "", c.name);
+    EXPECT_EQ(saved.nSamples, c.kvCount == 1 ? 3000 : 12000) << c.name;
+    EXPECT_DOUBLE_EQ(saved.freq[30], 0.5) << c.name;
+    const double shown = c.shownOnLine30 < 0 ? -c.shownOnLine30 * a : c.shownOnLine30;
+    EXPECT_NEAR(state.psd1[30], shown, 1e-5 * shown) << c.name;
+  }
 }
 
 }  // namespace

@@ -77,7 +77,9 @@ TEST_F(FileAnalysisTest, AvLaterInTheNameIsStillAMeasurement) {
     EXPECT_EQ(result.renameCaption, c.renameCaption);
     EXPECT_GT(state.psd1[60], 0);
   }
-  EXPECT_EQ(state.kvCount, 2);  // each taken into the average as one spectrum
+  // The first joins the empty average as one spectrum; the second's lines (a 60 s record) are
+  // not those of the first (6 s), so it is shown but not averaged.
+  EXPECT_EQ(state.kvCount, 1);
 }
 
 TEST_F(FileAnalysisTest, ShortRecordsAndOneChannelFiles) {
@@ -179,12 +181,16 @@ TEST_F(FileAnalysisTest, CountersNeverWrap) {
   EXPECT_EQ(analyze("12345678xxx.csvz", {.averaging = true}).kind, FileKind::Measurement);
 }
 
-TEST_F(FileAnalysisTest, ALineAtZeroHertzAboveLineZeroHasNoDensity) {
+// Only line 0 lies at 0 Hz: a second line there is no spectrum, and nothing of it is taken.
+TEST_F(FileAnalysisTest, ALineAtZeroHertzAboveLineZeroRefusesTheFile) {
   dir.write("12345678.csvz", "ft2\r\n0,1,1,1,1\r\n0,3,4,3,4\r\n1,3,4,3,4\r\n");
-  ASSERT_EQ(analyze("12345678.csvz").kind, FileKind::Measurement);
-  EXPECT_EQ(state.psd1[1], 0);
-  EXPECT_GT(state.psd1[2], 0);
-  for (std::size_t q = 0; q <= 3; ++q) EXPECT_TRUE(std::isfinite(state.rmsCut1[q])) << q;
+  const std::uint64_t before = analysis_testing::fingerprint(state);
+  const RunResult result = analyze("12345678.csvz");
+  EXPECT_EQ(result.kind, FileKind::Refused);
+  EXPECT_EQ(result.message,
+            "12345678.csvz: line 3: the frequency 0 Hz does not rise above the record before "
+            "(0 Hz): not a spectrum file");
+  EXPECT_EQ(analysis_testing::fingerprint(state), before);
 }
 
 TEST_F(FileAnalysisTest, NoCoherenceItemKeepsTheOldCurve) {

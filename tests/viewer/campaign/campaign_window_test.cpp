@@ -365,6 +365,11 @@ TEST_F(CampaignWindowTest, AnotherBandRecomputesTheRms) {
   EXPECT_TRUE(campaign->running());
   waitForRun(campaign);
   ASSERT_TRUE(campaign->shown());
+  // The progress bar's longest text, "rms of the band: 8 / 8 files", is not cut.
+  QApplication::processEvents();
+  const auto* progress = campaign->findChild<QProgressBar*>("progress");
+  EXPECT_GT(progress->width(), progress->fontMetrics().horizontalAdvance(progress->text()))
+      << progress->text().toStdString();
   const analysis::RmsBand band{2, 10};
   EXPECT_EQ(campaign->shown()->band, band);
   const analysis::Campaign expected = direct(listed(), band);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -157,7 +160,8 @@ TEST_F(LoopTest, SavedAverageIsWhatPsdAnalyzeWritesAndLoadsBackWithItsWeight) {
   const auto saved = dir.path() / "avloop.csv";
   w.tausgabe->setText(QString::fromStdString(saved.string()));
   w.cspeichern_Click();
-  EXPECT_EQ(w.statusText(), "");
+  EXPECT_EQ(w.statusText(),
+            "save: " + QString::fromStdString(saved.string()) + " written (kv = 5)");
 
   analysis::AnalysisState expected;
   averageOf(
@@ -214,6 +218,37 @@ TEST_F(LoopTest, AFailedSaveSaysSoAndKeepsTheOldFile) {
   EXPECT_TRUE(w.statusText().contains("cannot be written"));
   w.tausgabe->setText(QString::fromStdString((dir.path() / "old.csv").string()));
   EXPECT_EQ(dir.read("old.csv"), "earlier average");
+}
+
+// A failure stays on the status line only until an operation of the same kind succeeds: its
+// confirmation then takes the failure's place.
+TEST_F(LoopTest, ASuccessReplacesAnEarlierFailure) {
+  Display& w = *window;
+  w.flb->setCurrentRow(0);
+  const QString saved = QString::fromStdString((dir.path() / "av.csv").string());
+  const struct {
+    const char* name;
+    std::function<void()> succeed;
+    QString confirmation;
+  } cases[] = {
+      {"save",
+       [&] {
+         w.tausgabe->setText(saved);
+         w.cspeichern_Click();
+       },
+       "save: " + saved + " written (kv = "},
+      {"back transformation", [&] { w.crück_Click(); },
+       "back transformation: " + QDir(QDir::tempPath()).filePath("backtransformation.csv") +
+           " written"},
+  };
+  for (const auto& c : cases) {
+    w.tausgabe->setText(QString::fromStdString((dir.path() / "missing" / "av.csv").string()));
+    w.cspeichern_Click();
+    ASSERT_TRUE(w.statusText().contains("cannot be written")) << c.name;
+    c.succeed();
+    EXPECT_TRUE(w.statusText().startsWith(c.confirmation))
+        << c.name << ": " << w.statusText().toStdString();
+  }
 }
 
 TEST_F(LoopTest, TheReferenceCaptionTellsWhatItHolds) {

@@ -203,6 +203,15 @@ TEST_F(ViewsTest, TheLoopIsHeldWhilePrinting) {
   }
 }
 
+// A cut frequency set by the program (the band's edges) shows its start in the narrow box.
+TEST_F(ViewsTest, CutFrequenciesSetByTheProgramShowTheirStart) {
+  Display& w = *window;
+  for (QLineEdit* box : {w.tf1, w.tf2}) {
+    box->setText("6.977");
+    EXPECT_EQ(box->cursorPosition(), 0) << box->objectName().toStdString();
+  }
+}
+
 TEST_F(ViewsTest, TheTempDirectoryTestIsCaseSensitive) {
   EXPECT_TRUE(showsTempDirectory(tempDirectory() + "/old"));
   EXPECT_FALSE(showsTempDirectory(tempDirectory().toUpper() + "/old"));
