@@ -13,6 +13,7 @@
 #include <random>
 
 #include "analysis/campaign/campaign.h"
+#include "analysis/campaign/selection_statistics.h"
 #include "analysis/record/file_analysis.h"
 #include "tools/sample_synthesis.h"
 
@@ -127,6 +128,58 @@ void BM_Statistics(benchmark::State& bm) {
   bm.SetItemsProcessed(static_cast<std::int64_t>(bm.iterations() * count));
 }
 BENCHMARK(BM_Statistics)->ArgName("files")->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// A station-year of 15-minute records (35,040 of 12000 samples, 147 bins per channel each):
+// what a change of the time selection costs once the sorted columns are built
+// (SelectionStatistics::statisticsOf, the nights of the year: a third of the records), and
+// building those columns, done once per campaign off the GUI thread.
+const std::vector<analysis::CampaignFile>& stationYear() {
+  static const std::vector<analysis::CampaignFile> files = [] {
+    std::mt19937_64 random(9);
+    std::lognormal_distribution<double> psd(-3, 2);
+    std::vector<analysis::CampaignFile> made(35040);
+    for (analysis::CampaignFile& f : made) {
+      f.status = analysis::CampaignStatus::Used;
+      f.firstBin = -70;
+      for (int k = 0; k < 147; ++k) {
+        f.binned1.push_back(psd(random));
+        f.binned2.push_back(psd(random));
+      }
+    }
+    return made;
+  }();
+  return files;
+}
+
+std::vector<std::uint8_t> nightsOfTheYear(std::size_t count) {
+  std::vector<std::uint8_t> selected(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t hour = i / 4 % 24;  // four records an hour
+    selected[i] = hour >= 22 || hour < 6;
+  }
+  return selected;
+}
+
+void BM_SelectionChange(benchmark::State& bm) {
+  const auto& files = stationYear();
+  const analysis::SelectionStatistics index(files, analysis::FrequencyBins{12});
+  const std::vector<std::uint8_t> selected = nightsOfTheYear(files.size());
+  for (auto _ : bm) {
+    const auto statistics = index.statisticsOf(selected);
+    benchmark::DoNotOptimize(statistics.bins.data());
+  }
+  bm.SetItemsProcessed(static_cast<std::int64_t>(bm.iterations() * files.size()));
+}
+BENCHMARK(BM_SelectionChange)->Unit(benchmark::kMillisecond);
+
+void BM_SelectionColumns(benchmark::State& bm) {
+  const auto& files = stationYear();
+  for (auto _ : bm) {
+    const analysis::SelectionStatistics index(files, analysis::FrequencyBins{12});
+    benchmark::DoNotOptimize(&index);
+  }
+}
+BENCHMARK(BM_SelectionColumns)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,10 +3,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <ostream>
 
 #include "analysis/campaign/campaign_csv.h"
+#include "analysis/campaign/selection_statistics.h"
+#include "analysis/campaign/start_time.h"
+#include "analysis/campaign/time_selection.h"
 
 namespace tools {
 namespace {
@@ -64,17 +68,42 @@ int runCampaign(const CampaignOptions& options, const std::vector<std::filesyste
       err << "psd-analyze: " << file.message << '\n';
     }
   }
-  const analysis::CampaignStatistics statistics = campaign.statistics();
-  if (auto failure = analysis::writeCampaignCsv(options.prefix, campaign, statistics)) {
+  // Start times and the selection; without a selection the statistics are the campaign's own.
+  const analysis::StartTimes starts = analysis::startTimesOf(campaign.files(), options.timeFrom);
+  const std::vector<std::uint8_t> selected =
+      analysis::selectedFiles(starts.start, options.selection);
+  std::vector<analysis::FileTime> times(campaign.files().size());
+  for (std::size_t i = 0; i < times.size(); ++i) times[i] = {starts.start[i], selected[i] != 0};
+  std::size_t usedSelected = 0;
+  analysis::CampaignStatistics statistics;
+  if (options.selection.active()) {
+    const analysis::SelectionStatistics index(campaign.files(), campaign.bins());
+    statistics = index.statisticsOf(selected);
+    usedSelected = index.usedSelected(selected);
+  } else {
+    statistics = campaign.statistics();
+  }
+  if (auto failure = analysis::writeCampaignCsv(options.prefix, campaign, statistics, times)) {
     err << "psd-analyze: " << *failure << '\n';
     return 1;
   }
   const analysis::CampaignCounts& n = statistics.counts;
   err << "campaign: " << files.size() << " files: " << n.used << " used, " << n.vetoed
       << " vetoed, " << n.skipped << " skipped, " << n.refused << " refused\n";
+  err << "campaign: " << starts.source;
+  if (starts.withoutTime > 0) err << ", " << starts.withoutTime << " records without a start time";
+  err << '\n';
   if (n.used == 0) {
     err << "psd-analyze: no measurement file of the campaign could be used\n";
     return 1;
+  }
+  if (options.selection.active()) {
+    err << "campaign: selection " << options.selection.describe() << ": " << usedSelected << " of "
+        << n.used << " used records\n";
+    if (usedSelected == 0) {
+      err << "psd-analyze: the selection takes no used record: the tables hold no statistics\n";
+      return 1;
+    }
   }
   return 0;
 }

@@ -3,9 +3,12 @@
 //
 // Each refused file is reported on `err` (file, line, problem) and the run goes on. While it
 // runs, a progress line (files done / total, MB/s) is kept on `err` when standard error is a
-// terminal. Returns the exit status: 0 when at least one file was used, else 1 with a message
+// terminal. The summary names the source of the start times and, with a time selection, how
+// many used records it takes; the percentiles and density tables then hold the selection's
+// statistics. Returns the exit status: 0 when at least one file was used, else 1 with a message
 // (the tables are written all the same, the files table saying why); 1 also when a table cannot
-// be written.
+// be written, and when a time selection takes no used record (the tables are written, without
+// statistics rows).
 #pragma once
 
 #include <filesystem>

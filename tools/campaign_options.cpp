@@ -2,11 +2,67 @@
 
 #include <CLI/CLI.hpp>
 #include <cmath>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "tools/option_values.h"
 
 namespace tools {
+
+namespace {
+
+// A value read by `parse(text, &problem)`, stored into `target`; a refusal names the option.
+template <typename Parse, typename Target>
+CLI::Option* addParsed(CLI::App& app, const char* name, Target& target, Parse parse,
+                       const char* help, const char* typeName, CLI::Option* campaign,
+                       const char* group) {
+  return app
+      .add_option_function<std::string>(
+          name,
+          [name, &target, parse](const std::string& text) {
+            std::string problem;
+            auto value = parse(text, &problem);
+            if (!value) throw CLI::ValidationError(name, problem);
+            target = std::move(*value);
+          },
+          help)
+      ->type_name(typeName)
+      ->needs(campaign)
+      ->group(group);
+}
+
+std::optional<analysis::CivilSeconds> parseBound(std::string_view text, std::string* problem) {
+  auto value = analysis::parseIsoDateTime(text);
+  if (!value) {
+    *problem = "\"" + std::string(text) +
+               "\" is no date and time (YYYY-MM-DD, YYYY-MM-DDThh:mm or YYYY-MM-DDThh:mm:ss)";
+  }
+  return value;
+}
+
+void addTimeOptions(CLI::App& app, CampaignOptions& o, CLI::Option* campaign, const char* group) {
+  addParsed(app, "--time-from", o.timeFrom, &analysis::StartTimeChoice::parse,
+            "start time of each record: auto (the default: from names MMDDhhmm, YYMMDDhhmm or "
+            "MMDDhhmmss when all are valid, else the modification times), mtime, or "
+            "name:PATTERN of the fields YY MM DD hh mm ss",
+            "SOURCE", campaign, group);
+  addParsed(app, "--from", o.selection.from, parseBound,
+            "statistics of the records starting at or after DATETIME (ISO 8601; a date alone "
+            "is 00:00)",
+            "DATETIME", campaign, group);
+  addParsed(app, "--to", o.selection.to, parseBound,
+            "statistics of the records starting before DATETIME", "DATETIME", campaign, group);
+  addParsed(app, "--hours", o.selection.hours, &analysis::parseHours,
+            "statistics of the records starting at these hours of the day, from inclusive, to "
+            "exclusive; 22:00-06:00 wraps past midnight",
+            "HH:MM-HH:MM", campaign, group);
+  addParsed(app, "--weekdays", o.selection.weekdays, &analysis::parseWeekdays,
+            "statistics of the records starting on these days: mon,tue,... or ranges (mon-fri)",
+            "LIST", campaign, group);
+}
+
+}  // namespace
 
 void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
   const char* group = "campaign";
@@ -52,6 +108,7 @@ void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
       ->type_name("N")
       ->needs(campaign)
       ->group(group);
+  addTimeOptions(app, o, campaign, group);
 }
 
 }  // namespace tools

@@ -1,12 +1,18 @@
 // The "campaign" options of psd-analyze:
-//   --campaign PREFIX [--band FLOW FHIGH] [--bins-per-octave B] [--threads N] FILE...
-// --band, --bins-per-octave and --threads need --campaign; --campaign cannot be combined with
+//   --campaign PREFIX [--band FLOW FHIGH] [--bins-per-octave B] [--threads N]
+//              [--time-from auto|mtime|name:PATTERN] [--from DATETIME] [--to DATETIME]
+//              [--hours HH:MM-HH:MM] [--weekdays LIST] FILE...
+// The time options choose where the records' start times come from (analysis/campaign/
+// start_time.h) and which records the statistics take (analysis/campaign/time_selection.h).
+// All of them need --campaign; --campaign cannot be combined with
 // the per-file run's averaging and outputs, whose results a campaign would not produce.
 #pragma once
 
 #include <string>
 
 #include "analysis/campaign/campaign.h"
+#include "analysis/campaign/start_time.h"
+#include "analysis/campaign/time_selection.h"
 
 namespace CLI {
 class App;
@@ -18,6 +24,8 @@ struct CampaignOptions {
   std::string prefix;  // empty: no campaign
   analysis::CampaignSettings settings;
   unsigned threads = 0;  // 0: one per core
+  analysis::StartTimeChoice timeFrom;
+  analysis::TimeSelection selection;
 };
 
 // Adds the options to `app`, in the help group "campaign". Call it after the per-file run's

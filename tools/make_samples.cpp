@@ -3,6 +3,8 @@
 //   make-samples DIR [--series N] [--seed S]
 //   make-samples DIR --hostile [--seed S]
 //   make-samples DIR --records N [--samples L] [--seed S]
+//   make-samples DIR --records N --every MINUTES --start YYYY-MM-DDThh:mm [--day-dirs]
+//                [--samples L] [--seed S]
 //
 // DIR receives a series of N (default 12, at most 98) two-channel 3000-sample records
 // 261208NN.csvz with their raw-data files 261208NN.prn, the n and e components of the first
@@ -22,16 +24,27 @@
 // (3000, 12000 (the default), 32768 or 131072; 60 s, or 655.36 s above 20000 samples), named
 // 27010001.csvz upward, without raw data: a campaign of one site for the campaign statistics
 // and their benchmarks.
+//
+// With --every and --start, the N records (1 to 99999) are a station's recording in time
+// instead: record i starts at START + i MINUTES (i = 0 .. N-1), is named by its start
+// (MMDDhhmm.csvz) and gets the modification time START + i MINUTES + T, when its recording
+// ended, in this machine's local time. With --day-dirs each goes into a directory of its day
+// (YYYY-MM-DD). Their ground motion holds cultural noise above 1 Hz (sample_synthesis.h) that is
+// 10 dB louder for records starting from 06:00 to 22:00 Monday to Friday than at night and at
+// weekends. Names that would repeat (more than a year of records in one directory) are refused.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "analysis/campaign/start_time.h"
 #include "analysis/record/averaging.h"
 #include "analysis/record/file_analysis.h"
 #include "analysis/record/raw_conditioning.h"
@@ -172,6 +185,51 @@ void writeRecords(const fs::path& dir, int count, int nSamples, std::uint64_t se
   }
 }
 
+struct TimeSeries {
+  analysis::CivilSeconds start = 0;
+  int everyMinutes = 0;
+  bool dayDirectories = false;
+};
+
+// Working hours: 06:00 to 22:00, Monday to Friday.
+bool isWorkingTime(analysis::CivilSeconds start) {
+  const int hour = analysis::secondOfDay(start) / 3600;
+  return analysis::weekdayOf(start) < 5 && hour >= 6 && hour < 22;
+}
+
+// N records in time, each named by its start and dated by its end.
+int writeTimeSeries(const fs::path& dir, int count, int nSamples, const TimeSeries& series,
+                    std::uint64_t seed) {
+  const double seconds = nSamples > 20000 ? 655.36 : 60;
+  const auto startOf = [&](int i) {
+    return series.start + static_cast<analysis::CivilSeconds>(i) * series.everyMinutes * 60;
+  };
+  if (!series.dayDirectories && startOf(count - 1) - series.start >= 365LL * 86400) {
+    std::cerr << "make-samples: more than a year of records would repeat names MMDDhhmm in one "
+                 "directory; use --day-dirs or fewer records\n";
+    return 2;
+  }
+  for (int i = 0; i < count; ++i) {
+    const analysis::CivilSeconds start = startOf(i);
+    const analysis::CivilTime t = analysis::civilTimeOf(start);
+    char stem[16], day[16];
+    std::snprintf(stem, sizeof stem, "%02d%02d%02d%02d", t.month, t.day, t.hour, t.minute);
+    std::snprintf(day, sizeof day, "%04d-%02d-%02d", t.year, t.month, t.day);
+    const fs::path target = series.dayDirectories ? dir / day : dir;
+    if (series.dayDirectories) fs::create_directories(target);
+    const Record record{nSamples, seconds, isWorkingTime(start) ? 10.0 : 1.0};
+    const samples::SensorPair pair =
+        samples::synthesizeVelocity(record, seed + 10 * static_cast<std::uint64_t>(i + 1));
+    const fs::path path = target / (std::string(stem) + ".csvz");
+    samples::writeText(path,
+                       samples::formatSpectrumFile(record, samples::amplitudeSpectrum(pair.sensor1),
+                                                   samples::amplitudeSpectrum(pair.sensor2)));
+    fs::last_write_time(path, analysis::fileTimeOfLocal(start + static_cast<analysis::CivilSeconds>(
+                                                                    std::llround(seconds))));
+  }
+  return 0;
+}
+
 int run(int argc, char** argv) {
   fs::path dir;
   int series = 12;
@@ -179,9 +237,19 @@ int run(int argc, char** argv) {
   std::optional<int> records;
   int recordSamples = 12000;
   std::uint64_t seed = 20261208;
+  std::optional<int> every;
+  std::optional<analysis::CivilSeconds> start;
+  bool dayDirectories = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--series" && i + 1 < argc) {
+    if (arg == "--every" && i + 1 < argc) {
+      every = std::atoi(argv[++i]);
+    } else if (arg == "--start" && i + 1 < argc) {
+      start = analysis::parseIsoDateTime(argv[++i]);
+      if (!start) start = std::numeric_limits<analysis::CivilSeconds>::min();  // refused below
+    } else if (arg == "--day-dirs") {
+      dayDirectories = true;
+    } else if (arg == "--series" && i + 1 < argc) {
       series = std::atoi(argv[++i]);
     } else if (arg == "--records" && i + 1 < argc) {
       records = std::atoi(argv[++i]);
@@ -194,13 +262,25 @@ int run(int argc, char** argv) {
     } else if (!arg.starts_with("--") && dir.empty()) {
       dir = arg;
     } else {
-      std::cerr << "usage: make-samples DIR [--series N | --hostile | --records N [--samples L]] "
-                   "[--seed S]\n";
+      std::cerr << "usage: make-samples DIR [--series N | --hostile | --records N [--samples L] "
+                   "[--every MINUTES --start YYYY-MM-DDThh:mm [--day-dirs]]] [--seed S]\n";
       return 2;
     }
   }
   const bool knownLength = recordSamples == 3000 || recordSamples == 12000 ||
                            recordSamples == 32768 || recordSamples == 131072;
+  if (every || start || dayDirectories) {
+    if (!records || !every || !start || dir.empty() || hostile || *records < 1 ||
+        *records > 99999 || *every < 1 ||
+        *start == std::numeric_limits<analysis::CivilSeconds>::min() || !knownLength) {
+      std::cerr << "usage: make-samples DIR --records N (1 to 99999) --every MINUTES (1 or more) "
+                   "--start YYYY-MM-DDThh:mm [--day-dirs] [--samples 3000|12000|32768|131072] "
+                   "[--seed S]\n";
+      return 2;
+    }
+    fs::create_directories(dir);
+    return writeTimeSeries(dir, *records, recordSamples, {*start, *every, dayDirectories}, seed);
+  }
   if (records && (dir.empty() || hostile || *records < 1 || *records > 9999 || !knownLength)) {
     std::cerr << "usage: make-samples DIR --records N (1 to 9999) [--samples 3000|12000|32768|"
                  "131072] [--seed S]\n";

@@ -58,6 +58,11 @@ void appendNumber(std::string& out, double value) {
 
 }  // namespace
 
+double culturalPsd(double f) {
+  const double f8 = std::pow(f, 8);
+  return 1e-4 / (f * f * f) * f8 / (1 + f8);
+}
+
 double sensorPairCoherence(double f) {
   const double common = groundPsd(f);
   const double ratio = common / (common + sensorNoisePsd(f));
@@ -75,7 +80,9 @@ SensorPair synthesizeVelocity(const Record& record, std::uint64_t seed) {
     const double w = kTwoPi * f;
     // Expected |c_k|^2 = psd * w^2 / T; X_k = c_k * N / 2.
     const double scale = n / 2.0 * w / std::sqrt(t);
-    const std::complex<double> common = std::sqrt(groundPsd(f)) * gaussianComplex(random);
+    const double ground =
+        record.cultural > 0 ? groundPsd(f) + record.cultural * culturalPsd(f) : groundPsd(f);
+    const std::complex<double> common = std::sqrt(ground) * gaussianComplex(random);
     const double noise = std::sqrt(sensorNoisePsd(f));
     x1[k] = scale * (common + noise * gaussianComplex(random));
     x2[k] = scale * (common + noise * gaussianComplex(random));

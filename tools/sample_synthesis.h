@@ -22,7 +22,14 @@ namespace samples {
 struct Record {
   int nSamples = 3000;
   double seconds = 60;  // record length T; line k lies at k / T Hz
+  // Cultural noise (traffic, machines) common to both sensors, in units of culturalPsd: 0 (the
+  // default) for none, 1 at night, 10 by day (10 dB louder).
+  double cultural = 0;
 };
+
+// Displacement PSD of one unit of cultural noise, mum^2/Hz: 1e-4 f^-3 above about 1 Hz, cut
+// below by the factor f^8 / (1 + f^8) (half at 1 Hz, 1/390625 at 0.2 Hz).
+double culturalPsd(double f);
 
 // Velocity traces of both sensors (mum/s), one component; deterministic for a seed.
 struct SensorPair {

@@ -34,6 +34,13 @@ void appendChannel(std::string& out, const ChannelStatistics& c) {
   for (double v : {c.p5, c.p50, c.p95, c.mean}) appendField(out, v);
 }
 
+// Appends ",start,selected".
+void appendTimeFields(std::string& out, const FileTime& time) {
+  out += ',';
+  if (time.start) out += isoText(*time.start);
+  out += time.selected ? ",1" : ",0";
+}
+
 // The fraction of cell `db` in `c`: 0 when no value lies there, NaN when n = 0.
 double fractionIn(const ChannelStatistics& c, int db) {
   if (c.n == 0) return kNoValue;
@@ -65,9 +72,11 @@ void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyB
 
 }  // namespace
 
-std::string campaignFilesCsv(std::span<const CampaignFile> files) {
-  std::string out = "name,samples,seconds,status,rms1,rms2\n";
-  for (const CampaignFile& file : files) {
+std::string campaignFilesCsv(std::span<const CampaignFile> files, std::span<const FileTime> times) {
+  std::string out = "name,samples,seconds,status,rms1,rms2,start,selected\n";
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const CampaignFile& file = files[i];
+    const FileTime time = i < times.size() ? times[i] : FileTime{};
     appendName(out, file.name);
     out += ',';
     if (file.samples > 0) out += std::to_string(file.samples);
@@ -76,6 +85,7 @@ std::string campaignFilesCsv(std::span<const CampaignFile> files) {
     out += statusName(file.status);
     appendField(out, file.rms1);
     appendField(out, file.rms2);
+    appendTimeFields(out, time);
     out += '\n';
   }
   return out;
@@ -134,8 +144,9 @@ std::string campaignBinsCsv(std::span<const CampaignFile> files, const Frequency
 
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
                                             const Campaign& campaign,
-                                            const CampaignStatistics& statistics) {
-  return writeCampaignTables(prefix, campaign.files(), campaign.bins(), statistics);
+                                            const CampaignStatistics& statistics,
+                                            std::span<const FileTime> times) {
+  return writeCampaignTables(prefix, campaign.files(), campaign.bins(), statistics, times);
 }
 
 }  // namespace analysis

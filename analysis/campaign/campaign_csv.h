@@ -5,10 +5,15 @@
 // reads back as exactly the same double (datafiles/number_format.h, e.g. 0.0123, 1.5E-10);
 // an empty field where there is no value. A name holding a comma, a double quote or a line end
 // is put in double quotes with its quotes doubled.
-//   PREFIX-files.csv        name,samples,seconds,status,rms1,rms2
+//   PREFIX-files.csv        name,samples,seconds,status,rms1,rms2,start,selected
 //       one row per file in campaign order; status used, vetoed, skipped, refused (pending for
 //       a file a cancelled run did not reach); samples and seconds empty unless read, rms
-//       (mum, the band's) empty where not computed and rms2 empty for one-channel files.
+//       (mum, the band's) empty where not computed and rms2 empty for one-channel files;
+//       start the record's start time (start_time.h) as ISO 8601 without zone, empty when it
+//       has none; selected 1 when the time selection takes the record, else 0
+//       (time_selection.h; every record is taken when no selection is active). The two time
+//       columns come last, each row's fields appended in this order, so that further columns
+//       can follow them.
 //   PREFIX-percentiles.csv
 //   f_low,f_high,f_centre,n1,p5_1,p50_1,p95_1,mean1,n2,p5_2,p50_2,p95_2,mean2
 //       one row per bin with n1 > 0 or n2 > 0, increasing frequency; Hz and mum^2/Hz.
@@ -26,10 +31,18 @@
 #include <string>
 
 #include "analysis/campaign/campaign.h"
+#include "analysis/campaign/start_time.h"
 
 namespace analysis {
 
-std::string campaignFilesCsv(std::span<const CampaignFile> files);
+// The time of a file in the files table. No times given: no start, every file selected.
+struct FileTime {
+  std::optional<CivilSeconds> start;
+  bool selected = true;
+};
+
+std::string campaignFilesCsv(std::span<const CampaignFile> files,
+                             std::span<const FileTime> times = {});
 std::string campaignPercentilesCsv(const CampaignStatistics& statistics);
 std::string campaignDensityCsv(const CampaignStatistics& statistics);
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins);
@@ -40,6 +53,7 @@ std::string campaignBinsCsv(std::span<const CampaignFile> files, const Frequency
 // (campaign_tables.h) on the campaign's files, bins and these statistics.
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
                                             const Campaign& campaign,
-                                            const CampaignStatistics& statistics);
+                                            const CampaignStatistics& statistics,
+                                            std::span<const FileTime> times = {});
 
 }  // namespace analysis

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "analysis/campaign/start_time.h"
 #include "analysis/record/psd_estimator.h"
 #include "analysis/record/record_text.h"
 #include "datafiles/field_reader.h"
@@ -165,6 +166,9 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
     file.message = withFileName(name, "not a spectrum file (extension neither .csv nor .csw)");
     return file;
   }
+  std::error_code error;
+  const auto modified = std::filesystem::last_write_time(entry.directory / entry.fileName, error);
+  if (!error) file.modified = localCivilSeconds(modified);
   if (auto problem = load(entry.directory, name, stemLength)) {
     file.status = CampaignStatus::Refused;
     file.message = std::move(*problem);

@@ -86,6 +86,9 @@ struct CampaignFile {
   double seconds = 0;        // record length T, s; 0 when not read
   bool twoChannels = false;
   std::uintmax_t bytes = 0;  // size of the text read
+  // The modification time when read, local time of this machine as seconds since
+  // 1970-01-01T00:00:00 (start_time.h); nothing when not read or not a measurement.
+  std::optional<std::int64_t> modified;
   // Binned spectrum, mum^2/Hz: binned1[i] is the value in bin firstBin + i, NaN for no value.
   // Both empty unless used or vetoed; binned2 also empty for one-channel files.
   int firstBin = 0;

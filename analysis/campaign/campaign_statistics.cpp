@@ -45,8 +45,9 @@ ChannelStatistics describeValues(std::vector<double>& values) {
   // Sorted values give their cells in increasing order: count runs of equal cells.
   const double n = static_cast<double>(s.n);
   for (double v : values) {
-    if (!(v > 0 && v <= kLargestCellValue)) continue;  // no cell, and no int overflow
-    const int db = static_cast<int>(std::floor(10 * std::log10(v)));
+    const std::optional<int> cell = densityCellOf(v);
+    if (!cell) continue;
+    const int db = *cell;
     if (s.density.empty() || s.density.back().db != db) s.density.push_back({.db = db});
     ++s.density.back().count;
   }
@@ -72,6 +73,17 @@ std::optional<BinRange> rangeOf(std::span<const CampaignFile> files, Chosen chos
 
 }  // namespace
 
+std::optional<int> densityCellOf(double value) {
+  if (!(value > 0 && value <= kLargestCellValue)) return std::nullopt;  // no int overflow
+  return static_cast<int>(std::floor(10 * std::log10(value)));
+}
+
+CampaignCounts countsOf(std::span<const CampaignFile> files) {
+  CampaignCounts counts;
+  for (const CampaignFile& file : files) countStatus(counts, file.status);
+  return counts;
+}
+
 double percentileOfSorted(std::span<const double> sorted, int percent) {
   // Position x = percent (n - 1) / 100 kept as the integer i and the exact fraction.
   const std::size_t scaled = static_cast<std::size_t>(percent) * (sorted.size() - 1);
@@ -86,7 +98,7 @@ CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
                                       const FrequencyBins& bins) {
   CampaignStatistics statistics;
   statistics.binsPerOctave = bins.perOctave;
-  for (const CampaignFile& file : files) countStatus(statistics.counts, file.status);
+  statistics.counts = countsOf(files);
   const auto isUsed = [](const CampaignFile& file) { return file.status == CampaignStatus::Used; };
   const std::optional<BinRange> range = rangeOf(files, isUsed);
   if (!range) return statistics;

@@ -68,6 +68,12 @@ CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
 // interpolation between closest ranks, as above.
 double percentileOfSorted(std::span<const double> sorted, int percent);
 
+// The 1 dB density cell of a value, floor(10 log10 value); nothing for values <= 0 (and beyond
+// 1e300, which no accepted file has).
+std::optional<int> densityCellOf(double value);
+
+CampaignCounts countsOf(std::span<const CampaignFile> files);
+
 // The lowest and highest bin in which any used or vetoed file has a value (the rows of a
 // spectrogram); nothing when no file has one.
 struct BinRange {

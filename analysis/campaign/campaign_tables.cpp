@@ -8,7 +8,8 @@ namespace analysis {
 std::optional<std::string> writeCampaignTables(const std::filesystem::path& prefix,
                                                std::span<const CampaignFile> files,
                                                const FrequencyBins& bins,
-                                               const CampaignStatistics& statistics) {
+                                               const CampaignStatistics& statistics,
+                                               std::span<const FileTime> times) {
   // The four belong together: a destination that cannot be replaced is found before any table
   // is written, so that such a failure never leaves new tables beside old ones.
   for (const char* suffix : {"-files.csv", "-percentiles.csv", "-density.csv", "-bins.csv"}) {
@@ -25,7 +26,7 @@ std::optional<std::string> writeCampaignTables(const std::filesystem::path& pref
     }
     return std::nullopt;
   };
-  if (auto failure = write("-files.csv", campaignFilesCsv(files))) return failure;
+  if (auto failure = write("-files.csv", campaignFilesCsv(files, times))) return failure;
   if (auto failure = write("-percentiles.csv", campaignPercentilesCsv(statistics))) return failure;
   if (auto failure = write("-density.csv", campaignDensityCsv(statistics))) return failure;
   return write("-bins.csv", campaignBinsCsv(files, bins));

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "analysis/campaign/campaign_csv.h"
 #include "analysis/campaign/campaign_file.h"
 #include "analysis/campaign/campaign_statistics.h"
 #include "analysis/campaign/frequency_bins.h"
@@ -18,6 +19,7 @@ namespace analysis {
 std::optional<std::string> writeCampaignTables(const std::filesystem::path& prefix,
                                                std::span<const CampaignFile> files,
                                                const FrequencyBins& bins,
-                                               const CampaignStatistics& statistics);
+                                               const CampaignStatistics& statistics,
+                                               std::span<const FileTime> times = {});
 
 }  // namespace analysis

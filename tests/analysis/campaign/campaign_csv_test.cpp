@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <ranges>
 
 #include "tests/analysis/campaign/campaign_samples.h"
 
@@ -74,16 +75,30 @@ Campaign sampleComputed() {
 
 TEST(CampaignCsv, FilesTableOneRowPerFileInOrder) {
   const Campaign campaign = sampleComputed();
-  const std::string text = campaignFilesCsv(campaign.files());
+  // Every third file without a start, every other one selected; start i hours after
+  // 2026-12-31T22:00:00, written out independently of the text routine.
+  std::vector<FileTime> times(campaign.files().size());
+  const CivilSeconds first = 1798754400;  // 2026-12-31T22:00:00
+  for (std::size_t i = 0; i < times.size(); ++i) {
+    if (i % 3 != 0) times[i].start = first + static_cast<CivilSeconds>(i) * 3600;
+    times[i].selected = i % 2 == 0;
+  }
+  const std::string text = campaignFilesCsv(campaign.files(), times);
   EXPECT_EQ(text.find('\r'), std::string::npos);
   const auto rows = rowsOf(text);
   ASSERT_EQ(rows.size(), campaign.files().size() + 1);
-  EXPECT_EQ(rows[0], (Row{"name", "samples", "seconds", "status", "rms1", "rms2"}));
+  EXPECT_EQ(rows[0],
+            (Row{"name", "samples", "seconds", "status", "rms1", "rms2", "start", "selected"}));
+  EXPECT_EQ(rows[2][6], "2026-12-31T23:00:00");
+  EXPECT_EQ(rows[3][6], "2027-01-01T00:00:00");
+  EXPECT_EQ(rows[6][6], "2027-01-01T03:00:00");
   std::size_t emptyRms2 = 0;
   for (std::size_t i = 0; i < campaign.files().size(); ++i) {
     const CampaignFile& f = campaign.files()[i];
     const Row& row = rows[i + 1];
-    ASSERT_EQ(row.size(), 6u);
+    ASSERT_EQ(row.size(), 8u);
+    EXPECT_EQ(row[6].empty(), i % 3 == 0) << f.name;
+    EXPECT_EQ(row[7], i % 2 == 0 ? "1" : "0") << f.name;
     EXPECT_EQ(row[0], f.name);
     EXPECT_EQ(row[1], f.samples > 0 ? std::to_string(f.samples) : "");
     expectField(row[2], f.samples > 0 ? f.seconds : kNoValue, f.name);
@@ -98,7 +113,12 @@ TEST(CampaignCsv, FilesTableOneRowPerFileInOrder) {
     }
   }
   EXPECT_EQ(emptyRms2, 1u);  // the one-channel file
-  EXPECT_EQ(rows[3], (Row{campaign_testing::kRefused, "", "", "refused", "", ""}));
+  EXPECT_EQ(rows[3], (Row{campaign_testing::kRefused, "", "", "refused", "", "",
+                          "2027-01-01T00:00:00", "1"}));
+  // Without times: no start, every file selected.
+  for (const Row& row : rowsOf(campaignFilesCsv(campaign.files())) | std::views::drop(1)) {
+    EXPECT_EQ(row[6] + "," + row[7], ",1") << row[0];
+  }
   EXPECT_EQ(rows[1][2], "60");
   EXPECT_EQ(rows[5][2], "655.36");
 }
