@@ -62,7 +62,7 @@ void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyB
     const int k = file.firstBin + static_cast<int>(i);
     auto [centre, fresh] = centres.try_emplace(k);
     if (fresh) appendField(centre->second, bins.centre(k));
-    appendName(out, file.name);
+    appendName(out, file.tableName());
     out += centre->second;
     appendField(out, psd1);
     appendField(out, psd2);
@@ -77,7 +77,7 @@ std::string campaignFilesCsv(std::span<const CampaignFile> files, std::span<cons
   for (std::size_t i = 0; i < files.size(); ++i) {
     const CampaignFile& file = files[i];
     const FileTime time = i < times.size() ? times[i] : FileTime{};
-    appendName(out, file.name);
+    appendName(out, file.tableName());
     out += ',';
     if (file.samples > 0) out += std::to_string(file.samples);
     appendField(out, file.samples > 0 ? file.seconds : kNoValue);
@@ -128,18 +128,26 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
   return out;
 }
 
-std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
+void writeCampaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins,
+                          const datafiles::ChunkSink& sink) {
+  constexpr std::size_t kChunk = 1 << 20;
   std::string out = "name,f_centre,psd1,psd2\n";
-  // Reserved at its longest (a quoted name, three numbers of at most 24 characters, separators):
-  // pages never written are never touched, while growing by doubling would hold both texts.
-  std::size_t longest = out.size();
-  for (const CampaignFile& file : files) {
-    if (file.hasSpectrum()) longest += file.binned1.size() * (2 * file.name.size() + 2 + 80);
-  }
-  out.reserve(longest);
+  out.reserve(kChunk + (1 << 16));
   std::map<int, std::string> centres;
-  for (const CampaignFile& file : files) appendBinsRows(out, file, bins, centres);
-  return out;
+  for (const CampaignFile& file : files) {
+    appendBinsRows(out, file, bins, centres);
+    if (out.size() >= kChunk) {
+      sink(out);
+      out.clear();
+    }
+  }
+  if (!out.empty()) sink(out);
+}
+
+std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
+  std::string text;
+  writeCampaignBinsCsv(files, bins, [&text](std::string_view chunk) { text += chunk; });
+  return text;
 }
 
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,
