@@ -224,6 +224,12 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--campaign", "site", "--average", "a.csvz"}, "--campaign"},
       {{"--campaign", "site", "--noise-models-csv", "nm.csv", "a.csvz"}, "--noise-models-csv"},
       {{"--third-octave-csv", "t.csv", "--campaign", "site", "a.csvz"}, "--third-octave-csv"},
+      {{"--campaign", "site", "--tree", ".", "a.csvz"}, "--tree"},
+      {{"--campaign", "site", "--tree", "/nonexistent-tree"}, "--tree"},
+      {{"--campaign", "site", "--component", "n", "a.csvz"}, "--tree"},
+      {{"--campaign", "site", "--tree", ".", "--component", "x"}, "--component"},
+      {{"--campaign", "site", "--no-cache", "--cache", "c.sqlite", "a.csvz"}, "--cache"},
+      {{"--campaign", "site"}, "FILE"},
   };
   for (const Case& c : cases) {
     Parsed p;
