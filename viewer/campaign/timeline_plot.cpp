@@ -89,7 +89,7 @@ QString TimelinePlot::fileAt(int position) const {
   if (!shown_ || position < 1) return QString();
   const auto& files = shown_->files;
   const auto index = static_cast<std::size_t>(position - 1);
-  return index < files.size() ? QString::fromStdString(files[index].name) : QString();
+  return index < files.size() ? QString::fromStdString(files[index].tableName()) : QString();
 }
 
 QString TimelinePlot::dataAsCsv() const {
