@@ -56,7 +56,11 @@ std::vector<analysis::CampaignEntry> entriesOf(const CampaignOptions& options,
                                                const std::vector<std::filesystem::path>& files,
                                                std::ostream& err) {
   if (!options.tree.empty()) {
-    analysis::TreeListing listing = analysis::listTree(options.tree, options.choice);
+    // Absolute, so that the cache's keys need not be made absolute file by file.
+    std::error_code error;
+    const std::filesystem::path root = std::filesystem::absolute(options.tree, error);
+    analysis::TreeListing listing =
+        analysis::listTree(error ? options.tree : root.lexically_normal(), options.choice);
     for (const std::string& problem : listing.problems) err << "psd-analyze: " << problem << '\n';
     return std::move(listing.entries);
   }

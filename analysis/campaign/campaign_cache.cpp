@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <string_view>
 #include <system_error>
 
 #include "analysis/campaign/start_time.h"
@@ -115,6 +116,16 @@ std::optional<std::int64_t> pragmaValue(sqlite3* db, const char* sql) {
   return value;
 }
 
+// An absolute path already in its lexically normal form: no "." or ".." part, no "//", no
+// trailing '/'.
+bool isPlainAbsolute(std::string_view path) {
+  if (path.empty() || path.front() != '/' || path.back() == '/') return false;
+  for (const std::string_view part : {"//", "/./", "/../"}) {
+    if (path.find(part) != std::string_view::npos) return false;
+  }
+  return !path.ends_with("/.") && !path.ends_with("/..");
+}
+
 }  // namespace
 
 std::optional<fs::path> defaultCampaignCachePath() {
@@ -130,10 +141,16 @@ std::optional<fs::path> defaultCampaignCachePath() {
 std::optional<CacheKey> CacheKey::of(const fs::path& file) {
   struct stat status {};
   if (::stat(file.c_str(), &status) != 0) return std::nullopt;
-  std::error_code error;
-  fs::path absolute = fs::absolute(file, error);
-  if (error) return std::nullopt;
-  return CacheKey{.path = absolute.lexically_normal().string(),
+  std::string path;
+  if (isPlainAbsolute(file.native())) {
+    path = file.native();  // the usual case, without the cost of taking it apart
+  } else {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(file, error);
+    if (error) return std::nullopt;
+    path = absolute.lexically_normal().string();
+  }
+  return CacheKey{.path = std::move(path),
                   .size = static_cast<std::int64_t>(status.st_size),
                   .modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
                                 status.st_mtim.tv_nsec};

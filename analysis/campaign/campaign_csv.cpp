@@ -57,12 +57,14 @@ double fractionIn(const ChannelStatistics& c, int db) {
 void appendBinsRows(std::string& out, const CampaignFile& file, const BinRange& range,
                     std::span<const std::string> centres) {
   if (!file.hasSpectrum()) return;
+  std::string name;  // quoted when it must be, once for all its rows
+  appendName(name, file.tableName());
   for (std::size_t i = 0; i < file.binned1.size(); ++i) {
     const double psd1 = file.binned1[i];
     const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
     if (std::isnan(psd1) && std::isnan(psd2)) continue;
     const int k = file.firstBin + static_cast<int>(i);
-    appendName(out, file.tableName());
+    out += name;
     out += centres[static_cast<std::size_t>(k - range.first)];
     appendField(out, psd1);
     appendField(out, psd2);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <thread>
 
+#include "analysis/campaign/sorted_values.h"
+
 namespace analysis {
 namespace {
 
@@ -37,7 +39,8 @@ ChannelStatistics describeValues(std::vector<double>& values) {
   ChannelStatistics s;
   s.n = values.size();
   if (values.empty()) return s;
-  std::sort(values.begin(), values.end());
+  thread_local std::vector<double> scratch;
+  sortAscending(values, scratch);
   s.p5 = percentileOfSorted(values, 5);
   s.p50 = percentileOfSorted(values, 50);
   s.p95 = percentileOfSorted(values, 95);
