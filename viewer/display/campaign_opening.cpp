@@ -39,12 +39,14 @@ void CampaignOpening::mtree_Click() {
 
 void CampaignOpening::openTree(const QString& root) {
   delete treeWindow_;  // cancels its runs before its source goes
-  treeSource_ = std::make_unique<TreeCampaignSource>(display_, root);
-  treeWindow_ = new CampaignWindow(*treeSource_, &display_);
-  referenceCurves_.showAlsoOn(treeWindow_->percentiles()->plot());
-  treeWindow_->show();
-  treeWindow_->raise();
-  treeWindow_->activateWindow();
+  // The window opens once the tree has been walked, off the GUI thread.
+  treeSource_ = std::make_unique<TreeCampaignSource>(display_, root, [this] {
+    treeWindow_ = new CampaignWindow(*treeSource_, &display_);
+    referenceCurves_.showAlsoOn(treeWindow_->percentiles()->plot());
+    treeWindow_->show();
+    treeWindow_->raise();
+    treeWindow_->activateWindow();
+  });
 }
 
 CampaignWindow* CampaignOpening::treeWindow() const {

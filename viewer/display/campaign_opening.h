@@ -33,7 +33,7 @@ class CampaignOpening : public QObject, public DisplayComponent, public Campaign
   // Asks for a directory and opens the campaign of its tree (openTree).
   void mtree_Click();
   // Opens a campaign window on the tree under `root`, with the main window's component and
-  // ".csw" choice; a tree window open before is closed.
+  // ".csw" choice, once the tree has been walked; a tree window open before is closed.
   void openTree(const QString& root);
   CampaignWindow* treeWindow() const;  // the open tree campaign window, or null
 

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMetaObject>
 #include <QTimer>
+#include <utility>
 
 #include "analysis/campaign/campaign_cache.h"
 #include "viewer/display/display.h"
@@ -24,23 +25,24 @@ QStringList namesIn(const std::filesystem::path& root, const analysis::SpectrumF
 
 }  // namespace
 
-TreeCampaignSource::TreeCampaignSource(Display& display, const QString& root)
+TreeCampaignSource::TreeCampaignSource(Display& display, const QString& root,
+                                       std::function<void()> walked)
     : display_(display),
       root_(root),
       pattern_(display.filePattern()),
-      list_(std::make_unique<QListWidget>()) {
+      list_(std::make_unique<QListWidget>()),
+      firstWalked_(std::move(walked)) {
   choice_ = analysis::SpectrumFileChoice::fromPattern(pattern_.toStdString())
                 .value_or(analysis::SpectrumFileChoice{});
   if (const auto path = analysis::defaultCampaignCachePath()) {
     cache_ = std::make_unique<analysis::CampaignCache>(*path);
   }
-  list_->addItems(namesIn(QDir::toNativeSeparators(root_).toStdString(), choice_));
   // A file picked in the campaign window: shown in the main window.
   connect(list_.get(), &QListWidget::currentRowChanged, this, [this] { analyseSelected(); });
   timer_ = new QTimer(this);
   timer_->setInterval(kWalkIntervalMs);
   connect(timer_, &QTimer::timeout, this, &TreeCampaignSource::lookAgain);
-  timer_->start();
+  lookAgain();
 }
 
 TreeCampaignSource::~TreeCampaignSource() = default;
@@ -63,6 +65,12 @@ void TreeCampaignSource::lookAgain() {
 
 void TreeCampaignSource::walked(const QStringList& names) {
   walking_ = false;
+  if (firstWalked_) {
+    list_->addItems(names);
+    timer_->start();
+    std::exchange(firstWalked_, nullptr)();
+    return;
+  }
   QStringList listed;
   for (int i = 0; i < list_->count(); ++i) listed << list_->item(i)->text();
   if (names == listed) return;

@@ -3,7 +3,7 @@
 // time the tree was opened) let through, named by their paths relative to the root
 // (analysis/campaign/campaign_tree.h), in a list of their own that the window follows.
 //
-// The tree is walked again every two seconds off the GUI thread, so that files arriving in it,
+// The tree is walked off the GUI thread, again every two seconds, so that files arriving in it,
 // also in directories made meanwhile (a new day's directory), join the campaign. A file picked
 // in the campaign window opens its directory in the main window and is analysed there, as a
 // click in its file list does. Readings are kept in the cache at the default place
@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -27,8 +28,10 @@ class Display;
 
 class TreeCampaignSource : public QObject, public CampaignSource {
  public:
-  // Walks the tree once before returning, so that the window opens on all its files.
-  TreeCampaignSource(Display& display, const QString& root);
+  // Starts walking the tree off the GUI thread (a station-year's tree takes a few hundred ms);
+  // `walked` is called on the GUI thread once the list holds all its files, then the tree is
+  // walked again every two seconds.
+  TreeCampaignSource(Display& display, const QString& root, std::function<void()> walked);
   ~TreeCampaignSource() override;
 
   QListWidget* fileList() const override;
@@ -49,6 +52,7 @@ class TreeCampaignSource : public QObject, public CampaignSource {
   analysis::SpectrumFileChoice choice_;
   std::unique_ptr<QListWidget> list_;
   std::unique_ptr<analysis::CampaignCache> cache_;
+  std::function<void()> firstWalked_;  // until called
   QTimer* timer_;
   bool walking_ = false;
   std::jthread walker_;  // last: ends before the members it uses

@@ -70,8 +70,8 @@ TEST_F(TreeWindowTest, ShowsTheTreeFromTheCacheFollowsANewDayAndClearsTheCache) 
   display.show();
   for (const char* run : {"read", "from the cache"}) {
     display.campaign->openTree(QString::fromStdString(dir.path().string()));
+    QTRY_VERIFY_WITH_TIMEOUT(display.campaign->treeWindow() != nullptr, 20000);
     CampaignWindow* window = display.campaign->treeWindow();
-    ASSERT_NE(window, nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(!window->running() && window->shown(), 20000);
     EXPECT_EQ(shownTables(window), direct()) << run;
     EXPECT_EQ(window->shown()->files[2].tableName(), "other/2026-05-01/05012300.csvz");
