@@ -2,23 +2,47 @@
 // looking at the window without a display.
 //
 //   window-shot DIR OUT.png [FILE] [--raw] [--noise-models] [--third-octave] [--campaign]
-//               [--width PX --height PX]
+//               [--select SELECTION [--compare SELECTION]] [--width PX --height PX]
 //
 // Opens the viewer browsing DIR, selects FILE (if given), switches to the raw-data view with
 // --raw, draws the seismic noise models on the PSD plot with --noise-models, shows the
 // third-octave velocity view with --third-octave, and saves the window to OUT.png. With
 // --campaign it opens the campaign statistics of the listed files instead, waits until they are
-// computed and saves that window.
+// computed and saves that window. --select draws it against time with that time selection,
+// --compare adds the "compare with" selection; a SELECTION is one argument of words: hours
+// HH:MM-HH:MM and weekdays (mon-fri, sat,sun), e.g. "06:00-22:00 mon-fri".
 #include <QApplication>
 #include <QEventLoop>
 #include <QListWidget>
 #include <QPixmap>
 #include <iostream>
+#include <optional>
 
+#include "analysis/campaign/time_selection.h"
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
 #include "viewer/display/reference_curves_view.h"
+
+namespace {
+
+// "06:00-22:00 mon-fri": hours and weekdays, either may be left out.
+std::optional<analysis::TimeSelection> selectionOf(const QString& text) {
+  analysis::TimeSelection selection;
+  for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+    if (word.contains(':')) {
+      selection.hours = analysis::parseHours(word.toStdString());
+      if (!selection.hours) return std::nullopt;
+    } else {
+      const auto days = analysis::parseWeekdays(word.toStdString());
+      if (!days) return std::nullopt;
+      selection.weekdays = *days;
+    }
+  }
+  return selection;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM",
@@ -34,7 +58,7 @@ int main(int argc, char** argv) {
   window.show();
   int width = 0, height = 0;
   bool raw = false, noiseModels = false, thirdOctave = false, campaign = false;
-  QString file;
+  QString file, select, compare;
   for (qsizetype i = 3; i < args.size(); ++i) {
     if (args.at(i) == "--raw") {
       raw = true;
@@ -44,6 +68,10 @@ int main(int argc, char** argv) {
       thirdOctave = true;
     } else if (args.at(i) == "--campaign") {
       campaign = true;
+    } else if (args.at(i) == "--select" && i + 1 < args.size()) {
+      select = args.at(++i);
+    } else if (args.at(i) == "--compare" && i + 1 < args.size()) {
+      compare = args.at(++i);
     } else if (args.at(i) == "--width" && i + 1 < args.size()) {
       width = args.at(++i).toInt();
     } else if (args.at(i) == "--height" && i + 1 < args.size()) {
@@ -80,6 +108,22 @@ int main(int argc, char** argv) {
       std::cerr << "window-shot: the campaign was not completed: "
                 << statistics->statusText().toStdString() << '\n';
       return 1;
+    }
+    if (!select.isEmpty()) {
+      const auto selection = selectionOf(select);
+      const auto compared = compare.isEmpty() ? std::nullopt : selectionOf(compare);
+      if (!selection || (!compare.isEmpty() && !compared)) {
+        std::cerr << "window-shot: no selection: " << select.toStdString() << " "
+                  << compare.toStdString() << '\n';
+        return 2;
+      }
+      statistics->setTimeAxis(true);
+      statistics->setTimeSelection(*selection, compared);
+      QEventLoop computed;
+      QObject::connect(statistics, &viewer::CampaignWindow::timeViewReady, &computed, [&] {
+        if (!statistics->timeViewPending()) computed.quit();
+      });
+      if (statistics->timeViewPending()) computed.exec();
     }
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     shown = statistics;

@@ -238,6 +238,9 @@ sqlite3* CampaignCache::connect(bool create) {
   // In WAL mode a crash never corrupts the file at this level; a power cut may lose the last
   // transactions, which a cache can afford.
   execute(db, "PRAGMA synchronous = NORMAL");
+  // Checkpoints (each waits for the disk) every 32 MB of log rather than every 4 MB: filling the
+  // cache of a station-year writes about 140 MB.
+  execute(db, "PRAGMA wal_autocheckpoint = 8192");
   return db;
 }
 

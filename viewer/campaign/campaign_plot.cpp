@@ -16,8 +16,19 @@ QColor channelColour(int channel) {
   return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
+QColor compareColour(int channel) {
+  return channel == 1 ? QColor(0, 90, 220) : QColor(0, 150, 60);
+}
+
+QColor fadedColour(const QColor& colour) {
+  // A fifth of the colour over white, opaque: translucent points cost a blend each, and a
+  // station-year has 70,000 of them.
+  const auto mix = [](int c) { return 255 - (255 - c) / 5; };
+  return QColor(mix(colour.red()), mix(colour.green()), mix(colour.blue()));
+}
+
 CampaignPlot::CampaignPlot(const QString& title, QWidget* parent)
-    : QFrame(parent), plot_(new QCustomPlot(this)) {
+    : QFrame(parent), plot_(new QCustomPlot(this)), stem_(title) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(2);
   auto* layout = new QVBoxLayout(this);
@@ -32,13 +43,17 @@ CampaignPlot::CampaignPlot(const QString& title, QWidget* parent)
   }
   plot_->setNoAntialiasingOnDrag(true);
   installExportMenu(plot_, this,
-                    {.fileStem = [this] { return this->title(); },
+                    {.fileStem = [this] { return stem_; },
                      .csv = [this] { return dataAsCsv(); },
                      .extraActions = {}});
 }
 
 QString CampaignPlot::title() const {
   return title_->text();
+}
+
+void CampaignPlot::setTitle(const QString& title) {
+  title_->setText(title);
 }
 
 QString CampaignPlot::dataAsCsv() const {
@@ -127,6 +142,11 @@ void ChannelMapPlot::show(SharedSnapshot snapshot) {
 
 void ChannelMapPlot::clear() {
   shown_.reset();
+  draw();
+}
+
+void ChannelMapPlot::setTimeView(SharedTimeView view) {
+  view_ = std::move(view);
   draw();
 }
 

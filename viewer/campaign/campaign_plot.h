@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "viewer/campaign/campaign_snapshot.h"
+#include "viewer/campaign/campaign_time_view.h"
 
 class QCustomPlot;
 class QCPAxis;
@@ -26,6 +27,8 @@ class CampaignPlot : public QFrame {
   // The plot itself, for drawing more on it (further curves, items) and for inspection.
   QCustomPlot* plot() const { return plot_; }
   QString title() const;
+  // The title line shown (with counts, say); the exported files keep the first title's name.
+  void setTitle(const QString& title);
 
   // The plot's data as CSV text, as "Copy data" puts it on the clipboard.
   virtual QString dataAsCsv() const;
@@ -44,6 +47,7 @@ class CampaignPlot : public QFrame {
  private:
   QCustomPlot* plot_;
   QCPTextElement* title_;
+  QString stem_;  // names the exported files
 };
 
 // A colour map of one channel at a time (with a colour scale), drawn from the campaign shown.
@@ -54,6 +58,9 @@ class ChannelMapPlot : public CampaignPlot {
   // 1 or 2; redraws the campaign shown.
   void setChannel(int channel);
   int channel() const { return channel_; }
+  // The campaign in time (start times, selections) of the snapshot shown; redraws. A view of
+  // another snapshot is ignored.
+  void setTimeView(SharedTimeView view);
 
   QCPColorMap* colourMap() const { return map_; }
 
@@ -64,16 +71,29 @@ class ChannelMapPlot : public CampaignPlot {
   // Draws shown() (or the empty plot when nothing is shown) for channel().
   virtual void draw() = 0;
   const SharedSnapshot& shown() const { return shown_; }
+  // The time view of the snapshot shown, or null.
+  const CampaignTimeView* timeView() const {
+    return view_ && shown_ && view_->snapshot == shown_ ? view_.get() : nullptr;
+  }
+  // The statistics drawn: the selection's when a time view is set, else the snapshot's.
+  const analysis::CampaignStatistics& statisticsShown() const {
+    return timeView() ? timeView()->selectionStatistics() : shown_->statistics;
+  }
   // Hides the map and sets the axes' ranges for an empty plot.
   void drawNothing(const QCPRange& x, const QCPRange& y);
 
  private:
   QCPColorMap* map_;
   SharedSnapshot shown_;
+  SharedTimeView view_;
   int channel_ = 1;
 };
 
 // Channel colours of the main window: channel 1 red, channel 2 black.
 QColor channelColour(int channel);
+// Colours of the "compare with" selection's curves: channel 1 blue, channel 2 green.
+QColor compareColour(int channel);
+// The colour of a record outside the selection: the same, faded (opaque).
+QColor fadedColour(const QColor& colour);
 
 }  // namespace viewer

@@ -22,8 +22,10 @@
 #include "viewer/campaign/campaign_run.h"
 #include "viewer/campaign/density_plot.h"
 #include "viewer/campaign/percentile_plot.h"
+#include "viewer/campaign/selection_worker.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
+#include "viewer/display/display.h"
 
 namespace viewer {
 
@@ -297,6 +299,7 @@ void CampaignWindow::showSnapshot(SharedSnapshot snapshot) {
   spectrogram_->show(shown_);
   percentiles_->show(shown_);
   density_->show(shown_);
+  requestTimeView();  // start times and selections of this campaign, off the GUI thread
 }
 
 void CampaignWindow::clearPlots() {
@@ -354,9 +357,26 @@ bool CampaignWindow::saveStatistics(const QString& prefix) {
   saving_ = true;
   savingTo_ = prefix;
   report("saving the statistics to " + QDir::toNativeSeparators(prefix) + "-*.csv");
-  saver_ = std::jthread([this, snapshot = shown_, path = pathOf(prefix)] {
-    auto failure =
-        analysis::writeCampaignTables(path, snapshot->files, snapshot->bins, snapshot->statistics);
+  // The selection's statistics and each file's start and selection, as the controls say: the
+  // view shown, or, while it is being computed, the same computed here.
+  SharedTimeView shownView = timeViewPending() ? nullptr : timeView();
+  std::optional<SelectionRequest> request;
+  if (!shownView) request = timeRequest();
+  saver_ = std::jthread([this, snapshot = shown_, shownView, request, path = pathOf(prefix)] {
+    SharedTimeView view = shownView;
+    if (!view && request) {
+      SelectionWorker::Index index;
+      view = SelectionWorker::compute(*request, index);
+    }
+    std::vector<analysis::FileTime> times;
+    if (view) {
+      for (std::size_t i = 0; i < snapshot->files.size(); ++i) {
+        times.push_back({view->starts.start[i], view->selected[i] != 0});
+      }
+    }
+    auto failure = analysis::writeCampaignTables(
+        path, snapshot->files, snapshot->bins,
+        view ? view->selectionStatistics() : snapshot->statistics, times);
     QMetaObject::invokeMethod(
         this,
         [this, failure = std::move(failure), files = snapshot->files.size()] {

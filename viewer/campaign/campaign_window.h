@@ -14,6 +14,16 @@
 // it as a click there does), spectrogram, percentiles and probability density. "Save
 // statistics..." writes the four CSV tables psd-analyze --campaign writes.
 //
+// Campaigns in time: each record gets a start time (from its name or its modification time, a
+// choice of the window; analysis/campaign/start_time.h), the timeline and the spectrogram can
+// be drawn against time ("time / position in the list"; time is chosen at first when every
+// start time comes from the names), and a selection row (dates, hours, weekdays) restricts the
+// percentiles and density to the selected used records, with the unselected ones faded in the
+// timeline and spectrogram. "compare with" adds a second selection, drawn dashed over the
+// first. Selections are recomputed from memory off the GUI thread (selection_worker.h). A click
+// on the spectrogram selects that column's record in the main window's list, as the timeline
+// does.
+//
 // A source naming files by their paths in a tree (campaign_source.h) makes a campaign of the
 // tree; its cache of readings, if any, is used by every run, a cache that cannot be used is
 // reported once, and "clear cache" empties it.
@@ -31,8 +41,11 @@
 #include "analysis/campaign/campaign.h"
 #include "viewer/campaign/campaign_snapshot.h"
 #include "viewer/campaign/campaign_source.h"
+#include "viewer/campaign/campaign_time_view.h"
 #include "viewer/live/arriving_files.h"
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -40,6 +53,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class QVBoxLayout;
 
 namespace viewer {
 
@@ -47,6 +61,9 @@ class CacheClearing;
 class CampaignRun;
 class DensityPlot;
 class PercentilePlot;
+class SelectionRow;
+class SelectionWorker;
+struct SelectionRequest;
 class SpectrogramPlot;
 class TimelinePlot;
 
@@ -72,6 +89,16 @@ class CampaignWindow : public QWidget {
   // still being written.
   bool saveStatistics(const QString& prefix);
 
+  // The time controls, as a user would set them (the fields are filled in, the view recomputed).
+  void setStartTimeSource(const analysis::StartTimeChoice& choice);
+  void setTimeSelection(const analysis::TimeSelection& selection,
+                        std::optional<analysis::TimeSelection> compare = std::nullopt);
+  void setTimeAxis(bool time);
+  // Start times and selections of the campaign shown (the last computed), or null.
+  SharedTimeView timeView() const;
+  // Whether a time view is being computed.
+  bool timeViewPending() const;
+
   // Worker threads of the next runs (0, the default: one per core).
   void setThreads(unsigned threads) { threads_ = threads; }
 
@@ -93,6 +120,8 @@ class CampaignWindow : public QWidget {
   void runEnded();
   // A save started by saveStatistics() ended: ok when all four tables were written.
   void statisticsSaved(bool ok);
+  // The time view of the campaign shown was computed and drawn.
+  void timeViewReady();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -113,6 +142,12 @@ class CampaignWindow : public QWidget {
   analysis::CampaignEntry entryOf(const QString& name) const;  // of a name in the list
   void reportCacheProblem();
   QString bandText() const;
+  void createTimeControls(QVBoxLayout* layout);
+  void requestTimeView();
+  // The time view the controls ask for, or nothing (and the problem on the status line).
+  std::optional<SelectionRequest> timeRequest();
+  void showTimeView();
+  void chooseAxis(bool time);
 
   CampaignSource& source_;
   QString directory_, pattern_;  // of the campaign
@@ -146,7 +181,16 @@ class CampaignWindow : public QWidget {
   QTimer* arrivalTimer_;          // looks again at files that were still being written
   ArrivingFiles arriving_;
   QElapsedTimer clock_;
-  std::jthread saver_;  // writes the tables; last, so that it ends before the members it uses
+  // Campaigns in time.
+  QComboBox* timeFrom_;
+  QLineEdit* timePattern_;
+  QRadioButton *timeAxis_, *positionAxis_;
+  SelectionRow *selectionRow_, *compareRow_;
+  QCheckBox* compareOn_;
+  QLabel* timeSummary_;
+  SelectionWorker* selectionWorker_;
+  bool axisChosen_ = false;  // the user chose the axis: no automatic choice any more
+  std::jthread saver_;       // writes the tables; last, so that it ends before the members it uses
 };
 
 }  // namespace viewer

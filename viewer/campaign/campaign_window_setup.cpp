@@ -101,6 +101,7 @@ void CampaignWindow::createControls() {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addLayout(settings);
+  createTimeControls(layout);
   layout->addWidget(splitter, 1);
   layout->addWidget(status_);
   resize(1100, 800);

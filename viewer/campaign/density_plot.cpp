@@ -12,6 +12,8 @@ DensityPlot::DensityPlot(QWidget* parent)
     : ChannelMapPlot("probability density", "fraction of files", false, parent) {
   QCPGraph* median = plot()->addGraph();
   median->setPen(QPen(channelColour(1), 1.5));
+  QCPGraph* compared = plot()->addGraph();  // the "compare with" selection's median
+  compared->setPen(QPen(compareColour(1), 1.8, Qt::DashLine));
   setAxisLogarithmic(plot()->xAxis, true);
   plot()->xAxis->setLabel("frequency (Hz)");
   plot()->yAxis->setLabel("PSD (dB re 1 mum^2/Hz)");
@@ -21,10 +23,12 @@ DensityPlot::DensityPlot(QWidget* parent)
 void DensityPlot::draw() {
   QCPGraph* median = plot()->graph(0);
   median->data()->clear();
+  QCPGraph* comparedMedian = plot()->graph(1);
+  comparedMedian->data()->clear();
   // The bins and cells the channel occupies.
   int firstBin = 0, lastBin = -1, lowDb = 0, highDb = -1;
   if (shown()) {
-    for (const analysis::BinStatistics& bin : shown()->statistics.bins) {
+    for (const analysis::BinStatistics& bin : statisticsShown().bins) {
       for (const analysis::DensityCell& cell : bin.channel(channel()).density) {
         if (lastBin < firstBin) {
           firstBin = lastBin = bin.k;
@@ -55,7 +59,7 @@ void DensityPlot::draw() {
   colourMap()->data()->setRange(keys, values);
   colourMap()->data()->fill(qQNaN());
   QVector<double> f, level;
-  for (const analysis::BinStatistics& bin : shown()->statistics.bins) {
+  for (const analysis::BinStatistics& bin : statisticsShown().bins) {
     const analysis::ChannelStatistics& statistics = bin.channel(channel());
     for (const analysis::DensityCell& cell : statistics.density) {
       colourMap()->data()->setCell(bin.k - firstBin, cell.db - lowDb, cell.fraction);
@@ -66,6 +70,18 @@ void DensityPlot::draw() {
     }
   }
   median->setData(f, level, true);
+  if (timeView() && timeView()->compareStatistics) {
+    QVector<double> cf, clevel;
+    for (const analysis::BinStatistics& bin : timeView()->compareStatistics->bins) {
+      const double p50 = bin.channel(channel()).p50;
+      if (p50 > 0) {
+        cf << bin.fCentre;
+        clevel << 10 * std::log10(p50);
+      }
+    }
+    comparedMedian->setData(cf, clevel, true);
+    comparedMedian->setPen(QPen(compareColour(channel()), 1.8, Qt::DashLine));
+  }
   median->setName(QStringLiteral("channel %1 median").arg(channel()));
   median->setPen(QPen(channelColour(channel()), 1.5));
   colourMap()->setVisible(true);
@@ -78,7 +94,7 @@ void DensityPlot::draw() {
 }
 
 QString DensityPlot::dataAsCsv() const {
-  return shown() ? QString::fromStdString(analysis::campaignDensityCsv(shown()->statistics))
+  return shown() ? QString::fromStdString(analysis::campaignDensityCsv(statisticsShown()))
                  : QString();
 }
 

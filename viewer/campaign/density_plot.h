@@ -2,7 +2,9 @@
 // cell [d, d + 1) of 10 log10(PSD / (1 mum^2/Hz)) (y, dB), the fraction of the used files whose
 // value lies in the cell, as a colour map for one channel at a time, with that channel's median
 // (10 log10 of the 50 % percentile) drawn over it. Definitions in
-// analysis/campaign_statistics.h; cells no file falls in stay transparent.
+// analysis/campaign_statistics.h; cells no file falls in stay transparent. With a time
+// selection the density and median are the selection's; with "compare with", the second
+// selection's median is drawn over them, dashed (channel 1 blue, channel 2 green).
 #pragma once
 
 #include "viewer/campaign/campaign_plot.h"

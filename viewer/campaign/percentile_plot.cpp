@@ -23,6 +23,15 @@ constexpr Curve kCurves[] = {
     {"mean of power", &analysis::ChannelStatistics::mean, Qt::DotLine, 1},
 };
 
+// The "compare with" selection's curves, after the eight of the selection.
+constexpr Curve kCompareCurves[] = {
+    {"5 %", &analysis::ChannelStatistics::p5, Qt::DashLine, 1},
+    {"median", &analysis::ChannelStatistics::p50, Qt::DashLine, 1.8},
+    {"95 %", &analysis::ChannelStatistics::p95, Qt::DashLine, 1},
+};
+constexpr int kSelectionGraphs = 2 * static_cast<int>(std::size(kCurves));
+constexpr int kGraphs = kSelectionGraphs + 2 * static_cast<int>(std::size(kCompareCurves));
+
 }  // namespace
 
 PercentilePlot::PercentilePlot(QWidget* parent) : CampaignPlot("percentiles", parent) {
@@ -32,6 +41,14 @@ PercentilePlot::PercentilePlot(QWidget* parent) : CampaignPlot("percentiles", pa
       QCPGraph* graph = p->addGraph();
       graph->setName(QStringLiteral("channel %1 %2").arg(channel).arg(c.label));
       graph->setPen(QPen(channelColour(channel), c.width, c.style));
+    }
+  }
+  for (int channel : {1, 2}) {
+    for (const Curve& c : kCompareCurves) {
+      QCPGraph* graph = p->addGraph();
+      graph->setName(QStringLiteral("compared: channel %1 %2").arg(channel).arg(c.label));
+      graph->setPen(QPen(compareColour(channel), c.width, c.style));
+      graph->removeFromLegend();  // listed only while there is a comparison
     }
   }
   showLegendBelow(4);
@@ -44,42 +61,81 @@ PercentilePlot::PercentilePlot(QWidget* parent) : CampaignPlot("percentiles", pa
 
 void PercentilePlot::clear() {
   shown_.reset();
-  for (int g = 0; g < 2 * static_cast<int>(std::size(kCurves)); ++g) {
-    plot()->graph(g)->data()->clear();
-  }
+  for (int g = 0; g < kGraphs; ++g) plot()->graph(g)->data()->clear();
+  setTitle("percentiles");
   plot()->xAxis->setRange(0.1, 100);
   plot()->yAxis->setRange(1e-9, 1);
   plot()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void PercentilePlot::show(SharedSnapshot snapshot) {
+  shown_ = std::move(snapshot);
+  draw();
+}
+
+void PercentilePlot::setTimeView(SharedTimeView view) {
+  view_ = std::move(view);
+  if (shown_) draw();
+}
+
+void PercentilePlot::draw() {
+  const SharedSnapshot snapshot = shown_;
   clear();
+  shown_ = snapshot;
+  const CampaignTimeView* view = view_ && view_->snapshot == shown_ ? view_.get() : nullptr;
+  const analysis::CampaignStatistics& statistics =
+      view ? view->selectionStatistics() : shown_->statistics;
+  const analysis::CampaignStatistics* compared =
+      view && view->compareStatistics ? &*view->compareStatistics : nullptr;
   double low = std::numeric_limits<double>::infinity(), high = 0;
+  const auto curve = [&](const analysis::CampaignStatistics& from, int channel, const Curve& c,
+                         int g) {
+    QVector<double> f, y;
+    for (const analysis::BinStatistics& bin : from.bins) {
+      const double value = bin.channel(channel).*c.value;
+      if (!(value > 0) || !std::isfinite(value)) continue;
+      f << bin.fCentre;
+      y << value;
+      low = std::min(low, value);
+      high = std::max(high, value);
+    }
+    plot()->graph(g)->setData(f, y, true);
+  };
   int g = 0;
   for (int channel : {1, 2}) {
-    for (const Curve& c : kCurves) {
-      QVector<double> f, y;
-      for (const analysis::BinStatistics& bin : snapshot->statistics.bins) {
-        const double value = bin.channel(channel).*c.value;
-        if (!(value > 0) || !std::isfinite(value)) continue;
-        f << bin.fCentre;
-        y << value;
-        low = std::min(low, value);
-        high = std::max(high, value);
+    for (const Curve& c : kCurves) curve(statistics, channel, c, g++);
+  }
+  for (int channel : {1, 2}) {
+    for (const Curve& c : kCompareCurves) {
+      QCPGraph* graph = plot()->graph(g);
+      if (compared) curve(*compared, channel, c, g);
+      // Only the medians are listed: the legend stays readable, the dashes tell the rest.
+      if (compared && !graph->data()->isEmpty() && c.value == &analysis::ChannelStatistics::p50) {
+        graph->addToLegend();
+      } else {
+        graph->removeFromLegend();
       }
-      plot()->graph(g++)->setData(f, y, true);
+      ++g;
     }
   }
-  const auto& bins = snapshot->statistics.bins;
+  const auto& bins = shown_->statistics.bins;
   if (!bins.empty()) plot()->xAxis->setRange(bins.front().fLow, bins.back().fHigh);
   if (high > 0) plot()->yAxis->setRange(low / 2, high * 2);
-  shown_ = std::move(snapshot);
+  if (view && (view->selection.active() || compared)) {
+    QString title = QStringLiteral("percentiles of %1 selected records").arg(view->selectedUsed);
+    if (compared) {
+      title += QStringLiteral(", dashed: %1 compared records").arg(view->comparedUsed);
+    }
+    setTitle(title);
+  }
   plot()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 QString PercentilePlot::dataAsCsv() const {
-  return shown_ ? QString::fromStdString(analysis::campaignPercentilesCsv(shown_->statistics))
-                : QString();
+  if (!shown_) return QString();
+  const bool selection = view_ && view_->snapshot == shown_;
+  return QString::fromStdString(analysis::campaignPercentilesCsv(
+      selection ? view_->selectionStatistics() : shown_->statistics));
 }
 
 }  // namespace viewer

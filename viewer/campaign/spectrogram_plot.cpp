@@ -2,6 +2,8 @@
 
 #include <qcustomplot.h>
 
+#include <cmath>
+
 #include "analysis/campaign/campaign_csv.h"
 
 namespace viewer {
@@ -11,24 +13,90 @@ SpectrogramPlot::SpectrogramPlot(QWidget* parent)
   plot()->xAxis->setLabel("file (position in the list)");
   setAxisLogarithmic(plot()->yAxis, true);
   plot()->yAxis->setLabel("frequency (Hz)");
+  veil_ = new QCPColorMap(plot()->xAxis, plot()->yAxis);
+  QCPColorGradient white;
+  white.clearColorStops();
+  white.setColorStopAt(0, QColor(255, 255, 255, 170));
+  white.setColorStopAt(1, QColor(255, 255, 255, 170));
+  white.setNanHandling(QCPColorGradient::nhTransparent);
+  veil_->setGradient(white);
+  veil_->setInterpolate(false);
+  veil_->setDataRange(QCPRange(0, 1));
+  veil_->setSelectable(QCP::stNone);
+  veil_->setVisible(false);
+  connect(plot(), &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    if (!plot()->axisRect()->rect().contains(event->pos())) return;
+    const QString name = fileAtKey(plot()->xAxis->pixelToCoord(event->pos().x()));
+    if (!name.isEmpty()) emit fileClicked(name);
+  });
   clear();
 }
 
+bool SpectrogramPlot::timeAxisShown() const {
+  return timeAxis_ && timeView() && timeView()->hasTimes();
+}
+
+void SpectrogramPlot::setTimeAxis(bool time) {
+  timeAxis_ = time;
+  draw();
+}
+
+QString SpectrogramPlot::fileAtKey(double key) const {
+  if (!shown() || fileOfColumn_.empty()) return QString();
+  long long column = 0;
+  if (timeAxisShown()) {
+    const analysis::TimeGrid& grid = timeView()->grid;
+    column = static_cast<long long>(
+        std::floor((key - static_cast<double>(grid.first)) / static_cast<double>(grid.cell)));
+  } else {
+    column = std::lround(key) - 1;
+  }
+  if (column < 0 || column >= static_cast<long long>(fileOfColumn_.size())) return QString();
+  const int file = fileOfColumn_[static_cast<std::size_t>(column)];
+  return file < 0
+             ? QString()
+             : QString::fromStdString(shown()->files[static_cast<std::size_t>(file)].tableName());
+}
+
 void SpectrogramPlot::draw() {
+  veil_->setVisible(false);
+  const bool timeShown = timeAxisShown();
+  Drawn now{shown(), channel(), timeShown, timeShown ? timeView()->grid : analysis::TimeGrid{}};
+  if (shown() && now == drawn_) {
+    // The same cells: a selection changed, nothing else (35,040 columns take long to fill).
+    veilUnselected(static_cast<int>(fileOfColumn_.size()));
+    plot()->replot(QCustomPlot::rpQueuedReplot);
+    return;
+  }
+  drawn_ = {};
+  fileOfColumn_.clear();
   const auto range =
       shown() ? analysis::binRangeOf(shown()->files) : std::optional<analysis::BinRange>();
   if (!range) {
+    plot()->xAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
     drawNothing(QCPRange(0.5, 1.5), QCPRange(1, 100));
     return;
   }
   const auto& files = shown()->files;
   const analysis::FrequencyBins& bins = shown()->bins;
-  const int columns = static_cast<int>(files.size());
+  const bool time = timeAxisShown();
+  const analysis::TimeGrid* grid = time ? &timeView()->grid : nullptr;
+  const int columns = time ? grid->columns : static_cast<int>(files.size());
+  fileOfColumn_.assign(static_cast<std::size_t>(columns), -1);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!files[i].hasSpectrum()) continue;
+    const int column = time ? grid->columnOf[i] : static_cast<int>(i);
+    if (column >= 0) fileOfColumn_[static_cast<std::size_t>(column)] = static_cast<int>(i);
+  }
   const int rows = range->last - range->first + 1;
-  // The cells are uniform in position and in log frequency, so the image stretched between the
-  // outer cell centres on the logarithmic axis puts every bin between its own edges. A single
-  // column or row has no neighbour to measure its width by: its range is its extent.
-  const QCPRange keys = columns > 1 ? QCPRange(1, columns) : QCPRange(0.5, 1.5);
+  // The cells are uniform in x and in log frequency, so the image stretched between the outer
+  // cell centres on the logarithmic axis puts every bin between its own edges. A single column
+  // or row has no neighbour to measure its width by: its range is its extent.
+  const double x0 = time ? static_cast<double>(grid->first) : 0.5;
+  const double width = time ? static_cast<double>(grid->cell) : 1.0;
+  const QCPRange keys = columns > 1 ? QCPRange(x0 + width / 2, x0 + (columns - 0.5) * width)
+                                    : QCPRange(x0, x0 + width);
   const QCPRange values = rows > 1
                               ? QCPRange(bins.centre(range->first), bins.centre(range->last))
                               : QCPRange(bins.lowEdge(range->first), bins.highEdge(range->first));
@@ -37,7 +105,9 @@ void SpectrogramPlot::draw() {
   cells->setRange(keys, values);
   cells->fill(qQNaN());
   for (int x = 0; x < columns; ++x) {
-    const analysis::CampaignFile& file = files[static_cast<std::size_t>(x)];
+    const int index = fileOfColumn_[static_cast<std::size_t>(x)];
+    if (index < 0) continue;  // a gap: no record started in this cell
+    const analysis::CampaignFile& file = files[static_cast<std::size_t>(index)];
     const std::vector<double>& binned = channel() == 1 ? file.binned1 : file.binned2;
     for (std::size_t i = 0; i < binned.size(); ++i) {
       // Zero and below have no place on the logarithmic colour scale; NaN is no value.
@@ -50,9 +120,41 @@ void SpectrogramPlot::draw() {
   colourMap()->colorScale()->axis()->setLabel(
       QStringLiteral("PSD, channel %1 (mum^2/Hz)").arg(channel()));
   rescaleColours(colourMap());
-  plot()->xAxis->setRange(0.5, columns + 0.5);
+  if (time) {
+    auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+    ticker->setDateTimeSpec(Qt::UTC);  // the station clock as written, no zone
+    ticker->setDateTimeFormat("yyyy-MM-dd\nhh:mm");
+    plot()->xAxis->setTicker(ticker);
+    plot()->xAxis->setLabel("start time");
+  } else {
+    plot()->xAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+    plot()->xAxis->setLabel("file (position in the list)");
+  }
+  plot()->xAxis->setRange(x0, x0 + columns * width);
   plot()->yAxis->setRange(bins.lowEdge(range->first), bins.highEdge(range->last));
+  veilUnselected(columns);
+  drawn_ = std::move(now);
   plot()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void SpectrogramPlot::veilUnselected(int columns) {
+  const CampaignTimeView* view = timeView();
+  if (!view || !view->selection.active() || columns == 0) return;
+  const bool time = timeAxisShown();
+  const double x0 = time ? static_cast<double>(view->grid.first) : 0.5;
+  const double width = time ? static_cast<double>(view->grid.cell) : 1.0;
+  QCPColorMapData* cells = veil_->data();
+  cells->setSize(columns, 1);
+  const QCPRange y = plot()->yAxis->range();
+  cells->setRange(columns > 1 ? QCPRange(x0 + width / 2, x0 + (columns - 0.5) * width)
+                              : QCPRange(x0, x0 + width),
+                  QCPRange(y.lower, y.upper));
+  for (int x = 0; x < columns; ++x) {
+    const int file = fileOfColumn_[static_cast<std::size_t>(x)];
+    const bool outside = file >= 0 && !view->selected[static_cast<std::size_t>(file)];
+    cells->setCell(x, 0, outside ? 1 : qQNaN());
+  }
+  veil_->setVisible(true);
 }
 
 QString SpectrogramPlot::dataAsCsv() const {

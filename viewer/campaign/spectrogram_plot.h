@@ -1,25 +1,57 @@
 // The campaign's spectrogram: a colour map of every file's binned spectrum (mum^2/Hz, colours
-// on a logarithmic scale with a colour bar), x = the file's position in the campaign (1 = first
-// file), y = frequency on a logarithmic axis, one row per bin of the common grid
-// (analysis/frequency_bins.h), for one channel at a time. Used and vetoed files have a column;
-// cells without a value (skipped, refused or pending files, bins a file does not reach, a
-// channel it lacks) stay transparent.
+// on a logarithmic scale with a colour bar), y = frequency on a logarithmic axis, one row per bin
+// of the common grid (analysis/frequency_bins.h), for one channel at a time. x is either the
+// file's position in the campaign (1 = first file, one column per file) or, on the time axis,
+// time on the regular grid of analysis/campaign/time_grid.h (date and time ticks): a column no
+// record starts in stays empty, so gaps in the recording show as gaps; two records in one
+// column show the later in the list. Used and vetoed files have a column; cells without a value
+// (skipped, refused or pending files, bins a file does not reach, a channel it lacks) stay
+// transparent. Columns of records outside the time selection are veiled (faded, a translucent
+// white map of one row over them). A click
+// selects the record of that column.
 #pragma once
 
 #include "viewer/campaign/campaign_plot.h"
 
+class QCPColorMap;
+
 namespace viewer {
 
 class SpectrogramPlot : public ChannelMapPlot {
+  Q_OBJECT
+
  public:
   explicit SpectrogramPlot(QWidget* parent = nullptr);
+
+  // True: on the time grid (when the time view has any time); false: positions.
+  void setTimeAxis(bool time);
+  bool timeAxisShown() const;
+  // The file of the column at x (an axis coordinate), or empty.
+  QString fileAtKey(double key) const;
 
   // Every file's binned spectrum, both channels: name,f_centre,psd1,psd2 (one row per file and
   // bin with a value).
   QString dataAsCsv() const override;
 
+ signals:
+  void fileClicked(const QString& name);
+
  private:
   void draw() override;
+  void veilUnselected(int columns);
+  // What the colour map was last filled for: a change of selection alone only moves the veils.
+  struct Drawn {
+    SharedSnapshot snapshot;  // held, so that no other snapshot can take its address
+    int channel = 0;
+    bool time = false;
+    analysis::TimeGrid grid;
+    bool operator==(const Drawn&) const = default;
+  };
+  Drawn drawn_;
+
+  bool timeAxis_ = false;
+  std::vector<int> fileOfColumn_;  // per column of the map drawn, -1 for none
+  QCPColorMap* veil_;  // over the columns the selection leaves out, one row, translucent
 };
 
 }  // namespace viewer

@@ -1,12 +1,15 @@
 // The campaign's timeline: the band rms of every file (mum) against its position in the
-// campaign (1 = first file), both channels, on a logarithmic y axis. Used files are drawn as
+// campaign (1 = first file) or, on the time axis, against its start time (date and time ticks,
+// the station clock as written), both channels, on a logarithmic y axis. Used files are drawn as
 // filled points in the channel's colour (channel 1 red, channel 2 black), vetoed files hollow
-// and grey (channel 1 a circle, channel 2 a square). Files without an rms (skipped, refused,
-// pending, a channel a file lacks) and rms values <= 0 have no point.
+// and grey (channel 1 a circle, channel 2 a square), used files outside the time selection
+// faded. Files without an rms (skipped, refused, pending, a channel a file lacks), rms values
+// <= 0 and, on the time axis, files without a start time have no point.
 #pragma once
 
 #include "viewer/campaign/campaign_plot.h"
 #include "viewer/campaign/campaign_snapshot.h"
+#include "viewer/campaign/campaign_time_view.h"
 
 namespace viewer {
 
@@ -19,10 +22,16 @@ class TimelinePlot : public CampaignPlot {
   // Draws the rms of the snapshot's files; `bandText` names the band in the y axis label.
   void show(SharedSnapshot snapshot, const QString& bandText);
   void clear();
+  // The start times and the selection of the snapshot shown; redraws.
+  void setTimeView(SharedTimeView view);
+  // True: against the start times (when the time view has any); false: positions.
+  void setTimeAxis(bool time);
+  bool timeAxisShown() const;
 
   // The file drawn at `position` (1-based), or empty.
   QString fileAt(int position) const;
-  // The per-file table (name, samples, seconds, status, rms1, rms2), one row per position.
+  // The per-file table (name, samples, seconds, status, rms1, rms2, start, selected), one row
+  // per position.
   QString dataAsCsv() const override;
 
  signals:
@@ -30,7 +39,15 @@ class TimelinePlot : public CampaignPlot {
   void fileClicked(const QString& name);
 
  private:
+  void draw();
+  // The file of the point at (key, value) of the axes now shown, or empty.
+  QString fileOfPoint(double key, double value) const;
+  const CampaignTimeView* timeView() const;
+
   SharedSnapshot shown_;
+  SharedTimeView view_;
+  QString bandText_;
+  bool timeAxis_ = false;
 };
 
 }  // namespace viewer

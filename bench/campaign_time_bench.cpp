@@ -1,0 +1,132 @@
+// A change of time selection in the campaign window on a station-year: 35,040 records of 15
+// minutes through 2026 (names MMDDhhmm, 147 bins per channel each), offscreen.
+//
+//   build/bench/bench_campaign_time
+//
+// BM_SelectionComputed is the part done off the GUI thread (SelectionWorker::compute: start
+// times, selected flags, the statistics of the selection and of "compare with", the sorted
+// columns already built); BM_SelectionDrawn the GUI thread's part, the four plots taking the new
+// view and each drawn once (rpImmediateRefresh), against time: what keeps the event loop from
+// running after a selection change. The selections alternate between the nights and the
+// working days, each compared with the other.
+#include <benchmark/benchmark.h>
+
+#include <qcustomplot.h>
+
+#include <chrono>
+#include <random>
+
+#include "viewer/campaign/density_plot.h"
+#include "viewer/campaign/percentile_plot.h"
+#include "viewer/campaign/selection_worker.h"
+#include "viewer/campaign/spectrogram_plot.h"
+#include "viewer/campaign/timeline_plot.h"
+
+namespace {
+
+viewer::SharedSnapshot stationYear() {
+  static const viewer::SharedSnapshot snapshot = [] {
+    auto made = std::make_shared<viewer::CampaignSnapshot>();
+    std::mt19937_64 random(9);
+    std::lognormal_distribution<double> psd(-3, 2);
+    const analysis::CivilSeconds first = *analysis::parseIsoDateTime("2026-01-01");
+    for (int i = 0; i < 35040; ++i) {
+      const analysis::CivilTime t = analysis::civilTimeOf(first + i * 900LL);
+      char name[32];
+      std::snprintf(name, sizeof name, "%02d%02d%02d%02d.csvz", t.month, t.day, t.hour, t.minute);
+      analysis::CampaignFile f;
+      f.name = name;
+      f.status = analysis::CampaignStatus::Used;
+      f.samples = 12000;
+      f.seconds = 60;
+      f.twoChannels = true;
+      f.modified = *analysis::parseIsoDateTime("2027-01-02");
+      f.firstBin = -70;
+      for (int k = 0; k < 147; ++k) {
+        f.binned1.push_back(psd(random));
+        f.binned2.push_back(psd(random));
+      }
+      f.rms1 = psd(random);
+      f.rms2 = psd(random);
+      made->files.push_back(std::move(f));
+    }
+    made->bins = analysis::FrequencyBins{12};
+    made->statistics = analysis::campaignStatistics(made->files, made->bins);
+    return made;
+  }();
+  return snapshot;
+}
+
+viewer::SelectionRequest requestOf(bool nights) {
+  const analysis::TimeSelection night{.hours = analysis::HoursOfDay{22 * 3600, 6 * 3600}};
+  const analysis::TimeSelection day{.hours = analysis::HoursOfDay{6 * 3600, 22 * 3600},
+                                    .weekdays = 0x1F};
+  return {.snapshot = stationYear(),
+          .timeFrom = {},
+          .selection = nights ? night : day,
+          .compare = nights ? day : night};
+}
+
+viewer::SelectionWorker::Index& sharedIndex() {
+  static viewer::SelectionWorker::Index index;
+  return index;
+}
+
+void BM_SelectionComputed(benchmark::State& bm) {
+  viewer::SelectionWorker::compute(requestOf(true), sharedIndex());  // the columns, once
+  bool nights = false;
+  for (auto _ : bm) {
+    auto view = viewer::SelectionWorker::compute(requestOf(nights), sharedIndex());
+    benchmark::DoNotOptimize(view.get());
+    nights = !nights;
+  }
+}
+BENCHMARK(BM_SelectionComputed)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SelectionDrawn(benchmark::State& bm) {
+  const viewer::SharedTimeView views[2] = {
+      viewer::SelectionWorker::compute(requestOf(false), sharedIndex()),
+      viewer::SelectionWorker::compute(requestOf(true), sharedIndex())};
+  viewer::TimelinePlot timeline;
+  viewer::SpectrogramPlot spectrogram;
+  viewer::PercentilePlot percentiles;
+  viewer::DensityPlot density;
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{&timeline, &spectrogram, &percentiles, &density}) {
+    w->resize(640, 400);
+    w->show();
+  }
+  timeline.show(stationYear(), "1 Hz to the highest line");
+  spectrogram.show(stationYear());
+  percentiles.show(stationYear());
+  density.show(stationYear());
+  timeline.setTimeAxis(true);
+  spectrogram.setTimeView(views[0]);
+  spectrogram.setTimeAxis(true);
+  int which = 1;
+  // Milliseconds per plot, taking the view and drawing, summed over the iterations.
+  double parts[4] = {};
+  viewer::CampaignPlot* plots[4] = {&timeline, &spectrogram, &percentiles, &density};
+  for (auto _ : bm) {
+    const viewer::SharedTimeView& view = views[which];
+    for (int p = 0; p < 4; ++p) {
+      const auto start = std::chrono::steady_clock::now();
+      if (p == 0) timeline.setTimeView(view);
+      if (p == 1) spectrogram.setTimeView(view);
+      if (p == 2) percentiles.setTimeView(view);
+      if (p == 3) density.setTimeView(view);
+      plots[p]->plot()->replot(QCustomPlot::rpImmediateRefresh);
+      parts[p] +=
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+              .count();
+    }
+    which = 1 - which;
+  }
+  const char* names[4] = {"timeline_ms", "spectrogram_ms", "percentiles_ms", "density_ms"};
+  for (int p = 0; p < 4; ++p) {
+    bm.counters[names[p]] = parts[p] / static_cast<double>(bm.iterations());
+  }
+}
+BENCHMARK(BM_SelectionDrawn)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,66 @@
+#include "viewer/campaign/selection_worker.h"
+
+namespace viewer {
+
+SelectionWorker::SelectionWorker(QObject* parent) : QObject(parent) {}
+
+SelectionWorker::~SelectionWorker() = default;
+
+void SelectionWorker::request(SelectionRequest request) {
+  waiting_ = std::move(request);
+  if (!running_) startNext();
+}
+
+SharedTimeView SelectionWorker::compute(const SelectionRequest& request, Index& index) {
+  auto view = std::make_shared<CampaignTimeView>();
+  view->snapshot = request.snapshot;
+  const auto& files = request.snapshot->files;
+  view->starts = analysis::startTimesOf(files, request.timeFrom);
+  view->grid = analysis::timeGridOf(view->starts.start);
+  view->selection = request.selection;
+  view->selected = analysis::selectedFiles(view->starts.start, request.selection);
+  view->compare = request.compare;
+  if (request.compare)
+    view->compared = analysis::selectedFiles(view->starts.start, *request.compare);
+  const bool needIndex = request.selection.active() || request.compare.has_value();
+  if (!needIndex && index.snapshot != request.snapshot) index = {};  // an old campaign's columns
+  if (needIndex && index.snapshot != request.snapshot) {
+    index.statistics.reset();  // the old columns go before the new ones are built
+    index.statistics =
+        std::make_shared<const analysis::SelectionStatistics>(files, request.snapshot->bins);
+    index.snapshot = request.snapshot;
+  }
+  if (request.selection.active()) {
+    view->statistics = index.statistics->statisticsOf(view->selected);
+    view->selectedUsed = index.statistics->usedSelected(view->selected);
+  } else {
+    view->selectedUsed = request.snapshot->statistics.counts.used;
+  }
+  if (request.compare) {
+    view->compareStatistics = index.statistics->statisticsOf(view->compared);
+    view->comparedUsed = index.statistics->usedSelected(view->compared);
+  }
+  return view;
+}
+
+void SelectionWorker::startNext() {
+  if (!waiting_) return;
+  SelectionRequest next = std::move(*waiting_);
+  waiting_.reset();
+  running_ = true;
+  if (thread_.joinable()) thread_.join();  // ended: its outcome has been delivered
+  thread_ = std::jthread([this, next = std::move(next)] {
+    SharedTimeView view = compute(next, index_);
+    QMetaObject::invokeMethod(
+        this,
+        [this, view = std::move(view)] {
+          running_ = false;
+          view_ = view;
+          emit ready();
+          startNext();
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+}  // namespace viewer
