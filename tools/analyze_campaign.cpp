@@ -5,9 +5,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <ostream>
 
+#include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/campaign_csv.h"
+#include "analysis/campaign/campaign_tree.h"
 #include "analysis/campaign/selection_statistics.h"
 #include "analysis/campaign/start_time.h"
 #include "analysis/campaign/time_selection.h"
@@ -47,25 +50,81 @@ class ProgressLine {
 
 }  // namespace
 
-int runCampaign(const CampaignOptions& options, const std::vector<std::filesystem::path>& files,
-                std::ostream& err) {
+namespace {
+
+std::vector<analysis::CampaignEntry> entriesOf(const CampaignOptions& options,
+                                               const std::vector<std::filesystem::path>& files,
+                                               std::ostream& err) {
+  if (!options.tree.empty()) {
+    // Absolute, so that the cache's keys need not be made absolute file by file.
+    std::error_code error;
+    const std::filesystem::path root = std::filesystem::absolute(options.tree, error);
+    analysis::TreeListing listing =
+        analysis::listTree(error ? options.tree : root.lexically_normal(), options.choice);
+    for (const std::string& problem : listing.problems) err << "psd-analyze: " << problem << '\n';
+    return std::move(listing.entries);
+  }
   std::vector<analysis::CampaignEntry> entries;
   entries.reserve(files.size());
   for (const std::filesystem::path& file : files) {
     entries.push_back({file.has_parent_path() ? file.parent_path() : std::filesystem::path("."),
                        file.filename().string()});
   }
+  return entries;
+}
+
+// The cache of the options (its problems are reported after the run), or null.
+std::unique_ptr<analysis::CampaignCache> openCache(const CampaignOptions& options,
+                                                   std::ostream& err) {
+  if (options.noCache) return nullptr;
+  std::filesystem::path path = options.cache;
+  if (path.empty()) {
+    const auto place = analysis::defaultCampaignCachePath();
+    if (!place) {
+      err << "psd-analyze: no cache: neither XDG_CACHE_HOME nor HOME is set\n";
+      return nullptr;
+    }
+    path = *place;
+  }
+  return std::make_unique<analysis::CampaignCache>(path);
+}
+
+void reportCacheProblem(const analysis::CampaignCache* cache, std::ostream& err) {
+  if (cache && !cache->usable()) {
+    err << "psd-analyze: " << cache->problem() << "; going on without it\n";
+  }
+}
+
+}  // namespace
+
+int runCampaign(const CampaignOptions& options, const std::vector<std::filesystem::path>& files,
+                std::ostream& err) {
+  const std::vector<analysis::CampaignEntry> entries = entriesOf(options, files, err);
   analysis::Campaign campaign(options.settings);
   campaign.append(entries);
+  const std::unique_ptr<analysis::CampaignCache> cache = openCache(options, err);
+  const bool cacheWasUsable = cache && cache->usable();
   ProgressLine progress(err);
-  analysis::CampaignRunOptions run{.threads = options.threads};
+  analysis::CampaignRunOptions run{.threads = options.threads,
+                                   .cache = cacheWasUsable ? cache.get() : nullptr};
   if (isatty(STDERR_FILENO)) run.progress = [&](const auto& p) { progress.show(p); };
-  campaign.computePending(run);
+  const analysis::CampaignRunOutcome outcome = campaign.computePending(run);
   progress.finish();
+  // Reported once: when opening, or when it failed during the run.
+  reportCacheProblem(cache.get(), err);
 
+  if (!options.tree.empty()) {
+    // A tree is ordered by start time, then by path; start times need the files read.
+    campaign.reorder(analysis::treeOrder(
+        campaign.files(), analysis::startTimesOf(campaign.files(), options.timeFrom).start));
+  }
   for (const analysis::CampaignFile& file : campaign.files()) {
     if (file.status == analysis::CampaignStatus::Refused) {
-      err << "psd-analyze: " << file.message << '\n';
+      // The message begins with the file's name; in a tree, its directory goes before it.
+      const std::string& path = file.relativePath;
+      const std::size_t slash = path.rfind('/');
+      err << "psd-analyze: " << (slash == std::string::npos ? "" : path.substr(0, slash + 1))
+          << file.message << '\n';
     }
   }
   // Start times and the selection; without a selection the statistics are the campaign's own.
@@ -88,11 +147,15 @@ int runCampaign(const CampaignOptions& options, const std::vector<std::filesyste
     return 1;
   }
   const analysis::CampaignCounts& n = statistics.counts;
-  err << "campaign: " << files.size() << " files: " << n.used << " used, " << n.vetoed
+  err << "campaign: " << entries.size() << " files: " << n.used << " used, " << n.vetoed
       << " vetoed, " << n.skipped << " skipped, " << n.refused << " refused\n";
   err << "campaign: " << starts.source;
   if (starts.withoutTime > 0) err << ", " << starts.withoutTime << " records without a start time";
   err << '\n';
+  if (outcome.filesFromCache > 0) {
+    err << "campaign: " << outcome.filesFromCache << " of " << entries.size()
+        << " files from the cache\n";
+  }
   if (n.used == 0) {
     err << "psd-analyze: no measurement file of the campaign could be used\n";
     return 1;

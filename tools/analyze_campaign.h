@@ -1,5 +1,10 @@
-// psd-analyze --campaign: the campaign of the FILE arguments, in the order given, written as the
-// four CSV tables of analysis/campaign/campaign_csv.h.
+// psd-analyze --campaign: the campaign of the FILE arguments, in the order given, or of the
+// spectrum files of a directory tree (--tree), ordered by start time, then by path; written as
+// the four CSV tables of analysis/campaign/campaign_csv.h.
+//
+// Readings come from and go to the cache unless --no-cache; a cache that cannot be used is
+// reported once and the run goes on without it, with the same tables. When the cache gave any
+// file, the summary says how many.
 //
 // Each refused file is reported on `err` (file, line, problem) and the run goes on. While it
 // runs, a progress line (files done / total, MB/s) is kept on `err` when standard error is a

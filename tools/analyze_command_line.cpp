@@ -145,13 +145,20 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
   addCampaignOptions(app, options.campaign);
   app.formatter(std::make_shared<PlainFormatter>());
   app.add_option("FILE", options.files,
-                 "spectrum or average files, analysed in the order given (at least one)")
+                 "spectrum or average files, analysed in the order given (at least one, "
+                 "unless --tree)")
       ->type_name("")
-      ->required()
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 
   try {
     app.parse(argc, argv);
+    // FILEs or a campaign's tree, one of the two.
+    if (!options.campaign.tree.empty() && !options.files.empty()) {
+      throw CLI::ExcludesError("--tree", "FILE");
+    }
+    if (options.campaign.tree.empty() && options.files.empty()) {
+      throw CLI::RequiredError("FILE");
+    }
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e, out, err);
     return status == 0 ? 0 : 2;

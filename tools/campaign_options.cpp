@@ -62,6 +62,40 @@ void addTimeOptions(CLI::App& app, CampaignOptions& o, CLI::Option* campaign, co
             "LIST", campaign, group);
 }
 
+void addTreeOptions(CLI::App& app, CampaignOptions& o, CLI::Option* campaign, const char* group) {
+  CLI::Option* tree =
+      app.add_option("--tree", o.tree,
+                     "statistics of every spectrum file under DIR at any depth instead of FILEs "
+                     "(hidden entries and links to directories skipped), ordered by start time")
+          ->check(CLI::ExistingDirectory.description(""))
+          ->type_name("DIR")
+          ->needs(campaign)
+          ->group(group);
+  app.add_option_function<std::string>(
+         "--component",
+         [&o](const std::string& letter) { o.choice.component = letter == "all" ? 0 : letter[0]; },
+         "the component of the tree's files: .csvz, .csvn, .csve or all (default z)")
+      ->check(CLI::IsMember({"z", "n", "e", "all"}).description(""))
+      ->type_name("z|n|e|all")
+      ->needs(tree)
+      ->group(group);
+  app.add_flag("--csw", o.choice.csw, "the tree's .csw files instead of its .csv files")
+      ->needs(tree)
+      ->group(group);
+  CLI::Option* cache = app.add_option("--cache", o.cache,
+                                      "the cache of each file's reading (default "
+                                      "$XDG_CACHE_HOME/psd-display/campaigns.sqlite, else "
+                                      "~/.cache/psd-display/campaigns.sqlite)")
+                           ->type_name("PATH")
+                           ->check(nonEmptyPath)
+                           ->needs(campaign)
+                           ->group(group);
+  app.add_flag("--no-cache", o.noCache, "read every file, neither using nor filling the cache")
+      ->needs(campaign)
+      ->excludes(cache)
+      ->group(group);
+}
+
 }  // namespace
 
 void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
@@ -110,6 +144,7 @@ void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
       ->needs(campaign)
       ->group(group);
   addTimeOptions(app, o, campaign, group);
+  addTreeOptions(app, o, campaign, group);
 }
 
 }  // namespace tools

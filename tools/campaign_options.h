@@ -1,16 +1,19 @@
 // The "campaign" options of psd-analyze:
 //   --campaign PREFIX [--band FLOW FHIGH] [--bins-per-octave B] [--threads N]
 //              [--time-from auto|mtime|name:PATTERN] [--from DATETIME] [--to DATETIME]
-//              [--hours HH:MM-HH:MM] [--weekdays LIST] FILE...
+//              [--hours HH:MM-HH:MM] [--weekdays LIST] [--cache PATH | --no-cache]
+//              (FILE... | --tree DIR [--component z|n|e|all] [--csw])
 // The time options choose where the records' start times come from (analysis/campaign/
 // start_time.h) and which records the statistics take (analysis/campaign/time_selection.h).
 // All of them need --campaign; --campaign cannot be combined with
 // the per-file run's averaging and outputs, whose results a campaign would not produce.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "analysis/campaign/campaign.h"
+#include "analysis/campaign/campaign_tree.h"
 #include "analysis/campaign/start_time.h"
 #include "analysis/campaign/time_selection.h"
 
@@ -26,6 +29,10 @@ struct CampaignOptions {
   unsigned threads = 0;  // 0: one per core
   analysis::StartTimeChoice timeFrom;
   analysis::TimeSelection selection;
+  std::filesystem::path tree;  // empty: the FILEs
+  analysis::SpectrumFileChoice choice;
+  std::filesystem::path cache;  // empty: the default place
+  bool noCache = false;
 };
 
 // Adds the options to `app`, in the help group "campaign". Call it after the per-file run's

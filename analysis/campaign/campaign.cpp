@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "analysis/campaign/start_time.h"
 #include "datafiles/file_names.h"
 
 namespace analysis {
@@ -20,7 +21,13 @@ unsigned threadsFor(const CampaignRunOptions& options, std::size_t files) {
   return static_cast<unsigned>(std::min<std::size_t>(threads, files));
 }
 
-// Does `work(reader, index)` (returning the bytes read) for every index, spread over worker
+// What the work on one file did.
+struct FileWork {
+  std::uintmax_t bytes = 0;  // read
+  bool fromCache = false;
+};
+
+// Does `work(reader, session, index)` (returning a FileWork) for every index, spread over worker
 // threads that take the next index as they become free. Progress is reported under a lock so
 // that calls never overlap and filesDone rises by one per call. An exception in a worker stops
 // the others and is rethrown here after all have ended.
@@ -36,18 +43,22 @@ CampaignRunOutcome forEachFile(const std::vector<std::size_t>& indices,
   CampaignRunOutcome outcome;  // guarded by `reporting`
   std::exception_ptr failure;  // likewise
 
-  // Each worker makes its own scratch space the first time, in parallel with the others.
+  // Each worker makes its own scratch space the first time, in parallel with the others, and
+  // has its own connection to the cache.
   const auto worker = [&](std::unique_ptr<CampaignFileReader>& scratch) {
     try {
       if (!scratch) scratch = std::make_unique<CampaignFileReader>();
       CampaignFileReader& reader = *scratch;
+      const std::unique_ptr<CampaignCache::Session> session =
+          options.cache ? options.cache->session() : nullptr;
       while (!halt.stop_requested()) {
         const std::size_t j = next.fetch_add(1, std::memory_order_relaxed);
         if (j >= indices.size()) break;
-        const std::uintmax_t bytes = work(reader, indices[j]);
+        const FileWork done = work(reader, session.get(), indices[j]);
         const std::lock_guard lock(reporting);
         ++outcome.filesDone;
-        outcome.bytesRead += bytes;
+        outcome.bytesRead += done.bytes;
+        if (done.fromCache) ++outcome.filesFromCache;
         if (options.progress) {
           options.progress({.filesDone = outcome.filesDone,
                             .filesTotal = indices.size(),
@@ -96,6 +107,7 @@ void Campaign::append(std::span<const CampaignEntry> entries) {
     CampaignFile file;
     file.directory = entry.directory;
     file.name = entry.fileName;
+    file.relativePath = entry.relativePath;
     files_.push_back(std::move(file));
   }
 }
@@ -112,12 +124,22 @@ CampaignRunOutcome Campaign::computePending(const CampaignRunOptions& options,
   for (std::size_t i = 0; i < files_.size(); ++i) {
     if (files_[i].status == CampaignStatus::Pending) pending.push_back(i);
   }
-  return forEachFile(pending, files_, readers_, options, stop,
-                     [this](CampaignFileReader& reader, std::size_t i) {
-                       CampaignFile& file = files_[i];
-                       file = reader.read({file.directory, file.name}, bins_, band_);
-                       return file.bytes;
-                     });
+  return forEachFile(
+      pending, files_, readers_, options, stop,
+      [this](CampaignFileReader& reader, CampaignCache::Session* cache, std::size_t i) {
+        CampaignFile& file = files_[i];
+        const CampaignEntry entry{file.directory, file.name, file.relativePath};
+        // Names skipped without reading are not worth a look-up.
+        const std::optional<CacheKey> key = cache && isMeasurementName(file.name)
+                                                ? CacheKey::of(file.directory / file.name)
+                                                : std::nullopt;
+        if (key && cache->lookup(*key, bins_.perOctave, band_, file)) {
+          return FileWork{.fromCache = true};
+        }
+        file = reader.read(entry, bins_, band_);
+        if (key) cache->store(*key, bins_.perOctave, band_, file);
+        return FileWork{.bytes = file.bytes};
+      });
 }
 
 CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOptions& options,
@@ -130,9 +152,22 @@ CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOp
   std::vector<CampaignFileReader::BandRms> rms(files_.size());
   const CampaignRunOutcome outcome =
       forEachFile(reread, files_, readers_, options, stop,
-                  [this, &band, &rms](CampaignFileReader& reader, std::size_t i) {
-                    rms[i] = reader.readBandRms(files_[i], band);
-                    return rms[i].bytes;
+                  [this, &band, &rms](CampaignFileReader& reader, CampaignCache::Session* cache,
+                                      std::size_t i) {
+                    const CampaignFile& file = files_[i];
+                    const std::optional<CacheKey> key =
+                        cache ? CacheKey::of(file.directory / file.name) : std::nullopt;
+                    if (key) {
+                      if (const auto stored = cache->lookupBand(*key, bins_.perOctave, band)) {
+                        rms[i] = {.rms1 = stored->first, .rms2 = stored->second};
+                        return FileWork{.fromCache = true};
+                      }
+                    }
+                    rms[i] = reader.readBandRms(file, band);
+                    if (key && rms[i].problem.empty()) {
+                      cache->storeBand(*key, bins_.perOctave, band, rms[i].rms1, rms[i].rms2);
+                    }
+                    return FileWork{.bytes = rms[i].bytes};
                   });
   if (!outcome.finished) return outcome;
   for (std::size_t i : reread) {
@@ -142,6 +177,13 @@ CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOp
   }
   band_ = band;
   return outcome;
+}
+
+void Campaign::reorder(std::span<const std::size_t> order) {
+  std::vector<CampaignFile> ordered;
+  ordered.reserve(files_.size());
+  for (std::size_t i : order) ordered.push_back(std::move(files_[i]));
+  files_ = std::move(ordered);
 }
 
 std::vector<CampaignFile>::iterator Campaign::find(const std::filesystem::path& directory,
@@ -167,6 +209,10 @@ bool Campaign::rename(const std::filesystem::path& directory, std::string_view o
   const bool vetoToggled = file.hasSpectrum() && datafiles::stemLengthOf(newName) == stemLength &&
                            datafiles::toggledVetoName(oldName, stemLength) == newName;
   if (vetoToggled) {
+    if (!file.relativePath.empty()) {
+      file.relativePath.replace(file.relativePath.size() - file.name.size(), file.name.size(),
+                                newName);
+    }
     file.name = std::string(newName);
     file.status = datafiles::isVetoedName(newName, stemLength) ? CampaignStatus::Vetoed
                                                                : CampaignStatus::Used;
@@ -175,6 +221,11 @@ bool Campaign::rename(const std::filesystem::path& directory, std::string_view o
   CampaignFile renamed;
   renamed.directory = directory;
   renamed.name = std::string(newName);
+  if (!file.relativePath.empty()) {  // the same directory of the tree, another name
+    const std::size_t slash = file.relativePath.rfind('/');
+    renamed.relativePath =
+        (slash == std::string::npos ? "" : file.relativePath.substr(0, slash + 1)) + renamed.name;
+  }
   file = std::move(renamed);
   return true;
 }

@@ -30,6 +30,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/campaign_file.h"
 #include "analysis/campaign/campaign_statistics.h"
 #include "analysis/campaign/frequency_bins.h"
@@ -52,12 +53,16 @@ struct CampaignProgress {
 struct CampaignRunOptions {
   unsigned threads = 0;  // 0: std::thread::hardware_concurrency() (at least 1)
   std::function<void(const CampaignProgress&)> progress;  // may be empty
+  // Readings taken from and kept in a persistent cache (campaign_cache.h), or none. The results
+  // are the same with and without it; only files the cache does not hold are read.
+  CampaignCache* cache = nullptr;
 };
 
 struct CampaignRunOutcome {
   bool finished = false;  // false when stopped before every file was done
   std::size_t filesDone = 0;
   std::uintmax_t bytesRead = 0;
+  std::size_t filesFromCache = 0;  // of filesDone, those the cache gave without reading
 };
 
 class Campaign {
@@ -81,7 +86,8 @@ class Campaign {
   // what the first reading of those files cost). Only a finished run takes effect: when
   // stopped, band() and every rms stay as they were. A file that can no longer be read gets
   // no rms and the problem in its message; its spectrum and status stay as first read.
-  // Pending files get the new band when computed. Progress reports each file read again, with
+  // Pending files get the new band when computed. With a cache, a band it holds for a file is
+  // taken from it and a band read is added to it. Progress reports each file read again, with
   // the rms of the old band until the run has finished.
   CampaignRunOutcome changeBand(const RmsBand& band, const CampaignRunOptions& options = {},
                                 std::stop_token stop = {});
@@ -95,6 +101,10 @@ class Campaign {
   // rename makes it pending, to be read under its new name. Returns whether it was there.
   bool rename(const std::filesystem::path& directory, std::string_view oldName,
               std::string_view newName);
+
+  // Puts the files in the order `order` gives: order[i] is the index of the file to be i-th.
+  // `order` is a permutation of 0 .. files().size() - 1 (campaign_tree.h's treeOrder).
+  void reorder(std::span<const std::size_t> order);
 
   const std::vector<CampaignFile>& files() const { return files_; }
   const RmsBand& band() const { return band_; }

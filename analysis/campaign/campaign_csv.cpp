@@ -1,7 +1,9 @@
 #include "analysis/campaign/campaign_csv.h"
 
+#include <algorithm>
 #include <cmath>
-#include <map>
+#include <thread>
+#include <vector>
 
 #include "analysis/campaign/campaign_tables.h"
 #include "datafiles/number_format.h"
@@ -50,20 +52,20 @@ double fractionIn(const ChannelStatistics& c, int db) {
   return 0;
 }
 
-// The rows of one file. Every file repeats the same bin centres, so their text is made once
-// (`centres`, keyed by bin) rather than per row.
-void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyBins& bins,
-                    std::map<int, std::string>& centres) {
+// The rows of one file. Every file repeats the same bin centres, so their text (",centre") is
+// made once per bin (`centres`, bin `range.first` first) rather than per row.
+void appendBinsRows(std::string& out, const CampaignFile& file, const BinRange& range,
+                    std::span<const std::string> centres) {
   if (!file.hasSpectrum()) return;
+  std::string name;  // quoted when it must be, once for all its rows
+  appendName(name, file.tableName());
   for (std::size_t i = 0; i < file.binned1.size(); ++i) {
     const double psd1 = file.binned1[i];
     const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
     if (std::isnan(psd1) && std::isnan(psd2)) continue;
     const int k = file.firstBin + static_cast<int>(i);
-    auto [centre, fresh] = centres.try_emplace(k);
-    if (fresh) appendField(centre->second, bins.centre(k));
-    appendName(out, file.name);
-    out += centre->second;
+    out += name;
+    out += centres[static_cast<std::size_t>(k - range.first)];
     appendField(out, psd1);
     appendField(out, psd2);
     out += '\n';
@@ -77,7 +79,7 @@ std::string campaignFilesCsv(std::span<const CampaignFile> files, std::span<cons
   for (std::size_t i = 0; i < files.size(); ++i) {
     const CampaignFile& file = files[i];
     const FileTime time = i < times.size() ? times[i] : FileTime{};
-    appendName(out, file.name);
+    appendName(out, file.tableName());
     out += ',';
     if (file.samples > 0) out += std::to_string(file.samples);
     appendField(out, file.samples > 0 ? file.seconds : kNoValue);
@@ -128,18 +130,39 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
   return out;
 }
 
-std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
-  std::string out = "name,f_centre,psd1,psd2\n";
-  // Reserved at its longest (a quoted name, three numbers of at most 24 characters, separators):
-  // pages never written are never touched, while growing by doubling would hold both texts.
-  std::size_t longest = out.size();
-  for (const CampaignFile& file : files) {
-    if (file.hasSpectrum()) longest += file.binned1.size() * (2 * file.name.size() + 2 + 80);
+void writeCampaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins,
+                          const datafiles::ChunkSink& sink) {
+  sink("name,f_centre,psd1,psd2\n");
+  const std::optional<BinRange> range = binRangeOf(files);
+  if (!range) return;
+  std::vector<std::string> centres;
+  for (int k = range->first; k <= range->last; ++k) {
+    centres.emplace_back();
+    appendField(centres.back(), bins.centre(k));
   }
-  out.reserve(longest);
-  std::map<int, std::string> centres;
-  for (const CampaignFile& file : files) appendBinsRows(out, file, bins, centres);
-  return out;
+  // Numbers are most of the cost (two per row, millions of rows in a station-year): two blocks
+  // of files are formatted at once on two threads, then handed on in order.
+  constexpr std::size_t kFilesPerBlock = 128;
+  const auto format = [&](std::size_t begin, std::string& out) {
+    out.clear();
+    const std::size_t end = std::min(files.size(), begin + kFilesPerBlock);
+    for (std::size_t i = begin; i < end; ++i) appendBinsRows(out, files[i], *range, centres);
+  };
+  std::string first, second;
+  for (std::size_t begin = 0; begin < files.size(); begin += 2 * kFilesPerBlock) {
+    {
+      const std::jthread helper([&] { format(begin + kFilesPerBlock, second); });
+      format(begin, first);
+    }
+    sink(first);
+    sink(second);
+  }
+}
+
+std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
+  std::string text;
+  writeCampaignBinsCsv(files, bins, [&text](std::string_view chunk) { text += chunk; });
+  return text;
 }
 
 std::optional<std::string> writeCampaignCsv(const std::filesystem::path& prefix,

@@ -6,7 +6,8 @@
 // an empty field where there is no value. A name holding a comma, a double quote or a line end
 // is put in double quotes with its quotes doubled.
 //   PREFIX-files.csv        name,samples,seconds,status,rms1,rms2,start,selected
-//       one row per file in campaign order; status used, vetoed, skipped, refused (pending for
+//       one row per file in campaign order (name: CampaignFile::tableName, the path relative to
+//       the root in a tree campaign); status used, vetoed, skipped, refused (pending for
 //       a file a cancelled run did not reach); samples and seconds empty unless read, rms
 //       (mum, the band's) empty where not computed and rms2 empty for one-channel files;
 //       start the record's start time (start_time.h) as ISO 8601 without zone, empty when it
@@ -22,7 +23,9 @@
 //       fraction is empty for a channel with n = 0 in the bin.
 //   PREFIX-bins.csv         name,f_centre,psd1,psd2
 //       every used or vetoed file's binned spectrum, one row per bin where it has a value (a tidy
-//       long table, to be aggregated further across campaigns by any data engine).
+//       long table, to be aggregated further across campaigns by any data engine). It grows
+//       with the number of files (about 7 kB a file), so it is written piece by piece
+//       (writeCampaignBinsCsv) rather than made whole in memory.
 #pragma once
 
 #include <filesystem>
@@ -32,6 +35,7 @@
 
 #include "analysis/campaign/campaign.h"
 #include "analysis/campaign/start_time.h"
+#include "datafiles/text_file.h"
 
 namespace analysis {
 
@@ -46,6 +50,9 @@ std::string campaignFilesCsv(std::span<const CampaignFile> files,
 std::string campaignPercentilesCsv(const CampaignStatistics& statistics);
 std::string campaignDensityCsv(const CampaignStatistics& statistics);
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins);
+// The same text handed to `sink` in pieces of about 1 MB, in order.
+void writeCampaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins,
+                          const datafiles::ChunkSink& sink);
 
 // The four files "PREFIX-files.csv", ... beside each other (PREFIX may hold a directory). Each
 // is written whole or not at all (datafiles::writeFileAtomically), one after the other.

@@ -149,6 +149,7 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
   CampaignFile file;
   file.directory = entry.directory;
   file.name = entry.fileName;
+  file.relativePath = entry.relativePath;
   const std::string_view name = entry.fileName;
   if (datafiles::isAverageFileName(name)) {
     file.status = CampaignStatus::Skipped;

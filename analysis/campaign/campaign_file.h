@@ -51,6 +51,9 @@ namespace analysis {
 struct CampaignEntry {
   std::filesystem::path directory;
   std::string fileName;
+  // The file's path relative to a directory tree's root, '/' between the parts, as the tables
+  // name it (campaign_tree.h); empty outside a tree, where tables name the file by its name.
+  std::string relativePath = {};
 };
 
 enum class CampaignStatus {
@@ -78,6 +81,7 @@ inline constexpr int kMostOctavesSpanned = 32;  // a file's used lines, lowest t
 struct CampaignFile {
   std::filesystem::path directory;
   std::string name;
+  std::string relativePath;  // as CampaignEntry::relativePath
   CampaignStatus status = CampaignStatus::Pending;
   // Refused: the reader's message ("name: line 17: 'abc' is not a number"); skipped: why;
   // used or vetoed: empty, or why the rms of the current band could not be found again.
@@ -95,6 +99,8 @@ struct CampaignFile {
   std::vector<double> binned1, binned2;
   double rms1 = kNoValue, rms2 = kNoValue;  // band rms, mum; NaN when not computed
 
+  // The name the tables and the window show: the path in the tree, else the name.
+  const std::string& tableName() const { return relativePath.empty() ? name : relativePath; }
   bool hasSpectrum() const {
     return status == CampaignStatus::Used || status == CampaignStatus::Vetoed;
   }

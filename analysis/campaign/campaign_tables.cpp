@@ -16,8 +16,8 @@ std::optional<std::string> writeCampaignTables(const std::filesystem::path& pref
     const std::filesystem::path path = prefix.string() + suffix;
     if (auto problem = datafiles::cannotBeReplaced(path)) return path.string() + ": " + *problem;
   }
-  // One table at a time, each dropped once written: the bins table grows with the number of
-  // files (about 9 kB a file).
+  // One table at a time, each dropped once written; the bins table, which grows with the number
+  // of files, is streamed.
   const auto write = [&prefix](const char* suffix,
                                const std::string& text) -> std::optional<std::string> {
     const std::filesystem::path path = prefix.string() + suffix;
@@ -29,7 +29,13 @@ std::optional<std::string> writeCampaignTables(const std::filesystem::path& pref
   if (auto failure = write("-files.csv", campaignFilesCsv(files, times))) return failure;
   if (auto failure = write("-percentiles.csv", campaignPercentilesCsv(statistics))) return failure;
   if (auto failure = write("-density.csv", campaignDensityCsv(statistics))) return failure;
-  return write("-bins.csv", campaignBinsCsv(files, bins));
+  const std::filesystem::path binsPath = prefix.string() + "-bins.csv";
+  if (auto failure = datafiles::writeFileAtomically(
+          binsPath,
+          [&](const datafiles::ChunkSink& sink) { writeCampaignBinsCsv(files, bins, sink); })) {
+    return binsPath.string() + ": " + *failure;
+  }
+  return std::nullopt;
 }
 
 }  // namespace analysis

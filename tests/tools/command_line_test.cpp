@@ -230,6 +230,12 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--transfer-csv", "t.csv", "--transfer", "3to1", "a.csvz"}, "--transfer"},
       {{"--self-noise-csv", "", "a.csvz"}, "--self-noise-csv"},
       {{"--campaign", "site", "--relative-csv", "r.csv", "a.csvz"}, "--relative-csv"},
+      {{"--campaign", "site", "--tree", ".", "a.csvz"}, "--tree"},
+      {{"--campaign", "site", "--tree", "/nonexistent-tree"}, "--tree"},
+      {{"--campaign", "site", "--component", "n", "a.csvz"}, "--tree"},
+      {{"--campaign", "site", "--tree", ".", "--component", "x"}, "--component"},
+      {{"--campaign", "site", "--no-cache", "--cache", "c.sqlite", "a.csvz"}, "--cache"},
+      {{"--campaign", "site"}, "FILE"},
   };
   for (const Case& c : cases) {
     Parsed p;

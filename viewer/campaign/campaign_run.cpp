@@ -69,7 +69,7 @@ bool CampaignRun::cancelled() const {
 
 void CampaignRun::run(std::stop_token stop) {
   lowerPriorityOfThisThread();  // before the core starts its workers from here
-  analysis::CampaignRunOptions options{.threads = threads_, .progress = {}};
+  analysis::CampaignRunOptions options{.threads = threads_, .progress = {}, .cache = cache_};
   options.progress = [this](const analysis::CampaignProgress& progress) {
     done_.store(progress.filesDone);
     if (!progressPending_.exchange(true)) emit progressed();
@@ -95,7 +95,7 @@ std::vector<analysis::CampaignFile> CampaignRun::filesInOrder() const {
   std::unordered_map<std::string_view, std::size_t> rank;
   for (std::size_t i = 0; i < order_.size(); ++i) rank.emplace(order_[i], i);
   const auto rankOf = [&rank](const analysis::CampaignFile& file) {
-    const auto found = rank.find(file.name);
+    const auto found = rank.find(file.tableName());
     return found != rank.end() ? found->second : rank.size();
   };
   std::vector<analysis::CampaignFile> files = campaign_->files();

@@ -34,6 +34,8 @@ class CampaignRun : public QObject {
   // Cancels and waits for the thread: a few ms, the file being read is finished first.
   ~CampaignRun() override;
 
+  // Readings from and into `cache` (null: none); before start().
+  void setCache(analysis::CampaignCache* cache) { cache_ = cache; }
   void start();
   void cancel();
   bool cancelled() const;
@@ -65,6 +67,7 @@ class CampaignRun : public QObject {
   std::vector<std::string> order_;
   std::optional<analysis::RmsBand> band_;
   unsigned threads_;
+  analysis::CampaignCache* cache_ = nullptr;
   std::size_t total_ = 0;
   std::atomic<std::size_t> done_{0};
   std::atomic<bool> progressPending_{false};

@@ -7,6 +7,10 @@
 
 class QListWidget;
 
+namespace analysis {
+class CampaignCache;
+}
+
 namespace viewer {
 
 class CampaignSource {
@@ -18,6 +22,11 @@ class CampaignSource {
   virtual QString filePattern() const = 0;
   // Analyses the list's selected entry again, as a click on the selected entry does.
   virtual void analyseSelected() = 0;
+  // True when the list names files by their path relative to directory(), the root of a tree
+  // ("2026-05-01/05010000.csvz"); false when it names files of directory() alone.
+  virtual bool namesPathsInTree() const { return false; }
+  // The cache of readings the campaign's runs use, or null to read every file.
+  virtual analysis::CampaignCache* cache() const { return nullptr; }
 };
 
 }  // namespace viewer

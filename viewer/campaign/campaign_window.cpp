@@ -16,7 +16,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/campaign_tables.h"
+#include "viewer/campaign/campaign_entry.h"
 #include "viewer/campaign/campaign_follow.h"
 #include "viewer/campaign/campaign_run.h"
 #include "viewer/campaign/density_plot.h"
@@ -84,6 +86,17 @@ void CampaignWindow::report(const QString& message) {
   status_->setText(message);
 }
 
+analysis::CampaignEntry CampaignWindow::entryOf(const QString& name) const {
+  return campaignEntryOf(directory_, name, source_.namesPathsInTree());
+}
+
+void CampaignWindow::reportCacheProblem() {
+  const analysis::CampaignCache* cache = source_.cache();
+  if (!cache || cache->usable() || cacheProblemReported_) return;
+  cacheProblemReported_ = true;  // once: the campaign goes on without it
+  report(QString::fromStdString(cache->problem()) + "; going on without it");
+}
+
 QStringList CampaignWindow::listedNames() const {
   QStringList names;
   const QListWidget& list = *source_.fileList();
@@ -117,7 +130,7 @@ void CampaignWindow::startAfresh() {
   campaign_ = std::make_shared<analysis::Campaign>(analysis::CampaignSettings{.band = band_});
   std::vector<analysis::CampaignEntry> entries;
   entries.reserve(static_cast<std::size_t>(names_.size()));
-  for (const QString& name : names_) entries.push_back({pathOf(directory_), name.toStdString()});
+  for (const QString& name : names_) entries.push_back(entryOf(name));
   campaign_->append(entries);
   listChanged_ = false;
   shown_.reset();
@@ -154,13 +167,16 @@ void CampaignWindow::followList() {
   }
   change.added = settled;
   if (listed == names_) return;
-  const std::filesystem::path directory = pathOf(directory_);
-  for (const QString& name : change.removed) campaign_->remove(directory, name.toStdString());
+  for (const QString& name : change.removed) {
+    const analysis::CampaignEntry gone = entryOf(name);
+    campaign_->remove(gone.directory, gone.fileName);
+  }
   for (const auto& [from, to] : change.renamed) {
-    campaign_->rename(directory, from.toStdString(), to.toStdString());
+    const analysis::CampaignEntry old = entryOf(from);
+    campaign_->rename(old.directory, old.fileName, entryOf(to).fileName);
   }
   std::vector<analysis::CampaignEntry> entries;
-  for (const QString& name : change.added) entries.push_back({directory, name.toStdString()});
+  for (const QString& name : change.added) entries.push_back(entryOf(name));
   campaign_->append(entries);
   names_ = listed;
   startRun(std::nullopt);  // reads the new files only, then takes the statistics anew
@@ -172,6 +188,7 @@ void CampaignWindow::startRun(std::optional<analysis::RmsBand> band) {
   for (const QString& name : names_) order.push_back(name.toStdString());
   run_ = std::make_unique<CampaignRun>(campaign_, band, threads_, std::move(order));
   CampaignRun* run = run_.get();
+  run->setCache(source_.cache());
   lastRunFiles_ = run->filesTotal();
   connect(run, &CampaignRun::progressed, this, &CampaignWindow::runProgressed);
   connect(run, &CampaignRun::finished, this, [this, run] { runFinished(run); });
@@ -202,6 +219,7 @@ void CampaignWindow::runFinished(CampaignRun* run) {
   }
   const std::unique_ptr<CampaignRun> ended = std::move(run_);
   cancel_->setEnabled(false);
+  reportCacheProblem();
   progress_->setValue(static_cast<int>(ended->takeProgress()));
   if (!ended->failure().empty()) {
     report("campaign: " + QString::fromStdString(ended->failure()));

@@ -24,6 +24,10 @@
 // on the spectrogram selects that column's record in the main window's list, as the timeline
 // does.
 //
+// A source naming files by their paths in a tree (campaign_source.h) makes a campaign of the
+// tree; its cache of readings, if any, is used by every run, a cache that cannot be used is
+// reported once, and "clear cache" empties it.
+//
 // Problems go to the window's status line; refused files are listed with their messages.
 #pragma once
 
@@ -53,6 +57,7 @@ class QVBoxLayout;
 
 namespace viewer {
 
+class CacheClearing;
 class CampaignRun;
 class DensityPlot;
 class PercentilePlot;
@@ -134,6 +139,8 @@ class CampaignWindow : public QWidget {
   void askSavePrefix();
   void report(const QString& message);
   QStringList listedNames() const;
+  analysis::CampaignEntry entryOf(const QString& name) const;  // of a name in the list
+  void reportCacheProblem();
   QString bandText() const;
   void createTimeControls(QVBoxLayout* layout);
   void requestTimeView();
@@ -154,6 +161,7 @@ class CampaignWindow : public QWidget {
   bool stoppedByUser_ = false;  // cancelled: wait for "recompute"
   unsigned threads_ = 0;
   std::size_t lastRunFiles_ = 0;
+  bool cacheProblemReported_ = false;
   bool saving_ = false;  // a save is being written
   QString savingTo_;     // its prefix
 
@@ -168,8 +176,9 @@ class CampaignWindow : public QWidget {
   DensityPlot* density_;
   QListWidget* refused_;
   QLabel* status_;
-  QTimer* listTimer_;     // gathers the list's changes into one follow-up
-  QTimer* arrivalTimer_;  // looks again at files that were still being written
+  CacheClearing* cacheClearing_;  // the "clear cache" button
+  QTimer* listTimer_;             // gathers the list's changes into one follow-up
+  QTimer* arrivalTimer_;          // looks again at files that were still being written
   ArrivingFiles arriving_;
   QElapsedTimer clock_;
   // Campaigns in time.

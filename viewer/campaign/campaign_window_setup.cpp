@@ -10,6 +10,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "viewer/campaign/cache_clearing.h"
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/campaign/density_plot.h"
 #include "viewer/campaign/percentile_plot.h"
@@ -42,6 +43,9 @@ void CampaignWindow::createControls() {
   top->addWidget(cancel_);
   top->addWidget(recompute_);
   top->addWidget(save_);
+  cacheClearing_ =
+      new CacheClearing(this, source_.cache(), [this](const QString& message) { report(message); });
+  top->addWidget(cacheClearing_->button());
 
   bandLow_ = named(new QLineEdit("1", this), "bandLow");
   bandHigh_ = named(new QLineEdit(this), "bandHigh");

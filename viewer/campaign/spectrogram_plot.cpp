@@ -54,8 +54,9 @@ QString SpectrogramPlot::fileAtKey(double key) const {
   }
   if (column < 0 || column >= static_cast<long long>(fileOfColumn_.size())) return QString();
   const int file = fileOfColumn_[static_cast<std::size_t>(column)];
-  return file < 0 ? QString()
-                  : QString::fromStdString(shown()->files[static_cast<std::size_t>(file)].name);
+  return file < 0
+             ? QString()
+             : QString::fromStdString(shown()->files[static_cast<std::size_t>(file)].tableName());
 }
 
 void SpectrogramPlot::draw() {

@@ -174,7 +174,7 @@ QString TimelinePlot::fileOfPoint(double key, double value) const {
     const auto& start = view->starts.start[i];
     if (start && static_cast<double>(*start) == key &&
         (files[i].rms1 == value || files[i].rms2 == value)) {
-      return QString::fromStdString(files[i].name);
+      return QString::fromStdString(files[i].tableName());
     }
   }
   return QString();
@@ -184,7 +184,7 @@ QString TimelinePlot::fileAt(int position) const {
   if (!shown_ || position < 1) return QString();
   const auto& files = shown_->files;
   const auto index = static_cast<std::size_t>(position - 1);
-  return index < files.size() ? QString::fromStdString(files[index].name) : QString();
+  return index < files.size() ? QString::fromStdString(files[index].tableName()) : QString();
 }
 
 QString TimelinePlot::dataAsCsv() const {

@@ -1,6 +1,7 @@
 #include "viewer/display/campaign_opening.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -8,6 +9,7 @@
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/display/display.h"
 #include "viewer/display/reference_curves_view.h"
+#include "viewer/display/tree_campaign_source.h"
 
 namespace viewer {
 
@@ -19,10 +21,36 @@ CampaignOpening::CampaignOpening(Display& display, ReferenceCurvesView& referenc
   mstatistics = mcampaign->addAction("statistics of the listed files");
   mstatistics->setObjectName("mstatistics");
   connect(mstatistics, &QAction::triggered, this, [this] { mstatistics_Click(); });
+  mtree = mcampaign->addAction("statistics of a directory tree...");
+  mtree->setObjectName("mtree");
+  connect(mtree, &QAction::triggered, this, [this] { mtree_Click(); });
 }
 
 CampaignOpening::~CampaignOpening() {
-  delete window_;  // it asks this object for its list until it goes
+  delete window_;      // it asks this object for its list until it goes
+  delete treeWindow_;  // likewise its source
+}
+
+void CampaignOpening::mtree_Click() {
+  const QString root = QFileDialog::getExistingDirectory(
+      &display_, "statistics of a directory tree", display_.directory());
+  if (!root.isEmpty()) openTree(root);
+}
+
+void CampaignOpening::openTree(const QString& root) {
+  delete treeWindow_;  // cancels its runs before its source goes
+  // The window opens once the tree has been walked, off the GUI thread.
+  treeSource_ = std::make_unique<TreeCampaignSource>(display_, root, [this] {
+    treeWindow_ = new CampaignWindow(*treeSource_, &display_);
+    referenceCurves_.showAlsoOn(treeWindow_->percentiles()->plot());
+    treeWindow_->show();
+    treeWindow_->raise();
+    treeWindow_->activateWindow();
+  });
+}
+
+CampaignWindow* CampaignOpening::treeWindow() const {
+  return treeWindow_.data();
 }
 
 void CampaignOpening::mstatistics_Click() {

@@ -1,9 +1,11 @@
-// The menu "campaign": statistics of the listed files in a window of their own, which follows the
+// The menu "campaign": statistics of the listed files, or of a directory tree (tree_campaign_
+// source.h), in a window of their own; the window of the listed files follows the
 // main window's file list (viewer/campaign/campaign_window.h).
 #pragma once
 
 #include <QObject>
 #include <QPointer>
+#include <memory>
 
 #include "viewer/campaign/campaign_source.h"
 #include "viewer/display/display_component.h"
@@ -16,6 +18,7 @@ namespace viewer {
 class CampaignWindow;
 class Display;
 class ReferenceCurvesView;
+class TreeCampaignSource;
 
 class CampaignOpening : public QObject, public DisplayComponent, public CampaignSource {
  public:
@@ -27,6 +30,12 @@ class CampaignOpening : public QObject, public DisplayComponent, public Campaign
   // Opens the campaign window, or raises it when it is open.
   void mstatistics_Click();
   CampaignWindow* campaignWindow() const;  // the open campaign window, or null
+  // Asks for a directory and opens the campaign of its tree (openTree).
+  void mtree_Click();
+  // Opens a campaign window on the tree under `root`, with the main window's component and
+  // ".csw" choice, once the tree has been walked; a tree window open before is closed.
+  void openTree(const QString& root);
+  CampaignWindow* treeWindow() const;  // the open tree campaign window, or null
 
   QListWidget* fileList() const override;
   QString directory() const override;
@@ -35,11 +44,14 @@ class CampaignOpening : public QObject, public DisplayComponent, public Campaign
 
   QMenu* mcampaign;
   QAction* mstatistics;
+  QAction* mtree;
 
  private:
   Display& display_;
   ReferenceCurvesView& referenceCurves_;
-  QPointer<CampaignWindow> window_;  // while open
+  QPointer<CampaignWindow> window_;                 // while open
+  std::unique_ptr<TreeCampaignSource> treeSource_;  // outlives its window
+  QPointer<CampaignWindow> treeWindow_;
 };
 
 }  // namespace viewer

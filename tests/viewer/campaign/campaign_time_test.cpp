@@ -17,6 +17,7 @@
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
+#include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
 #include "viewer/display/campaign_opening.h"
 

@@ -1,0 +1,442 @@
+#include "analysis/campaign/campaign_cache.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <span>
+#include <string_view>
+#include <system_error>
+
+#include "analysis/campaign/start_time.h"
+
+namespace analysis {
+namespace {
+
+namespace fs = std::filesystem;
+
+// "PSDC": a database of this program, not some other SQLite file that happens to lie there.
+constexpr int kApplicationId = 0x50534443;
+// Raised whenever the rows change meaning; a cache of another version is left alone.
+constexpr int kSchemaVersion = 1;
+// Files per write transaction: few enough that a killed run loses little.
+constexpr std::size_t kFilesPerTransaction = 64;
+constexpr int kBusyMilliseconds = 3000;
+
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS readings("
+    " path TEXT PRIMARY KEY, size INTEGER NOT NULL, modified_ns INTEGER NOT NULL,"
+    " bins_per_octave INTEGER NOT NULL, status INTEGER NOT NULL, message TEXT NOT NULL,"
+    " samples INTEGER NOT NULL, seconds REAL NOT NULL, two_channels INTEGER NOT NULL,"
+    " bytes INTEGER NOT NULL, first_bin INTEGER NOT NULL, binned1 BLOB, binned2 BLOB,"
+    " bands BLOB);";
+
+enum Statement { kSelect, kReplace, kUpdateBands };
+
+constexpr const char* kSelectSql =
+    "SELECT size, modified_ns, bins_per_octave, status, message, samples, seconds, two_channels,"
+    " bytes, first_bin, binned1, binned2, bands FROM readings WHERE path = ?1";
+constexpr const char* kReplaceSql =
+    "INSERT OR REPLACE INTO readings VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12,"
+    " ?13, ?14)";
+constexpr const char* kUpdateBandsSql = "UPDATE readings SET bands = ?2 WHERE path = ?1";
+
+struct StatementReset {
+  sqlite3_stmt* statement;
+  ~StatementReset() {
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+  }
+};
+
+std::vector<double> doublesOf(const void* blob, int bytes) {
+  std::vector<double> values(static_cast<std::size_t>(bytes) / sizeof(double));
+  if (!values.empty()) std::memcpy(values.data(), blob, values.size() * sizeof(double));
+  return values;
+}
+
+void bindDoubles(sqlite3_stmt* statement, int at, std::span<const double> values) {
+  if (values.empty()) {
+    sqlite3_bind_zeroblob(statement, at, 0);
+  } else {
+    sqlite3_bind_blob(statement, at, values.data(), static_cast<int>(values.size_bytes()),
+                      SQLITE_TRANSIENT);
+  }
+}
+
+// The bands of a row: fLow, fHigh, rms1, rms2 for each.
+std::optional<std::pair<double, double>> bandIn(std::span<const double> bands,
+                                                const RmsBand& band) {
+  for (std::size_t i = 0; i + 3 < bands.size(); i += 4) {
+    if (bands[i] == band.fLow && bands[i + 1] == band.fHigh) {
+      return std::pair{bands[i + 2], bands[i + 3]};
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<CampaignStatus> statusOf(std::int64_t value) {
+  switch (value) {
+    case static_cast<int>(CampaignStatus::Used):
+    case static_cast<int>(CampaignStatus::Vetoed):
+    case static_cast<int>(CampaignStatus::Refused):
+      return static_cast<CampaignStatus>(value);
+    default:
+      return std::nullopt;
+  }
+}
+
+bool blobFits(sqlite3_stmt* row, int column) {
+  return sqlite3_column_bytes(row, column) % static_cast<int>(sizeof(double)) == 0;
+}
+
+// The row under `statement` (kSelect, stepped) is that of `key` and bins per octave.
+bool current(sqlite3_stmt* row, const CacheKey& key, int binsPerOctave) {
+  return sqlite3_column_int64(row, 0) == key.size &&
+         sqlite3_column_int64(row, 1) == key.modifiedNs &&
+         sqlite3_column_int64(row, 2) == binsPerOctave;
+}
+
+std::string errorOf(sqlite3* db) {
+  return db ? sqlite3_errmsg(db) : "out of memory";
+}
+
+bool execute(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::optional<std::int64_t> pragmaValue(sqlite3* db, const char* sql) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) return std::nullopt;
+  std::optional<std::int64_t> value;
+  if (sqlite3_step(statement) == SQLITE_ROW) value = sqlite3_column_int64(statement, 0);
+  sqlite3_finalize(statement);
+  return value;
+}
+
+// An absolute path already in its lexically normal form: no "." or ".." part, no "//", no
+// trailing '/'.
+bool isPlainAbsolute(std::string_view path) {
+  if (path.empty() || path.front() != '/' || path.back() == '/') return false;
+  for (const std::string_view part : {"//", "/./", "/../"}) {
+    if (path.find(part) != std::string_view::npos) return false;
+  }
+  return !path.ends_with("/.") && !path.ends_with("/..");
+}
+
+}  // namespace
+
+std::optional<fs::path> defaultCampaignCachePath() {
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  if (xdg && *xdg && fs::path(xdg).is_absolute()) {
+    return fs::path(xdg) / "psd-display" / "campaigns.sqlite";
+  }
+  const char* home = std::getenv("HOME");
+  if (!home || !*home) return std::nullopt;
+  return fs::path(home) / ".cache" / "psd-display" / "campaigns.sqlite";
+}
+
+std::optional<CacheKey> CacheKey::of(const fs::path& file) {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) != 0) return std::nullopt;
+  std::string path;
+  if (isPlainAbsolute(file.native())) {
+    path = file.native();  // the usual case, without the cost of taking it apart
+  } else {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(file, error);
+    if (error) return std::nullopt;
+    path = absolute.lexically_normal().string();
+  }
+  return CacheKey{.path = std::move(path),
+                  .size = static_cast<std::int64_t>(status.st_size),
+                  .modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                                status.st_mtim.tv_nsec};
+}
+
+std::int64_t CacheKey::localModified() const {
+  namespace chr = std::chrono;
+  const chr::sys_time<chr::nanoseconds> system{chr::nanoseconds(modifiedNs)};
+  return localCivilSeconds(chr::file_clock::from_sys(system));
+}
+
+CampaignCache::CampaignCache(fs::path path) : path_(std::move(path)) {
+  std::error_code error;
+  fs::create_directories(path_.parent_path(), error);
+  if (error) {
+    disable("its directory cannot be made (" + error.message() + ")");
+    return;
+  }
+  sqlite3* db = connect(true);
+  if (!db) return;
+  const auto id = pragmaValue(db, "PRAGMA application_id");
+  const auto version = pragmaValue(db, "PRAGMA user_version");
+  const auto tables = pragmaValue(db, "SELECT count(*) FROM sqlite_schema");
+  if (!id || !version || !tables) {
+    disable(errorOf(db));
+  } else if (*id == 0 && *version == 0 && *tables == 0) {
+    // New: made in one transaction, so that a second program opening it meanwhile waits.
+    const std::string make = std::string("BEGIN IMMEDIATE; ") + kSchema +
+                             "PRAGMA application_id = " + std::to_string(kApplicationId) +
+                             "; PRAGMA user_version = " + std::to_string(kSchemaVersion) +
+                             "; COMMIT;";
+    if (!execute(db, make.c_str())) {
+      disable("cannot be set up (" + errorOf(db) + ")");
+      execute(db, "ROLLBACK");
+    }
+  } else if (*id != kApplicationId) {
+    disable("is no campaign cache of psd-display");
+  } else if (*version != kSchemaVersion) {
+    disable("was made by another version of psd-display (schema " + std::to_string(*version) +
+            ", this one reads " + std::to_string(kSchemaVersion) + ")");
+  }
+  sqlite3_close(db);
+}
+
+CampaignCache::~CampaignCache() = default;
+
+std::string CampaignCache::problem() const {
+  const std::lock_guard lock(mutex_);
+  return problem_;
+}
+
+void CampaignCache::disable(const std::string& problem) {
+  const std::lock_guard lock(mutex_);
+  if (problem_.empty()) problem_ = "cache " + path_.string() + ": " + problem;
+  disabled_.store(true, std::memory_order_relaxed);
+}
+
+sqlite3* CampaignCache::connect(bool create) {
+  if (!usable()) return nullptr;
+  sqlite3* db = nullptr;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+  if (sqlite3_open_v2(path_.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    disable("cannot be opened (" + errorOf(db) + ")");
+    sqlite3_close(db);
+    return nullptr;
+  }
+  if (sqlite3_db_readonly(db, "main") == 1) {
+    disable("is read-only");
+    sqlite3_close(db);
+    return nullptr;
+  }
+  sqlite3_busy_timeout(db, kBusyMilliseconds);
+  sqlite3_stmt* mode = nullptr;
+  std::string journal;
+  if (sqlite3_prepare_v2(db, "PRAGMA journal_mode = WAL", -1, &mode, nullptr) == SQLITE_OK &&
+      sqlite3_step(mode) == SQLITE_ROW) {
+    journal = reinterpret_cast<const char*>(sqlite3_column_text(mode, 0));
+  }
+  sqlite3_finalize(mode);
+  if (journal != "wal") {
+    disable(journal.empty() ? errorOf(db) : "cannot keep a write-ahead log");
+    sqlite3_close(db);
+    return nullptr;
+  }
+  // In WAL mode a crash never corrupts the file at this level; a power cut may lose the last
+  // transactions, which a cache can afford.
+  execute(db, "PRAGMA synchronous = NORMAL");
+  // Checkpoints (each waits for the disk) every 32 MB of log rather than every 4 MB: filling the
+  // cache of a station-year writes about 140 MB.
+  execute(db, "PRAGMA wal_autocheckpoint = 8192");
+  return db;
+}
+
+std::optional<std::string> CampaignCache::clear() {
+  sqlite3* db = connect(false);
+  if (!db) return problem();
+  std::optional<std::string> failure;
+  if (!execute(db, "DELETE FROM readings")) {
+    failure = "cache " + path_.string() + ": cannot be cleared (" + errorOf(db) + ")";
+  } else {
+    execute(db, "VACUUM");  // gives the space back; another program's reading may prevent it
+  }
+  sqlite3_close(db);
+  return failure;
+}
+
+std::unique_ptr<CampaignCache::Session> CampaignCache::session() {
+  if (!usable()) return nullptr;
+  std::unique_ptr<Session> session(new Session(*this));
+  if (!session->db_) return nullptr;
+  return session;
+}
+
+CampaignCache::Session::Session(CampaignCache& cache) : cache_(cache), db_(cache.connect(false)) {}
+
+CampaignCache::Session::~Session() {
+  commit();
+  for (sqlite3_stmt* statement : statements_) sqlite3_finalize(statement);
+  sqlite3_close(db_);
+}
+
+void CampaignCache::Session::fail(const std::string& what) {
+  const int code = sqlite3_errcode(db_);
+  std::string why = errorOf(db_);
+  if (code == SQLITE_BUSY || code == SQLITE_LOCKED) why = "locked by another program";
+  cache_.disable("cannot be " + what + " (" + why + ")");
+  if (sqlite3_get_autocommit(db_) == 0) execute(db_, "ROLLBACK");
+  pending_.clear();
+}
+
+sqlite3_stmt* CampaignCache::Session::prepared(int which, const char* sql) {
+  sqlite3_stmt*& statement = statements_[which];
+  if (!statement && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement,
+                                       nullptr) != SQLITE_OK) {
+    fail("read");
+    return nullptr;
+  }
+  return statement;
+}
+
+bool CampaignCache::Session::lookup(const CacheKey& key, int binsPerOctave, const RmsBand& band,
+                                    CampaignFile& file) {
+  if (!cache_.usable()) return false;
+  sqlite3_stmt* row = prepared(kSelect, kSelectSql);
+  if (!row) return false;
+  const StatementReset reset{row};
+  sqlite3_bind_text(row, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+  const int step = sqlite3_step(row);
+  if (step == SQLITE_DONE) return false;
+  if (step != SQLITE_ROW) {
+    fail("read");
+    return false;
+  }
+  if (!current(row, key, binsPerOctave)) return false;
+  const auto status = statusOf(sqlite3_column_int64(row, 3));
+  if (!status || !blobFits(row, 10) || !blobFits(row, 11) || !blobFits(row, 12)) return false;
+  const std::vector<double> bands =
+      doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12));
+  const auto rms = bandIn(bands, band);
+  if (*status != CampaignStatus::Refused && !rms) return false;  // that band: read again
+  file.status = *status;
+  const auto* message = reinterpret_cast<const char*>(sqlite3_column_text(row, 4));
+  file.message.assign(message ? message : "",
+                      static_cast<std::size_t>(sqlite3_column_bytes(row, 4)));
+  file.modified = key.localModified();
+  if (*status == CampaignStatus::Refused) return true;  // nothing else is known of it
+  file.samples = static_cast<std::int32_t>(sqlite3_column_int64(row, 5));
+  file.seconds = sqlite3_column_double(row, 6);
+  file.twoChannels = sqlite3_column_int64(row, 7) != 0;
+  file.bytes = static_cast<std::uintmax_t>(sqlite3_column_int64(row, 8));
+  file.firstBin = static_cast<int>(sqlite3_column_int64(row, 9));
+  file.binned1 = doublesOf(sqlite3_column_blob(row, 10), sqlite3_column_bytes(row, 10));
+  file.binned2 = doublesOf(sqlite3_column_blob(row, 11), sqlite3_column_bytes(row, 11));
+  file.rms1 = rms->first;
+  file.rms2 = rms->second;
+  return true;
+}
+
+std::optional<std::pair<double, double>> CampaignCache::Session::lookupBand(const CacheKey& key,
+                                                                            int binsPerOctave,
+                                                                            const RmsBand& band) {
+  if (!cache_.usable()) return std::nullopt;
+  sqlite3_stmt* row = prepared(kSelect, kSelectSql);
+  if (!row) return std::nullopt;
+  const StatementReset reset{row};
+  sqlite3_bind_text(row, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+  const int step = sqlite3_step(row);
+  if (step != SQLITE_ROW) {
+    if (step != SQLITE_DONE) fail("read");
+    return std::nullopt;
+  }
+  if (!current(row, key, binsPerOctave) || !blobFits(row, 12)) return std::nullopt;
+  return bandIn(doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12)), band);
+}
+
+void CampaignCache::Session::store(const CacheKey& key, int binsPerOctave, const RmsBand& band,
+                                   const CampaignFile& file) {
+  if (!cache_.usable() || (!file.hasSpectrum() && file.status != CampaignStatus::Refused)) return;
+  pending_.push_back({.key = key, .binsPerOctave = binsPerOctave, .band = band, .file = file});
+  if (pending_.size() >= kFilesPerTransaction) commit();
+}
+
+void CampaignCache::Session::storeBand(const CacheKey& key, int binsPerOctave, const RmsBand& band,
+                                       double rms1, double rms2) {
+  if (!cache_.usable()) return;
+  pending_.push_back(
+      {.key = key, .binsPerOctave = binsPerOctave, .band = band, .rms1 = rms1, .rms2 = rms2});
+  if (pending_.size() >= kFilesPerTransaction) commit();
+}
+
+void CampaignCache::Session::commit() {
+  if (pending_.empty()) return;
+  std::vector<PendingWrite> writes;
+  writes.swap(pending_);
+  if (!cache_.usable()) return;
+  // IMMEDIATE: the write lock now, waiting for another writer, rather than a failure later;
+  // held only while these rows are written, never while files are read.
+  if (!execute(db_, "BEGIN IMMEDIATE")) {
+    fail("written");
+    return;
+  }
+  for (const PendingWrite& write : writes) {
+    if (!apply(write)) {
+      fail("written");
+      return;
+    }
+  }
+  if (!execute(db_, "COMMIT")) fail("written");
+}
+
+bool CampaignCache::Session::apply(const PendingWrite& write) {
+  const CacheKey& key = write.key;
+  // The bands stored with the same reading stay.
+  std::vector<double> bands;
+  bool rowIsCurrent = false;
+  {
+    sqlite3_stmt* row = prepared(kSelect, kSelectSql);
+    if (!row) return false;
+    const StatementReset reset{row};
+    sqlite3_bind_text(row, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+    const int step = sqlite3_step(row);
+    if (step != SQLITE_ROW && step != SQLITE_DONE) return false;
+    rowIsCurrent =
+        step == SQLITE_ROW && current(row, key, write.binsPerOctave) && blobFits(row, 12);
+    if (rowIsCurrent)
+      bands = doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12));
+  }
+  std::vector<double> kept;
+  for (std::size_t i = 0; i + 3 < bands.size(); i += 4) {
+    if (bands[i] == write.band.fLow && bands[i + 1] == write.band.fHigh) continue;
+    kept.insert(kept.end(), bands.begin() + static_cast<std::ptrdiff_t>(i),
+                bands.begin() + static_cast<std::ptrdiff_t>(i + 4));
+  }
+  if (!write.file) {  // a band of a row: only while the row is the same reading
+    if (!rowIsCurrent) return true;
+    kept.insert(kept.end(), {write.band.fLow, write.band.fHigh, write.rms1, write.rms2});
+    sqlite3_stmt* update = prepared(kUpdateBands, kUpdateBandsSql);
+    if (!update) return false;
+    const StatementReset reset{update};
+    sqlite3_bind_text(update, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+    bindDoubles(update, 2, kept);
+    return sqlite3_step(update) == SQLITE_DONE;
+  }
+  const CampaignFile& file = *write.file;
+  if (file.hasSpectrum()) {
+    kept.insert(kept.end(), {write.band.fLow, write.band.fHigh, file.rms1, file.rms2});
+  }
+  sqlite3_stmt* replace = prepared(kReplace, kReplaceSql);
+  if (!replace) return false;
+  const StatementReset reset{replace};
+  sqlite3_bind_text(replace, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+  sqlite3_bind_int64(replace, 2, key.size);
+  sqlite3_bind_int64(replace, 3, key.modifiedNs);
+  sqlite3_bind_int64(replace, 4, write.binsPerOctave);
+  sqlite3_bind_int64(replace, 5, static_cast<int>(file.status));
+  sqlite3_bind_text(replace, 6, file.message.data(), static_cast<int>(file.message.size()),
+                    SQLITE_STATIC);
+  sqlite3_bind_int64(replace, 7, file.samples);
+  sqlite3_bind_double(replace, 8, file.seconds);
+  sqlite3_bind_int64(replace, 9, file.twoChannels ? 1 : 0);
+  sqlite3_bind_int64(replace, 10, static_cast<std::int64_t>(file.bytes));
+  sqlite3_bind_int64(replace, 11, file.firstBin);
+  bindDoubles(replace, 12, file.binned1);
+  bindDoubles(replace, 13, file.binned2);
+  bindDoubles(replace, 14, kept);
+  return sqlite3_step(replace) == SQLITE_DONE;
+}
+
+}  // namespace analysis

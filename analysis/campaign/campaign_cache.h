@@ -1,0 +1,132 @@
+// A persistent cache of each campaign file's reading, so that a station-year of records opens
+// again without reading its gigabytes of text: SQLite, one row per file.
+//
+// Kept per file: its status and message, samples, record length, whether it has two channels,
+// the size of its text, its binned spectrum of each channel (first bin and values) and the band
+// rms of every band computed so far. Not kept: the start time, recomputed from the name and the
+// modification time, and the modification time in local time, recomputed from the key.
+//
+// Key: the file's absolute path (lexically normal, links not resolved). A row is used only when
+// the file's size, its modification time in nanoseconds and the bins per octave are those
+// stored; otherwise the file is read again and the row replaced (one row per path). A band not
+// stored reads the file again and adds the band to the row. Files skipped by their name are
+// never stored: deciding costs nothing.
+//
+// The cache is never a source of truth: what it gives back is bit for bit what reading the file
+// gave (doubles stored as their 8 bytes, this machine's byte order), so tables are the same with
+// and without it. A cache that cannot be used (not a database, corrupt, locked beyond a few
+// seconds, read-only, made by another schema version, its directory not writable) gives its
+// problem once and from then on every lookup misses and nothing is stored.
+//
+// Writes are transactions of up to 64 files, committed at the latest when the session ends; in WAL
+// mode, so that a process killed mid-write leaves the last committed state and two programs can use
+// one cache at once.
+//
+// Threads: one Session per thread (each has its own connection); the CampaignCache itself may be
+// shared by the sessions of several threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/campaign/campaign_file.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace analysis {
+
+// $XDG_CACHE_HOME/psd-display/campaigns.sqlite, or ~/.cache/psd-display/campaigns.sqlite when
+// XDG_CACHE_HOME is unset, empty or relative; nothing without a home directory.
+std::optional<std::filesystem::path> defaultCampaignCachePath();
+
+// The identity of a file's contents as the cache compares it.
+struct CacheKey {
+  std::string path;  // absolute
+  std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;  // modification time, ns since 1970-01-01T00:00:00 UTC
+
+  // The key of the file as it is now; nothing when it cannot be examined.
+  static std::optional<CacheKey> of(const std::filesystem::path& file);
+  // Its modification time in local time (start_time.h), as CampaignFile::modified.
+  std::int64_t localModified() const;
+};
+
+class CampaignCache {
+ public:
+  // Opens (creating the file, its directory and its tables when absent) the cache at `path`.
+  // Never fails: a cache that cannot be used says so in problem().
+  explicit CampaignCache(std::filesystem::path path);
+  ~CampaignCache();
+
+  const std::filesystem::path& path() const { return path_; }
+  bool usable() const { return !disabled_.load(std::memory_order_relaxed); }
+  // The first problem met, naming the cache file; empty while none.
+  std::string problem() const;
+
+  // Removes every row. Returns the problem, or nothing.
+  std::optional<std::string> clear();
+
+  class Session {
+   public:
+    ~Session();  // commits what is stored
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Fills `file` (whose directory, name and relative path are set) from the row of `key`
+    // when it is current for `binsPerOctave` and holds `band`. Returns whether it did.
+    bool lookup(const CacheKey& key, int binsPerOctave, const RmsBand& band, CampaignFile& file);
+    // The rms of `band` of a current row; nothing when absent.
+    std::optional<std::pair<double, double>> lookupBand(const CacheKey& key, int binsPerOctave,
+                                                        const RmsBand& band);
+    // Replaces the row of `key` by this reading with the rms of `band`, keeping the row's other
+    // bands when it holds the same reading. Writes are gathered and committed 64 at a time, so
+    // that the write lock is held only while rows are written, never while files are read.
+    void store(const CacheKey& key, int binsPerOctave, const RmsBand& band,
+               const CampaignFile& file);
+    // Adds a band's rms to a row, while it holds the same reading.
+    void storeBand(const CacheKey& key, int binsPerOctave, const RmsBand& band, double rms1,
+                   double rms2);
+    // Commits what is stored so far.
+    void commit();
+
+   private:
+    friend class CampaignCache;
+    explicit Session(CampaignCache& cache);
+    struct PendingWrite {
+      CacheKey key;
+      int binsPerOctave = 0;
+      RmsBand band;
+      std::optional<CampaignFile> file;  // a whole reading; nothing: a band of the row
+      double rms1 = kNoValue, rms2 = kNoValue;
+    };
+    bool apply(const PendingWrite& write);
+    void fail(const std::string& what);
+    sqlite3_stmt* prepared(int which, const char* sql);
+
+    CampaignCache& cache_;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* statements_[3] = {};
+    std::vector<PendingWrite> pending_;
+  };
+  // A session of this cache for the calling thread; null when the cache is not usable.
+  std::unique_ptr<Session> session();
+
+ private:
+  friend class Session;
+  void disable(const std::string& problem);
+  sqlite3* connect(bool create);
+
+  std::filesystem::path path_;
+  std::atomic<bool> disabled_{false};
+  mutable std::mutex mutex_;
+  std::string problem_;  // guarded by mutex_
+};
+
+}  // namespace analysis

@@ -1,0 +1,221 @@
+// The persistent cache of readings: when a file's reading is taken from it and when the file is
+// read again, and that tables made with any cache, sound, unusable or left by a killed writer,
+// are those made without one.
+#include "analysis/campaign/campaign_cache.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/campaign/campaign.h"
+#include "analysis/campaign/campaign_csv.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+
+namespace analysis {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string record(double a) {
+  return analysis_testing::spectrumText(1501, 60, [a](int k) {
+    const double v = a / (1 + k % 7);
+    return analysis_testing::Coefficients{v, -v / 2, v / 3, v};
+  });
+}
+
+struct CampaignCacheTest : testing::Test {
+  testing_support::TempDir dir;
+  std::vector<CampaignEntry> entries;
+  fs::path cachePath = dir.path() / "cache" / "campaigns.sqlite";
+
+  CampaignCacheTest() {
+    const char* names[] = {"05010000.csvz", "05010015.csvz", "05010030xxx.csvz", "05010045.csvz"};
+    for (std::size_t i = 0; i < 4; ++i) {
+      dir.write(names[i], i == 3 ? "\"f\",\"ft1re\",\"ft1im\"\r\n0,0,0\r\n0.5,1,x\r\n"
+                                 : record(1.0 + static_cast<double>(i)));
+      entries.push_back({dir.path(), names[i]});
+    }
+  }
+
+  // The four tables of the campaign, as one text; `hits` gets the files from the cache.
+  std::string tables(CampaignSettings settings, CampaignCache* cache,
+                     std::size_t* hits = nullptr) const {
+    Campaign campaign(settings);
+    campaign.append(entries);
+    const CampaignRunOutcome outcome = campaign.computePending({.threads = 2, .cache = cache});
+    EXPECT_TRUE(outcome.finished);
+    if (hits) *hits = outcome.filesFromCache;
+    std::vector<FileTime> times;
+    for (const auto& start : startTimesOf(campaign.files(), {}).start) times.push_back({start});
+    const CampaignStatistics s = campaign.statistics();
+    return campaignFilesCsv(campaign.files(), times) + campaignPercentilesCsv(s) +
+           campaignDensityCsv(s) + campaignBinsCsv(campaign.files(), campaign.bins());
+  }
+  void expectSameAsWithoutCache(CampaignSettings settings, std::size_t expectedHits,
+                                const std::string& what) {
+    CampaignCache cache(cachePath);
+    ASSERT_TRUE(cache.usable()) << cache.problem();
+    std::size_t hits = 0;
+    EXPECT_EQ(tables(settings, &cache, &hits), tables(settings, nullptr)) << what;
+    EXPECT_EQ(hits, expectedHits) << what;
+  }
+  fs::path file(std::size_t i) const { return entries[i].directory / entries[i].fileName; }
+};
+
+TEST_F(CampaignCacheTest, ReadingsAreTakenWhilePathSizeTimeAndBinsAreThoseStored) {
+  const CampaignSettings standard, finer{.binsPerOctave = 24}, band{.band = {2, 10}};
+  // A rewrite of the same size: one digit of the last line changed, the time a nanosecond on.
+  const auto rewriteSameSize = [this] {
+    std::string text = dir.read(entries[1].fileName);
+    const auto time = fs::last_write_time(file(1));
+    const std::size_t digit = text.find_last_of("123456789");
+    text[digit] = text[digit] == '9' ? '8' : static_cast<char>(text[digit] + 1);
+    dir.write(entries[1].fileName, text);
+    fs::last_write_time(file(1), time + std::chrono::nanoseconds(1));
+  };
+  const auto touch = [this] {
+    fs::last_write_time(file(0), fs::last_write_time(file(0)) + std::chrono::seconds(1));
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    CampaignSettings settings;
+    std::size_t hits;  // of the 3 readable records and the refused file
+  } steps[] = {
+      {"empty cache", [] {}, standard, 0},
+      {"unchanged", [] {}, standard, 4},
+      {"a touched file", touch, standard, 3},
+      {"a rewrite of the same size", rewriteSameSize, standard, 3},
+      {"another bins per octave", [] {}, finer, 0},
+      {"the rows replaced by that reading", [] {}, standard, 0},
+      {"another band: the refused file alone", [] {}, band, 1},
+      {"that band now stored", [] {}, band, 4},
+      {"the first band kept beside it", [] {}, standard, 4},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    expectSameAsWithoutCache(step.settings, step.hits, step.what);
+  }
+}
+
+TEST_F(CampaignCacheTest, ABandChangeTakesTheStoredBandsAndStoresNewOnes) {
+  const auto rmsOf = [this](CampaignCache* cache, std::size_t* hits) {
+    Campaign campaign;
+    campaign.append(entries);
+    campaign.computePending({.cache = cache});
+    const CampaignRunOutcome outcome = campaign.changeBand({0.5, 5}, {.cache = cache});
+    if (hits) *hits = outcome.filesFromCache;
+    return campaignFilesCsv(campaign.files());
+  };
+  CampaignCache cache(cachePath);
+  const std::string expected = rmsOf(nullptr, nullptr);
+  std::size_t hits = 9;
+  EXPECT_EQ(rmsOf(&cache, &hits), expected);
+  EXPECT_EQ(hits, 0u);
+  EXPECT_EQ(rmsOf(&cache, &hits), expected);
+  EXPECT_EQ(hits, 3u);  // the band of each file with a spectrum
+}
+
+// Opens the cache file with SQLite itself and runs `sql`.
+void execute(const fs::path& path, const char* sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
+TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
+  const std::string expected = tables({}, nullptr);
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    const char* problem;
+  } cases[] = {
+      {"garbage", [](const fs::path& p) { std::ofstream(p) << std::string(5000, 'x'); },
+       "file is not a database"},
+      {"another version",
+       [](const fs::path& p) {
+         CampaignCache{p};
+         execute(p, "PRAGMA user_version = 9");
+       },
+       "another version of psd-display (schema 9"},
+      {"another program's database", [](const fs::path& p) { execute(p, "CREATE TABLE t(x)"); },
+       "no campaign cache of psd-display"},
+      {"its directory a file", [](const fs::path&) {}, "its directory cannot be made"},
+  };
+  for (const Case& c : cases) {
+    const fs::path path = dir.path() / c.what / "campaigns.sqlite";
+    if (std::string(c.what) == "its directory a file") {
+      dir.write(c.what, "a file");
+    } else {
+      fs::create_directories(path.parent_path());
+      c.make(path);
+    }
+    CampaignCache cache(path);
+    EXPECT_FALSE(cache.usable()) << c.what;
+    EXPECT_EQ(tables({}, &cache), expected) << c.what;
+    const std::string problem = cache.problem();
+    EXPECT_EQ(problem.find("cache " + path.string() + ": "), 0u) << problem;
+    EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+  }
+}
+
+TEST_F(CampaignCacheTest, AWriterKilledInATransactionLeavesTheCommittedReadings) {
+  CampaignCache{cachePath};
+  tables({}, nullptr);
+  {
+    CampaignCache cache(cachePath);
+    tables({}, &cache);  // every reading committed
+  }
+  // A child spoils every row and adds many in one transaction, pages spilling into the log,
+  // and dies before committing.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    sqlite3* db = nullptr;
+    sqlite3_open(cachePath.c_str(), &db);
+    sqlite3_exec(db,
+                 "PRAGMA cache_size = 1; BEGIN IMMEDIATE;"
+                 "UPDATE readings SET binned1 = zeroblob(length(binned1)),"
+                 " bands = zeroblob(length(bands)), samples = 7;"
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+                 " INSERT INTO readings SELECT 'x' || i, 0, 0, 12, 1, '', 0, 0, 0, 0, 0,"
+                 " zeroblob(4000), NULL, NULL FROM n;",
+                 nullptr, nullptr, nullptr);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(fs::exists(cachePath.string() + "-wal"));  // what the child left
+  expectSameAsWithoutCache({}, 4, "after the killed writer");
+}
+
+TEST_F(CampaignCacheTest, TwoProgramsFillOneCacheAtOnce) {
+  const std::string expected = tables({}, nullptr);
+  std::string results[2];
+  {
+    std::vector<std::jthread> programs;
+    for (std::string& result : results) {
+      programs.emplace_back([this, &result] {
+        CampaignCache cache(cachePath);
+        result = tables({}, &cache);
+        if (!cache.usable()) result = cache.problem();
+      });
+    }
+  }
+  for (const std::string& result : results) EXPECT_EQ(result, expected);
+  expectSameAsWithoutCache({}, 4, "filled by both");
+}
+
+}  // namespace
+}  // namespace analysis
