@@ -138,6 +138,7 @@ CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOp
   for (std::size_t i : reread) {
     files_[i].rms1 = rms[i].rms1;
     files_[i].rms2 = rms[i].rms2;
+    files_[i].rmsRel = rms[i].rmsRel;
     files_[i].message = std::move(rms[i].problem);
   }
   band_ = band;
