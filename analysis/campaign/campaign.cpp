@@ -150,29 +150,31 @@ CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOp
     if (files_[i].hasSpectrum()) reread.push_back(i);
   }
   std::vector<CampaignFileReader::BandRms> rms(files_.size());
-  const CampaignRunOutcome outcome =
-      forEachFile(reread, files_, readers_, options, stop,
-                  [this, &band, &rms](CampaignFileReader& reader, CampaignCache::Session* cache,
-                                      std::size_t i) {
-                    const CampaignFile& file = files_[i];
-                    const std::optional<CacheKey> key =
-                        cache ? CacheKey::of(file.directory / file.name) : std::nullopt;
-                    if (key) {
-                      if (const auto stored = cache->lookupBand(*key, bins_.perOctave, band)) {
-                        rms[i] = {.rms1 = stored->first, .rms2 = stored->second};
-                        return FileWork{.fromCache = true};
-                      }
-                    }
-                    rms[i] = reader.readBandRms(file, band);
-                    if (key && rms[i].problem.empty()) {
-                      cache->storeBand(*key, bins_.perOctave, band, rms[i].rms1, rms[i].rms2);
-                    }
-                    return FileWork{.bytes = rms[i].bytes};
-                  });
+  const CampaignRunOutcome outcome = forEachFile(
+      reread, files_, readers_, options, stop,
+      [this, &band, &rms](CampaignFileReader& reader, CampaignCache::Session* cache,
+                          std::size_t i) {
+        const CampaignFile& file = files_[i];
+        const std::optional<CacheKey> key =
+            cache ? CacheKey::of(file.directory / file.name) : std::nullopt;
+        if (key) {
+          if (const auto stored = cache->lookupBand(*key, bins_.perOctave, band)) {
+            rms[i] = {.rms1 = stored->rms1, .rms2 = stored->rms2, .rmsRel = stored->rmsRel};
+            return FileWork{.fromCache = true};
+          }
+        }
+        rms[i] = reader.readBandRms(file, band);
+        if (key && rms[i].problem.empty()) {
+          cache->storeBand(*key, bins_.perOctave, band,
+                           {.rms1 = rms[i].rms1, .rms2 = rms[i].rms2, .rmsRel = rms[i].rmsRel});
+        }
+        return FileWork{.bytes = rms[i].bytes};
+      });
   if (!outcome.finished) return outcome;
   for (std::size_t i : reread) {
     files_[i].rms1 = rms[i].rms1;
     files_[i].rms2 = rms[i].rms2;
+    files_[i].rmsRel = rms[i].rmsRel;
     files_[i].message = std::move(rms[i].problem);
   }
   band_ = band;

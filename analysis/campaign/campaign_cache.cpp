@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 // "PSDC": a database of this program, not some other SQLite file that happens to lie there.
 constexpr int kApplicationId = 0x50534443;
 // Raised whenever the rows change meaning; a cache of another version is left alone.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;  // 2: a band holds the relative rms too
 // Files per write transaction: few enough that a killed run loses little.
 constexpr std::size_t kFilesPerTransaction = 64;
 constexpr int kBusyMilliseconds = 3000;
@@ -66,12 +66,13 @@ void bindDoubles(sqlite3_stmt* statement, int at, std::span<const double> values
   }
 }
 
-// The bands of a row: fLow, fHigh, rms1, rms2 for each.
-std::optional<std::pair<double, double>> bandIn(std::span<const double> bands,
-                                                const RmsBand& band) {
-  for (std::size_t i = 0; i + 3 < bands.size(); i += 4) {
+// The bands of a row: fLow, fHigh, rms1, rms2, rmsRel for each.
+constexpr std::size_t kBandStride = 5;
+
+std::optional<StoredBandRms> bandIn(std::span<const double> bands, const RmsBand& band) {
+  for (std::size_t i = 0; i + kBandStride <= bands.size(); i += kBandStride) {
     if (bands[i] == band.fLow && bands[i + 1] == band.fHigh) {
-      return std::pair{bands[i + 2], bands[i + 3]};
+      return StoredBandRms{.rms1 = bands[i + 2], .rms2 = bands[i + 3], .rmsRel = bands[i + 4]};
     }
   }
   return std::nullopt;
@@ -324,14 +325,15 @@ bool CampaignCache::Session::lookup(const CacheKey& key, int binsPerOctave, cons
   file.firstBin = static_cast<int>(sqlite3_column_int64(row, 9));
   file.binned1 = doublesOf(sqlite3_column_blob(row, 10), sqlite3_column_bytes(row, 10));
   file.binned2 = doublesOf(sqlite3_column_blob(row, 11), sqlite3_column_bytes(row, 11));
-  file.rms1 = rms->first;
-  file.rms2 = rms->second;
+  file.rms1 = rms->rms1;
+  file.rms2 = rms->rms2;
+  file.rmsRel = rms->rmsRel;
   return true;
 }
 
-std::optional<std::pair<double, double>> CampaignCache::Session::lookupBand(const CacheKey& key,
-                                                                            int binsPerOctave,
-                                                                            const RmsBand& band) {
+std::optional<StoredBandRms> CampaignCache::Session::lookupBand(const CacheKey& key,
+                                                                int binsPerOctave,
+                                                                const RmsBand& band) {
   if (!cache_.usable()) return std::nullopt;
   sqlite3_stmt* row = prepared(kSelect, kSelectSql);
   if (!row) return std::nullopt;
@@ -354,10 +356,9 @@ void CampaignCache::Session::store(const CacheKey& key, int binsPerOctave, const
 }
 
 void CampaignCache::Session::storeBand(const CacheKey& key, int binsPerOctave, const RmsBand& band,
-                                       double rms1, double rms2) {
+                                       const StoredBandRms& rms) {
   if (!cache_.usable()) return;
-  pending_.push_back(
-      {.key = key, .binsPerOctave = binsPerOctave, .band = band, .rms1 = rms1, .rms2 = rms2});
+  pending_.push_back({.key = key, .binsPerOctave = binsPerOctave, .band = band, .rms = rms});
   if (pending_.size() >= kFilesPerTransaction) commit();
 }
 
@@ -399,14 +400,15 @@ bool CampaignCache::Session::apply(const PendingWrite& write) {
       bands = doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12));
   }
   std::vector<double> kept;
-  for (std::size_t i = 0; i + 3 < bands.size(); i += 4) {
+  for (std::size_t i = 0; i + kBandStride <= bands.size(); i += kBandStride) {
     if (bands[i] == write.band.fLow && bands[i + 1] == write.band.fHigh) continue;
     kept.insert(kept.end(), bands.begin() + static_cast<std::ptrdiff_t>(i),
-                bands.begin() + static_cast<std::ptrdiff_t>(i + 4));
+                bands.begin() + static_cast<std::ptrdiff_t>(i + kBandStride));
   }
   if (!write.file) {  // a band of a row: only while the row is the same reading
     if (!rowIsCurrent) return true;
-    kept.insert(kept.end(), {write.band.fLow, write.band.fHigh, write.rms1, write.rms2});
+    kept.insert(kept.end(), {write.band.fLow, write.band.fHigh, write.rms.rms1, write.rms.rms2,
+                             write.rms.rmsRel});
     sqlite3_stmt* update = prepared(kUpdateBands, kUpdateBandsSql);
     if (!update) return false;
     const StatementReset reset{update};
@@ -416,7 +418,7 @@ bool CampaignCache::Session::apply(const PendingWrite& write) {
   }
   const CampaignFile& file = *write.file;
   if (file.hasSpectrum()) {
-    kept.insert(kept.end(), {write.band.fLow, write.band.fHigh, file.rms1, file.rms2});
+    kept.insert(kept.end(), {write.band.fLow, write.band.fHigh, file.rms1, file.rms2, file.rmsRel});
   }
   sqlite3_stmt* replace = prepared(kReplace, kReplaceSql);
   if (!replace) return false;

@@ -3,8 +3,9 @@
 //
 // Kept per file: its status and message, samples, record length, whether it has two channels,
 // the size of its text, its binned spectrum of each channel (first bin and values) and the band
-// rms of every band computed so far. Not kept: the start time, recomputed from the name and the
-// modification time, and the modification time in local time, recomputed from the key.
+// rms of every band computed so far (channel 1, channel 2 and channel 1 minus channel 2). Not kept:
+// the start time, recomputed from the name and the modification time, and the modification time in
+// local time, recomputed from the key.
 //
 // Key: the file's absolute path (lexically normal, links not resolved). A row is used only when
 // the file's size, its modification time in nanoseconds and the bins per octave are those
@@ -47,6 +48,11 @@ namespace analysis {
 std::optional<std::filesystem::path> defaultCampaignCachePath();
 
 // The identity of a file's contents as the cache compares it.
+// A band's rms as stored, mum (NaN where the file has none).
+struct StoredBandRms {
+  double rms1 = kNoValue, rms2 = kNoValue, rmsRel = kNoValue;
+};
+
 struct CacheKey {
   std::string path;  // absolute
   std::int64_t size = 0;
@@ -83,16 +89,16 @@ class CampaignCache {
     // when it is current for `binsPerOctave` and holds `band`. Returns whether it did.
     bool lookup(const CacheKey& key, int binsPerOctave, const RmsBand& band, CampaignFile& file);
     // The rms of `band` of a current row; nothing when absent.
-    std::optional<std::pair<double, double>> lookupBand(const CacheKey& key, int binsPerOctave,
-                                                        const RmsBand& band);
+    std::optional<StoredBandRms> lookupBand(const CacheKey& key, int binsPerOctave,
+                                            const RmsBand& band);
     // Replaces the row of `key` by this reading with the rms of `band`, keeping the row's other
     // bands when it holds the same reading. Writes are gathered and committed 64 at a time, so
     // that the write lock is held only while rows are written, never while files are read.
     void store(const CacheKey& key, int binsPerOctave, const RmsBand& band,
                const CampaignFile& file);
     // Adds a band's rms to a row, while it holds the same reading.
-    void storeBand(const CacheKey& key, int binsPerOctave, const RmsBand& band, double rms1,
-                   double rms2);
+    void storeBand(const CacheKey& key, int binsPerOctave, const RmsBand& band,
+                   const StoredBandRms& rms);
     // Commits what is stored so far.
     void commit();
 
@@ -104,7 +110,7 @@ class CampaignCache {
       int binsPerOctave = 0;
       RmsBand band;
       std::optional<CampaignFile> file;  // a whole reading; nothing: a band of the row
-      double rms1 = kNoValue, rms2 = kNoValue;
+      StoredBandRms rms;
     };
     bool apply(const PendingWrite& write);
     void fail(const std::string& what);

@@ -75,7 +75,7 @@ void appendBinsRows(std::string& out, const CampaignFile& file, const BinRange& 
 }  // namespace
 
 std::string campaignFilesCsv(std::span<const CampaignFile> files, std::span<const FileTime> times) {
-  std::string out = "name,samples,seconds,status,rms1,rms2,start,selected\n";
+  std::string out = "name,samples,seconds,status,rms1,rms2,start,selected,rms_rel\n";
   for (std::size_t i = 0; i < files.size(); ++i) {
     const CampaignFile& file = files[i];
     const FileTime time = i < times.size() ? times[i] : FileTime{};
@@ -88,6 +88,7 @@ std::string campaignFilesCsv(std::span<const CampaignFile> files, std::span<cons
     appendField(out, file.rms1);
     appendField(out, file.rms2);
     appendTimeFields(out, time);
+    appendField(out, file.rmsRel);
     out += '\n';
   }
   return out;

@@ -5,7 +5,7 @@
 // reads back as exactly the same double (datafiles/number_format.h, e.g. 0.0123, 1.5E-10);
 // an empty field where there is no value. A name holding a comma, a double quote or a line end
 // is put in double quotes with its quotes doubled.
-//   PREFIX-files.csv        name,samples,seconds,status,rms1,rms2,start,selected
+//   PREFIX-files.csv        name,samples,seconds,status,rms1,rms2,start,selected,rms_rel
 //       one row per file in campaign order (name: CampaignFile::tableName, the path relative to
 //       the root in a tree campaign); status used, vetoed, skipped, refused (pending for
 //       a file a cancelled run did not reach); samples and seconds empty unless read, rms
@@ -13,8 +13,9 @@
 //       start the record's start time (start_time.h) as ISO 8601 without zone, empty when it
 //       has none; selected 1 when the time selection takes the record, else 0
 //       (time_selection.h; every record is taken when no selection is active). The two time
-//       columns come last, each row's fields appended in this order, so that further columns
-//       can follow them.
+//       columns come after the rms, each row's fields appended in this order, so that further
+//       columns can follow them; rms_rel the band rms of channel 1 minus channel 2
+//       (campaign_file.h, mum), empty for one-channel files and where not computed.
 //   PREFIX-percentiles.csv
 //   f_low,f_high,f_centre,n1,p5_1,p50_1,p95_1,mean1,n2,p5_2,p50_2,p95_2,mean2
 //       one row per bin with n1 > 0 or n2 > 0, increasing frequency; Hz and mum^2/Hz.

@@ -106,6 +106,7 @@ std::optional<std::string> CampaignFileReader::load(const std::filesystem::path&
   if (psd1_.size() < count) {  // grown to the longest file read, not cleared to the largest
     psd1_.resize(count);
     psd2_.resize(count);
+    psdRel_.resize(count);
   }
   bool sound = true;
   for (std::size_t q = 1; q < count; ++q) {
@@ -119,6 +120,13 @@ std::optional<std::string> CampaignFileReader::load(const std::filesystem::path&
     return datafiles::describe(
         {datafiles::lineOfSpectrumRecord(text_, q), "coefficients too large to analyse"}, fileName);
   }
+  if (spectrum_.twoChannels) {
+    // Both channels below kLargestPsd bound P_rel by 4 kLargestPsd: always finite.
+    for (std::size_t q = 1; q < count; ++q) {
+      psdRel_[q] = displacementPsd(spectrum_.freq[q], spectrum_.re1[q] - spectrum_.re2[q],
+                                   spectrum_.im1[q] - spectrum_.im2[q], seconds_);
+    }
+  }
   const auto nPlot = static_cast<std::size_t>(std::max(plotPointCount(nSamples, stemLength), 0));
   lastUsedLine_ = std::min(nPlot, count);
   if (lastUsedLine_ > 0) --lastUsedLine_;
@@ -126,13 +134,15 @@ std::optional<std::string> CampaignFileReader::load(const std::filesystem::path&
 }
 
 CampaignFileReader::BandRms CampaignFileReader::bandRms(const RmsBand& band) const {
-  double sum1 = 0, sum2 = 0;
+  const bool two = spectrum_.twoChannels;
+  double sum1 = 0, sum2 = 0, sumRel = 0;
   std::size_t lines = 0;
   for (std::size_t q = 1; q <= lastUsedLine_; ++q) {
     const double f = spectrum_.freq[q];
     if (f >= band.fLow && f <= band.fHigh) {
       sum1 += psd1_[q];
       sum2 += psd2_[q];
+      if (two) sumRel += psdRel_[q];
       ++lines;
     }
   }
@@ -140,7 +150,10 @@ CampaignFileReader::BandRms CampaignFileReader::bandRms(const RmsBand& band) con
   rms.bytes = text_.size();
   if (lines == 0) return rms;  // no line in the band: no value rather than a false 0
   rms.rms1 = std::sqrt(sum1 / seconds_ / 2);
-  if (spectrum_.twoChannels) rms.rms2 = std::sqrt(sum2 / seconds_ / 2);
+  if (two) {
+    rms.rms2 = std::sqrt(sum2 / seconds_ / 2);
+    rms.rmsRel = std::sqrt(sumRel / seconds_ / 2);
+  }
   return rms;
 }
 
@@ -207,6 +220,7 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
   const BandRms rms = bandRms(band);
   file.rms1 = rms.rms1;
   file.rms2 = rms.rms2;
+  file.rmsRel = rms.rmsRel;
   return file;
 }
 

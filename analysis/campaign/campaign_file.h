@@ -30,6 +30,14 @@
 // curve. The default band is 1 Hz up to the highest used line. One-channel files have no
 // channel-2 rms.
 //
+// Relative band rms (rmsRel), mum: the same sum over the same lines and the same T applied to
+// the displacement PSD of channel 1 minus channel 2 (analysis/two_sensor/relative_motion.h
+// for one record),
+//     P_rel(q) = |c1 - c2|^2 T / w^2,   w = kTwoPi x f(q), 0 where w = 0,
+//     rmsRel   = sqrt( sum of P_rel(q) / T / 2 over used lines q with FLOW <= f(q) <= FHIGH ),
+// c1 in single precision as the reader keeps it, c2 in double. It is 0 for identical channels,
+// 2 rms1 for opposite ones (c2 = -c1). One-channel files have none (NaN).
+//
 // What is kept per file is bounded by the number of bins (a few hundred values), never by the
 // number of lines, so a campaign's memory does not grow with record length. The line PSDs are
 // not kept: the rms of another band is found by reading the file again (readBandRms).
@@ -98,6 +106,8 @@ struct CampaignFile {
   int firstBin = 0;
   std::vector<double> binned1, binned2;
   double rms1 = kNoValue, rms2 = kNoValue;  // band rms, mum; NaN when not computed
+  // Band rms of channel 1 minus channel 2, mum; NaN for one-channel files and when not computed.
+  double rmsRel = kNoValue;
 
   // The name the tables and the window show: the path in the tree, else the name.
   const std::string& tableName() const { return relativePath.empty() ? name : relativePath; }
@@ -108,7 +118,7 @@ struct CampaignFile {
   std::optional<double> binnedValue(int channel, int k) const;
 };
 
-// Reads campaign files one after the other, reusing its scratch space (about 2 MB, the longest
+// Reads campaign files one after the other, reusing its scratch space (about 2.5 MB, the longest
 // file's line PSDs and the largest file's text). One reader per thread.
 class CampaignFileReader {
  public:
@@ -121,6 +131,7 @@ class CampaignFileReader {
   // problem (naming the file) when it can no longer be read as the same record.
   struct BandRms {
     double rms1 = kNoValue, rms2 = kNoValue;
+    double rmsRel = kNoValue;  // channel 1 minus channel 2; NaN for one channel
     std::uintmax_t bytes = 0;
     std::string problem;  // empty when the values are sound
   };
@@ -134,6 +145,7 @@ class CampaignFileReader {
   std::string text_;
   datafiles::SpectrumRecords spectrum_;
   std::vector<double> psd1_, psd2_;  // per line of the file last loaded
+  std::vector<double> psdRel_;       // P_rel per line; filled for two-channel files only
   std::int32_t samples_ = 0;
   double seconds_ = 0;
   std::size_t lastUsedLine_ = 0;  // lines 1 .. lastUsedLine_ are used

@@ -161,7 +161,7 @@ TEST(AnalyzeCampaign, TimeSelectionOfRecordsWrittenInTime) {
     const std::string table = dir.read("night-files.csv");
     for (std::size_t i = 0; i < names.size(); ++i) {
       EXPECT_NE(table.find(names[i] + ",3000,60,used,"), std::string::npos) << names[i];
-      const std::string tail = "," + starts[i] + (night[i] ? ",1\n" : ",0\n");
+      const std::string tail = "," + starts[i] + (night[i] ? ",1," : ",0,");
       EXPECT_NE(table.find(tail), std::string::npos) << tail;
     }
   }

@@ -22,7 +22,8 @@
 // timeline and spectrogram. "compare with" adds a second selection, drawn dashed over the
 // first. Selections are recomputed from memory off the GUI thread (selection_worker.h). A click
 // on the spectrogram selects that column's record in the main window's list, as the timeline
-// does.
+// does. "relative motion" (off at first) adds the band rms of channel 1 minus channel 2 to the
+// timeline as a third series.
 //
 // A source naming files by their paths in a tree (campaign_source.h) makes a campaign of the
 // tree; its cache of readings, if any, is used by every run, a cache that cannot be used is
@@ -51,6 +52,7 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QCheckBox;
 class QRadioButton;
 class QTimer;
 class QVBoxLayout;
@@ -170,6 +172,7 @@ class CampaignWindow : public QWidget {
   QPushButton *cancel_, *recompute_, *save_;
   QLineEdit *bandLow_, *bandHigh_;
   QRadioButton *channel1_, *channel2_;
+  QCheckBox* relativeMotion_;  // the timeline's third series
   TimelinePlot* timeline_;
   SpectrogramPlot* spectrogram_;
   PercentilePlot* percentiles_;

@@ -1,4 +1,5 @@
 // The campaign window's controls and their connections.
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -54,6 +55,8 @@ void CampaignWindow::createControls() {
   channel1_ = named(new QRadioButton("channel 1", this), "channel1");
   channel2_ = named(new QRadioButton("channel 2", this), "channel2");
   channel1_->setChecked(true);
+  relativeMotion_ = named(new QCheckBox("relative motion", this), "relativeMotion");
+  relativeMotion_->setToolTip("the timeline adds the band rms of channel 1 minus channel 2");
   auto* settings = new QHBoxLayout;
   settings->addWidget(new QLabel("rms band", this));
   settings->addWidget(bandLow_);
@@ -64,6 +67,9 @@ void CampaignWindow::createControls() {
   settings->addWidget(new QLabel("spectrogram and density of", this));
   settings->addWidget(channel1_);
   settings->addWidget(channel2_);
+  settings->addSpacing(24);
+  settings->addWidget(new QLabel("timeline adds", this));
+  settings->addWidget(relativeMotion_);
   settings->addStretch(1);
 
   timeline_ = named(new TimelinePlot(this), "timeline");
@@ -118,6 +124,7 @@ void CampaignWindow::createControls() {
       density_->setChannel(channel);
     });
   }
+  connect(relativeMotion_, &QCheckBox::toggled, timeline_, &TimelinePlot::setRelativeShown);
   connect(timeline_, &TimelinePlot::fileClicked, this, &CampaignWindow::selectInMainList);
 }
 

@@ -6,12 +6,30 @@
 #include <cmath>
 
 #include "analysis/campaign/campaign_csv.h"
+#include "viewer/plots/curve_colours.h"
 
 namespace viewer {
 
 namespace {
 
-enum Graph { kUsed1, kUsed2, kVetoed1, kVetoed2, kUnselected1, kUnselected2, kGraphs };
+// The relative motion's graphs come last, so that the channels' keep their indices.
+enum Graph {
+  kUsed1,
+  kUsed2,
+  kVetoed1,
+  kVetoed2,
+  kUnselected1,
+  kUnselected2,
+  kUsedRel,
+  kVetoedRel,
+  kUnselectedRel,
+  kGraphs
+};
+
+// Series 0, 1, 2: channel 1, channel 2, channel 1 minus channel 2.
+double rmsOf(const analysis::CampaignFile& file, int series) {
+  return series == 0 ? file.rms1 : series == 1 ? file.rms2 : file.rmsRel;
+}
 
 // The symbol drawn once into a pixmap, which is then copied for each point: a station-year has
 // 70,000 points, and drawing each disc anew (as curves) takes most of a replot.
@@ -43,6 +61,10 @@ TimelinePlot::TimelinePlot(QWidget* parent) : CampaignPlot("band rms of each fil
       {"channel 2, vetoed", Qt::gray, QCPScatterStyle::ssSquare, false},
       {"channel 1, not selected", fadedColour(channelColour(1)), QCPScatterStyle::ssDisc, true},
       {"channel 2, not selected", fadedColour(channelColour(2)), QCPScatterStyle::ssSquare, true},
+      {"relative motion", colourOfBgr(kRelativeMotion), QCPScatterStyle::ssTriangle, true},
+      {"relative motion, vetoed", Qt::gray, QCPScatterStyle::ssTriangle, false},
+      {"relative motion, not selected", fadedColour(colourOfBgr(kRelativeMotion)),
+       QCPScatterStyle::ssTriangle, true},
   };
   for (const auto& g : graphs) {
     QCPGraph* graph = p->addGraph();
@@ -54,10 +76,12 @@ TimelinePlot::TimelinePlot(QWidget* parent) : CampaignPlot("band rms of each fil
     graph->setSelectable(QCP::stSingleData);  // makes the points clickable
   }
   // The faded points lie under the others and appear in the legend only when there are any.
-  for (int g : {kUnselected1, kUnselected2}) {
+  for (int g : {kUnselected1, kUnselected2, kUnselectedRel}) {
     p->graph(g)->setLayer("background");
     p->graph(g)->removeFromLegend();
   }
+  // The relative motion appears in the legend only when shown.
+  for (int g : {kUsedRel, kVetoedRel}) p->graph(g)->removeFromLegend();
   showLegendBelow(4);
   p->xAxis->setLabel("file (position in the list)");
   setAxisLogarithmic(p->yAxis, true);
@@ -105,6 +129,15 @@ void TimelinePlot::setTimeAxis(bool time) {
   if (shown_) draw();
 }
 
+void TimelinePlot::setRelativeShown(bool shown) {
+  relativeShown_ = shown;
+  if (shown_) {
+    draw();
+  } else {
+    plot()->replot(QCustomPlot::rpQueuedReplot);
+  }
+}
+
 void TimelinePlot::draw() {
   QCustomPlot* p = plot();
   for (int g = 0; g < kGraphs; ++g) p->graph(g)->data()->clear();
@@ -122,12 +155,13 @@ void TimelinePlot::draw() {
     const double key = time ? static_cast<double>(*start) : static_cast<double>(i + 1);
     const bool vetoed = file.status == analysis::CampaignStatus::Vetoed;
     const bool faded = !vetoed && view && !view->selected[i];
-    for (int c : {1, 2}) {
-      const double rms = c == 1 ? file.rms1 : file.rms2;
+    for (int series = 0; series < (relativeShown_ ? 3 : 2); ++series) {
+      const double rms = rmsOf(file, series);
       if (!(rms > 0) || !std::isfinite(rms)) continue;  // no point on a logarithmic axis
-      const int graph = vetoed  ? (c == 1 ? kVetoed1 : kVetoed2)
-                        : faded ? (c == 1 ? kUnselected1 : kUnselected2)
-                                : (c == 1 ? kUsed1 : kUsed2);
+      static constexpr int kGraphOf[3][3] = {{kUsed1, kVetoed1, kUnselected1},
+                                             {kUsed2, kVetoed2, kUnselected2},
+                                             {kUsedRel, kVetoedRel, kUnselectedRel}};
+      const int graph = kGraphOf[series][vetoed ? 1 : faded ? 2 : 0];
       keys[graph] << key;
       values[graph] << rms;
       low = std::min(low, rms);
@@ -140,7 +174,14 @@ void TimelinePlot::draw() {
     // Start times mostly come in order: sorting is needed only when they do not.
     p->graph(g)->setData(keys[g], values[g], std::is_sorted(keys[g].begin(), keys[g].end()));
   }
-  for (int g : {kUnselected1, kUnselected2}) {
+  for (int g : {kUsedRel, kVetoedRel}) {
+    if (relativeShown_) {
+      p->graph(g)->addToLegend();
+    } else {
+      p->graph(g)->removeFromLegend();
+    }
+  }
+  for (int g : {kUnselected1, kUnselected2, kUnselectedRel}) {
     if (keys[g].isEmpty()) {
       p->graph(g)->removeFromLegend();
     } else {
@@ -173,7 +214,8 @@ QString TimelinePlot::fileOfPoint(double key, double value) const {
   for (std::size_t i = 0; i < files.size(); ++i) {
     const auto& start = view->starts.start[i];
     if (start && static_cast<double>(*start) == key &&
-        (files[i].rms1 == value || files[i].rms2 == value)) {
+        (files[i].rms1 == value || files[i].rms2 == value ||
+         (relativeShown_ && files[i].rmsRel == value))) {
       return QString::fromStdString(files[i].tableName());
     }
   }

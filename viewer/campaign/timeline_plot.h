@@ -5,6 +5,9 @@
 // and grey (channel 1 a circle, channel 2 a square), used files outside the time selection
 // faded. Files without an rms (skipped, refused, pending, a channel a file lacks), rms values
 // <= 0 and, on the time axis, files without a start time have no point.
+// On choice (off at first) a third series: the band rms of channel 1 minus channel 2
+// (CampaignFile::rmsRel) as triangles in the relative-motion colour, vetoed and faded alike;
+// one-channel files and identical channels (rms 0) have no point of it.
 #pragma once
 
 #include "viewer/campaign/campaign_plot.h"
@@ -27,10 +30,14 @@ class TimelinePlot : public CampaignPlot {
   // True: against the start times (when the time view has any); false: positions.
   void setTimeAxis(bool time);
   bool timeAxisShown() const;
+  // Draws the relative motion's band rms as a third series, or not; redraws.
+  void setRelativeShown(bool shown);
+  bool relativeShown() const { return relativeShown_; }
 
   // The file drawn at `position` (1-based), or empty.
   QString fileAt(int position) const;
-  // The per-file table (name, samples, seconds, status, rms1, rms2, start, selected), one row
+  // The per-file table (name, samples, seconds, status, rms1, rms2, start, selected, rms_rel),
+  // one row
   // per position.
   QString dataAsCsv() const override;
 
@@ -48,6 +55,7 @@ class TimelinePlot : public CampaignPlot {
   SharedTimeView view_;
   QString bandText_;
   bool timeAxis_ = false;
+  bool relativeShown_ = false;
 };
 
 }  // namespace viewer

@@ -87,16 +87,16 @@ TEST(CampaignCsv, FilesTableOneRowPerFileInOrder) {
   EXPECT_EQ(text.find('\r'), std::string::npos);
   const auto rows = rowsOf(text);
   ASSERT_EQ(rows.size(), campaign.files().size() + 1);
-  EXPECT_EQ(rows[0],
-            (Row{"name", "samples", "seconds", "status", "rms1", "rms2", "start", "selected"}));
+  EXPECT_EQ(rows[0], (Row{"name", "samples", "seconds", "status", "rms1", "rms2", "start",
+                          "selected", "rms_rel"}));
   EXPECT_EQ(rows[2][6], "2026-12-31T23:00:00");
   EXPECT_EQ(rows[3][6], "2027-01-01T00:00:00");
   EXPECT_EQ(rows[6][6], "2027-01-01T03:00:00");
-  std::size_t emptyRms2 = 0;
+  std::size_t emptyRms2 = 0, emptyRmsRel = 0;
   for (std::size_t i = 0; i < campaign.files().size(); ++i) {
     const CampaignFile& f = campaign.files()[i];
     const Row& row = rows[i + 1];
-    ASSERT_EQ(row.size(), 8u);
+    ASSERT_EQ(row.size(), 9u);
     EXPECT_EQ(row[6].empty(), i % 3 == 0) << f.name;
     EXPECT_EQ(row[7], i % 2 == 0 ? "1" : "0") << f.name;
     EXPECT_EQ(row[0], f.name);
@@ -105,16 +105,19 @@ TEST(CampaignCsv, FilesTableOneRowPerFileInOrder) {
     EXPECT_EQ(row[3], statusName(f.status));
     expectField(row[4], f.rms1, f.name);
     expectField(row[5], f.rms2, f.name);
+    expectField(row[8], f.rmsRel, f.name);
     if (f.hasSpectrum()) {
       EXPECT_FALSE(row[4].empty()) << f.name;
       emptyRms2 += row[5].empty();
+      emptyRmsRel += row[8].empty();
     } else {
-      EXPECT_TRUE(row[4].empty() && row[5].empty()) << f.name;
+      EXPECT_TRUE(row[4].empty() && row[5].empty() && row[8].empty()) << f.name;
     }
   }
   EXPECT_EQ(emptyRms2, 1u);  // the one-channel file
+  EXPECT_EQ(emptyRmsRel, 1u);
   EXPECT_EQ(rows[3], (Row{campaign_testing::kRefused, "", "", "refused", "", "",
-                          "2027-01-01T00:00:00", "1"}));
+                          "2027-01-01T00:00:00", "1", ""}));
   // Without times: no start, every file selected.
   for (const Row& row : rowsOf(campaignFilesCsv(campaign.files())) | std::views::drop(1)) {
     EXPECT_EQ(row[6] + "," + row[7], ",1") << row[0];

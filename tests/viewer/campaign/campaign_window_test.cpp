@@ -229,6 +229,13 @@ TEST_F(CampaignWindowTest, ShowsTheListedFilesComputedAsTheCoreComputesThem) {
   EXPECT_EQ(keys(timeline->graph(2)), QVector<double>({7}));
   EXPECT_EQ(keys(timeline->graph(3)), QVector<double>({7}));
   EXPECT_EQ(campaign->timeline()->fileAt(7), "26120807xxx.csvz");
+  // The relative motion: no series until asked for, then each file's relative rms.
+  auto* relative = campaign->findChild<QCheckBox*>("relativeMotion");
+  EXPECT_EQ(timeline->graph(6)->dataCount(), 0);
+  relative->setChecked(true);
+  EXPECT_EQ(keys(timeline->graph(6)), QVector<double>({1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(timeline->graph(6)->data()->at(1)->value, second.rmsRel);
+  EXPECT_EQ(keys(timeline->graph(7)), QVector<double>({7}));
 
   // Percentiles: the median curve of channel 1 is the statistics' median, bin by bin.
   const analysis::CampaignStatistics statistics = expected.statistics();
