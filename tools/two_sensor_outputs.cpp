@@ -77,27 +77,27 @@ void addTwoSensorOptions(CLI::App& app, TwoSensorOutputs& o) {
       ->group(group);
 }
 
-std::string relativeMotionCsv(const analysis::AnalysisState& s, const analysis::RelativeMotion& m) {
+std::string relativeMotionCsv(const analysis::AnalysisState&, const analysis::RelativeMotion& m) {
   std::string out = "line,freq,psd_rel,rms_rel,ratio\n";
   for (std::size_t q = 1; q <= m.lastLine; ++q) {
-    appendRow(out, q, {s.freq[q], m.psdRel[q], m.rmsCutRel[q], m.ratio[q]});
+    appendRow(out, q, {(*m.freq)[q], m.psdRel[q], m.rmsCutRel[q], m.ratio[q]});
   }
   return out;
 }
 
-std::string transferFunctionCsv(const analysis::AnalysisState& s,
+std::string transferFunctionCsv(const analysis::AnalysisState&,
                                 const analysis::TransferFunction& t) {
   std::string out = "line,freq,h_abs,h_phase_deg,msc,level95\n";
   for (std::size_t q = 1; q <= t.lastLine; ++q) {
-    appendRow(out, q, {s.freq[q], t.magnitude[q], t.phaseDegrees[q], t.msc[q], t.level95});
+    appendRow(out, q, {(*t.freq)[q], t.magnitude[q], t.phaseDegrees[q], t.msc[q], t.level95});
   }
   return out;
 }
 
-std::string selfNoiseCsv(const analysis::AnalysisState& s, const analysis::SelfNoise& n) {
+std::string selfNoiseCsv(const analysis::AnalysisState&, const analysis::SelfNoise& n) {
   std::string out = "line,freq,n1,n2\n";
   for (std::size_t q = 1; q <= n.lastLine; ++q) {
-    appendRow(out, q, {s.freq[q], estimateOrNothing(n.n1[q]), estimateOrNothing(n.n2[q])});
+    appendRow(out, q, {(*n.freq)[q], estimateOrNothing(n.n1[q]), estimateOrNothing(n.n2[q])});
   }
   return out;
 }

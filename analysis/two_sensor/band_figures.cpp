@@ -39,9 +39,10 @@ double relativeBandRms(const AnalysisState& s, const RelativeMotion& motion, dou
                        double fHigh) {
   if (motion.psdRel.empty()) return 0;
   const std::size_t h = std::min(motion.lastLine, motion.psdRel.size() - 1);
+  const FixedArray<double>& freq = motion.freq ? *motion.freq : s.freq;
   double sum = 0;
   for (std::size_t q = 1; q <= h; ++q) {
-    const double f = s.freq[q];
+    const double f = freq[q];
     if (fLow < f && f < fHigh) sum += motion.psdRel[q];
   }
   return std::sqrt(sum / motion.rmsSeconds / 2);

@@ -4,9 +4,25 @@
 
 namespace analysis {
 
-std::size_t lastPairLine(const AnalysisState& s) {
+namespace {
+
+bool usesAverageLines(const AnalysisState& s, PairSource source) {
+  return source == PairSource::RunningAverage && s.averageSamples > 0 && s.averageRecordSeconds > 0;
+}
+
+}  // namespace
+
+PairLines pairLines(const AnalysisState& s, PairSource source, double shownSeconds) {
+  if (usesAverageLines(s, source)) {
+    return {lastPairLine(s, source), &s.averageFreq, s.averageRecordSeconds};
+  }
+  return {lastPairLine(s, source), &s.freq, shownSeconds};
+}
+
+std::size_t lastPairLine(const AnalysisState& s, PairSource source) {
   constexpr auto kTop = static_cast<std::int32_t>(kLastLine);
-  return static_cast<std::size_t>(std::clamp<std::int32_t>(s.nSamples / 2, 0, kTop));
+  const std::int32_t samples = usesAverageLines(s, source) ? s.averageSamples : s.nSamples;
+  return static_cast<std::size_t>(std::clamp<std::int32_t>(samples / 2, 0, kTop));
 }
 
 double pairMsc(const PairSums& p) {

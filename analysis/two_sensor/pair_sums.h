@@ -59,14 +59,26 @@ inline PairSums pairSums(const AnalysisState& s, PairSource source, std::size_t 
   return {line.auto1, line.auto2, line.crossRe, line.crossIm};
 }
 
-// h = nSamples/2 (0 for a state without a record): the last line of every curve.
-std::size_t lastPairLine(const AnalysisState& state);
+// The lines of a source. The record shown: its own, h = nSamples/2 (0 for a state without a
+// record), at freq, T = the run's record length. The running average: the average's lines
+// (averageSamples/2, averageFreq, averageRecordSeconds), which differ from the record shown's
+// when that record has other line spacing and was shown without being averaged; before any
+// record was averaged, the record shown's.
+struct PairLines {
+  std::size_t last = 0;                      // h: the last line of every curve
+  const FixedArray<double>* freq = nullptr;  // Hz, by line
+  double recordSeconds = 0;                  // T
+};
+PairLines pairLines(const AnalysisState& state, PairSource source, double shownSeconds);
 
-// Calls lineFunction(q, pairSums(state, source, q)) for q = 1 .. lastPairLine(state) in
+// h of the source's lines (pairLines(...).last).
+std::size_t lastPairLine(const AnalysisState& state, PairSource source);
+
+// Calls lineFunction(q, pairSums(state, source, q)) for q = 1 .. lastPairLine(state, source) in
 // rising order, choosing the source once rather than on every line.
 template <typename LineFunction>
 void forEachPairLine(const AnalysisState& s, PairSource source, LineFunction&& lineFunction) {
-  const std::size_t h = lastPairLine(s);
+  const std::size_t h = lastPairLine(s, source);
   if (source == PairSource::RunningAverage) {
     for (std::size_t q = 1; q <= h; ++q) {
       lineFunction(q, PairSums{s.sumAuto1[q], s.sumAuto2[q], s.sumCrossRe[q], s.sumCrossIm[q]});

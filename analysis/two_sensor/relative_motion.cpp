@@ -36,16 +36,18 @@ double motionRatio(const PairSums& p) {
 
 void computeRelativeMotion(const AnalysisState& s, PairSource source, double recordSeconds,
                            RelativeMotion& m) {
-  const std::size_t h = lastPairLine(s);
+  const PairLines lines = pairLines(s, source, recordSeconds);
+  const std::size_t h = lines.last;
   const std::int32_t n = pairRecordCount(s, source);
   m.records = n;
   m.lastLine = h;
-  m.rmsSeconds = rmsIntegralSeconds(s.nameStemLength, recordSeconds);
+  m.freq = lines.freq;
+  m.rmsSeconds = rmsIntegralSeconds(s.nameStemLength, lines.recordSeconds);
   for (auto* v : {&m.psdRel, &m.ratio, &m.rmsCutRel, &m.psd1, &m.psd2}) v->resize(h + 1);
   m.psdRel[0] = m.psd1[0] = m.psd2[0] = 0;
   m.ratio[0] = kNoValue;
   forEachPairLine(s, source, [&](std::size_t q, const PairSums& p) {
-    const double scale = densityScale(n, s.freq[q], recordSeconds);
+    const double scale = densityScale(n, (*lines.freq)[q], lines.recordSeconds);
     m.psdRel[q] = relativeSum(p) * scale;
     m.ratio[q] = motionRatio(p);
     m.psd1[q] = p.auto1 * scale;

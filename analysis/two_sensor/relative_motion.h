@@ -45,12 +45,13 @@ double motionRatio(const PairSums& sums);
 // Every curve indexed by line 0 .. lastLine (vectors of lastLine + 1 entries). Line 0 holds
 // P_rel = P1 = P2 = 0, R = NaN, and the rms of line 1.
 struct RelativeMotion {
-  std::int32_t records = 0;           // n
-  std::size_t lastLine = 0;           // h
-  double rmsSeconds = 0;              // T_rms
-  std::vector<double> psdRel, ratio;  // mum^2/Hz, 1
-  std::vector<double> rmsCutRel;      // mum
-  std::vector<double> psd1, psd2;     // P1, P2, mum^2/Hz
+  std::int32_t records = 0;                  // n
+  std::size_t lastLine = 0;                  // h
+  const FixedArray<double>* freq = nullptr;  // the lines' frequencies (pairLines), Hz
+  double rmsSeconds = 0;                     // T_rms
+  std::vector<double> psdRel, ratio;         // mum^2/Hz, 1
+  std::vector<double> rmsCutRel;             // mum
+  std::vector<double> psd1, psd2;            // P1, P2, mum^2/Hz
 };
 
 // Fills `motion` (reusing its vectors) for the records of `source`; `recordSeconds` is T of

@@ -14,16 +14,19 @@ SelfNoiseLine selfNoiseLine(const PairSums& p, std::int32_t records, double freq
 
 void computeSelfNoise(const AnalysisState& s, PairSource source, double recordSeconds,
                       SelfNoise& noise) {
-  const std::size_t h = lastPairLine(s);
+  const PairLines lines = pairLines(s, source, recordSeconds);
+  const std::size_t h = lines.last;
   noise.records = pairRecordCount(s, source);
   noise.lastLine = h;
+  noise.freq = lines.freq;
   noise.available = noise.records >= kSelfNoiseLeastRecords;
   noise.n1.assign(h + 1, 0.0);
   noise.n2.assign(h + 1, 0.0);
   noise.nonPositive1 = noise.nonPositive2 = 0;
   if (!noise.available) return;
   forEachPairLine(s, source, [&](std::size_t q, const PairSums& p) {
-    const SelfNoiseLine line = selfNoiseLine(p, noise.records, s.freq[q], recordSeconds);
+    const SelfNoiseLine line =
+        selfNoiseLine(p, noise.records, (*lines.freq)[q], lines.recordSeconds);
     noise.n1[q] = line.n1;
     noise.n2[q] = line.n2;
   });

@@ -41,9 +41,10 @@ SelfNoiseLine selfNoiseLine(const PairSums& sums, std::int32_t records, double f
 // Curves indexed by line 0 .. lastLine. With fewer than two records nothing is estimated:
 // available is false and every entry is 0 (counts 0). Line 0 holds 0 and is not counted.
 struct SelfNoise {
-  std::int32_t records = 0;  // n
-  std::size_t lastLine = 0;  // h
-  bool available = false;    // n >= 2
+  std::int32_t records = 0;                  // n
+  std::size_t lastLine = 0;                  // h
+  const FixedArray<double>* freq = nullptr;  // the lines' frequencies (pairLines), Hz
+  bool available = false;                    // n >= 2
   std::vector<double> n1, n2;
   std::size_t nonPositive1 = 0, nonPositive2 = 0;  // lines 1 .. h without an estimate
 };

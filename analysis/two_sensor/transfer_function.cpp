@@ -29,9 +29,10 @@ TransferLine transferLine(const PairSums& p, TransferDirection direction) {
 
 void computeTransferFunction(const AnalysisState& s, PairSource source, TransferDirection direction,
                              TransferFunction& t) {
-  const std::size_t h = lastPairLine(s);
+  const std::size_t h = lastPairLine(s, source);
   t.records = pairRecordCount(s, source);
   t.lastLine = h;
+  t.freq = pairLines(s, source, 0).freq;
   t.direction = direction;
   t.level95 = mscChanceLevel(t.records);
   for (auto* v : {&t.magnitude, &t.phaseDegrees, &t.msc}) v->resize(h + 1);

@@ -43,8 +43,9 @@ double phaseDegreesOf(double radians);
 
 // Every curve indexed by line 0 .. lastLine; line 0 holds NaN, NaN, 0.
 struct TransferFunction {
-  std::int32_t records = 0;  // n
-  std::size_t lastLine = 0;  // h
+  std::int32_t records = 0;                  // n
+  std::size_t lastLine = 0;                  // h
+  const FixedArray<double>* freq = nullptr;  // the lines' frequencies (pairLines), Hz
   TransferDirection direction = TransferDirection::OneToTwo;
   double level95 = 1;  // mscChanceLevel(n): the same on every line
   std::vector<double> magnitude, phaseDegrees, msc;

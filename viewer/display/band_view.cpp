@@ -63,8 +63,10 @@ void BandView::showFigures() {
   if (!bandCursor->hasBand()) return;
   const analysis::AnalysisState& s = display_.analysisState();
   const double low = bandCursor->low(), high = bandCursor->high();
-  // The pooled coherence stands for the spectra shown only while they are the average.
-  const bool pooled = display_.chav->isChecked() && s.pooledCount >= 2;
+  // The pooled coherence stands for the spectra shown only while they are the average (not a
+  // record of other line spacing shown beside it).
+  const bool pooled =
+      display_.chav->isChecked() && s.pooledCount >= 2 && s.averageRecordSeconds == recordSeconds_;
   const analysis::BandFigures figures = analysis::bandFigures(
       s, low, high, recordSeconds_,
       pooled ? analysis::BandCoherence::Pooled : analysis::BandCoherence::Shown);

@@ -4,8 +4,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "analysis/two_sensor/pair_sums.h"
 #include "analysis/two_sensor/pooled_coherence.h"
 #include "viewer/display/display.h"
 #include "viewer/display/pooled_coherence_view.h"
@@ -134,15 +137,21 @@ void PooledCoherenceView::draw(bool withCurves) {
       QStringLiteral("magnitude-squared coherence of %1 records (95 % chance level %2)")
           .arg(n)
           .arg(chanceLevelText(level)));
-  const int last = s.nPlot - 1;  // lines 1 .. nPlot - 1: line 0 is never summed
+  // The average's lines (those of the record shown unless it has other spacing and was not
+  // averaged) up to the highest the PSD plot shows; line 0 is never summed.
+  const analysis::PairLines lines = analysis::pairLines(s, analysis::PairSource::RunningAverage, 0);
+  const analysis::FixedArray<double>& freq = *lines.freq;
+  const double highest = s.nPlot >= 1 ? s.freq[static_cast<std::size_t>(s.nPlot - 1)] : 0;
+  std::size_t top = 0;
+  while (top < lines.last && freq[top + 1] <= highest) ++top;
+  const int last = static_cast<int>(top);
   if (!withCurves || last < 1) return;
-  std::vector<double> msc(static_cast<std::size_t>(last) + 1);
+  std::vector<double> msc(top + 1);
   for (std::size_t q = 1; q < msc.size(); ++q) msc[q] = analysis::pooledMsc(s, q);
   plot->setForeColor(kPooledCoherence);
-  plot->AddCurve(std::span<const double>(msc).subspan(1), s.freq.span().subspan(1), last, last);
+  plot->AddCurve(std::span<const double>(msc).subspan(1), freq.span().subspan(1), last, last);
 
-  const std::size_t top = static_cast<std::size_t>(last);
-  const std::vector<double> levelX{s.freq[1], s.freq[top]}, levelY{level, level};
+  const std::vector<double> levelX{freq[1], freq[top]}, levelY{level, level};
   plot->setForeColor(kChanceLevel);
   plot->AddCurve(levelY, levelX, 2, 2);
   QCPGraph* levelLine = plot->plot()->graph(plot->CurveCount() - 1);
@@ -158,7 +167,15 @@ void PooledCoherenceView::ZEPL2_CursorMove(double x) {
   if (s.pooledCount < 2) {
     text += "needs at least two averaged records";
   } else {
-    const auto i = static_cast<std::size_t>(lineAtFrequency(x, s.nSamples, s.nameStemLength));
+    const analysis::PairLines lines =
+        analysis::pairLines(s, analysis::PairSource::RunningAverage, 0);
+    // On the average's lines when the record shown has other spacing: the nearest one.
+    const auto i =
+        lines.freq == &s.freq
+            ? static_cast<std::size_t>(lineAtFrequency(x, s.nSamples, s.nameStemLength))
+            : std::min(
+                  static_cast<std::size_t>(std::lround(std::clamp(x / (*lines.freq)[1], 0.0, 1e9))),
+                  lines.last);
     text += "gamma^2: " + fixedPattern(analysis::pooledMsc(s, i), 3) +
             "  level: " + chanceLevelText(analysis::mscChanceLevel(s.pooledCount));
   }

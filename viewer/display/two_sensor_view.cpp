@@ -176,19 +176,21 @@ void TwoSensorView::redraw() {
 }
 
 void TwoSensorView::drawOnPsdPlots() {
-  const analysis::AnalysisState& s = display_.analysisState();
-  const auto add = [this, &s](ZEPLLib::ZEPL* plot, int colour, const std::vector<double>& y,
-                              const QString& name, bool dashed) {
-    const int count = std::min(s.nPlot, static_cast<std::int32_t>(y.size()));
+  const auto add = [this](ZEPLLib::ZEPL* plot, int colour, const std::vector<double>& y,
+                          const analysis::FixedArray<double>* freq, const QString& name,
+                          bool dashed) {
+    const int count = shownCount(freq, y.size());
     if (count < 2) return;
     plot->setForeColor(colour);
-    plot->AddCurve(y, s.freq.span(), count, count);
+    plot->AddCurve(y, freq->span(), count, count);
     plot->markLastCurve(name, dashed);
     drawn_.emplace_back(plot->plot()->graph(plot->CurveCount() - 1));
   };
   if (mrelative->isChecked() && relative_.records > 0) {
-    add(display_.ZEPL1, kRelativeMotion, relative_.psdRel, "relative motion", false);
-    add(display_.ZEPL4, kRelativeMotion, relative_.rmsCutRel, "relative motion", false);
+    add(display_.ZEPL1, kRelativeMotion, relative_.psdRel, relative_.freq, "relative motion",
+        false);
+    add(display_.ZEPL4, kRelativeMotion, relative_.rmsCutRel, relative_.freq, "relative motion",
+        false);
   }
   if (mselfnoise->isChecked() && noise_.available) {
     // A value <= 0 is no estimate: a gap in the curve.
@@ -200,10 +202,10 @@ void TwoSensorView::drawOnPsdPlots() {
       return shown;
     };
     if (display_.ch[0]->isChecked()) {
-      add(display_.ZEPL1, kChannel1, estimates(noise_.n1), "self-noise 1", true);
+      add(display_.ZEPL1, kChannel1, estimates(noise_.n1), noise_.freq, "self-noise 1", true);
     }
     if (display_.ch[1]->isChecked()) {
-      add(display_.ZEPL1, kChannel2, estimates(noise_.n2), "self-noise 2", true);
+      add(display_.ZEPL1, kChannel2, estimates(noise_.n2), noise_.freq, "self-noise 2", true);
     }
   }
 }
@@ -215,7 +217,8 @@ QString TwoSensorView::captionAdditions() const {
       parts << "relative motion: the record shown has no Fourier coefficients";
     } else {
       const double cut = datafiles::leadingValue(display_.tf1->text().toStdString());
-      const analysis::RelativeRms rms = analysis::relativeRmsAbove(relative_, lineOf(cut));
+      const analysis::RelativeRms rms =
+          analysis::relativeRmsAbove(relative_, lineIn(relative_.freq, relative_.lastLine, cut));
       parts << QStringLiteral("relative rms above %1 Hz: %2 nm, %3 of the channels' mean")
                    .arg(threeDigits(cut), threeDigits(rms.relative * 1000),
                         std::isnan(rms.ratioToMean) ? QStringLiteral("none")
@@ -233,7 +236,6 @@ QString TwoSensorView::captionAdditions() const {
 
 void TwoSensorView::drawTransferFunction() {
   if (!mtransfer->isChecked()) return;
-  const analysis::AnalysisState& s = display_.analysisState();
   const analysis::TransferFunction& t = transfer_;
   const QString direction = directionText(t.direction);
   transferPlot->setFrequencyRange(display_.ZEPL2->XMin(), display_.ZEPL2->XMax(),
@@ -244,13 +246,12 @@ void TwoSensorView::drawTransferFunction() {
                            ": the record shown has no Fourier coefficients (an average)");
     return;
   }
-  // Lines 1 .. nPlot - 1: line 0 has no value.
-  const auto count = static_cast<std::size_t>(
-      std::clamp<std::int32_t>(s.nPlot, 1, static_cast<std::int32_t>(t.magnitude.size())));
+  // The lines the PSD plot shows but line 0, which has no value.
+  const auto count = static_cast<std::size_t>(std::max(shownCount(t.freq, t.magnitude.size()), 1));
   const auto lines = [count](const std::vector<double>& v) {
     return std::span<const double>(v).subspan(1, count - 1);
   };
-  transferPlot->setCurves(s.freq.span().subspan(1, count - 1), lines(t.magnitude),
+  transferPlot->setCurves(t.freq->span().subspan(1, count - 1), lines(t.magnitude),
                           lines(t.phaseDegrees), lines(t.msc), t.level95);
   transferPlot->setTitle(
       t.records == 1
@@ -262,14 +263,32 @@ void TwoSensorView::drawTransferFunction() {
                 .arg(threeDigits(t.level95)));
 }
 
-std::size_t TwoSensorView::lineOf(double f) const {
+std::size_t TwoSensorView::lineIn(const analysis::FixedArray<double>* freq, std::size_t last,
+                                  double f) const {
   const analysis::AnalysisState& s = display_.analysisState();
-  return static_cast<std::size_t>(std::max(lineAtFrequency(f, s.nSamples, s.nameStemLength), 0));
+  if (!freq || freq == &s.freq) {  // the record shown's lines, as the readouts take them
+    return static_cast<std::size_t>(std::max(lineAtFrequency(f, s.nSamples, s.nameStemLength), 0));
+  }
+  // The average's lines (a record of other spacing shown): the nearest.
+  const double spacing = (*freq)[1];
+  if (!(spacing > 0) || !(f > 0)) return 0;
+  return std::min(static_cast<std::size_t>(std::lround(std::min(f / spacing, 1e9))), last);
+}
+
+int TwoSensorView::shownCount(const analysis::FixedArray<double>* freq, std::size_t size) const {
+  const analysis::AnalysisState& s = display_.analysisState();
+  if (!freq || size == 0) return 0;
+  if (freq == &s.freq) return std::min(s.nPlot, static_cast<std::int32_t>(size));
+  // The average's lines up to the highest frequency the PSD plot shows.
+  const double top = s.nPlot >= 1 ? s.freq[static_cast<std::size_t>(s.nPlot - 1)] : 0;
+  std::size_t count = 0;
+  while (count < size && (*freq)[count] <= top) ++count;
+  return static_cast<int>(count);
 }
 
 void TwoSensorView::transferPlot_CursorMove(double x) {
   const analysis::TransferFunction& t = transfer_;
-  const std::size_t i = lineOf(x);
+  const std::size_t i = lineIn(t.freq, t.lastLine, x);
   QString text = "f: " + fixedPattern(x, 3) + "Hz";
   if (t.records >= 1 && i >= 1 && i < t.magnitude.size()) {
     text += ",  |H|: " + threeDigits(t.magnitude[i]) +
@@ -280,9 +299,9 @@ void TwoSensorView::transferPlot_CursorMove(double x) {
 }
 
 QString TwoSensorView::readoutAt(const ZEPLLib::ZEPL* plot, double x) const {
-  const std::size_t i = lineOf(x);
   QString text;
-  if (mrelative->isChecked() && relative_.records > 0 && i < relative_.psdRel.size()) {
+  if (std::size_t i = lineIn(relative_.freq, relative_.lastLine, x);
+      mrelative->isChecked() && relative_.records > 0 && i < relative_.psdRel.size()) {
     if (plot == display_.ZEPL1) {
       text += "  Rel: " + scientificPattern(relative_.psdRel[i]) + "  R: " +
               (std::isnan(relative_.ratio[i]) ? QStringLiteral("none")
@@ -291,7 +310,8 @@ QString TwoSensorView::readoutAt(const ZEPLLib::ZEPL* plot, double x) const {
       text += "  Rel: " + optionalDigitsPattern(relative_.rmsCutRel[i] * 1000) + "nm";
     }
   }
-  if (plot == display_.ZEPL1 && mselfnoise->isChecked() && noise_.available &&
+  if (std::size_t i = lineIn(noise_.freq, noise_.lastLine, x);
+      plot == display_.ZEPL1 && mselfnoise->isChecked() && noise_.available &&
       i < noise_.n1.size()) {
     const auto value = [](double v) {
       return analysis::isSelfNoiseEstimate(v) ? scientificPattern(v) : QStringLiteral("none");

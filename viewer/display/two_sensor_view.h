@@ -67,7 +67,10 @@ class TwoSensorView : public QObject, public DisplayComponent {
   void drawOnPsdPlots();
   void drawTransferFunction();
   QString captionAdditions() const;
-  std::size_t lineOf(double f) const;  // the line at frequency f Hz, as the readouts take it
+  // The line at frequency f Hz of a quantity whose lines have the frequencies `freq`.
+  std::size_t lineIn(const analysis::FixedArray<double>* freq, std::size_t last, double f) const;
+  // How many lines (from line 0) of a curve of `size` the PSD plot shows.
+  int shownCount(const analysis::FixedArray<double>* freq, std::size_t size) const;
 
   Display& display_;
   QString psdCaption_;  // the PSD plot's own title

@@ -178,5 +178,27 @@ TEST_F(TwoSensorViewTest, SelfNoiseNeedsTwoRecordsAndIsDrawnDashed) {
   EXPECT_TRUE(curveNamed(*w.ZEPL1, "self-noise 2").y.isEmpty());
 }
 
+// A record of other line spacing is shown beside the average, not added to it: the quantities
+// of the average stay on the average's lines (1/60 Hz apart), not the record's (1/6 Hz).
+TEST_F(TwoSensorViewTest, AnAverageKeepsItsLinesBesideARecordOfOtherSpacing) {
+  Display& w = *window;
+  dir.write("1000000101.csvz", spectrumText(1501, 6, [](int k) {
+              return Coefficients{1.0 + k % 3, 0.5, 2.0, -1.0};
+            }));
+  w.dirlb_Click();
+  select("10000010.csvz");
+  w.chav->click();
+  select("10000011.csvz");
+  w.twoSensor->mrelative->trigger();
+  const ZEPLLib::ZEPL::Curve before = curveNamed(*w.ZEPL1, "relative motion");
+  select("1000000101.csvz");
+  ASSERT_EQ(w.analysisState().pooledCount, 2);
+  const ZEPLLib::ZEPL::Curve after = curveNamed(*w.ZEPL1, "relative motion");
+  ASSERT_GE(after.x.size(), 2);
+  EXPECT_DOUBLE_EQ(after.x[1], 1.0 / 60);
+  for (int q : {1, 30, 300}) EXPECT_EQ(after.y[q], before.y[q]);
+  EXPECT_EQ(w.twoSensor->relativeMotion().freq, &w.analysisState().averageFreq);
+}
+
 }  // namespace
 }  // namespace viewer
