@@ -9,6 +9,7 @@
 #include <span>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 #include "analysis/campaign/start_time.h"
 
@@ -24,6 +25,7 @@ constexpr int kSchemaVersion = 2;  // 2: a band holds the relative rms too
 // Files per write transaction: few enough that a killed run loses little.
 constexpr std::size_t kFilesPerTransaction = 64;
 constexpr int kBusyMilliseconds = 3000;
+constexpr int kRetryMilliseconds = 5;
 
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS readings("
@@ -108,6 +110,22 @@ bool execute(sqlite3* db, const char* sql) {
   return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+// Runs `attempt` (returning SQLITE_OK when it succeeded, else SQLite's code of the failure)
+// again while SQLite reports the file busy or locked without waiting, as it does where waiting
+// could deadlock (two programs setting up one cache at the same moment), for at most
+// kBusyMilliseconds.
+template <typename Attempt>
+bool whileBusy(Attempt attempt) {
+  for (int waited = 0;; waited += kRetryMilliseconds) {
+    const int code = attempt() & 0xFF;
+    if (code == SQLITE_OK) return true;
+    if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || waited >= kBusyMilliseconds) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMilliseconds));
+  }
+}
+
 std::optional<std::int64_t> pragmaValue(sqlite3* db, const char* sql) {
   sqlite3_stmt* statement = nullptr;
   if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) return std::nullopt;
@@ -172,9 +190,18 @@ CampaignCache::CampaignCache(fs::path path) : path_(std::move(path)) {
   }
   sqlite3* db = connect(true);
   if (!db) return;
-  const auto id = pragmaValue(db, "PRAGMA application_id");
-  const auto version = pragmaValue(db, "PRAGMA user_version");
-  const auto tables = pragmaValue(db, "SELECT count(*) FROM sqlite_schema");
+  std::optional<std::int64_t> id, version, tables;
+  whileBusy([&] {
+    // One read transaction: the three values of one moment, not of one before and after
+    // another program made the cache.
+    execute(db, "BEGIN");
+    id = pragmaValue(db, "PRAGMA application_id");
+    version = pragmaValue(db, "PRAGMA user_version");
+    tables = pragmaValue(db, "SELECT count(*) FROM sqlite_schema");
+    const int code = id && version && tables ? SQLITE_OK : sqlite3_errcode(db);
+    execute(db, "COMMIT");
+    return code;
+  });
   if (!id || !version || !tables) {
     disable(errorOf(db));
   } else if (*id == 0 && *version == 0 && *tables == 0) {
@@ -183,9 +210,15 @@ CampaignCache::CampaignCache(fs::path path) : path_(std::move(path)) {
                              "PRAGMA application_id = " + std::to_string(kApplicationId) +
                              "; PRAGMA user_version = " + std::to_string(kSchemaVersion) +
                              "; COMMIT;";
-    if (!execute(db, make.c_str())) {
-      disable("cannot be set up (" + errorOf(db) + ")");
+    const bool made = whileBusy([&] {
+      if (execute(db, make.c_str())) return SQLITE_OK;
+      const int code = sqlite3_errcode(db);
       execute(db, "ROLLBACK");
+      return code;
+    });
+    // Another program may have made it meanwhile: then it is as this one would have made it.
+    if (!made && pragmaValue(db, "PRAGMA user_version") != kSchemaVersion) {
+      disable("cannot be set up (" + errorOf(db) + ")");
     }
   } else if (*id != kApplicationId) {
     disable("is no campaign cache of psd-display");
@@ -226,11 +259,19 @@ sqlite3* CampaignCache::connect(bool create) {
   sqlite3_busy_timeout(db, kBusyMilliseconds);
   sqlite3_stmt* mode = nullptr;
   std::string journal;
-  if (sqlite3_prepare_v2(db, "PRAGMA journal_mode = WAL", -1, &mode, nullptr) == SQLITE_OK &&
-      sqlite3_step(mode) == SQLITE_ROW) {
-    journal = reinterpret_cast<const char*>(sqlite3_column_text(mode, 0));
-  }
-  sqlite3_finalize(mode);
+  whileBusy([&] {
+    int code = sqlite3_prepare_v2(db, "PRAGMA journal_mode = WAL", -1, &mode, nullptr);
+    if (code == SQLITE_OK) {
+      code = sqlite3_step(mode);
+      if (code == SQLITE_ROW) {
+        journal = reinterpret_cast<const char*>(sqlite3_column_text(mode, 0));
+        code = SQLITE_OK;
+      }
+    }
+    sqlite3_finalize(mode);
+    mode = nullptr;
+    return code;
+  });
   if (journal != "wal") {
     disable(journal.empty() ? errorOf(db) : "cannot keep a write-ahead log");
     sqlite3_close(db);
