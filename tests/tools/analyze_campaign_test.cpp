@@ -12,21 +12,14 @@
 #include "analysis/campaign/campaign_csv.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
+#include "tests/tools/run_analyze.h"
 
 namespace {
 
 using analysis_testing::Coefficients;
 using analysis_testing::spectrumText;
 
-// Runs psd-analyze with `arguments`, standard error into `errors`; returns the exit status.
-int runAnalyze(const testing_support::TempDir& dir, const std::string& arguments,
-               std::string& errors) {
-  const std::string command =
-      std::string(PSD_ANALYZE) + " " + arguments + " 2>" + (dir.path() / "stderr.txt").string();
-  const int status = std::system(command.c_str());
-  errors = dir.read("stderr.txt");
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using tools_testing::runAnalyze;
 
 Coefficients noise(int k) {
   const double a = 1.0 / (1 + k % 7);

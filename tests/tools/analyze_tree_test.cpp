@@ -12,19 +12,13 @@
 #include "analysis/campaign/campaign_csv.h"
 #include "analysis/campaign/campaign_tree.h"
 #include "tests/support/temp_dir.h"
+#include "tests/tools/run_analyze.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-int runAnalyze(const testing_support::TempDir& dir, const std::string& arguments,
-               std::string& errors) {
-  const std::string command =
-      std::string(PSD_ANALYZE) + " " + arguments + " 2>" + (dir.path() / "stderr.txt").string();
-  const int status = std::system(command.c_str());
-  errors = dir.read("stderr.txt");
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using tools_testing::runAnalyze;
 
 // Six records every 8 hours from 2026-05-01T20:00, one directory per day, and the same name
 // in a second site's directory (2026-05-01/05012000.csvz twice, other records).

@@ -19,7 +19,6 @@
 #include "viewer/campaign/timeline_plot.h"
 #include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
-#include "viewer/display/campaign_opening.h"
 
 namespace viewer {
 namespace {

@@ -1,0 +1,24 @@
+// Runs the built psd-analyze as a whole process, for the tests of what it writes.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace tools_testing {
+
+// Runs psd-analyze with `arguments` (a shell word list), standard error into `errors`; returns
+// the exit status, or -1 when the process did not exit.
+inline int runAnalyze(const testing_support::TempDir& dir, const std::string& arguments,
+                      std::string& errors) {
+  const std::string command =
+      std::string(PSD_ANALYZE) + " " + arguments + " 2>" + (dir.path() / "stderr.txt").string();
+  const int status = std::system(command.c_str());
+  errors = dir.read("stderr.txt");
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace tools_testing
