@@ -75,10 +75,12 @@ PairLines pairLines(const AnalysisState& state, PairSource source, double shownS
 std::size_t lastPairLine(const AnalysisState& state, PairSource source);
 
 // Calls lineFunction(q, pairSums(state, source, q)) for q = 1 .. lastPairLine(state, source) in
-// rising order, choosing the source once rather than on every line.
+// rising order, choosing the source once rather than on every line; with upToLine, for no line
+// above it.
 template <typename LineFunction>
-void forEachPairLine(const AnalysisState& s, PairSource source, LineFunction&& lineFunction) {
-  const std::size_t h = lastPairLine(s, source);
+void forEachPairLine(const AnalysisState& s, PairSource source, LineFunction&& lineFunction,
+                     std::size_t upToLine = SIZE_MAX) {
+  const std::size_t h = std::min(lastPairLine(s, source), upToLine);
   if (source == PairSource::RunningAverage) {
     for (std::size_t q = 1; q <= h; ++q) {
       lineFunction(q, PairSums{s.sumAuto1[q], s.sumAuto2[q], s.sumCrossRe[q], s.sumCrossIm[q]});

@@ -1,5 +1,6 @@
 #include "analysis/two_sensor/transfer_function.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -28,23 +29,27 @@ TransferLine transferLine(const PairSums& p, TransferDirection direction) {
 }
 
 void computeTransferFunction(const AnalysisState& s, PairSource source, TransferDirection direction,
-                             TransferFunction& t) {
+                             TransferFunction& t, std::size_t upToLine) {
   const std::size_t h = lastPairLine(s, source);
+  const std::size_t last = std::min(h, upToLine);
   t.records = pairRecordCount(s, source);
   t.lastLine = h;
   t.freq = pairLines(s, source, 0).freq;
   t.direction = direction;
   t.level95 = mscChanceLevel(t.records);
-  for (auto* v : {&t.magnitude, &t.phaseDegrees, &t.msc}) v->resize(h + 1);
+  for (auto* v : {&t.magnitude, &t.phaseDegrees, &t.msc}) v->resize(last + 1);
   constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
   t.magnitude[0] = t.phaseDegrees[0] = kNoValue;
   t.msc[0] = 0;
-  forEachPairLine(s, source, [&](std::size_t q, const PairSums& p) {
-    const TransferLine line = transferLine(p, direction);
-    t.magnitude[q] = line.magnitude;
-    t.phaseDegrees[q] = line.phaseDegrees;
-    t.msc[q] = pairMsc(p);
-  });
+  forEachPairLine(
+      s, source,
+      [&](std::size_t q, const PairSums& p) {
+        const TransferLine line = transferLine(p, direction);
+        t.magnitude[q] = line.magnitude;
+        t.phaseDegrees[q] = line.phaseDegrees;
+        t.msc[q] = pairMsc(p);
+      },
+      last);
 }
 
 }  // namespace analysis

@@ -41,18 +41,22 @@ TransferLine transferLine(const PairSums& sums, TransferDirection direction);
 // Radians to degrees in (-180, 180]: -180 (and rounding below it) becomes 180.
 double phaseDegreesOf(double radians);
 
-// Every curve indexed by line 0 .. lastLine; line 0 holds NaN, NaN, 0.
+// Every curve indexed by line 0 .. min(lastLine, upToLine) (see computeTransferFunction);
+// line 0 holds NaN, NaN, 0.
 struct TransferFunction {
   std::int32_t records = 0;                  // n
-  std::size_t lastLine = 0;                  // h
+  std::size_t lastLine = 0;                  // h, whatever the curves hold
   const FixedArray<double>* freq = nullptr;  // the lines' frequencies (pairLines), Hz
   TransferDirection direction = TransferDirection::OneToTwo;
   double level95 = 1;  // mscChanceLevel(n): the same on every line
   std::vector<double> magnitude, phaseDegrees, msc;
 };
 
-// Fills `transfer` (reusing its vectors). O(h); reads the state only.
+// Fills `transfer` (reusing its vectors) for lines 0 .. min(h, upToLine): a window drawing
+// the lines it shows need not compute the rest. O(min(h, upToLine)); reads the state only, so
+// it may run on another thread while nothing writes the state.
 void computeTransferFunction(const AnalysisState& state, PairSource source,
-                             TransferDirection direction, TransferFunction& transfer);
+                             TransferDirection direction, TransferFunction& transfer,
+                             std::size_t upToLine = SIZE_MAX);
 
 }  // namespace analysis

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 #include "analysis/two_sensor/band_figures.h"
 #include "datafiles/leading_value.h"
@@ -96,13 +97,25 @@ analysis::PairSource TwoSensorView::source() const {
 void TwoSensorView::compute() {
   // Nothing is computed while nothing is shown: the per-file run costs what it did.
   const analysis::AnalysisState& s = display_.analysisState();
-  if (mrelative->isChecked()) {
-    analysis::computeRelativeMotion(s, source(), recordSeconds_, relative_);
+  {
+    // The transfer function (an atan2 and a square root a line) only over the lines its plot
+    // shows, on a thread of its own while the other two are computed here; the state is only
+    // read until the thread is joined at the end of this block.
+    std::jthread transfer;
+    if (mtransfer->isChecked()) {
+      const analysis::PairSource from = source();
+      const analysis::FixedArray<double>* freq = analysis::pairLines(s, from, 0).freq;
+      const int shown = shownCount(freq, analysis::lastPairLine(s, from) + 1);
+      const auto upToLine = static_cast<std::size_t>(std::max(shown - 1, 0));
+      transfer = std::jthread([&s, from, upToLine, this] {
+        analysis::computeTransferFunction(s, from, direction_, transfer_, upToLine);
+      });
+    }
+    if (mrelative->isChecked()) {
+      analysis::computeRelativeMotion(s, source(), recordSeconds_, relative_);
+    }
+    if (mselfnoise->isChecked()) analysis::computeSelfNoise(s, source(), recordSeconds_, noise_);
   }
-  if (mtransfer->isChecked()) {
-    analysis::computeTransferFunction(s, source(), direction_, transfer_);
-  }
-  if (mselfnoise->isChecked()) analysis::computeSelfNoise(s, source(), recordSeconds_, noise_);
 }
 
 void TwoSensorView::mrelative_Click() {

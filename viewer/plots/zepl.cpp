@@ -121,33 +121,36 @@ void ZEPL::setCaption(const QString& title) {
   requestReplot();
 }
 
-void ZEPL::addPoints(QVector<double> x, QVector<double> y) {
+void ZEPL::addPoints(QVector<QCPGraphData> points) {
   QCPGraph* graph = plot_->addGraph();
   graph->setPen(QPen(viewer::colourOfBgr(foreColor_)));
   graph->setAdaptiveSampling(true);
-  const bool sorted = std::is_sorted(x.cbegin(), x.cend());
-  graph->setData(x, y, sorted);
+  const bool sorted =
+      std::is_sorted(points.cbegin(), points.cend(), qcpLessThanSortKey<QCPGraphData>);
+  graph->data()->set(points, sorted);
   requestReplot();
 }
 
 void ZEPL::AddCurve(std::span<const double> y, std::span<const double> x, int count, int) {
   const std::size_t n =
       std::min({static_cast<std::size_t>(std::max(count, 0)), y.size(), x.size()});
-  addPoints(QVector<double>(x.begin(), x.begin() + static_cast<qsizetype>(n)),
-            QVector<double>(y.begin(), y.begin() + static_cast<qsizetype>(n)));
+  // Each point constructed once: QCPGraphData's constructors live in the library.
+  QVector<QCPGraphData> points;
+  points.reserve(static_cast<qsizetype>(n));
+  for (std::size_t i = 0; i < n; ++i) points.emplace_back(x[i], y[i]);
+  addPoints(std::move(points));
 }
 
 void ZEPL::AddCurve(std::span<const double> y, std::span<const float> time, int count, int) {
   const std::size_t n = static_cast<std::size_t>(std::max(count, 0));
-  QVector<double> xs, ys;
-  xs.reserve(static_cast<qsizetype>(n));
-  ys.reserve(static_cast<qsizetype>(n));
+  QVector<QCPGraphData> points;
+  points.reserve(static_cast<qsizetype>(std::min(n, y.size())));
   for (std::size_t r = 1; r <= n && r < y.size(); ++r) {
-    xs.push_back(r < time.size() ? static_cast<double>(time[r])
-                                 : static_cast<double>(r) / static_cast<double>(n) * xMax_);
-    ys.push_back(y[r]);
+    points.emplace_back(r < time.size() ? static_cast<double>(time[r])
+                                        : static_cast<double>(r) / static_cast<double>(n) * xMax_,
+                        y[r]);
   }
-  addPoints(std::move(xs), std::move(ys));
+  addPoints(std::move(points));
 }
 
 void ZEPL::ClearCurves() {

@@ -21,6 +21,7 @@ class InverseTransform;
 
 class QAction;
 class QCustomPlot;
+class QCPGraphData;
 class QCPItemStraightLine;
 class QCPTextElement;
 
@@ -107,7 +108,8 @@ class ZEPL : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void addPoints(QVector<double> x, QVector<double> y);
+  // A new curve holding `points`, which its data container shares rather than copies.
+  void addPoints(QVector<QCPGraphData> points);
   void applyRanges();
   void requestReplot();
 

@@ -110,6 +110,15 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
       TransferFunction forward, backward;
       computeTransferFunction(r.state, source, TransferDirection::OneToTwo, forward);
       computeTransferFunction(r.state, source, TransferDirection::TwoToOne, backward);
+      // Up to a line, as a plot showing the lower lines asks: those lines alike, none beyond.
+      TransferFunction lower;
+      computeTransferFunction(r.state, source, TransferDirection::OneToTwo, lower, 100);
+      ASSERT_EQ(lower.phaseDegrees.size(), 101u);
+      EXPECT_EQ(lower.lastLine, forward.lastLine);
+      for (std::size_t q = 1; q <= 100; ++q) {
+        ASSERT_EQ(lower.phaseDegrees[q], forward.phaseDegrees[q]) << q;
+        ASSERT_EQ(lower.msc[q], forward.msc[q]) << q;
+      }
       for (std::size_t q = 1; q <= kLines; ++q) {
         const Complex factor = pair.factor(lineFrequency(q));
         // R = |1 - factor|^2 (|factor| = 1): 0, 4 and 2 (1 - cos w dt).
