@@ -1,5 +1,5 @@
 // Campaign throughput from the page cache, against the per-file run over the same files, and the
-// cost of recomputing the statistics of a large campaign.
+// cost of recomputing the statistics of a large campaign, and warm-cache look-ups.
 //
 //   build/bench/bench_campaign [--benchmark_filter=...]
 //
@@ -13,6 +13,7 @@
 #include <random>
 
 #include "analysis/campaign/campaign.h"
+#include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/selection_statistics.h"
 #include "analysis/record/file_analysis.h"
 #include "tools/sample_synthesis.h"
@@ -180,6 +181,50 @@ void BM_SelectionColumns(benchmark::State& bm) {
   }
 }
 BENCHMARK(BM_SelectionColumns)->Unit(benchmark::kMillisecond);
+
+// Warm-cache look-ups: one session looking up `rows` readings of 147 bins per channel in a cache
+// holding them (a station-year's files as a warm psd-analyze --campaign finds them), in the
+// order they were stored.
+void BM_CacheLookups(benchmark::State& bm) {
+  const auto rows = static_cast<std::size_t>(bm.range(0));
+  const char* override = std::getenv("PSD_BENCH_DIR");
+  const std::filesystem::path dir =
+      std::filesystem::path(override ? override : std::filesystem::temp_directory_path().string()) /
+      "psd-bench-cache";
+  std::filesystem::remove_all(dir);
+  const analysis::RmsBand band;
+  std::vector<analysis::CacheKey> keys(rows);
+  analysis::CampaignFile reading;
+  reading.status = analysis::CampaignStatus::Used;
+  reading.samples = 3000;
+  reading.seconds = 60;
+  reading.twoChannels = true;
+  reading.binned1.assign(147, 1e-3);
+  reading.binned2.assign(147, 2e-3);
+  reading.rms1 = reading.rms2 = reading.rmsRel = 0.5;
+  {
+    analysis::CampaignCache cache(dir / "campaigns.sqlite");
+    const auto session = cache.session();
+    for (std::size_t i = 0; i < rows; ++i) {
+      keys[i] = {"/station/" + std::to_string(26010000 + i) + ".csvz", 1000000,
+                 static_cast<std::int64_t>(i)};
+      session->store(keys[i], 12, band, reading);
+    }
+  }
+  analysis::CampaignCache cache(dir / "campaigns.sqlite");
+  for (auto _ : bm) {
+    const auto session = cache.session();
+    std::size_t hits = 0;
+    for (const analysis::CacheKey& key : keys) {
+      analysis::CampaignFile file;
+      hits += session->lookup(key, 12, band, file) ? 1 : 0;
+    }
+    if (hits != rows) bm.SkipWithError("a stored reading was not found");
+  }
+  bm.SetItemsProcessed(static_cast<std::int64_t>(bm.iterations() * rows));
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_CacheLookups)->ArgName("rows")->Arg(4096)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -24,6 +24,9 @@ constexpr int kApplicationId = 0x50534443;
 constexpr int kSchemaVersion = 2;  // 2: a band holds the relative rms too
 // Files per write transaction: few enough that a killed run loses little.
 constexpr std::size_t kFilesPerTransaction = 64;
+// Look-ups per read transaction: the log's read lock taken once for them, yet a writer's
+// checkpoint never waits long for this reader.
+constexpr std::size_t kLookupsPerTransaction = 256;
 constexpr int kBusyMilliseconds = 3000;
 constexpr int kRetryMilliseconds = 5;
 
@@ -310,6 +313,7 @@ CampaignCache::Session::Session(CampaignCache& cache) : cache_(cache), db_(cache
 
 CampaignCache::Session::~Session() {
   commit();
+  endReading();
   for (sqlite3_stmt* statement : statements_) sqlite3_finalize(statement);
   sqlite3_close(db_);
 }
@@ -321,6 +325,24 @@ void CampaignCache::Session::fail(const std::string& what) {
   cache_.disable("cannot be " + what + " (" + why + ")");
   if (sqlite3_get_autocommit(db_) == 0) execute(db_, "ROLLBACK");
   pending_.clear();
+  lookupsInTransaction_ = 0;
+}
+
+bool CampaignCache::Session::beginLookup() {
+  if (!cache_.usable()) return false;
+  if (lookupsInTransaction_ == kLookupsPerTransaction) endReading();
+  if (lookupsInTransaction_ == 0 && !execute(db_, "BEGIN")) {
+    fail("read");
+    return false;
+  }
+  ++lookupsInTransaction_;
+  return true;
+}
+
+void CampaignCache::Session::endReading() {
+  if (lookupsInTransaction_ == 0) return;
+  lookupsInTransaction_ = 0;
+  if (sqlite3_get_autocommit(db_) == 0 && !execute(db_, "COMMIT")) fail("read");
 }
 
 sqlite3_stmt* CampaignCache::Session::prepared(int which, const char* sql) {
@@ -335,7 +357,7 @@ sqlite3_stmt* CampaignCache::Session::prepared(int which, const char* sql) {
 
 bool CampaignCache::Session::lookup(const CacheKey& key, int binsPerOctave, const RmsBand& band,
                                     CampaignFile& file) {
-  if (!cache_.usable()) return false;
+  if (!beginLookup()) return false;
   sqlite3_stmt* row = prepared(kSelect, kSelectSql);
   if (!row) return false;
   const StatementReset reset{row};
@@ -375,7 +397,7 @@ bool CampaignCache::Session::lookup(const CacheKey& key, int binsPerOctave, cons
 std::optional<StoredBandRms> CampaignCache::Session::lookupBand(const CacheKey& key,
                                                                 int binsPerOctave,
                                                                 const RmsBand& band) {
-  if (!cache_.usable()) return std::nullopt;
+  if (!beginLookup()) return std::nullopt;
   sqlite3_stmt* row = prepared(kSelect, kSelectSql);
   if (!row) return std::nullopt;
   const StatementReset reset{row};
@@ -405,6 +427,7 @@ void CampaignCache::Session::storeBand(const CacheKey& key, int binsPerOctave, c
 
 void CampaignCache::Session::commit() {
   if (pending_.empty()) return;
+  endReading();  // a write transaction cannot begin inside the read one
   std::vector<PendingWrite> writes;
   writes.swap(pending_);
   if (!cache_.usable()) return;

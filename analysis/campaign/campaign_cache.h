@@ -21,7 +21,10 @@
 //
 // Writes are transactions of up to 64 files, committed at the latest when the session ends; in WAL
 // mode, so that a process killed mid-write leaves the last committed state and two programs can use
-// one cache at once.
+// one cache at once. Look-ups share one read transaction per 256 (each in a transaction of its own
+// spends a third of its time taking and checking the log's read lock); a session ends it before it
+// writes, and when it ends. Rows another program writes meanwhile are seen from the next such
+// transaction on: until then their files are read again, as on a miss.
 //
 // Threads: one Session per thread (each has its own connection); the CampaignCache itself may be
 // shared by the sessions of several threads.
@@ -114,12 +117,16 @@ class CampaignCache {
     };
     bool apply(const PendingWrite& write);
     void fail(const std::string& what);
+    // Before a look-up: the shared read transaction, begun anew every 256 look-ups.
+    bool beginLookup();
+    void endReading();
     sqlite3_stmt* prepared(int which, const char* sql);
 
     CampaignCache& cache_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* statements_[3] = {};
     std::vector<PendingWrite> pending_;
+    std::size_t lookupsInTransaction_ = 0;  // 0: no read transaction open
   };
   // A session of this cache for the calling thread; null when the cache is not usable.
   std::unique_ptr<Session> session();
