@@ -129,4 +129,25 @@ void BM_SelectionDrawn(benchmark::State& bm) {
 }
 BENCHMARK(BM_SelectionDrawn)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The spectrogram of the station-year drawn anew against time (a campaign or its time view
+// arriving): the cells filled and the first replot, on the GUI thread.
+void BM_SpectrogramFilled(benchmark::State& bm) {
+  const viewer::SharedTimeView views[2] = {
+      viewer::SelectionWorker::compute(requestOf(false), sharedIndex()),
+      viewer::SelectionWorker::compute(requestOf(true), sharedIndex())};
+  viewer::SpectrogramPlot spectrogram;
+  spectrogram.resize(640, 400);
+  spectrogram.QWidget::show();
+  spectrogram.show(stationYear());
+  spectrogram.setTimeView(views[0]);
+  spectrogram.setTimeAxis(true);
+  int channel = 1;
+  for (auto _ : bm) {
+    channel = 3 - channel;  // another channel: every cell filled again
+    spectrogram.setChannel(channel);
+    spectrogram.plot()->replot(QCustomPlot::rpImmediateRefresh);
+  }
+}
+BENCHMARK(BM_SpectrogramFilled)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace

@@ -120,6 +120,11 @@ void CampaignPlot::rescaleColours(QCPColorMap* map) {
       high = std::max(high, z);
     }
   }
+  setColourRange(map, low, high);
+}
+
+void CampaignPlot::setColourRange(QCPColorMap* map, double low, double high) {
+  const bool logarithmic = map->dataScaleType() == QCPAxis::stLogarithmic;
   if (!(low <= high)) {
     low = logarithmic ? 1e-12 : 0;
     high = 1;

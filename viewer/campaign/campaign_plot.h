@@ -43,6 +43,9 @@ class CampaignPlot : public QFrame {
   QCPColorMap* addColourMap(const QString& scaleLabel, bool logarithmic);
   // The map's data range set to the finite (and, on a logarithmic scale, positive) cells.
   void rescaleColours(QCPColorMap* map);
+  // The map's data range set to low .. high, the smallest and largest such cell (NaN or an
+  // empty range when there is none).
+  static void setColourRange(QCPColorMap* map, double low, double high);
 
  private:
   QCustomPlot* plot_;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/campaign/campaign_csv.h"
+#include "viewer/campaign/spectrogram_cells.h"
 
 namespace viewer {
 
@@ -95,31 +96,27 @@ void SpectrogramPlot::draw() {
   // or row has no neighbour to measure its width by: its range is its extent.
   const double x0 = time ? static_cast<double>(grid->first) : 0.5;
   const double width = time ? static_cast<double>(grid->cell) : 1.0;
-  const QCPRange keys = columns > 1 ? QCPRange(x0 + width / 2, x0 + (columns - 0.5) * width)
-                                    : QCPRange(x0, x0 + width);
   const QCPRange values = rows > 1
                               ? QCPRange(bins.centre(range->first), bins.centre(range->last))
                               : QCPRange(bins.lowEdge(range->first), bins.highEdge(range->first));
-  QCPColorMapData* cells = colourMap()->data();
-  cells->setSize(columns, rows);
-  cells->setRange(keys, values);
-  cells->fill(qQNaN());
-  for (int x = 0; x < columns; ++x) {
-    const int index = fileOfColumn_[static_cast<std::size_t>(x)];
-    if (index < 0) continue;  // a gap: no record started in this cell
-    const analysis::CampaignFile& file = files[static_cast<std::size_t>(index)];
-    const std::vector<double>& binned = channel() == 1 ? file.binned1 : file.binned2;
-    for (std::size_t i = 0; i < binned.size(); ++i) {
-      // Zero and below have no place on the logarithmic colour scale; NaN is no value.
-      if (binned[i] > 0) {
-        cells->setCell(x, file.firstBin + static_cast<int>(i) - range->first, binned[i]);
-      }
-    }
+  const SpectrogramCells cells =
+      spectrogramCellsOf(files, fileOfColumn_, channel(), range->first, rows);
+  QCPColorMapData* map = colourMap()->data();
+  map->setSize(cells.groupCount, rows);
+  // A group of columns is a cell as wide as they are; the last group's part beyond the columns
+  // lies outside the x range set below.
+  const double cellWidth = width * cells.columnsPerGroup;
+  map->setRange(cells.groupCount > 1
+                    ? QCPRange(x0 + cellWidth / 2, x0 + (cells.groupCount - 0.5) * cellWidth)
+                    : QCPRange(x0, x0 + cellWidth),
+                values);
+  for (int x = 0; x < cells.groupCount; ++x) {
+    for (int y = 0; y < rows; ++y) map->setCell(x, y, cells.at(x, y));
   }
   colourMap()->setVisible(true);
   colourMap()->colorScale()->axis()->setLabel(
       QStringLiteral("PSD, channel %1 (mum^2/Hz)").arg(channel()));
-  rescaleColours(colourMap());
+  setColourRange(colourMap(), cells.lowest, cells.highest);
   if (time) {
     auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
     ticker->setDateTimeSpec(Qt::UTC);  // the station clock as written, no zone

@@ -6,9 +6,10 @@
 // record starts in stays empty, so gaps in the recording show as gaps; two records in one
 // column show the later in the list. Used and vetoed files have a column; cells without a value
 // (skipped, refused or pending files, bins a file does not reach, a channel it lacks) stay
-// transparent. Columns of records outside the time selection are veiled (faded, a translucent
-// white map of one row over them). A click
-// selects the record of that column.
+// transparent. More than 2048 columns are drawn in groups, each cell the mean of its columns'
+// values (spectrogram_cells.h). Columns of records outside the time selection are veiled
+// (faded, a translucent white map of one row over them). A click selects the record of the
+// column under it, grouped or not.
 #pragma once
 
 #include "viewer/campaign/campaign_plot.h"

@@ -1,0 +1,94 @@
+// The spectrogram's cells: each column's values, and beyond the most columns drawn, the mean of
+// each group of columns; the plot draws the groups and a click still finds its own column.
+#include "viewer/campaign/spectrogram_cells.h"
+
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "viewer/campaign/spectrogram_plot.h"
+
+namespace viewer {
+namespace {
+
+constexpr double N = std::numeric_limits<double>::quiet_NaN();
+
+analysis::CampaignFile fileOf(int firstBin, std::vector<double> binned1,
+                              std::vector<double> binned2 = {}) {
+  analysis::CampaignFile file;
+  file.status = analysis::CampaignStatus::Used;
+  file.firstBin = firstBin;
+  file.binned1 = std::move(binned1);
+  file.binned2 = std::move(binned2);
+  return file;
+}
+
+TEST(SpectrogramCells, EachCellIsTheMeanOfTheValuesItsColumnsHave) {
+  // Rows 0 .. 2; column 1 is a gap. Zero, negative and NaN values and bins outside the rows
+  // have no cell.
+  const std::vector<analysis::CampaignFile> files = {fileOf(0, {1, 2, 4}), fileOf(1, {3, 0, N}),
+                                                     fileOf(-1, {5, 6, 8}),
+                                                     fileOf(0, {-1, 10, 20}, {7, 7, 7})};
+  const std::vector<int> fileOfColumn = {0, -1, 1, 2, 3};
+  struct Row {
+    const char* what;
+    int channel, mostColumns, columnsPerGroup;
+    std::vector<std::vector<double>> cells;  // per drawn column, rows 0 .. 2
+    double lowest, highest;
+  } rows[] = {
+      {"a column each",
+       1,
+       2048,
+       1,
+       {{1, 2, 4}, {N, N, N}, {N, 3, N}, {6, 8, N}, {N, 10, 20}},
+       1,
+       20},
+      {"groups of two", 1, 3, 2, {{1, 2, 4}, {6, 5.5, N}, {N, 10, 20}}, 1, 20},
+      {"groups of three", 1, 2, 3, {{1, 2.5, 4}, {6, 9, 20}}, 1, 20},
+      {"channel 2", 2, 2048, 1, {{N, N, N}, {N, N, N}, {N, N, N}, {N, N, N}, {7, 7, 7}}, 7, 7},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const SpectrogramCells cells =
+        spectrogramCellsOf(files, fileOfColumn, row.channel, 0, 3, row.mostColumns);
+    EXPECT_EQ(cells.columnsPerGroup, row.columnsPerGroup);
+    ASSERT_EQ(cells.groupCount, static_cast<int>(row.cells.size()));
+    for (int x = 0; x < cells.groupCount; ++x) {
+      for (int y = 0; y < 3; ++y) {
+        const double expected = row.cells[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)];
+        if (std::isnan(expected)) {
+          EXPECT_TRUE(std::isnan(cells.at(x, y))) << x << "," << y;
+        } else {
+          EXPECT_DOUBLE_EQ(cells.at(x, y), expected) << x << "," << y;
+        }
+      }
+    }
+    EXPECT_EQ(cells.lowest, row.lowest);
+    EXPECT_EQ(cells.highest, row.highest);
+  }
+}
+
+TEST(SpectrogramCells, ThePlotDrawsGroupsAndAClickFindsItsOwnColumn) {
+  constexpr int kFiles = 3000;  // groups of two
+  auto snapshot = std::make_shared<CampaignSnapshot>();
+  for (int i = 0; i < kFiles; ++i) {
+    analysis::CampaignFile file = fileOf(0, {1.0 + i, 2.0 + i});
+    file.name = std::to_string(10000000 + i) + ".csvz";
+    snapshot->files.push_back(std::move(file));
+  }
+  SpectrogramPlot plot;
+  plot.show(snapshot);
+  QCPColorMapData* map = plot.colourMap()->data();  // cell() is not const
+  ASSERT_EQ(map->keySize(), kFiles / 2);
+  EXPECT_DOUBLE_EQ(map->cell(0, 0), 1.5);  // files 0 and 1 (positions 1 and 2), bin 0
+  for (int position : {1, 2, 1999, 3000}) {
+    EXPECT_EQ(plot.fileAtKey(position).toStdString(),
+              std::to_string(10000000 + position - 1) + ".csvz");
+  }
+}
+
+}  // namespace
+}  // namespace viewer

@@ -1,0 +1,51 @@
+#include "viewer/campaign/spectrogram_cells.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace viewer {
+
+SpectrogramCells spectrogramCellsOf(std::span<const analysis::CampaignFile> files,
+                                    std::span<const int> fileOfColumn, int channel, int firstBin,
+                                    int rows, int mostColumns) {
+  SpectrogramCells cells;
+  const auto columns = static_cast<int>(fileOfColumn.size());
+  rows = std::max(rows, 0);
+  cells.rows = rows;
+  cells.columnsPerGroup = std::max((columns + mostColumns - 1) / std::max(mostColumns, 1), 1);
+  cells.groupCount = (columns + cells.columnsPerGroup - 1) / cells.columnsPerGroup;
+  const std::size_t size = static_cast<std::size_t>(cells.groupCount) * rows;
+  std::vector<double> sum(size, 0);
+  std::vector<int> count(size, 0);
+  for (int x = 0; x < columns; ++x) {
+    const int index = fileOfColumn[static_cast<std::size_t>(x)];
+    if (index < 0) continue;  // a gap: no record started in this cell
+    const analysis::CampaignFile& file = files[static_cast<std::size_t>(index)];
+    const std::vector<double>& binned = channel == 1 ? file.binned1 : file.binned2;
+    const std::size_t group = static_cast<std::size_t>(x / cells.columnsPerGroup) * rows;
+    for (std::size_t i = 0; i < binned.size(); ++i) {
+      const int y = file.firstBin + static_cast<int>(i) - firstBin;
+      // Zero and below have no place on the logarithmic colour scale; NaN is no value.
+      if (y < 0 || y >= rows || !(binned[i] > 0)) continue;
+      sum[group + y] += binned[i];
+      ++count[group + y];
+    }
+  }
+  cells.mean.assign(size, std::numeric_limits<double>::quiet_NaN());
+  double lowest = std::numeric_limits<double>::infinity(), highest = 0;
+  for (std::size_t c = 0; c < size; ++c) {
+    if (count[c] == 0) continue;
+    const double mean = sum[c] / count[c];
+    cells.mean[c] = mean;
+    if (!std::isfinite(mean)) continue;  // drawn, but no end of the colour scale
+    lowest = std::min(lowest, mean);
+    highest = std::max(highest, mean);
+  }
+  if (lowest <= highest) {
+    cells.lowest = lowest;
+    cells.highest = highest;
+  }
+  return cells;
+}
+
+}  // namespace viewer
