@@ -2,15 +2,11 @@
 
 #include <qcustomplot.h>
 
-#include <QCursor>
-#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "viewer/plots/curve_colours.h"
-#include "viewer/plots/plot_export.h"
-#include "viewer/plots/titled_plot.h"
 
 namespace viewer {
 namespace {
@@ -22,10 +18,7 @@ constexpr double kCriteriaLowestHz = 1, kCriteriaHighestHz = 80, kLabelRoom = 3;
 
 }  // namespace
 
-ThirdOctavePlot::ThirdOctavePlot(QWidget* parent) : QWidget(parent) {
-  const TitledPlot titled = addTitledPlot(*this);
-  plot_ = titled.plot;
-  title_ = titled.title;
+ThirdOctavePlot::ThirdOctavePlot(QWidget* parent) : TitledPlotWidget(parent) {
   for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
     axis->setScaleType(QCPAxis::stLogarithmic);
     axis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog));
@@ -33,12 +26,6 @@ ThirdOctavePlot::ThirdOctavePlot(QWidget* parent) : QWidget(parent) {
   }
   plot_->xAxis->setLabel("Hz");
   plot_->yAxis->setLabel("mum/s");
-  installExportMenu(plot_, this,
-                    {.fileStem = [this] { return title().section('\n', 0, 0); },
-                     .csv = [this] { return graphsAsCsv(*plot_); }});
-  connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
-    emit CursorMove(plot_->xAxis->pixelToCoord(event->position().x()));
-  });
   fitAxes();
 }
 
@@ -115,24 +102,6 @@ void ThirdOctavePlot::fitAxes() {
   plot_->xAxis->setRange(xLow / 1.25, xHigh * 1.25);
   plot_->yAxis->setRange(yLow / 2, yHigh * 2);
   plot_->replot(QCustomPlot::rpQueuedReplot);
-}
-
-void ThirdOctavePlot::setTitle(const QString& title) {
-  title_->setText(title);
-  plot_->replot(QCustomPlot::rpQueuedReplot);
-}
-
-QString ThirdOctavePlot::title() const {
-  return title_->text();
-}
-
-void ThirdOctavePlot::setToolTipText(const QString& text) {
-  setToolTip(text);
-  if (plot_->underMouse()) QToolTip::showText(QCursor::pos(), text, plot_);
-}
-
-int ThirdOctavePlot::curveCount() const {
-  return plot_->graphCount();
 }
 
 ThirdOctavePlot::Curve ThirdOctavePlot::curveAt(int index) const {

@@ -2,14 +2,9 @@
 
 #include <qcustomplot.h>
 
-#include <QCursor>
-#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-#include "viewer/plots/plot_export.h"
-#include "viewer/plots/titled_plot.h"
 
 namespace viewer {
 namespace {
@@ -21,10 +16,7 @@ const QColor kFaintLevel(200, 170, 120);      // dashed
 
 }  // namespace
 
-TransferFunctionPlot::TransferFunctionPlot(QWidget* parent) : QWidget(parent) {
-  const TitledPlot titled = addTitledPlot(*this);
-  plot_ = titled.plot;
-  title_ = titled.title;
+TransferFunctionPlot::TransferFunctionPlot(QWidget* parent) : TitledPlotWidget(parent) {
   const QFont small(font().family(), 7);
   plot_->yAxis->setScaleType(QCPAxis::stLogarithmic);
   plot_->yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog));
@@ -65,12 +57,6 @@ TransferFunctionPlot::TransferFunctionPlot(QWidget* parent) : QWidget(parent) {
     graph->setAdaptiveSampling(true);
   }
   setFrequencyRange(0.01, 100, true);
-  installExportMenu(plot_, this,
-                    {.fileStem = [this] { return title().section('\n', 0, 0); },
-                     .csv = [this] { return graphsAsCsv(*plot_); }});
-  connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
-    emit CursorMove(plot_->xAxis->pixelToCoord(event->position().x()));
-  });
 }
 
 void TransferFunctionPlot::setCurves(std::span<const double> freq,
@@ -127,24 +113,6 @@ void TransferFunctionPlot::fitMagnitudeAxis() {
   }
   plot_->yAxis->setRange(low / 1.5, high * 1.5);
   plot_->replot(QCustomPlot::rpQueuedReplot);
-}
-
-void TransferFunctionPlot::setTitle(const QString& title) {
-  title_->setText(title);
-  plot_->replot(QCustomPlot::rpQueuedReplot);
-}
-
-QString TransferFunctionPlot::title() const {
-  return title_->text();
-}
-
-void TransferFunctionPlot::setToolTipText(const QString& text) {
-  setToolTip(text);
-  if (plot_->underMouse()) QToolTip::showText(QCursor::pos(), text, plot_);
-}
-
-int TransferFunctionPlot::curveCount() const {
-  return plot_->graphCount();
 }
 
 TransferFunctionPlot::Curve TransferFunctionPlot::curveAt(int index) const {
