@@ -128,10 +128,7 @@ void CampaignWindow::startAfresh() {
   setWindowTitle(QStringLiteral("campaign statistics: %1 (%2)")
                      .arg(QDir::toNativeSeparators(directory_), pattern_));
   campaign_ = std::make_shared<analysis::Campaign>(analysis::CampaignSettings{.band = band_});
-  std::vector<analysis::CampaignEntry> entries;
-  entries.reserve(static_cast<std::size_t>(names_.size()));
-  for (const QString& name : names_) entries.push_back(entryOf(name));
-  campaign_->append(entries);
+  campaign_->append(campaignEntriesOf(directory_, names_, source_.namesPathsInTree()));
   listChanged_ = false;
   shown_.reset();
   clearPlots();
@@ -175,9 +172,7 @@ void CampaignWindow::followList() {
     const analysis::CampaignEntry old = entryOf(from);
     campaign_->rename(old.directory, old.fileName, entryOf(to).fileName);
   }
-  std::vector<analysis::CampaignEntry> entries;
-  for (const QString& name : change.added) entries.push_back(entryOf(name));
-  campaign_->append(entries);
+  campaign_->append(campaignEntriesOf(directory_, change.added, source_.namesPathsInTree()));
   names_ = listed;
   startRun(std::nullopt);  // reads the new files only, then takes the statistics anew
 }
