@@ -10,6 +10,7 @@
 
 #include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/campaign_csv.h"
+#include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/campaign_tree.h"
 #include "analysis/campaign/selection_statistics.h"
 #include "analysis/campaign/start_time.h"
@@ -134,15 +135,15 @@ int runCampaign(const CampaignOptions& options, const std::vector<std::filesyste
   std::vector<analysis::FileTime> times(campaign.files().size());
   for (std::size_t i = 0; i < times.size(); ++i) times[i] = {starts.start[i], selected[i] != 0};
   std::size_t usedSelected = 0;
-  analysis::CampaignStatistics statistics;
-  if (options.selection.active()) {
+  const auto statisticsOf = [&] {
+    if (!options.selection.active()) return campaign.statistics();
     const analysis::SelectionStatistics index(campaign.files(), campaign.bins());
-    statistics = index.statisticsOf(selected);
     usedSelected = index.usedSelected(selected);
-  } else {
-    statistics = campaign.statistics();
-  }
-  if (auto failure = analysis::writeCampaignCsv(options.prefix, campaign, statistics, times)) {
+    return index.statisticsOf(selected);
+  };
+  analysis::CampaignStatistics statistics;
+  if (auto failure = analysis::writeCampaignTablesComputing(
+          options.prefix, campaign.files(), campaign.bins(), statisticsOf, statistics, times)) {
     err << "psd-analyze: " << *failure << '\n';
     return 1;
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,5 +22,16 @@ std::optional<std::string> writeCampaignTables(const std::filesystem::path& pref
                                                const FrequencyBins& bins,
                                                const CampaignStatistics& statistics,
                                                std::span<const FileTime> times = {});
+
+// The same tables with the statistics that `statisticsOf` computes (into `statistics`, also
+// when a table fails), computed while the bins table, which needs only the files, is written
+// on a thread of its own: a station-year's bins table takes as long to lay out as its
+// statistics take to compute. The same destinations are checked before anything is written;
+// a failure of the files, percentiles or density table is reported before one of the bins
+// table.
+std::optional<std::string> writeCampaignTablesComputing(
+    const std::filesystem::path& prefix, std::span<const CampaignFile> files,
+    const FrequencyBins& bins, const std::function<CampaignStatistics()>& statisticsOf,
+    CampaignStatistics& statistics, std::span<const FileTime> times = {});
 
 }  // namespace analysis

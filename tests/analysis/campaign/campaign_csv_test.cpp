@@ -6,8 +6,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <ranges>
 
+#include "analysis/campaign/campaign_tables.h"
 #include "tests/analysis/campaign/campaign_samples.h"
 
 namespace analysis {
@@ -232,26 +234,46 @@ TEST(CampaignCsv, BinsTableHoldsUsedAndVetoedSpectra) {
 TEST(CampaignCsv, FourFilesBesideThePrefixOrTheFailureNamingTheFile) {
   const Campaign campaign = sampleComputed();
   const CampaignStatistics statistics = campaign.statistics();
-  testing_support::TempDir dir;
-  ASSERT_FALSE(writeCampaignCsv(dir.path() / "site", campaign, statistics));
-  EXPECT_EQ(dir.read("site-files.csv"), campaignFilesCsv(campaign.files()));
-  EXPECT_EQ(dir.read("site-percentiles.csv"), campaignPercentilesCsv(statistics));
-  EXPECT_EQ(dir.read("site-density.csv"), campaignDensityCsv(statistics));
-  EXPECT_EQ(dir.read("site-bins.csv"), campaignBinsCsv(campaign.files(), campaign.bins()));
+  // Written with the statistics given, and with the statistics computed while the bins table
+  // is written: the same files, the same failures.
+  CampaignStatistics computed;
+  const struct {
+    const char* what;
+    std::function<std::optional<std::string>(const std::filesystem::path&)> write;
+  } writers[] = {
+      {"given", [&](const auto& prefix) { return writeCampaignCsv(prefix, campaign, statistics); }},
+      {"computed meanwhile",
+       [&](const auto& prefix) {
+         return writeCampaignTablesComputing(
+             prefix, campaign.files(), campaign.bins(), [&] { return campaign.statistics(); },
+             computed);
+       }},
+  };
+  for (const auto& writer : writers) {
+    SCOPED_TRACE(writer.what);
+    testing_support::TempDir dir;
+    ASSERT_FALSE(writer.write(dir.path() / "site"));
+    EXPECT_EQ(dir.read("site-files.csv"), campaignFilesCsv(campaign.files()));
+    EXPECT_EQ(dir.read("site-percentiles.csv"), campaignPercentilesCsv(statistics));
+    EXPECT_EQ(dir.read("site-density.csv"), campaignDensityCsv(statistics));
+    EXPECT_EQ(dir.read("site-bins.csv"), campaignBinsCsv(campaign.files(), campaign.bins()));
 
-  const auto failure = writeCampaignCsv(dir.path() / "missing" / "site", campaign, statistics);
-  ASSERT_TRUE(failure);
-  EXPECT_NE(failure->find("site-files.csv"), std::string::npos) << *failure;
+    const auto failure = writer.write(dir.path() / "missing" / "site");
+    ASSERT_TRUE(failure);
+    EXPECT_NE(failure->find("site-files.csv"), std::string::npos) << *failure;
 
-  // A table that cannot be replaced (here a directory of its name) is found before any is
-  // written: the four stay those of one campaign.
-  std::filesystem::create_directory(dir.path() / "other-density.csv");
-  dir.write("other-files.csv", "earlier");
-  const auto refused = writeCampaignCsv(dir.path() / "other", campaign, statistics);
-  ASSERT_TRUE(refused);
-  EXPECT_NE(refused->find("other-density.csv: is a directory"), std::string::npos) << *refused;
-  EXPECT_EQ(dir.read("other-files.csv"), "earlier");
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "other-percentiles.csv"));
+    // A table that cannot be replaced (here a directory of its name) is found before any is
+    // written: the four stay those of one campaign.
+    std::filesystem::create_directory(dir.path() / "other-density.csv");
+    dir.write("other-files.csv", "earlier");
+    const auto refused = writer.write(dir.path() / "other");
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->find("other-density.csv: is a directory"), std::string::npos) << *refused;
+    EXPECT_EQ(dir.read("other-files.csv"), "earlier");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "other-percentiles.csv"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "other-bins.csv"));
+  }
+  EXPECT_EQ(campaignPercentilesCsv(computed), campaignPercentilesCsv(statistics));
 }
 
 }  // namespace
