@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <ranges>
 
 #include "analysis/campaign/campaign_tables.h"
@@ -234,46 +233,50 @@ TEST(CampaignCsv, BinsTableHoldsUsedAndVetoedSpectra) {
 TEST(CampaignCsv, FourFilesBesideThePrefixOrTheFailureNamingTheFile) {
   const Campaign campaign = sampleComputed();
   const CampaignStatistics statistics = campaign.statistics();
-  // Written with the statistics given, and with the statistics computed while the bins table
-  // is written: the same files, the same failures.
-  CampaignStatistics computed;
-  const struct {
-    const char* what;
-    std::function<std::optional<std::string>(const std::filesystem::path&)> write;
-  } writers[] = {
-      {"given", [&](const auto& prefix) { return writeCampaignCsv(prefix, campaign, statistics); }},
-      {"computed meanwhile",
-       [&](const auto& prefix) {
-         return writeCampaignTablesComputing(
-             prefix, campaign.files(), campaign.bins(), [&] { return campaign.statistics(); },
-             computed);
-       }},
+  testing_support::TempDir dir;
+  ASSERT_FALSE(writeCampaignCsv(dir.path() / "site", campaign, statistics));
+  EXPECT_EQ(dir.read("site-files.csv"), campaignFilesCsv(campaign.files()));
+  EXPECT_EQ(dir.read("site-percentiles.csv"), campaignPercentilesCsv(statistics));
+  EXPECT_EQ(dir.read("site-density.csv"), campaignDensityCsv(statistics));
+  EXPECT_EQ(dir.read("site-bins.csv"), campaignBinsCsv(campaign.files(), campaign.bins()));
+
+  const auto failure = writeCampaignCsv(dir.path() / "missing" / "site", campaign, statistics);
+  ASSERT_TRUE(failure);
+  EXPECT_NE(failure->find("site-files.csv"), std::string::npos) << *failure;
+
+  // A table that cannot be replaced (here a directory of its name) is found before any is
+  // written: the four stay those of one campaign.
+  std::filesystem::create_directory(dir.path() / "other-density.csv");
+  dir.write("other-files.csv", "earlier");
+  const auto refused = writeCampaignCsv(dir.path() / "other", campaign, statistics);
+  ASSERT_TRUE(refused);
+  EXPECT_NE(refused->find("other-density.csv: is a directory"), std::string::npos) << *refused;
+  EXPECT_EQ(dir.read("other-files.csv"), "earlier");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "other-percentiles.csv"));
+}
+
+TEST(CampaignCsv, StatisticsComputedWhileTheBinsTableIsWrittenGiveTheSameTablesAndFailures) {
+  const Campaign campaign = sampleComputed();
+  const auto computing = [&campaign](const std::filesystem::path& prefix,
+                                     CampaignStatistics& statistics) {
+    return writeCampaignTablesComputing(
+        prefix, campaign.files(), campaign.bins(), [&] { return campaign.statistics(); },
+        statistics);
   };
-  for (const auto& writer : writers) {
-    SCOPED_TRACE(writer.what);
-    testing_support::TempDir dir;
-    ASSERT_FALSE(writer.write(dir.path() / "site"));
-    EXPECT_EQ(dir.read("site-files.csv"), campaignFilesCsv(campaign.files()));
-    EXPECT_EQ(dir.read("site-percentiles.csv"), campaignPercentilesCsv(statistics));
-    EXPECT_EQ(dir.read("site-density.csv"), campaignDensityCsv(statistics));
-    EXPECT_EQ(dir.read("site-bins.csv"), campaignBinsCsv(campaign.files(), campaign.bins()));
-
-    const auto failure = writer.write(dir.path() / "missing" / "site");
-    ASSERT_TRUE(failure);
-    EXPECT_NE(failure->find("site-files.csv"), std::string::npos) << *failure;
-
-    // A table that cannot be replaced (here a directory of its name) is found before any is
-    // written: the four stay those of one campaign.
-    std::filesystem::create_directory(dir.path() / "other-density.csv");
-    dir.write("other-files.csv", "earlier");
-    const auto refused = writer.write(dir.path() / "other");
-    ASSERT_TRUE(refused);
-    EXPECT_NE(refused->find("other-density.csv: is a directory"), std::string::npos) << *refused;
-    EXPECT_EQ(dir.read("other-files.csv"), "earlier");
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "other-percentiles.csv"));
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "other-bins.csv"));
+  testing_support::TempDir dir;
+  CampaignStatistics computed;
+  ASSERT_FALSE(writeCampaignCsv(dir.path() / "given", campaign, campaign.statistics()));
+  ASSERT_FALSE(computing(dir.path() / "computed", computed));
+  for (const char* table : {"-files.csv", "-percentiles.csv", "-density.csv", "-bins.csv"}) {
+    EXPECT_EQ(dir.read(std::string("computed") + table), dir.read(std::string("given") + table));
   }
-  EXPECT_EQ(campaignPercentilesCsv(computed), campaignPercentilesCsv(statistics));
+  EXPECT_EQ(campaignDensityCsv(computed), campaignDensityCsv(campaign.statistics()));
+  // A table that cannot be replaced is found before the bins table's thread writes anything.
+  std::filesystem::create_directory(dir.path() / "other-density.csv");
+  const auto refused = computing(dir.path() / "other", computed);
+  ASSERT_TRUE(refused);
+  EXPECT_NE(refused->find("other-density.csv: is a directory"), std::string::npos) << *refused;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "other-bins.csv"));
 }
 
 }  // namespace
