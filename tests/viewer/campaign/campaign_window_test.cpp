@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimeZone>
 #include <QtTest/QTest>
 #include <chrono>
 #include <filesystem>
@@ -82,18 +83,20 @@ TEST(PlanCampaignChange, RemovesRenamesAndAdds) {
 
 // Files still being written wait until they have settled: by the wall clock (modified a second
 // or more ago) or, whatever the file's clock says, unchanged for a second of the follower's.
+// Every time is explicit: "now" is a whole millisecond and each time stamp is set exactly in
+// milliseconds from it, so that neither scheduling nor the clocks' granularity can move an age.
 TEST(ArrivingFiles, NewFilesJoinOnceTheyHaveSettled) {
   testing_support::TempDir dir;
   const QString directory = QString::fromStdString(dir.path().string());
   dir.write("old.csvz", "1\n");
   dir.write("new.csvz", "1\n");
   dir.write("ahead.csvz", "1\n");
-  const QDateTime now = QDateTime::currentDateTime();
+  const QDateTime now = QDateTime::fromMSecsSinceEpoch(
+      QDateTime::currentMSecsSinceEpoch() / 1000 * 1000, QTimeZone::UTC);
   const auto setModified = [&](const char* name, const QDateTime& when) {
-    std::filesystem::last_write_time(
-        dir.path() / name,
-        std::filesystem::file_time_type::clock::now() +
-            std::chrono::milliseconds(QDateTime::currentDateTime().msecsTo(when)));
+    const std::chrono::sys_time<std::chrono::milliseconds> at{
+        std::chrono::milliseconds(when.toMSecsSinceEpoch())};
+    std::filesystem::last_write_time(dir.path() / name, std::chrono::file_clock::from_sys(at));
   };
   setModified("old.csvz", now.addSecs(-10));
   setModified("new.csvz", now.addMSecs(-100));
@@ -341,7 +344,7 @@ TEST_F(CampaignWindowTest, FilesAddedRemovedOrVetoedAreFollowedWithoutReadingThe
 
   // Before the average file, which sorts last: the new file takes its place in the list order.
   dir.write("26120809.csvz", spectrum(3));
-  QTRY_VERIFY_WITH_TIMEOUT(listed().contains("26120809.csvz"), 2000);
+  QTRY_VERIFY_WITH_TIMEOUT(listed().contains("26120809.csvz"), 10000);
   EXPECT_EQ(window->flb->currentItem()->text(), "26120803.csvz");
   QTRY_VERIFY_WITH_TIMEOUT(campaign->shown() && campaign->shown()->files.size() == 10, 5000);
   EXPECT_EQ(campaign->lastRunFiles(), 1u);
