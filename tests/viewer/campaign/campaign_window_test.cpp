@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTimeZone>
 #include <QtTest/QTest>
 #include <chrono>
 #include <filesystem>
@@ -92,7 +91,7 @@ TEST(ArrivingFiles, NewFilesJoinOnceTheyHaveSettled) {
   dir.write("new.csvz", "1\n");
   dir.write("ahead.csvz", "1\n");
   const QDateTime now = QDateTime::fromMSecsSinceEpoch(
-      QDateTime::currentMSecsSinceEpoch() / 1000 * 1000, QTimeZone::UTC);
+      QDateTime::currentMSecsSinceEpoch() / 1000 * 1000, Qt::UTC);
   const auto setModified = [&](const char* name, const QDateTime& when) {
     const std::chrono::sys_time<std::chrono::milliseconds> at{
         std::chrono::milliseconds(when.toMSecsSinceEpoch())};
