@@ -120,10 +120,14 @@ int main(int argc, char** argv) {
     viewer::CampaignWindow* statistics = window.campaign->campaignWindow();
     if (width > 0 && height > 0) statistics->resize(width, height);
     QEventLoop wait;
+    // Files written just before (make-samples) join once they have settled: wait for them too.
+    const auto busy = [statistics] {
+      return statistics->running() || statistics->waitingForFiles();
+    };
     QObject::connect(statistics, &viewer::CampaignWindow::runEnded, &wait, [&] {
-      if (!statistics->running()) wait.quit();
+      if (!busy()) wait.quit();
     });
-    if (statistics->running()) wait.exec();
+    if (busy()) wait.exec();
     if (!statistics->shown()) {
       std::cerr << "window-shot: the campaign was not completed: "
                 << statistics->statusText().toStdString() << '\n';

@@ -202,6 +202,17 @@ bool Campaign::remove(const std::filesystem::path& directory, std::string_view f
   return true;
 }
 
+bool Campaign::readAgain(const std::filesystem::path& directory, std::string_view fileName) {
+  const auto it = find(directory, fileName);
+  if (it == files_.end()) return false;
+  CampaignFile pending;
+  pending.directory = it->directory;
+  pending.name = std::move(it->name);
+  pending.relativePath = std::move(it->relativePath);
+  *it = std::move(pending);
+  return true;
+}
+
 bool Campaign::rename(const std::filesystem::path& directory, std::string_view oldName,
                       std::string_view newName) {
   const auto it = find(directory, oldName);

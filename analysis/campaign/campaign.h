@@ -102,6 +102,10 @@ class Campaign {
   bool rename(const std::filesystem::path& directory, std::string_view oldName,
               std::string_view newName);
 
+  // A file that changed after it was read (written on, replaced): it becomes pending, to be read
+  // again by the next computePending(), in its place. Returns whether it was there.
+  bool readAgain(const std::filesystem::path& directory, std::string_view fileName);
+
   // Puts the files in the order `order` gives: order[i] is the index of the file to be i-th.
   // `order` is a permutation of 0 .. files().size() - 1 (campaign_tree.h's treeOrder).
   void reorder(std::span<const std::size_t> order);

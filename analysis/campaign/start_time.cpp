@@ -36,6 +36,32 @@ constexpr std::array<std::string_view, 6> kFields = {"YY", "MM", "DD", "hh", "mm
 
 constexpr const char* kAutoPatterns[] = {"MMDDhhmm", "YYMMDDhhmm", "MMDDhhmmss"};
 
+// The files named when a stem length falls back to the modification times: the first few.
+constexpr std::size_t kNamedMisfits = 3;
+
+// The files of one stem length that are no valid name under a pattern.
+struct Misfits {
+  std::vector<std::string> first;  // at most kNamedMisfits
+  std::size_t count = 0;
+
+  bool operator==(const Misfits&) const = default;
+};
+
+// "a.csvz is no MMDDhhmm name", "a.csvz, b.csvz, c.csvz and 4 more are no MMDDhhmm names".
+std::string misfitText(const Misfits& misfits, const std::string& patterns) {
+  std::string names;
+  for (std::size_t i = 0; i < misfits.first.size(); ++i) {
+    const bool last = i + 1 == misfits.first.size() && misfits.count == misfits.first.size();
+    names += i == 0 ? "" : last ? " and " : ", ";
+    names += misfits.first[i];
+  }
+  if (misfits.count > misfits.first.size()) {
+    names += " and " + std::to_string(misfits.count - misfits.first.size()) + " more";
+  }
+  return names +
+         (misfits.count == 1 ? " is no " + patterns + " name" : " are no " + patterns + " names");
+}
+
 // A file not read yet has no modification time: its stem is judged in a leap year, where every
 // month and day that any year has is a date (2000-12-31T23:59:59).
 constexpr CivilSeconds kLeapYearEnd = 978307199;
@@ -218,6 +244,8 @@ StartTimes startTimesOf(std::span<const CampaignFile> files, const StartTimeChoi
 
   // The pattern of each stem length (auto), or the one pattern; no entry: modification time.
   std::map<std::size_t, TimePattern> patterns;
+  // Per stem length, the patterns auto tried in vain and the files each refused.
+  std::map<std::size_t, std::vector<std::pair<std::string, Misfits>>> refused;
   if (choice.source == StartSource::Name && choice.pattern) {
     patterns.emplace(choice.pattern->length(), *choice.pattern);
   } else if (choice.source == StartSource::Auto) {
@@ -229,15 +257,37 @@ StartTimes startTimesOf(std::span<const CampaignFile> files, const StartTimeChoi
       const TimePattern pattern = *TimePattern::parse(text);
       const auto present = lengths.find(pattern.length());
       if (present == lengths.end() || present->second) continue;
-      const bool all = std::all_of(files.begin(), files.end(), [&](const CampaignFile& file) {
+      Misfits misfits;
+      for (const CampaignFile& file : files) {
         const std::string_view stem = stemOf(file);
-        return !isMeasurementName(file.name) || stem.size() != pattern.length() ||
-               pattern.startOf(stem, file.modified.value_or(kLeapYearEnd));
-      });
-      if (all) {
+        if (!isMeasurementName(file.name) || stem.size() != pattern.length() ||
+            pattern.startOf(stem, file.modified.value_or(kLeapYearEnd))) {
+          continue;
+        }
+        if (misfits.first.size() < kNamedMisfits) misfits.first.push_back(file.tableName());
+        ++misfits.count;
+      }
+      if (misfits.count == 0) {
         patterns.emplace(pattern.length(), pattern);
         present->second = true;
+      } else {
+        refused[pattern.length()].emplace_back(pattern.text(), std::move(misfits));
       }
+    }
+  }
+  // Why a stem length takes the modification times: which files are no name of its patterns
+  // (patterns that refused the same files together: "... is no YYMMDDhhmm or MMDDhhmmss name").
+  std::string why;
+  for (const auto& [length, tried] : refused) {
+    if (patterns.contains(length)) continue;
+    for (std::size_t i = 0; i < tried.size();) {
+      std::string names = tried[i].first;
+      std::size_t next = i + 1;
+      for (; next < tried.size() && tried[next].second == tried[i].second; ++next) {
+        names += " or " + tried[next].first;
+      }
+      why += (why.empty() ? "" : "; ") + misfitText(tried[i].second, names);
+      i = next;
     }
   }
 
@@ -272,6 +322,7 @@ StartTimes startTimesOf(std::span<const CampaignFile> files, const StartTimeChoi
   } else {
     times.source = "start times from the modification times";
   }
+  if (!why.empty()) times.source += ": " + why;
   return times;
 }
 

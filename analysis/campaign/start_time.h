@@ -18,7 +18,9 @@
 //     written when its record ends); no start time for a record whose length is unknown.
 //   - auto: per stem length, the first of MMDDhhmm (8 characters), YYMMDDhhmm and MMDDhhmmss
 //     (10 characters) under which every measurement stem of that length is a valid time; stems
-//     of a length without such a pattern take the modification time.
+//     of a length without such a pattern take the modification time, and the source names the
+//     first few files that are no valid name of the patterns of that length ("start times from
+//     the modification times: 13400145.csvz is no MMDDhhmm name").
 // A record without a valid time under its source has no start time (std::nullopt).
 #pragma once
 
@@ -87,9 +89,9 @@ struct StartTimeChoice {
 
 struct StartTimes {
   std::vector<std::optional<CivilSeconds>> start;  // per file, in campaign order
-  std::string source;                              // "start times from the names (MMDDhhmm)", ...
-  std::size_t measurements = 0;                    // files whose name is a measurement's
-  std::size_t withoutTime = 0;                     // of those, how many have no start time
+  std::string source;  // "start times from the names (MMDDhhmm)", ..., with why auto fell back
+  std::size_t measurements = 0;  // files whose name is a measurement's
+  std::size_t withoutTime = 0;   // of those, how many have no start time
 };
 
 // A measurement's name, as the campaign classifies names (campaign_file.h): no average file, a

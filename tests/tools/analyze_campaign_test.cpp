@@ -46,7 +46,9 @@ TEST(AnalyzeCampaign, WritesTheTablesOfTheCoreAndReportsRefusals) {
   EXPECT_EQ(errors,
             "psd-analyze: 12345680.csvz: line 3: 'x' is not a number\n"
             "campaign: 5 files: 2 used, 1 vetoed, 1 skipped, 1 refused\n"
-            "campaign: start times from the modification times, 1 records without a start time\n");
+            "campaign: start times from the modification times: 12345678.csvz, "
+            "12345679xxx.csvz, 12345680.csvz and 1 more are no MMDDhhmm names, 1 records without "
+            "a start time\n");
 
   analysis::Campaign campaign({.band = {0.5, 10}});
   campaign.append(entries);
@@ -98,7 +100,8 @@ TEST(AnalyzeCampaign, RecordsWrittenByMakeSamples) {
       << errors;
   EXPECT_EQ(errors,
             "campaign: 3 files: 3 used, 0 vetoed, 0 skipped, 0 refused\n"
-            "campaign: start times from the modification times\n");
+            "campaign: start times from the modification times: 27010001.csvz, 27010002.csvz "
+            "and 27010003.csvz are no MMDDhhmm names\n");
   const std::string table = dir.read("c-files.csv");
   for (const char* name : {"27010001.csvz", "27010002.csvz", "27010003.csvz"}) {
     EXPECT_NE(table.find(std::string(name) + ",32768,655.36,used,"), std::string::npos) << table;
@@ -180,6 +183,17 @@ TEST(AnalyzeCampaign, TimeSelectionOfRecordsWrittenInTime) {
   EXPECT_EQ(dir.read("none-percentiles.csv"),
             "f_low,f_high,f_centre,n1,p5_1,p50_1,p95_1,mean1,n2,p5_2,p50_2,p95_2,mean2\n");
   EXPECT_EQ(dir.read("none-density.csv"), "f_centre,db,fraction1,fraction2\n");
+  // One bound alone: records 20 to 29 start at or after 2027-01-01T06:00, 0 to 19 before it.
+  for (const auto& [option, selected] : {std::pair{"--from", "10"}, std::pair{"--to", "20"}}) {
+    ASSERT_EQ(runAnalyze(dir,
+                         "--campaign " + (dir.path() / "half").string() + " " + option +
+                             " 2027-01-01T06:00" + fileArguments,
+                         errors),
+              0)
+        << errors;
+    EXPECT_NE(errors.find(std::string(": ") + selected + " of 30 used records"), std::string::npos)
+        << option << ": " << errors;
+  }
   EXPECT_NE(
       runAnalyze(
           dir, "--campaign " + (dir.path() / "x").string() + " --weekdays mon-xyz" + fileArguments,

@@ -20,7 +20,7 @@ namespace viewer {
 struct CampaignTimeView {
   SharedSnapshot snapshot;      // the campaign these are of
   analysis::StartTimes starts;  // per file of the snapshot, in its order
-  analysis::TimeGrid grid;
+  analysis::TimeGrid grid;      // of the records with a spectrum (used, vetoed): those drawn
   analysis::TimeSelection selection;
   std::vector<std::uint8_t> selected;  // per file
   // The selection's statistics; nothing when the selection is inactive: the snapshot's own.

@@ -54,6 +54,10 @@ CampaignWindow::CampaignWindow(CampaignSource& source, QWidget* parent)
   arrivalTimer_ = new QTimer(this);
   arrivalTimer_->setSingleShot(true);
   connect(arrivalTimer_, &QTimer::timeout, this, &CampaignWindow::followList);
+  changeTimer_ = new QTimer(this);
+  changeTimer_->setInterval(kChangeCheckMs);
+  connect(changeTimer_, &QTimer::timeout, this, &CampaignWindow::lookForChangedFiles);
+  changeTimer_->start();
   clock_.start();
   // Every change of the main window's list (re-read, followed directory, rename) arrives here
   // as a change of its model, however the list's own signals are blocked.
@@ -123,8 +127,11 @@ void CampaignWindow::startAfresh() {
   }
   directory_ = source_.directory();
   pattern_ = source_.filePattern();
-  names_ = listedNames();
   arriving_ = {};
+  taken_.clear();
+  changed_.clear();
+  // The files still being written join when they have settled, as new files do.
+  names_ = takeSettled(listedNames());
   setWindowTitle(QStringLiteral("campaign statistics: %1 (%2)")
                      .arg(QDir::toNativeSeparators(directory_), pattern_));
   campaign_ = std::make_shared<analysis::Campaign>(analysis::CampaignSettings{.band = band_});
@@ -150,31 +157,90 @@ void CampaignWindow::followList() {
     return;
   }
   QStringList listed = listedNames();
-  if (listed == names_) return;
+  if (listed == names_ && changed_.isEmpty()) return;
   CampaignListChange change = planCampaignChange(names_, listed);
-  // A new file joins once it has settled: read while it is being written, it would be refused
-  // or taken with a wrong record length, and never read again.
-  const QStringList settled =
-      arriving_.settled(change.added, directory_, QDateTime::currentDateTime(), clock_.elapsed());
-  if (const int wait = arriving_.msUntilNextCheck(clock_.elapsed()); wait >= 0) {
-    arrivalTimer_->start(wait);
+  // Files changed since they were read, still listed under their name, are read again.
+  const QSet<QString> inList(listed.cbegin(), listed.cend());
+  QStringList changed;
+  for (auto it = changed_.begin(); it != changed_.end();) {
+    if (inList.contains(*it) && taken_.contains(*it)) {
+      changed << *it++;
+    } else {
+      it = changed_.erase(it);  // gone or renamed: the list's change says what became of it
+    }
   }
+  // A new or changed file is taken once it has settled: read while it is being written, it
+  // would be refused or taken with a wrong record length.
+  const QStringList settledList = takeSettled(change.added + changed);
+  const QSet<QString> settled(settledList.cbegin(), settledList.cend());
+  QStringList added, reread;
   for (const QString& name : change.added) {
-    if (!settled.contains(name)) listed.removeOne(name);
+    if (settled.contains(name)) {
+      added << name;
+    } else {
+      listed.removeOne(name);
+    }
   }
-  change.added = settled;
-  if (listed == names_) return;
+  for (const QString& name : changed) {
+    if (settled.contains(name)) {
+      reread << name;
+      changed_.remove(name);
+    }
+  }
+  if (listed == names_ && reread.isEmpty()) return;
   for (const QString& name : change.removed) {
     const analysis::CampaignEntry gone = entryOf(name);
     campaign_->remove(gone.directory, gone.fileName);
+    taken_.remove(name);
   }
   for (const auto& [from, to] : change.renamed) {
     const analysis::CampaignEntry old = entryOf(from);
     campaign_->rename(old.directory, old.fileName, entryOf(to).fileName);
+    taken_.insert(to, taken_.take(from));  // the same contents: changes are looked for still
   }
-  campaign_->append(campaignEntriesOf(directory_, change.added, source_.namesPathsInTree()));
+  for (const QString& name : reread) {
+    const analysis::CampaignEntry entry = entryOf(name);
+    campaign_->readAgain(entry.directory, entry.fileName);
+  }
+  campaign_->append(campaignEntriesOf(directory_, added, source_.namesPathsInTree()));
   names_ = listed;
-  startRun(std::nullopt);  // reads the new files only, then takes the statistics anew
+  startRun(std::nullopt);  // reads the new and changed files only, then the statistics anew
+}
+
+QStringList CampaignWindow::takeSettled(const QStringList& names) {
+  const QStringList settled =
+      arriving_.settled(names, directory_, QDateTime::currentDateTime(), clock_.elapsed());
+  if (const int wait = arriving_.msUntilNextCheck(clock_.elapsed()); wait >= 0) {
+    arrivalTimer_->start(wait);
+  }
+  const QHash<QString, FileStamp>& stamps = arriving_.stampsOfSettled();
+  for (const QString& name : settled) taken_.insert(name, stamps.value(name));
+  return settled;
+}
+
+void CampaignWindow::lookForChangedFiles() {
+  if (lookingForChanges_ || taken_.isEmpty()) return;
+  lookingForChanges_ = true;
+  if (checker_.joinable()) checker_.join();  // ended: it has handed its names over
+  // A station-year has tens of thousands of files: their stamps are read off the GUI thread.
+  checker_ = std::jthread([this, directory = directory_, taken = taken_] {
+    const QStringList changed = changedFiles(directory, taken);
+    QMetaObject::invokeMethod(
+        this, [this, changed, taken] { filesChanged(changed, taken); }, Qt::QueuedConnection);
+  });
+}
+
+void CampaignWindow::filesChanged(const QStringList& names, const QHash<QString, FileStamp>& seen) {
+  lookingForChanges_ = false;
+  bool any = false;
+  for (const QString& name : names) {
+    // Only while the campaign still holds the file as it was when looked at.
+    const auto taken = taken_.constFind(name);
+    if (taken == taken_.constEnd() || *taken != seen.value(name)) continue;
+    changed_.insert(name);
+    any = true;
+  }
+  if (any) listTimer_->start();
 }
 
 void CampaignWindow::startRun(std::optional<analysis::RmsBand> band) {
@@ -290,6 +356,11 @@ void CampaignWindow::showSnapshot(SharedSnapshot snapshot) {
                           .arg(counts.vetoed)
                           .arg(counts.skipped)
                           .arg(counts.refused));
+  }
+  if (const qsizetype waiting = arriving_.waitingCount(); waiting > 0) {
+    summary_->setText(
+        summary_->text() +
+        QStringLiteral("; %1 more still being written, taken once settled").arg(waiting));
   }
   refused_->clear();
   for (const analysis::CampaignFile& file : shown_->files) {

@@ -1,11 +1,15 @@
 // The campaign window: statistics of every file the main window's file list shows (its
 // directory and pattern, in its order), computed off the GUI thread, in parallel over files.
 //
-// It opens on the list as it is and follows it: a file added to the list is added to the
-// campaign and read alone, once it has settled (arriving_files.h); a file removed is dropped from
-// the statistics and a veto rename changes the file's status, neither reading the other files
-// again; the files are shown in the list's order whatever order they arrived in. Another directory
-// or pattern starts afresh, as "recompute" does. Closing the window cancels the run.
+// It opens on the list as it is and follows it: a file is taken into the campaign only once it
+// has settled (arriving_files.h), a file added to the list then read alone; a file removed is
+// dropped from the statistics and a veto rename changes the file's status, neither reading the
+// other files again; the files are shown in the list's order whatever order they arrived in. A
+// file whose size or modification time changes after it was taken (a writer that paused longer
+// than the settle time) is read again once it has settled again, its row replaced, in the
+// campaign and in the cache: every kChangeCheckMs its files are looked at, off the GUI thread.
+// Another directory or pattern starts afresh, as "recompute" does. Closing the window cancels the
+// run.
 //
 // Statistics are shown only for a campaign whose every file is done: while a run goes on the
 // plots keep the last complete campaign (or stay empty) and a progress bar counts the files;
@@ -33,6 +37,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -78,6 +84,8 @@ class CampaignWindow : public QWidget {
   CampaignWindow(CampaignSource& source, QWidget* parent);
   ~CampaignWindow() override;
 
+  static constexpr int kChangeCheckMs = 2000;
+
   // Starts the campaign of the main window's list afresh (the "recompute" button).
   void recompute();
   // Cancels the run (the "cancel" button). Cancelled reading shows nothing and waits for
@@ -105,6 +113,11 @@ class CampaignWindow : public QWidget {
   void setThreads(unsigned threads) { threads_ = threads; }
 
   bool running() const { return run_ != nullptr; }
+  // Listed files not taken yet: still being written, or written on since they were read.
+  bool waitingForFiles() const { return arriving_.waitingCount() > 0 || !changed_.isEmpty(); }
+  // Looks now, off the GUI thread, whether files of the campaign changed since they were taken
+  // (as every kChangeCheckMs); those that did are read again once they have settled.
+  void lookForChangedFiles();
   // Files the last run started had to read (all for a new campaign, the new ones when the list
   // grew, those with a spectrum for another band).
   std::size_t lastRunFiles() const { return lastRunFiles_; }
@@ -131,6 +144,9 @@ class CampaignWindow : public QWidget {
  private:
   void createControls();
   void followList();
+  // Of `names`, those that have settled, their stamps kept; the arrival timer set for the rest.
+  QStringList takeSettled(const QStringList& names);
+  void filesChanged(const QStringList& names, const QHash<QString, FileStamp>& seen);
   void startAfresh();
   void startRun(std::optional<analysis::RmsBand> band);
   void runProgressed();
@@ -184,6 +200,10 @@ class CampaignWindow : public QWidget {
   QTimer* arrivalTimer_;          // looks again at files that were still being written
   ArrivingFiles arriving_;
   QElapsedTimer clock_;
+  QHash<QString, FileStamp> taken_;  // each file of the campaign as it was taken
+  QSet<QString> changed_;            // files changed since taken, to be read again
+  QTimer* changeTimer_;              // looks for changed files every kChangeCheckMs
+  bool lookingForChanges_ = false;   // checker_ runs
   // Campaigns in time.
   QComboBox* timeFrom_;
   QLineEdit* timePattern_;
@@ -193,6 +213,7 @@ class CampaignWindow : public QWidget {
   QLabel* timeSummary_;
   SelectionWorker* selectionWorker_;
   bool axisChosen_ = false;  // the user chose the axis: no automatic choice any more
+  std::jthread checker_;     // looks for changed files; ends before the members it uses
   std::jthread saver_;       // writes the tables; last, so that it ends before the members it uses
 };
 

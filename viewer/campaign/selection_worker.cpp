@@ -16,7 +16,13 @@ SharedTimeView SelectionWorker::compute(const SelectionRequest& request, Index& 
   view->snapshot = request.snapshot;
   const auto& files = request.snapshot->files;
   view->starts = analysis::startTimesOf(files, request.timeFrom);
-  view->grid = analysis::timeGridOf(view->starts.start);
+  // The grid is the spectrogram's: only records it draws set it, so that a refused record's
+  // time (a stray date years away) cannot widen the cells until the drawn ones look empty.
+  std::vector<std::optional<analysis::CivilSeconds>> drawnStarts(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (files[i].hasSpectrum()) drawnStarts[i] = view->starts.start[i];
+  }
+  view->grid = analysis::timeGridOf(drawnStarts);
   view->selection = request.selection;
   view->selected = analysis::selectedFiles(view->starts.start, request.selection);
   view->compare = request.compare;

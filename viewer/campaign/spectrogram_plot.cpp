@@ -35,7 +35,8 @@ SpectrogramPlot::SpectrogramPlot(QWidget* parent)
 }
 
 bool SpectrogramPlot::timeAxisShown() const {
-  return timeAxis_ && timeView() && timeView()->hasTimes();
+  // The grid holds the drawn records' times: none when only refused records have one.
+  return timeAxis_ && timeView() && timeView()->hasTimes() && !timeView()->grid.empty();
 }
 
 void SpectrogramPlot::setTimeAxis(bool time) {

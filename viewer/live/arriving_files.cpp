@@ -6,31 +6,47 @@
 
 namespace viewer {
 
+FileStamp fileStampOf(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return {};
+  return {info.size(), info.lastModified()};
+}
+
+QStringList changedFiles(const QString& directory, const QHash<QString, FileStamp>& taken) {
+  QStringList changed;
+  const QDir dir(directory);
+  for (auto it = taken.constBegin(); it != taken.constEnd(); ++it) {
+    const FileStamp now = fileStampOf(dir.filePath(it.key()));
+    if (now.size >= 0 && now != it.value()) changed << it.key();
+  }
+  return changed;
+}
+
 QStringList ArrivingFiles::settled(const QStringList& names, const QString& directory,
                                    const QDateTime& now, qint64 nowMs) {
   QHash<QString, Stamp> stillWaiting;
   QStringList result;
+  settledStamps_.clear();
   const QDir dir(directory);
   for (const QString& name : names) {
-    const QFileInfo info(dir.filePath(name));
-    if (!info.exists()) {
+    const FileStamp file = fileStampOf(dir.filePath(name));
+    if (file.size < 0) {
       result << name;
       continue;
     }
-    const qint64 size = info.size();
-    const QDateTime modified = info.lastModified();
-    const qint64 age = modified.msecsTo(now);
-    if (age >= kSettleMs) {
+    if (file.modified.msecsTo(now) >= kSettleMs) {
       result << name;
+      settledStamps_.insert(name, file);
       continue;
     }
-    Stamp stamp{size, modified, nowMs};
+    Stamp stamp{file, nowMs};
     if (const auto seen = waiting_.constFind(name);
-        seen != waiting_.constEnd() && seen->size == size && seen->modified == modified) {
+        seen != waiting_.constEnd() && seen->file == file) {
       stamp.unchangedSinceMs = seen->unchangedSinceMs;
     }
     if (nowMs - stamp.unchangedSinceMs >= kSettleMs) {
       result << name;
+      settledStamps_.insert(name, file);
     } else {
       stillWaiting.insert(name, stamp);
     }

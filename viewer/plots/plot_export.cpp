@@ -5,7 +5,12 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QPageLayout>
+#include <QPdfWriter>
+
+#include "viewer/plots/file_replacement.h"
 
 namespace viewer {
 
@@ -19,7 +24,10 @@ void installExportMenu(QCustomPlot* plot, QWidget* owner, PlotExport items) {
           const QString stem = items.fileStem ? items.fileStem() : QStringLiteral("plot");
           const QString path = QFileDialog::getSaveFileName(
               owner, "Save image", stem + ".png", "PNG image (*.png);;PDF document (*.pdf)");
-          if (!path.isEmpty()) savePlotImage(plot, path);
+          QString problem;
+          if (!path.isEmpty() && !savePlotImage(plot, path, 2, &problem)) {
+            reportOnStatusLine(owner, "Save image: " + problem);
+          }
         });
         menu.addAction("Copy data", owner, [plot, &items] {
           QGuiApplication::clipboard()->setText(items.csv ? items.csv() : graphsAsCsv(*plot));
@@ -33,9 +41,47 @@ void installExportMenu(QCustomPlot* plot, QWidget* owner, PlotExport items) {
       });
 }
 
-bool savePlotImage(QCustomPlot* plot, const QString& path, double scale) {
-  if (path.endsWith(".pdf", Qt::CaseInsensitive)) return plot->savePdf(path);
-  return plot->savePng(path, 0, 0, scale);
+namespace {
+
+// As QCustomPlot::savePdf draws it (a page of the plot's size in points, vectorised), but onto
+// a device, so that the file is replaced only when written whole.
+bool writePdf(QCustomPlot* plot, QIODevice& device) {
+  const QSize size = plot->size();
+  QPdfWriter pdf(&device);
+  pdf.setResolution(plot->logicalDpiX());
+  pdf.setPageLayout(QPageLayout(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch),
+                                QPageLayout::Portrait, QMarginsF()));
+  QCPPainter painter;
+  if (!painter.begin(&pdf)) return false;
+  painter.setMode(QCPPainter::pmVectorized);
+  painter.setMode(QCPPainter::pmNoCaching);
+  painter.setWindow(QRect(QPoint(0, 0), size));
+  plot->toPainter(&painter, size.width(), size.height());
+  return painter.end();
+}
+
+// As QCustomPlot::savePng writes it: scale x the plot's size, 96 dots per inch.
+bool writePng(QCustomPlot* plot, QIODevice& device, double scale) {
+  constexpr double kDotsPerMetre = 96 / 0.0254;
+  QImage image = plot->toPixmap(0, 0, scale).toImage();
+  image.setDotsPerMeterX(qRound(kDotsPerMetre));
+  image.setDotsPerMeterY(qRound(kDotsPerMetre));
+  return image.save(&device, "PNG");
+}
+
+}  // namespace
+
+bool savePlotImage(QCustomPlot* plot, const QString& path, double scale, QString* problem) {
+  const bool pdf = path.endsWith(".pdf", Qt::CaseInsensitive);
+  const std::optional<QString> failure = replaceFile(path, [&](QIODevice& device) {
+    return pdf ? writePdf(plot, device) : writePng(plot, device, scale);
+  });
+  if (failure && problem) *problem = *failure;
+  return !failure;
+}
+
+void reportOnStatusLine(QWidget* widget, const QString& message) {
+  if (auto* status = widget->window()->findChild<QLabel*>("status")) status->setText(message);
 }
 
 QString graphsAsCsv(const QCustomPlot& plot, const std::function<QString(int)>& nameOf) {

@@ -128,6 +128,8 @@ struct AutoCase {
   std::vector<std::string> names;
   const char* source;
   std::vector<const char*> starts;  // per name, ISO or ""
+  std::vector<const char*>
+      modified;  // per name, ISO or "" (not read); empty: every file 2026-06-01
 };
 
 class AutoSource : public testing::TestWithParam<AutoCase> {};
@@ -137,7 +139,9 @@ class AutoSource : public testing::TestWithParam<AutoCase> {};
 TEST_P(AutoSource, TakesTheFirstPatternValidForEveryStem) {
   const AutoCase& c = GetParam();
   std::vector<CampaignFile> files;
-  for (const std::string& name : c.names) files.push_back(fileOf(name, 60, "2026-06-01"));
+  for (std::size_t i = 0; i < c.names.size(); ++i) {
+    files.push_back(fileOf(c.names[i], 60, c.modified.empty() ? "2026-06-01" : c.modified[i]));
+  }
   const StartTimes times = startTimesOf(files, {});
   EXPECT_EQ(times.source, c.source);
   ASSERT_EQ(times.start.size(), c.names.size());
@@ -160,7 +164,29 @@ INSTANTIATE_TEST_SUITE_P(
                              {"2026-05-13T12:00:00", "2026-05-13T12:15:00", "", ""}},
                     // One stem that is no date: every 8-character stem takes its modification time.
                     AutoCase{{"05131200.csvz", "12345678.csvz"},
-                             "start times from the modification times",
+                             "start times from the modification times: 12345678.csvz is no "
+                             "MMDDhhmm name",
+                             {"2026-05-31T23:59:00", "2026-05-31T23:59:00"}},
+                    // The first three misfits named, the others counted.
+                    AutoCase{{"13000000.csvz", "05131200.csvz", "13000001.csvz", "13000002.csvz",
+                              "13000003.csvz", "13000004.csvz"},
+                             "start times from the modification times: 13000000.csvz, "
+                             "13000001.csvz, 13000002.csvz and 2 more are no MMDDhhmm names",
+                             std::vector<const char*>(6, "2026-05-31T23:59:00")},
+                    // A file not read yet has no modification time: its stem is still a date.
+                    AutoCase{{"05131200.csvz", "05131215.csvz"},
+                             "start times from the names (MMDDhhmm)",
+                             {"2026-05-13T12:00:00", ""},
+                             {"2026-06-01", ""}},
+                    // Valid under both 10-character patterns: YYMMDDhhmm is tried first.
+                    AutoCase{{"0512131200.cswz"},
+                             "start times from the names (YYMMDDhhmm)",
+                             {"2005-12-13T12:00:00"}},
+                    // Each 10-character pattern refuses other files.
+                    AutoCase{{"1312010000.cswz", "2613010000.cswz"},
+                             "start times from the modification times: 2613010000.cswz is no "
+                             "YYMMDDhhmm name; 1312010000.cswz and 2613010000.cswz are no "
+                             "MMDDhhmmss names",
                              {"2026-05-31T23:59:00", "2026-05-31T23:59:00"}},
                     AutoCase{{"2605131200.cswz", "2512312359.cswz"},
                              "start times from the names (YYMMDDhhmm)",
@@ -173,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
                              "start times from the names (MMDDhhmm, YYMMDDhhmm)",
                              {"2026-05-13T12:00:00", "2026-05-13T12:01:00"}},
                     AutoCase{{"05131200.csvz", "9913131313.cswz"},
-                             "start times from the names (MMDDhhmm) and the modification times",
+                             "start times from the names (MMDDhhmm) and the modification "
+                             "times: 9913131313.cswz is no YYMMDDhhmm or MMDDhhmmss name",
                              {"2026-05-13T12:00:00", "2026-05-31T23:59:00"}}));
 
 TEST(StartTime, ModificationTimeMinusTheRecordLengthOrAChosenPattern) {

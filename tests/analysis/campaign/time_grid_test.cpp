@@ -29,6 +29,7 @@ TEST_P(TimeGrids, PlaceEachRecordInTheColumnOfItsStart) {
   EXPECT_EQ(grid.cell, c.cell) << c.name;
   EXPECT_EQ(grid.columns, c.columns) << c.name;
   EXPECT_EQ(grid.columnOf, c.columnOf) << c.name;
+  EXPECT_LE(grid.columns, c.mostColumns) << c.name;
   std::optional<CivilSeconds> lowest;
   for (const auto& s : starts) {
     if (s && (!lowest || *s < *lowest)) lowest = s;
@@ -50,7 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
         GridCase{"one record", {500}, 1000, 60, 1, {0}},
         GridCase{"none", {std::nullopt}, 1000, 0, 0, {-1}},
         // A stray record a year away: cells widened to keep 10 columns.
-        GridCase{"bounded", {0, 60, 120, 31536000}, 10, 3504000, 10, {0, 0, 0, 9}}),
+        GridCase{"bounded", {0, 60, 120, 31536000}, 10, 3504000, 10, {0, 0, 0, 9}},
+        // 11 minute columns, one over the bound: cells of ceil(600 / 9) = 67 s, 9 columns.
+        GridCase{"one column over", {0, 60, 600}, 10, 67, 9, {0, 0, 8}}),
     [](const auto& info) {
       std::string name = info.param.name;
       std::replace(name.begin(), name.end(), ' ', '_');

@@ -8,13 +8,16 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QtTest/QTest>
+#include <chrono>
 #include <ctime>
+#include <filesystem>
 
 #include "analysis/campaign/campaign.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/campaign/percentile_plot.h"
+#include "viewer/campaign/selection_worker.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
 #include "viewer/display/campaign_opening.h"
@@ -66,6 +69,10 @@ class CampaignTimeTest : public ::testing::Test {
       dir.write(r.name, spectrumText(1501, 60, [a](int k) {
                   return Coefficients{a * (1 + k % 7), 0.5 * a, a, 0.25 * (k % 11)};
                 }));
+      // Written an hour ago: the campaign takes it at once.
+      std::filesystem::last_write_time(
+          dir.path() / r.name,
+          std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     }
     window = std::make_unique<Display>(QString::fromStdString(dir.path().string()));
     window->show();
@@ -113,6 +120,27 @@ class CampaignTimeTest : public ::testing::Test {
   std::unique_ptr<Display> window;
   CampaignWindow* campaign = nullptr;
 };
+
+// Only the records drawn set the spectrogram's time grid: a refused record that names a start
+// months away adds no column, so the drawn ones keep their hour-wide cells.
+TEST(CampaignTimeView, ARefusedRecordSetsNoColumnOfTheGrid) {
+  auto snapshot = std::make_shared<CampaignSnapshot>();
+  for (const char* name : {"05080000.csvz", "05080100.csvz", "05080200xxx.csvz", "12310000.csvz"}) {
+    analysis::CampaignFile file;
+    file.name = name;
+    file.status = snapshot->files.size() == 2   ? analysis::CampaignStatus::Vetoed
+                  : snapshot->files.size() == 3 ? analysis::CampaignStatus::Refused
+                                                : analysis::CampaignStatus::Used;
+    file.modified = analysis::parseIsoDateTime("2026-06-01");
+    snapshot->files.push_back(file);
+  }
+  SelectionWorker::Index index;
+  const SharedTimeView view = SelectionWorker::compute({.snapshot = snapshot}, index);
+  ASSERT_TRUE(view->starts.start[3]);  // 2025-12-31: a start, but no column
+  EXPECT_EQ(view->grid.cell, 3600);
+  EXPECT_EQ(view->grid.columns, 3);
+  EXPECT_EQ(view->grid.columnOf, std::vector<int>({0, 1, 2, -1}));
+}
 
 TEST_F(CampaignTimeTest, ANightSelectionComparedWithTheDay) {
   const analysis::TimeSelection night{.hours = analysis::HoursOfDay{22 * 3600, 6 * 3600}};

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -68,6 +69,33 @@ TEST(SpectrogramCells, EachCellIsTheMeanOfTheValuesItsColumnsHave) {
     }
     EXPECT_EQ(cells.lowest, row.lowest);
     EXPECT_EQ(cells.highest, row.highest);
+  }
+}
+
+// Up to the most columns each is drawn alone, one more makes pairs; a bin one past the last row
+// asked for has no cell (its value would land in the next column's).
+TEST(SpectrogramCells, TheMostColumnsAreDrawnOneEachAndNoRowBeyondTheLast) {
+  std::vector<analysis::CampaignFile> files;
+  std::vector<int> fileOfColumn;
+  for (int i = 0; i <= kMostSpectrogramColumns; ++i) {
+    files.push_back(fileOf(0, {1.0 + i, 1e6}));  // rows 0 and 1; one row asked for
+    fileOfColumn.push_back(i);
+  }
+  for (const int columns : {kMostSpectrogramColumns, kMostSpectrogramColumns + 1}) {
+    SCOPED_TRACE(columns);
+    const int perGroup = columns > 2048 ? 2 : 1;
+    const SpectrogramCells cells = spectrogramCellsOf(
+        files, std::span(fileOfColumn).first(static_cast<std::size_t>(columns)), 1, 0, 1);
+    EXPECT_EQ(cells.columnsPerGroup, perGroup);
+    ASSERT_EQ(cells.groupCount, (columns + perGroup - 1) / perGroup);
+    ASSERT_EQ(cells.mean.size(), static_cast<std::size_t>(cells.groupCount));
+    for (int x = 0; x < cells.groupCount; ++x) {
+      const int last = std::min(x * perGroup + perGroup, columns);  // past the group's columns
+      double sum = 0;
+      for (int i = x * perGroup; i < last; ++i) sum += 1.0 + i;
+      ASSERT_DOUBLE_EQ(cells.at(x, 0), sum / (last - x * perGroup)) << x;
+    }
+    EXPECT_EQ(cells.highest, cells.at(cells.groupCount - 1, 0));
   }
 }
 

@@ -93,5 +93,34 @@ TEST_F(TreeWindowTest, ShowsTheTreeFromTheCacheFollowsANewDayAndClearsTheCache) 
   EXPECT_FALSE(session->lookup(*key, analysis::kDefaultBinsPerOctave, {}, file));
 }
 
+// A file of a followed tree written in two parts, the first ending at a line end: read as a
+// short record at first, then read again when the rest arrives, in the window and in the cache.
+TEST_F(TreeWindowTest, AFileWrittenInTwoPartsIsReadAgainAndItsCacheRowReplaced) {
+  const std::string path = "2026-05-03/05030000.csvz";
+  const std::string whole = spectrum(3);
+  write(path, whole.substr(0, whole.find('\n', 30000) + 1));
+  Display display(QString::fromStdString(dir.path().string()));
+  display.show();
+  display.campaign->openTree(QString::fromStdString(dir.path().string()));
+  // QTRY_VERIFY's failure would only return from the test: gtest must see a timeout.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return display.campaign->treeWindow() != nullptr; }, 20000));
+  CampaignWindow* window = display.campaign->treeWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->running() && window->shown(); }, 20000));
+  const auto samples = [window] { return window->shown()->files[2].samples; };
+  ASSERT_EQ(window->shown()->files[2].tableName(), path);
+  EXPECT_LT(samples(), 3000);
+
+  fs::last_write_time(dir.write(path, whole),
+                      fs::file_time_type::clock::now() - std::chrono::minutes(30));
+  window->lookForChangedFiles();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->running() && samples() == 3000; }, 20000));
+  EXPECT_EQ(shownTables(window), direct());
+  analysis::CampaignCache stored(cache / "psd-display" / "campaigns.sqlite");
+  analysis::CampaignFile file;
+  ASSERT_TRUE(stored.session()->lookup(*analysis::CacheKey::of(dir.path() / path),
+                                       analysis::kDefaultBinsPerOctave, {}, file));
+  EXPECT_EQ(file.samples, 3000);
+}
+
 }  // namespace
 }  // namespace viewer
