@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimeZone>
 #include <QtTest/QTest>
 #include <chrono>
 #include <filesystem>
