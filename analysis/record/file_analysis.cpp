@@ -102,8 +102,8 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
       recordLengthOf(nSamples, stemLength, lastLine, spectrum_.freq[lastLine]);
   const double recordSeconds = length.seconds;
   const AveragedRecord record{recordSeconds, static_cast<std::int32_t>(count), identity};
-  const auto otherLines = averageRefusal(state, fileName, record);
-  const bool adding = settings.averaging && !vetoed && !otherLines;
+  const auto refusal = averageRefusal(state, fileName, record);
+  const bool adding = settings.averaging && !vetoed && !refusal;
   if (adding && state.kvCount == kLargestCount) {
     return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
   }
@@ -173,7 +173,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   RunResult result;
   result.kind = FileKind::Measurement;
   result.vetoed = vetoed;
-  if (settings.averaging && !vetoed && otherLines) result.notAveraged = *otherLines;
+  if (settings.averaging && !vetoed && refusal) result.notAveraged = *refusal;
   result.renameCaption = datafiles::toggledVetoName(fileName, stemLength);
   result.backTransformAvailable = true;
   result.rawAxisSeconds = rawAxisSecondsFor(length.stemLength);
@@ -197,8 +197,8 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   // Its lines: the rows and line 0, as a spectrum of the same record has.
   const AveragedRecord record{recordSecondsFor(nSamples, stemLength),
                               static_cast<std::int32_t>(count + 1), identity};
-  const auto otherLines = averageRefusal(state, fileName, record);
-  const bool adding = settings.averaging && !otherLines;
+  const auto refusal = averageRefusal(state, fileName, record);
+  const bool adding = settings.averaging && !refusal;
   if (adding && state.kvCount > kLargestCount - weight) {
     return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
   }
@@ -207,7 +207,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   result.kind = FileKind::AverageFile;
   // The time axes keep the length of the record shown before: an average has no time series.
   result.rawAxisSeconds = rawAxisSecondsFor(state.nameStemLength);
-  if (settings.averaging && otherLines) result.notAveraged = *otherLines;
+  if (settings.averaging && refusal) result.notAveraged = *refusal;
 
   // Commit.
   state.nSamples = nSamples;
