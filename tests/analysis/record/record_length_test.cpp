@@ -97,7 +97,9 @@ TEST_F(TenCharacterNameTest, ACampaignReadsItAsTheSixtySecondRecordItIs) {
   EXPECT_EQ(ten.firstBin, eight.firstBin);
   ASSERT_EQ(ten.binned1.size(), eight.binned1.size());
   for (std::size_t i = 0; i < ten.binned1.size(); ++i) {
-    if (!std::isnan(eight.binned1[i])) EXPECT_EQ(ten.binned1[i], eight.binned1[i]) << i;
+    if (!std::isnan(eight.binned1[i])) {
+      EXPECT_EQ(ten.binned1[i], eight.binned1[i]) << i;
+    }
     EXPECT_EQ(std::isnan(ten.binned1[i]), std::isnan(eight.binned1[i])) << i;
   }
   EXPECT_EQ(ten.rms1, eight.rms1);
