@@ -64,13 +64,24 @@ std::optional<std::string> frequencyProblem(const SpectrumRecords& records, std:
   return std::nullopt;
 }
 
+// A file still being written ends inside a record, often inside a field ("...,4.52" of
+// "...,4.5213"), which reads as a complete record with a wrong last value: the last record of a
+// whole file ends with a line end. Blanks after the last line end are no record.
+std::optional<FileProblem> cutInsideLastLine(std::string_view text) {
+  std::size_t end = text.size();
+  while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+  if (end == 0 || text[end - 1] == '\r' || text[end - 1] == '\n') return std::nullopt;
+  return FileProblem{lineNumberAt(text, end - 1), "the file ends inside its last line"};
+}
+
 }  // namespace
 
 std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& records) {
+  records.count = 0;
+  if (auto problem = cutInsideLastLine(text)) return problem;
   FieldReader reader(text);
   records.header = reader.readLine();
   records.twoChannels = headerHasTwoChannels(records.header);
-  records.count = 0;
   double re1 = 0, im1 = 0;
   while (!reader.atEnd()) {
     const std::size_t start = reader.offset();

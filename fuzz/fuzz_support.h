@@ -61,9 +61,15 @@ inline analysis::AnalysisState& freshState() {
     analysis::FixedArray<double> arrays[13];  // freq .. sumCoh
     double averageRecordSeconds;
     std::int32_t averageSamples;
-    analysis::FixedArray<double> moreArrays[16];  // averageFreq .. backTrans2
+    analysis::FixedArray<double> averageFreq;
+    std::int32_t averageLines;
+    std::set<analysis::RecordIdentity> averageMembers;
+    analysis::FixedArray<double> moreArrays[15];  // sumCrossRe .. backTrans2
     std::int16_t counters[3];
     std::int32_t sizes[3];
+    double recordSeconds;
+    std::int32_t recordLines;
+    std::optional<analysis::RecordIdentity> shownRecord;
     std::string firstFileName;
     std::int32_t pooledCount;
     bool recordHasCoefficients;
@@ -88,6 +94,11 @@ inline analysis::AnalysisState& freshState() {
   state.recordHasCoefficients = false;
   state.averageRecordSeconds = 0;
   state.averageSamples = 0;
+  state.averageLines = 0;
+  state.averageMembers.clear();
+  state.recordSeconds = 0;
+  state.recordLines = 0;
+  state.shownRecord.reset();
   state.startWidth = state.startHeight = state.startPlotWidth = state.startPlotHeight = 0;
   return state;
 }

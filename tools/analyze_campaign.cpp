@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <ostream>
+#include <set>
 
 #include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/campaign_csv.h"
@@ -65,9 +66,18 @@ std::vector<analysis::CampaignEntry> entriesOf(const CampaignOptions& options,
     for (const std::string& problem : listing.problems) err << "psd-analyze: " << problem << '\n';
     return std::move(listing.entries);
   }
+  // A file given twice (as "a/b.csvz" and "./a/b.csvz" too) is one record: taken once, where
+  // it was first given, so that it does not weigh twice in the statistics.
   std::vector<analysis::CampaignEntry> entries;
   entries.reserve(files.size());
+  std::set<std::filesystem::path> given;
   for (const std::filesystem::path& file : files) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    if (!given.insert((error ? file : absolute).lexically_normal()).second) {
+      err << "psd-analyze: " << file.string() << ": given more than once; taken once\n";
+      continue;
+    }
     entries.push_back({file.has_parent_path() ? file.parent_path() : std::filesystem::path("."),
                        file.filename().string()});
   }

@@ -1,6 +1,7 @@
-// psd-analyze --campaign: the campaign of the FILE arguments, in the order given, or of the
-// spectrum files of a directory tree (--tree), ordered by start time, then by path; written as
-// the four CSV tables of analysis/campaign/campaign_csv.h.
+// psd-analyze --campaign: the campaign of the FILE arguments, in the order given (a file given
+// twice is taken once, where first given, and reported), or of the spectrum files of a
+// directory tree (--tree), ordered by start time, then by path; written as the four CSV tables
+// of analysis/campaign/campaign_csv.h.
 //
 // Readings come from and go to the cache unless --no-cache; a cache that cannot be used is
 // reported once and the run goes on without it, with the same tables. When the cache gave any

@@ -6,6 +6,7 @@
 
 #include "analysis/campaign/start_time.h"
 #include "analysis/record/psd_estimator.h"
+#include "analysis/record/record_length.h"
 #include "analysis/record/record_text.h"
 #include "datafiles/field_reader.h"
 #include "datafiles/file_names.h"
@@ -101,8 +102,11 @@ std::optional<std::string> CampaignFileReader::load(const std::filesystem::path&
     return datafiles::describe(*problem, fileName);
   }
   samples_ = nSamples;
-  seconds_ = recordSecondsFor(nSamples, stemLength);
   const std::size_t count = spectrum_.count;
+  const std::size_t lastLine = count > 0 ? count - 1 : 0;
+  const RecordLength length =
+      recordLengthOf(nSamples, stemLength, lastLine, spectrum_.freq[lastLine]);
+  seconds_ = length.seconds;
   if (psd1_.size() < count) {  // grown to the longest file read, not cleared to the largest
     psd1_.resize(count);
     psd2_.resize(count);
@@ -127,7 +131,8 @@ std::optional<std::string> CampaignFileReader::load(const std::filesystem::path&
                                    spectrum_.im1[q] - spectrum_.im2[q], seconds_);
     }
   }
-  const auto nPlot = static_cast<std::size_t>(std::max(plotPointCount(nSamples, stemLength), 0));
+  const auto nPlot =
+      static_cast<std::size_t>(std::max(plotPointCount(nSamples, length.stemLength), 0));
   lastUsedLine_ = std::min(nPlot, count);
   if (lastUsedLine_ > 0) --lastUsedLine_;
   return std::nullopt;

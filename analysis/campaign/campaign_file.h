@@ -15,11 +15,12 @@
 // its lowest and its highest line.
 //
 // PSD per line, exactly the window's: nSamples from the line count (normalised as the per-file
-// run does), T = recordSecondsFor(nSamples, stem length) (60 s; 655.36 s above 20000 samples;
-// 6 s for 10-character stems), psd = displacementPsd(f, re, im, T) in mum^2/Hz with the
-// channel-1 coefficients in single precision as the reader keeps them.
-// Lines used: q = 1 .. min(nPlot, records) - 1 with nPlot = plotPointCount(nSamples, stem
-// length): the lines the PSD plot draws, without line 0 (and never a line the file lacks).
+// run does), T and the record's kind from recordLengthOf (analysis/record/record_length.h: the
+// name's rule, 60 s, 655.36 s above 20000 samples, 6 s for 10-character stems, unless the
+// file's own line spacing contradicts it), psd = displacementPsd(f, re, im, T) in mum^2/Hz with
+// the channel-1 coefficients in single precision as the reader keeps them.
+// Lines used: q = 1 .. min(nPlot, records) - 1 with nPlot = plotPointCount(nSamples, kind): the
+// lines the PSD plot draws, without line 0 (and never a line the file lacks).
 //
 // Binned spectrum: the value of a file in bin k (frequency_bins.h) is the arithmetic mean of its
 // PSD over the used lines whose frequency lies in the bin; a bin without such a line has no value

@@ -8,9 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "analysis/record/fixed_array.h"
+#include "analysis/record/record_identity.h"
 
 namespace analysis {
 
@@ -40,6 +43,11 @@ struct AnalysisState {
   double averageRecordSeconds = 0;
   std::int32_t averageSamples = 0;
   FixedArray<double> averageFreq;
+  // The number of lines of the average's records (lines 0 .. averageLines - 1; 0 until a
+  // record joins an empty average), and the files they were read from: a record joins only
+  // with the average's spacing and number of lines, and only once (analysis/record/averaging.h).
+  std::int32_t averageLines = 0;
+  std::set<RecordIdentity> averageMembers;
 
   // Running sums of the measurement records in the average, for the pooled coherence: the
   // cross spectrum c1 conj(c2) and the auto spectra |c1|^2, |c2|^2 per line, (mum/s)^2
@@ -59,7 +67,14 @@ struct AnalysisState {
   std::int32_t nSamples = 0;        // time samples of the current record
   std::int32_t nPlot = 0;           // points handed to the spectrum, coherence and rms plots
   std::int32_t nameStemLength = 0;  // 8, or 10 for short records (frequency axis to 1000 Hz)
-  std::string firstFileName;        // selected when the batch loop was last started
+  // The record shown: its length T in s (lines 1 / T Hz apart; analysis/record/record_length.h:
+  // the name's rule unless the file's own spacing contradicts it, when nameStemLength is the
+  // kind of record that T makes rather than the name's stem; 0 before any record), its number
+  // of lines (an average file's rows and line 0), and the file it was read from.
+  double recordSeconds = 0;
+  std::int32_t recordLines = 0;
+  std::optional<RecordIdentity> shownRecord;
+  std::string firstFileName;  // selected when the batch loop was last started
 
   // For the pooled coherence: the measurement records in its sums (n), and whether the record
   // shown is a measurement (an average file carries no cross spectra).

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "analysis/record/psd_estimator.h"
+#include "analysis/record/record_length.h"
 #include "analysis/two_sensor/pooled_coherence.h"
 
 namespace analysis {
@@ -26,17 +27,39 @@ void takeAxis(AnalysisState& s) {
 }  // namespace
 
 std::optional<std::string> averageRefusal(const AnalysisState& s, std::string_view fileName,
-                                          double recordSeconds) {
-  if (s.kvCount <= 0 || s.averageRecordSeconds == 0 || s.averageRecordSeconds == recordSeconds)
-    return std::nullopt;
-  return std::string(fileName) + ": not averaged: lines " + spacingText(recordSeconds) +
-         " Hz apart, the average's " + spacingText(s.averageRecordSeconds) + " Hz";
+                                          const AveragedRecord& record) {
+  const std::string name(fileName);
+  if (record.identity && s.averageMembers.contains(*record.identity)) {
+    return name + ": already in the average";
+  }
+  if (s.kvCount <= 0) return std::nullopt;
+  if (s.averageRecordSeconds != 0 && s.averageRecordSeconds != record.seconds) {
+    return name + ": not averaged: lines " + spacingText(record.seconds) +
+           " Hz apart, the average's " + spacingText(s.averageRecordSeconds) + " Hz";
+  }
+  if (s.averageLines != 0 && s.averageLines != record.lines) {
+    return name + ": not averaged: " + std::to_string(record.lines) + " lines, the average's " +
+           std::to_string(s.averageLines);
+  }
+  return std::nullopt;
 }
 
-void followAverageAxis(AnalysisState& s, double recordSeconds, bool added) {
+void followAverageAxis(AnalysisState& s, const AveragedRecord& record, bool added) {
+  s.recordSeconds = record.seconds;
+  s.recordLines = record.lines;
+  s.shownRecord = record.identity;
   // Added with another length only to an empty average (averageRefusal): it sets the lines.
-  if (added) s.averageRecordSeconds = recordSeconds;
-  if (s.averageRecordSeconds == 0 || s.averageRecordSeconds == recordSeconds) takeAxis(s);
+  if (added) {
+    s.averageRecordSeconds = record.seconds;
+    s.averageLines = record.lines;
+    if (record.identity) s.averageMembers.insert(*record.identity);
+  }
+  if (shownOnAverageLines(s)) takeAxis(s);
+}
+
+bool shownOnAverageLines(const AnalysisState& s) {
+  return (s.averageRecordSeconds == 0 || s.averageRecordSeconds == s.recordSeconds) &&
+         (s.averageLines == 0 || s.averageLines == s.recordLines);
 }
 
 void restartAverage(AnalysisState& s) {
@@ -49,7 +72,11 @@ void restartAverage(AnalysisState& s) {
   s.kCount = 1;
   s.kvCount = s.avWeight;
   // Nothing shown yet (no record length): the first record added sets the average's lines.
-  s.averageRecordSeconds = s.nSamples > 0 ? recordSecondsFor(s.nSamples, s.nameStemLength) : 0;
+  const bool shown = s.nSamples > 0;
+  s.averageRecordSeconds = shown ? shownRecordSeconds(s) : 0;
+  s.averageLines = shown ? s.recordLines : 0;
+  s.averageMembers.clear();
+  if (shown && s.shownRecord) s.averageMembers.insert(*s.shownRecord);
   takeAxis(s);
   restartPooledSums(s);
 }

@@ -38,10 +38,13 @@ inline double coherenceLine(double re1, double im1, double re2, double im2, Cohe
   return previous;
 }
 
-// The length T (s) the rms integral divides by: recordSeconds for 8-character stems, 6 s
-// otherwise.
+// The length T (s) the rms integral divides by: recordSeconds for 8-character stems (long
+// records), 6 s otherwise, the spacing of a short record's lines, which an average file's
+// recordSeconds (60 s) does not tell; a short record whose own lines say another length below
+// 60 s (analysis/record/record_length.h) keeps it.
 inline double rmsIntegralSeconds(std::int32_t nameStemLength, double recordSeconds) {
-  return nameStemLength == 8 ? recordSeconds : kShortRecordSeconds;
+  return nameStemLength == 8 || recordSeconds < kDefaultRecordSeconds ? recordSeconds
+                                                                      : kShortRecordSeconds;
 }
 
 // rmsCut(q), q = 0 .. nSamples/2: the rms displacement (mum) of the band from line q up to line

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "analysis/record/averaging.h"
+#include "analysis/record/record_length.h"
 #include "analysis/record/record_text.h"
 #include "analysis/two_sensor/pooled_coherence.h"
 #include "datafiles/field_reader.h"
@@ -68,6 +69,8 @@ RunResult FileAnalysis::analyzeFile(AnalysisState& state, const std::filesystem:
     }
   }
 
+  // Queried before the text is read: a file changed meanwhile is then another record.
+  const std::optional<RecordIdentity> identity = identityOf(directory / std::string(fileName));
   std::int32_t nSamples = 0;
   if (auto problem = readRecordText(directory, fileName, text_, nSamples)) {
     return refuse(state, std::move(*problem), false);
@@ -80,27 +83,33 @@ RunResult FileAnalysis::analyzeFile(AnalysisState& state, const std::filesystem:
     }
     ++kCount;
   }
-  return isAverage ? analyzeAverage(state, fileName, settings, nSamples, kCount)
-                   : analyzeMeasurement(state, fileName, settings, stemLength, nSamples, kCount);
+  return isAverage ? analyzeAverage(state, fileName, settings, nSamples, kCount, identity)
+                   : analyzeMeasurement(state, fileName, settings, stemLength, nSamples, kCount,
+                                        identity);
 }
 
 RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_view fileName,
                                            const RunSettings& settings, std::int32_t stemLength,
-                                           std::int32_t nSamples, std::int16_t kCount) {
+                                           std::int32_t nSamples, std::int16_t kCount,
+                                           const std::optional<RecordIdentity>& identity) {
   if (auto problem = datafiles::readSpectrum(text_, spectrum_)) {
     return refuse(state, datafiles::describe(*problem, fileName), false);
   }
   const bool vetoed = datafiles::isVetoedName(fileName, stemLength);
-  const double recordSeconds = recordSecondsFor(nSamples, stemLength);
-  const auto otherLines = averageRefusal(state, fileName, recordSeconds);
-  const bool adding = settings.averaging && !vetoed && !otherLines;
+  const std::size_t count = spectrum_.count;
+  const std::size_t lastLine = count > 0 ? count - 1 : 0;
+  const RecordLength length =
+      recordLengthOf(nSamples, stemLength, lastLine, spectrum_.freq[lastLine]);
+  const double recordSeconds = length.seconds;
+  const AveragedRecord record{recordSeconds, static_cast<std::int32_t>(count), identity};
+  const auto refusal = averageRefusal(state, fileName, record);
+  const bool adding = settings.averaging && !vetoed && !refusal;
   if (adding && state.kvCount == kLargestCount) {
     return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
   }
 
   // Compute every line before touching the state, so that a line that cannot be analysed
   // refuses the whole file.
-  const std::size_t count = spectrum_.count;
   const auto crossLine = [this](std::size_t q) {
     return crossSpectrumLine(spectrum_.re1[q], spectrum_.im1[q], spectrum_.re2[q],
                              spectrum_.im2[q]);
@@ -130,8 +139,8 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
     return refuse(state, datafiles::describe(problem, fileName), false);
   }
 
-  // Commit.
-  state.nameStemLength = stemLength;
+  // Commit. The record's kind, not the name's stem, rules its axes from here on.
+  state.nameStemLength = length.stemLength;
   state.nSamples = nSamples;
   state.avWeight = 1;
   state.kCount = kCount;
@@ -155,7 +164,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
     }
   }
   const double plotMax = largestShown(state, count);
-  followAverageAxis(state, recordSeconds, adding);
+  followAverageAxis(state, record, adding);
   if (adding) {
     ++state.kvCount;
     ++state.pooledCount;
@@ -164,10 +173,10 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   RunResult result;
   result.kind = FileKind::Measurement;
   result.vetoed = vetoed;
-  if (settings.averaging && !vetoed && otherLines) result.notAveraged = *otherLines;
+  if (settings.averaging && !vetoed && refusal) result.notAveraged = *refusal;
   result.renameCaption = datafiles::toggledVetoName(fileName, stemLength);
   result.backTransformAvailable = true;
-  result.rawAxisSeconds = rawAxisSecondsFor(stemLength);
+  result.rawAxisSeconds = rawAxisSecondsFor(length.stemLength);
   result.plotMax = plotMax;
   finishRun(state, settings, recordSeconds, result);
   return result;
@@ -175,7 +184,8 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
 
 RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fileName,
                                        const RunSettings& settings, std::int32_t nSamples,
-                                       std::int16_t kCount) {
+                                       std::int16_t kCount,
+                                       const std::optional<RecordIdentity>& identity) {
   if (auto problem = datafiles::readAverage(text_, average_)) {
     return refuse(state, datafiles::describe(*problem, fileName), false);
   }
@@ -184,8 +194,11 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   // Short records reach above 100 Hz. The next-to-last row is the one tested.
   const double nextToLast = count > 1 ? average_.freq[count - 1] : state.freq[0];
   const std::int32_t stemLength = nextToLast > 100 ? 10 : 8;
-  const auto otherLines = averageRefusal(state, fileName, recordSecondsFor(nSamples, stemLength));
-  const bool adding = settings.averaging && !otherLines;
+  // Its lines: the rows and line 0, as a spectrum of the same record has.
+  const AveragedRecord record{recordSecondsFor(nSamples, stemLength),
+                              static_cast<std::int32_t>(count + 1), identity};
+  const auto refusal = averageRefusal(state, fileName, record);
+  const bool adding = settings.averaging && !refusal;
   if (adding && state.kvCount > kLargestCount - weight) {
     return refuse(state, withName(fileName, "not averaged: kv would pass 32767"), true);
   }
@@ -194,7 +207,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   result.kind = FileKind::AverageFile;
   // The time axes keep the length of the record shown before: an average has no time series.
   result.rawAxisSeconds = rawAxisSecondsFor(state.nameStemLength);
-  if (settings.averaging && otherLines) result.notAveraged = *otherLines;
+  if (settings.averaging && refusal) result.notAveraged = *refusal;
 
   // Commit.
   state.nSamples = nSamples;
@@ -214,7 +227,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   }
   const double plotMax = largestShown(state, count + 1);
   state.nameStemLength = stemLength;
-  followAverageAxis(state, recordSecondsFor(nSamples, stemLength), adding);
+  followAverageAxis(state, record, adding);
   if (adding) state.kvCount = static_cast<std::int16_t>(state.kvCount + weight);
 
   result.plotMax = plotMax;
@@ -224,8 +237,9 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
 
 void FileAnalysis::finishRun(AnalysisState& state, const RunSettings& settings,
                              double recordSeconds, RunResult& result) const {
-  // A record left out of the average is shown as it is: the mean lies on other lines.
-  if (settings.averaging && result.notAveraged.empty()) {
+  // A record on other lines than the average's is shown as it is: the mean lies on other lines.
+  // One left out for being in it already (or vetoed) shows the mean, as any record added does.
+  if (settings.averaging && shownOnAverageLines(state)) {
     result.plotMax = applyMean(state, result.plotMax);
   }
   state.nPlot = plotPointCount(state.nSamples, state.nameStemLength);
@@ -246,8 +260,11 @@ RawResult FileAnalysis::readRawData(AnalysisState& state, const std::filesystem:
     result.message = withName(fileName, "no raw-data columns for a name ending in '" + last + "'");
     return result;
   }
-  const std::filesystem::path path =
-      datafiles::rawDataPathOf(directory, fileName, state.nameStemLength);
+  // The name's own stem: the record's kind (nameStemLength) may differ from it.
+  const std::int32_t stemLength = datafiles::isAverageFileName(fileName)
+                                      ? state.nameStemLength
+                                      : datafiles::stemLengthOf(fileName);
+  const std::filesystem::path path = datafiles::rawDataPathOf(directory, fileName, stemLength);
   const std::string rawName = path.filename().string();
   if (auto failure = datafiles::readWholeFile(path, text_)) {
     result.message = withName(rawName, *failure);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "analysis/record/coherence.h"
 #include "analysis/record/psd_estimator.h"
 #include "analysis/record/raw_conditioning.h"
+#include "analysis/record/record_identity.h"
 #include "datafiles/average_file.h"
 #include "datafiles/measurement_file.h"
 #include "datafiles/raw_data_file.h"
@@ -44,14 +46,14 @@ struct RunResult {
   bool stopBatchLoop = false;  // a name that is no measurement, or a counter at its limit
   bool vetoed = false;
   // While averaging: why the record shown was left out of the average although not vetoed
-  // (its lines lie at other frequencies than the average's, naming both spacings); else empty.
+  // (averageRefusal: already in it, another line spacing, another number of lines); else empty.
   std::string notAveraged;
   std::string renameCaption;  // proposed name for the veto rename; empty: caption unchanged
   bool backTransformAvailable = false;  // the current record carries Fourier coefficients
   double rawAxisSeconds = 60;           // length of the raw and back-transformation time axes, s
   FrequencyRange spectrumRange{0.01, 100};
-  double recordSeconds = 60;
-  double plotMax = 0;  // largest PSD value shown, for the amplitude autoscale
+  double recordSeconds = 60;  // T (analysis/record/record_length.h)
+  double plotMax = 0;         // largest PSD value shown, for the amplitude autoscale
   std::int32_t nPlot = 0;
   std::int16_t kCount = 0, kvCount = 0;
 };
@@ -82,9 +84,11 @@ class FileAnalysis {
   RunResult refuse(const AnalysisState& state, std::string message, bool stopBatchLoop) const;
   RunResult analyzeMeasurement(AnalysisState& state, std::string_view fileName,
                                const RunSettings& settings, std::int32_t stemLength,
-                               std::int32_t nSamples, std::int16_t kCount);
+                               std::int32_t nSamples, std::int16_t kCount,
+                               const std::optional<RecordIdentity>& identity);
   RunResult analyzeAverage(AnalysisState& state, std::string_view fileName,
-                           const RunSettings& settings, std::int32_t nSamples, std::int16_t kCount);
+                           const RunSettings& settings, std::int32_t nSamples, std::int16_t kCount,
+                           const std::optional<RecordIdentity>& identity);
   void finishRun(AnalysisState& state, const RunSettings& settings, double recordSeconds,
                  RunResult& result) const;
 

@@ -66,6 +66,38 @@ TEST(SpectrumReader, RefusesBrokenFilesNamingTheLine) {
   }
 }
 
+// A file still being written can end inside its last field, which reads as a number: it is
+// refused as incomplete wherever it is cut, and a whole file (blanks after its last line end
+// included) is read.
+TEST(SpectrumReader, RefusesAFileThatEndsInsideItsLastLine) {
+  const std::string whole = "ft2\r\n0,1,2,3,4\r\n0.5,1,2,3,4.5213\r\n";
+  const struct {
+    std::string text;
+    std::size_t line;  // 0: read whole
+  } cases[] = {
+      {whole.substr(0, whole.size() - 4), 3},  // "...,4.52"
+      {"ft1\n0,1,2\n0.5,1,-0.", 3},
+      {"ft1\r0,1,2\r0.5,1,2 \t", 3},
+      {whole.substr(0, whole.size() - 9), 3},  // inside a record: "...,3"
+      {"ft2\r\n0,1,2,3,4\r\n0", 3},
+      {whole, 0},
+      {whole + "  \t", 0},
+      {"ft1\n0,1,2\n0.5,1,2\r", 0},
+  };
+  for (const auto& c : cases) {
+    SpectrumRecords records;
+    const auto problem = readSpectrum(c.text, records);
+    if (c.line == 0) {
+      EXPECT_FALSE(problem) << c.text;
+      EXPECT_EQ(records.count, 2u) << c.text;
+      continue;
+    }
+    ASSERT_TRUE(problem) << c.text;
+    EXPECT_EQ(problem->line, c.line) << c.text;
+    EXPECT_EQ(problem->what, "the file ends inside its last line") << c.text;
+  }
+}
+
 TEST(SpectrumReader, ChannelOneBeyondSinglePrecisionIsRefusedChannelTwoIsNot) {
   SpectrumRecords records;
   const auto problem = readSpectrum("ft2\r\n0,1,2,3,4\r\n1,2,-1e39,3,4\r\n", records);

@@ -54,6 +54,11 @@ inline std::uint64_t fingerprint(const analysis::AnalysisState& s) {
   mix(&s.averageSamples, sizeof s.averageSamples);
   mix(&s.averageRecordSeconds, sizeof s.averageRecordSeconds);
   mix(&s.recordHasCoefficients, sizeof s.recordHasCoefficients);
+  mix(&s.recordSeconds, sizeof s.recordSeconds);
+  for (const auto v : {s.recordLines, s.averageLines}) mix(&v, sizeof v);
+  const std::size_t members = s.averageMembers.size();
+  mix(&members, sizeof members);
+  if (s.shownRecord) mix(s.shownRecord->path.data(), s.shownRecord->path.size());
   return hash;
 }
 

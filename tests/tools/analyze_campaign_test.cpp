@@ -65,6 +65,28 @@ TEST(AnalyzeCampaign, WritesTheTablesOfTheCoreAndReportsRefusals) {
   EXPECT_NE(dir.read("site-files.csv").find("12345681.csvz,12000,60,used,"), std::string::npos);
 }
 
+// One file given twice, also by another spelling of its path, is one record of the campaign.
+TEST(AnalyzeCampaign, AFileGivenTwiceIsTakenOnce) {
+  testing_support::TempDir dir;
+  dir.write("12345678.csvz", spectrumText(1501, 60, noise));
+  dir.write("12345679.csvz", spectrumText(1501, 60, noise));
+  const std::string a = (dir.path() / "12345678.csvz").string();
+  const std::string again = (dir.path() / "." / "12345678.csvz").string();
+  const std::string b = (dir.path() / "12345679.csvz").string();
+  std::string errors;
+  ASSERT_EQ(runAnalyze(dir,
+                       "--no-cache --campaign " + (dir.path() / "site").string() + " " + a + " " +
+                           b + " " + again + " " + a,
+                       errors),
+            0)
+      << errors;
+  EXPECT_EQ(errors.find("psd-analyze: " + again + ": given more than once; taken once\n"), 0u)
+      << errors;
+  EXPECT_NE(errors.find("campaign: 2 files: 2 used, 0 vetoed"), std::string::npos) << errors;
+  const std::string files = dir.read("site-files.csv");
+  EXPECT_EQ(files.find("12345678.csvz"), files.rfind("12345678.csvz"));
+}
+
 TEST(AnalyzeCampaign, ExitStatusOneWithoutAUsedFileOrWhenATableCannotBeWritten) {
   testing_support::TempDir dir;
   dir.write("12345679xxx.csvz", spectrumText(1501, 60, noise));

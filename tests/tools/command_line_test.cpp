@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +15,7 @@
 
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
+#include "tests/tools/run_analyze.h"
 
 namespace tools {
 namespace {
@@ -348,6 +350,50 @@ TEST(CommandLine, TheProgramWritesThePooledCoherenceTable) {
   std::filesystem::remove(table);
   EXPECT_EQ(run("--average --msc-csv " + table + " " + a), 1);
   EXPECT_FALSE(std::filesystem::exists(table));
+}
+
+// --average takes each record once and only records of the average's lines: a record of the
+// same spacing but another number of lines, and a file given again, are reported and left out
+// of the saved average and of the pooled coherence (the two records' 0.5 as above).
+TEST(CommandLine, TheAverageLeavesOutOtherLineCountsAndRecordsGivenTwice) {
+  testing_support::TempDir dir;
+  using analysis_testing::Coefficients;
+  dir.write("11111111.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
+              return Coefficients{1.0 * k, 2, 1.0 * k, 2};
+            }));
+  dir.write("22222222.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
+              return Coefficients{1.0 * k, 2, -2, 1.0 * k};
+            }));
+  dir.write("44444444.csvz", analysis_testing::spectrumText(6001, 60, [](int k) {
+              return Coefficients{1.0 * k, 2, 2, -1.0 * k};
+            }));
+  const auto path = [&dir](const char* name) { return (dir.path() / name).string(); };
+  std::string errors;
+  ASSERT_EQ(tools_testing::runAnalyze(dir,
+                                      "--average --msc-csv " + path("msc.csv") +
+                                          " --save-average " + path("av.csv") + " " +
+                                          path("11111111.csvz") + " " + path("22222222.csvz") +
+                                          " " + path("44444444.csvz") + " " + path("11111111.csvz"),
+                                      errors),
+            0);
+  for (const char* message : {"psd-analyze: 44444444.csvz: not averaged: 6001 lines, the "
+                              "average's 1501\n",
+                              "psd-analyze: 11111111.csvz: already in the average\n"}) {
+    EXPECT_NE(errors.find(message), std::string::npos) << errors;
+  }
+  EXPECT_NE(errors.find("11111111.csvz: measurement, nSamples 3000, nPlot 1200, k 1, kv 2\n"),
+            std::string::npos)
+      << errors;
+  EXPECT_EQ(dir.read("av.csv").substr(0, 2), "2,");
+  const std::string msc = dir.read("msc.csv");
+  EXPECT_EQ(std::count(msc.begin(), msc.end(), '\n'), 1501);
+  int q = 0;
+  double f = 0, gamma2 = 0, level = 0;
+  const std::size_t last = msc.rfind("\r\n", msc.size() - 3) + 2;
+  ASSERT_EQ(std::sscanf(msc.c_str() + last, "%d,%lf,%lf,%lf", &q, &f, &gamma2, &level), 4);
+  EXPECT_EQ(q, 1500);
+  EXPECT_NEAR(gamma2, 0.5, 1e-12);
+  EXPECT_NEAR(level, 0.95, 1e-12);  // two records
 }
 
 }  // namespace

@@ -64,9 +64,10 @@ void BandView::showFigures() {
   const analysis::AnalysisState& s = display_.analysisState();
   const double low = bandCursor->low(), high = bandCursor->high();
   // The pooled coherence stands for the spectra shown only while they are the average (not a
-  // record of other line spacing shown beside it).
-  const bool pooled =
-      display_.chav->isChecked() && s.pooledCount >= 2 && s.averageRecordSeconds == recordSeconds_;
+  // record of other line spacing or another number of lines shown beside it).
+  const bool pooled = display_.chav->isChecked() && s.pooledCount >= 2 &&
+                      s.averageRecordSeconds == recordSeconds_ &&
+                      (s.averageLines == 0 || s.averageLines == s.recordLines);
   const analysis::BandFigures figures = analysis::bandFigures(
       s, low, high, recordSeconds_,
       pooled ? analysis::BandCoherence::Pooled : analysis::BandCoherence::Shown);

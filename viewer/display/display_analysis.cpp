@@ -88,7 +88,6 @@ void Display::flb_Click() {
     return;
   }
   if (cloop->text() != "Stop") report(QString());  // a new file, a new status
-  if (!result.notAveraged.empty()) report(QString::fromStdString(result.notAveraged));
   if (result.kind == analysis::FileKind::Measurement) {
     mfilename->setText(QString::fromStdString(result.renameCaption));
     proposalFor_ = name;
@@ -101,8 +100,18 @@ void Display::flb_Click() {
 
   ZEPL3->ClearCurves();
   // While the loop runs with the coherence view shown, the raw traces are not even read.
-  if (Timer1->isActive() && mdispcoh->isChecked()) return;
-  drawRawData(name, result.kind == analysis::FileKind::Measurement);
+  if (!(Timer1->isActive() && mdispcoh->isChecked())) {
+    drawRawData(name, result.kind == analysis::FileKind::Measurement);
+  }
+  if (!result.notAveraged.empty()) {
+    // Said after the raw data, beside a message of theirs rather than replaced by it.
+    const QString message = QString::fromStdString(result.notAveraged);
+    if (cloop->text() != "Stop" && !status_->text().isEmpty()) {
+      status_->setText(status_->text() + "  |  " + message);
+    } else {
+      report(message);
+    }
+  }
 }
 
 void Display::drawSpectra(const analysis::RunResult& result) {

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "analysis/record/file_analysis.h"
+#include "analysis/two_sensor/pair_sums.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -62,12 +63,26 @@ TEST_F(AveragingTest, MeanOfTwoFilesThenAVetoedFileIsLeftOut) {
   EXPECT_DOUBLE_EQ(state.psd1[30], 2.5 * a);  // the unchanged mean, not C's own spectrum
 }
 
-TEST_F(AveragingTest, SelectingTheSameFileTwiceCountsItTwice) {
+// A record is taken in once: the file shown at the restart and every file added are remembered
+// (path, size, modification time) until the average restarts.
+TEST_F(AveragingTest, TheSameRecordIsShownButNotAddedAgain) {
   select("22222222.csvz");
-  select("22222222.csvz");
+  EXPECT_EQ(select("22222222.csvz").notAveraged, "22222222.csvz: already in the average");
+  EXPECT_EQ(select("11111111.csvz").notAveraged, "11111111.csvz: already in the average");
   EXPECT_EQ(state.kCount, 1);  // the loop is not running
+  EXPECT_EQ(state.kvCount, 2);
+  EXPECT_EQ(state.pooledCount, 2);
+  EXPECT_DOUBLE_EQ(state.sumPsd1[30], 5 * a);
+  EXPECT_DOUBLE_EQ(state.psd1[30], 5 * a / 2);  // the mean is shown
+
+  // Written again, it is another record; a restart forgets all members but the record shown.
+  dir.write("22222222.csvz", flatSpectrum(2) + " ");
+  EXPECT_EQ(select("22222222.csvz").notAveraged, "");
   EXPECT_EQ(state.kvCount, 3);
-  EXPECT_DOUBLE_EQ(state.psd1[30], 9 * a / 3);
+  restartAverage(state);
+  EXPECT_EQ(select("22222222.csvz").notAveraged, "22222222.csvz: already in the average");
+  EXPECT_EQ(select("11111111.csvz").notAveraged, "");
+  EXPECT_EQ(state.kvCount, 2);
 }
 
 TEST_F(AveragingTest, TheLoopCountsFilesInK) {
@@ -102,6 +117,13 @@ TEST_F(AveragingTest, AnAverageFileWeighsAsMuchAsTheFilesItWasMadeFrom) {
   EXPECT_DOUBLE_EQ(state.sumCoh[30] - 10 * 0.5, 0);  // A's real coherence is 0 (channel 2 = i ch1)
 }
 
+TEST_F(AveragingTest, AnAverageFileIsTakenInOnce) {
+  dir.write("av.csv", averageOfTen());
+  select("av.csv");
+  EXPECT_EQ(select("av.csv").notAveraged, "av.csv: already in the average");
+  EXPECT_EQ(state.kvCount, 11);
+}
+
 TEST_F(AveragingTest, RestartWithAnAverageFileShownStartsFromItsWeight) {
   dir.write("av.csv", averageOfTen());
   ASSERT_EQ(select("av.csv", false).kind, FileKind::AverageFile);
@@ -116,9 +138,9 @@ TEST_F(AveragingTest, RestartWithAnAverageFileShownStartsFromItsWeight) {
   EXPECT_DOUBLE_EQ(state.psd1[30], (10 * 7 + 4 * a) / 11);
 }
 
-// Sums add line by line, so only records whose lines lie at the same frequencies can share
-// them: a record of other line spacing is shown but left out, with a message naming both
-// spacings; one of the same spacing but another length still joins.
+// Sums add line by line, so only records with the same lines can share them: a record of other
+// line spacing, or of the same spacing but another number of lines, is shown but left out, with
+// a message naming both; the pooled sums and the average's lines are left as they were.
 TEST_F(AveragingTest, RecordsOfOtherLineSpacingAreShownButNotAveraged) {
   std::string longAverage = "10,\"average\"\r\n\"f\",\"psd1\",\"psd2\",\"coh\"\r\n";
   for (int q = 1; q <= 16384; ++q) longAverage += std::to_string(q / 655.36) + ",7,0,0.5\r\n";
@@ -139,7 +161,7 @@ TEST_F(AveragingTest, RecordsOfOtherLineSpacingAreShownButNotAveraged) {
        9 / std::pow(2 * std::numbers::pi * 30 / 655.36, 2) * 655.36},
       {"av-long.csv", "av-long.csv: not averaged: lines 0.0015 Hz apart, the average's 0.0167 Hz",
        1, 7},
-      {"55555555.csvz", "", 2, -2.5},  // the mean of A and 4 A
+      {"55555555.csvz", "55555555.csvz: not averaged: 6001 lines, the average's 1501", 1, -4},
   };
   for (const auto& c : cases) {
     SetUp();
@@ -148,10 +170,11 @@ TEST_F(AveragingTest, RecordsOfOtherLineSpacingAreShownButNotAveraged) {
     EXPECT_EQ(result.notAveraged, c.message);
     EXPECT_EQ(state.kvCount, c.kvCount) << c.name;
     EXPECT_EQ(state.pooledCount, c.kvCount) << c.name;
-    EXPECT_DOUBLE_EQ(state.sumPsd1[30], c.kvCount == 1 ? a : 5 * a) << c.name;
+    EXPECT_DOUBLE_EQ(state.sumPsd1[30], a) << c.name;
     // "save" writes the average on its own lines, whatever record is shown.
     const auto saved = averageFileContents(state, "", c.name);
-    EXPECT_EQ(saved.nSamples, c.kvCount == 1 ? 3000 : 12000) << c.name;
+    EXPECT_EQ(saved.nSamples, 3000) << c.name;
+    EXPECT_EQ(lastPairLine(state, PairSource::RunningAverage), 1500u) << c.name;
     EXPECT_DOUBLE_EQ(saved.freq[30], 0.5) << c.name;
     const double shown = c.shownOnLine30 < 0 ? -c.shownOnLine30 * a : c.shownOnLine30;
     EXPECT_NEAR(state.psd1[30], shown, 1e-5 * shown) << c.name;

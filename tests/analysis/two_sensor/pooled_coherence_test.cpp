@@ -244,15 +244,21 @@ TEST_F(PooledSumsTest, RestartingKeepsOnlyTheRecordShown) {
 // Coefficients whose squares fit one by one can overflow the pooled sums once added up (at a
 // high enough frequency their PSD stays small). Such a file is refused while averaging.
 TEST_F(PooledSumsTest, CoefficientsThatWouldOverflowTheSumsRefuseTheFile) {
-  dir.write("44444444.csvz", "ft2\r\n0,0,0,0,0\r\n1e150,0,0,1e154,0\r\n2e150,1,1,1,1\r\n");
-  ASSERT_EQ(select("44444444.csvz").kind, FileKind::Measurement);  // |c2|^2 = 1e308 still fits
+  // The same record twice, in two files (one file is never added twice), in an average of its
+  // own: only records of its lines join it.
+  for (const char* name : {"44444444.csvz", "45454545.csvz"}) {
+    dir.write(name, "ft2\r\n0,0,0,0,0\r\n1e150,0,0,1e154,0\r\n2e150,1,1,1,1\r\n");
+  }
+  ASSERT_EQ(select("44444444.csvz", false).kind, FileKind::Measurement);
+  restartAverage(state);
+  ASSERT_EQ(state.pooledCount, 1);  // |c2|^2 = 1e308 still fits
   const std::uint64_t before = analysis_testing::fingerprint(state);
-  const RunResult result = select("44444444.csvz");
+  const RunResult result = select("45454545.csvz");
   EXPECT_EQ(result.kind, FileKind::Refused);
-  EXPECT_EQ(result.message, "44444444.csvz: line 3: coefficients too large to analyse");
+  EXPECT_EQ(result.message, "45454545.csvz: line 3: coefficients too large to analyse");
   EXPECT_EQ(analysis_testing::fingerprint(state), before);
   // Without averaging nothing is summed, and the file is shown as before.
-  EXPECT_EQ(select("44444444.csvz", false).kind, FileKind::Measurement);
+  EXPECT_EQ(select("45454545.csvz", false).kind, FileKind::Measurement);
 }
 
 }  // namespace
