@@ -117,4 +117,15 @@ TEST(AnalyzeTree, AGarbageCacheIsReportedOnceAndChangesNoTable) {
   EXPECT_EQ(station.tables("g"), station.tables("n"));
 }
 
+TEST(AnalyzeTree, ABareCacheNameIsAFileInTheWorkingDirectory) {
+  const Station station;
+  const std::string arguments = "--campaign n --tree tree --cache c.sqlite";
+  std::string errors;
+  ASSERT_EQ(runAnalyze(station.dir, arguments, errors, station.dir.path().string()), 0) << errors;
+  EXPECT_EQ(errors.find("cache"), std::string::npos) << errors;
+  EXPECT_TRUE(fs::is_regular_file(station.dir.path() / "c.sqlite"));
+  ASSERT_EQ(runAnalyze(station.dir, arguments, errors, station.dir.path().string()), 0) << errors;
+  EXPECT_NE(errors.find("campaign: 7 of 7 files from the cache"), std::string::npos) << errors;
+}
+
 }  // namespace
