@@ -198,6 +198,13 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
        "another version of psd-display (schema 9"},
       {"another program's database", [](const fs::path& p) { execute(p, "CREATE TABLE t(x)"); },
        "no campaign cache of psd-display"},
+      {"this program's id and version on another table",
+       [](const fs::path& p) {
+         execute(p,
+                 "CREATE TABLE readings(x); PRAGMA application_id = 1347634243;"
+                 " PRAGMA user_version = 2");
+       },
+       "no campaign cache of psd-display (no such column"},
       {"schema 1, its bands without the relative rms",
        [this](const fs::path& p) {
          {
