@@ -203,6 +203,14 @@ std::optional<std::int64_t> pragmaValue(sqlite3* db, const char* sql) {
   return value;
 }
 
+// The readings table as look-ups read it: its columns there (preparing reads, never writes).
+bool hasReadingsTable(sqlite3* db) {
+  sqlite3_stmt* statement = nullptr;
+  const bool prepared = sqlite3_prepare_v2(db, kSelectSql, -1, &statement, nullptr) == SQLITE_OK;
+  sqlite3_finalize(statement);
+  return prepared;
+}
+
 // An absolute path already in its lexically normal form: no "." or ".." part, no "//", no
 // trailing '/'.
 bool isPlainAbsolute(std::string_view path) {
@@ -300,6 +308,8 @@ CampaignCache::CampaignCache(fs::path path) : path_(std::move(path)) {
   } else if (*version != kSchemaVersion) {
     disable("was made by another version of psd-display (schema " + std::to_string(*version) +
             ", this one reads " + std::to_string(kSchemaVersion) + ")");
+  } else if (!hasReadingsTable(db)) {
+    disable("is no campaign cache of psd-display (" + errorOf(db) + ")");
   } else {
     keepLog(db);  // one of this version: in the log's mode already
   }
