@@ -96,14 +96,17 @@ std::unique_ptr<analysis::CampaignCache> openCache(const CampaignOptions& option
       return nullptr;
     }
     path = *place;
+  } else if (!path.has_parent_path()) {
+    path = std::filesystem::path(".") / path;  // a bare name: in the working directory
   }
   return std::make_unique<analysis::CampaignCache>(path);
 }
 
 void reportCacheProblem(const analysis::CampaignCache* cache, std::ostream& err) {
-  if (cache && !cache->usable()) {
-    err << "psd-analyze: " << cache->problem() << "; going on without it\n";
-  }
+  if (!cache || cache->problem().empty()) return;
+  // An implausible row says what was done with it; an unusable cache is not used further.
+  err << "psd-analyze: " << cache->problem() << (cache->usable() ? "" : "; going on without it")
+      << '\n';
 }
 
 }  // namespace

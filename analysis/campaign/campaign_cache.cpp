@@ -4,13 +4,16 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <span>
 #include <string_view>
 #include <system_error>
 #include <thread>
 
+#include "analysis/campaign/reading_plausibility.h"
 #include "analysis/campaign/start_time.h"
 
 namespace analysis {
@@ -38,7 +41,7 @@ constexpr const char* kSchema =
     " bytes INTEGER NOT NULL, first_bin INTEGER NOT NULL, binned1 BLOB, binned2 BLOB,"
     " bands BLOB);";
 
-enum Statement { kSelect, kReplace, kUpdateBands };
+enum Statement { kSelect, kReplace, kUpdateBands, kDelete };
 
 constexpr const char* kSelectSql =
     "SELECT size, modified_ns, bins_per_octave, status, message, samples, seconds, two_channels,"
@@ -47,6 +50,7 @@ constexpr const char* kReplaceSql =
     "INSERT OR REPLACE INTO readings VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12,"
     " ?13, ?14)";
 constexpr const char* kUpdateBandsSql = "UPDATE readings SET bands = ?2 WHERE path = ?1";
+constexpr const char* kDeleteSql = "DELETE FROM readings WHERE path = ?1";
 
 struct StatementReset {
   sqlite3_stmt* statement;
@@ -98,6 +102,67 @@ bool blobFits(sqlite3_stmt* row, int column) {
   return sqlite3_column_bytes(row, column) % static_cast<int>(sizeof(double)) == 0;
 }
 
+// A row's reading: its file without the rms of a band, and its bands.
+struct RowReading {
+  CampaignFile file;
+  std::vector<double> bands;
+};
+
+// The name at the end of a key's path, which the row's status and record must agree with.
+std::string_view nameOf(const CacheKey& key) {
+  const std::size_t slash = key.path.rfind('/');
+  return std::string_view(key.path).substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+// Reads the row under `row` (kSelect, stepped) of the file named `name` into `reading`. Returns
+// why it is no row this program stores (reading_plausibility.h), or nothing.
+std::optional<std::string> readRow(sqlite3_stmt* row, std::string_view name,
+                                   const FrequencyBins& bins, RowReading& reading) {
+  const std::int64_t status = sqlite3_column_int64(row, 3);
+  const auto known = statusOf(status);
+  if (!known) return "status " + std::to_string(status);
+  for (int column : {10, 11, 12}) {
+    if (!blobFits(row, column)) {
+      return "a blob of " + std::to_string(sqlite3_column_bytes(row, column)) +
+             " bytes, no whole number of doubles";
+    }
+  }
+  // Whole numbers no reading holds, refused before they are narrowed.
+  const std::int64_t samples = sqlite3_column_int64(row, 5);
+  const std::int64_t twoChannels = sqlite3_column_int64(row, 7);
+  const std::int64_t bytes = sqlite3_column_int64(row, 8);
+  const std::int64_t firstBin = sqlite3_column_int64(row, 9);
+  if (samples < 0 || samples > std::numeric_limits<std::int32_t>::max()) {
+    return std::to_string(samples) + " samples";
+  }
+  if (twoChannels != 0 && twoChannels != 1) return "channels " + std::to_string(twoChannels);
+  if (bytes < 0) return std::to_string(bytes) + " bytes read";
+  if (firstBin < bins.lowestBin() || firstBin > bins.highestBin()) {
+    return "first bin " + std::to_string(firstBin);
+  }
+  CampaignFile& file = reading.file;
+  file.status = *known;
+  const auto* message = reinterpret_cast<const char*>(sqlite3_column_text(row, 4));
+  if (message) file.message.assign(message, static_cast<std::size_t>(sqlite3_column_bytes(row, 4)));
+  file.samples = static_cast<std::int32_t>(samples);
+  file.seconds = sqlite3_column_double(row, 6);
+  file.twoChannels = twoChannels != 0;
+  file.bytes = static_cast<std::uintmax_t>(bytes);
+  file.firstBin = static_cast<int>(firstBin);
+  file.binned1 = doublesOf(sqlite3_column_blob(row, 10), sqlite3_column_bytes(row, 10));
+  file.binned2 = doublesOf(sqlite3_column_blob(row, 11), sqlite3_column_bytes(row, 11));
+  reading.bands = doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12));
+  if (reading.bands.size() % kBandStride != 0) {
+    return "bands of " + std::to_string(reading.bands.size()) + " doubles";
+  }
+  for (std::size_t i = 0; i < reading.bands.size(); i += kBandStride) {
+    const double* b = reading.bands.data() + i;
+    if (std::isnan(b[0]) || std::isnan(b[1])) return "a band without its edges";
+    if (auto problem = implausibleRms(b[2], b[3], b[4], file.twoChannels)) return problem;
+  }
+  return implausibilityOf(file, name, bins);
+}
+
 // The row under `statement` (kSelect, stepped) is that of `key` and bins per octave.
 bool current(sqlite3_stmt* row, const CacheKey& key, int binsPerOctave) {
   return sqlite3_column_int64(row, 0) == key.size &&
@@ -136,6 +201,14 @@ std::optional<std::int64_t> pragmaValue(sqlite3* db, const char* sql) {
   if (sqlite3_step(statement) == SQLITE_ROW) value = sqlite3_column_int64(statement, 0);
   sqlite3_finalize(statement);
   return value;
+}
+
+// The readings table as look-ups read it: its columns there (preparing reads, never writes).
+bool hasReadingsTable(sqlite3* db) {
+  sqlite3_stmt* statement = nullptr;
+  const bool prepared = sqlite3_prepare_v2(db, kSelectSql, -1, &statement, nullptr) == SQLITE_OK;
+  sqlite3_finalize(statement);
+  return prepared;
 }
 
 // An absolute path already in its lexically normal form: no "." or ".." part, no "//", no
@@ -191,9 +264,11 @@ CampaignCache::CampaignCache(fs::path path) : path_(std::move(path)) {
     disable("its directory cannot be made (" + error.message() + ")");
     return;
   }
-  sqlite3* db = connect(true);
+  // Nothing that changes the file before it is known to be a cache of this schema, or new.
+  sqlite3* db = open(true);
   if (!db) return;
   std::optional<std::int64_t> id, version, tables;
+  std::string failure;
   whileBusy([&] {
     // One read transaction: the three values of one moment, not of one before and after
     // another program made the cache.
@@ -202,12 +277,17 @@ CampaignCache::CampaignCache(fs::path path) : path_(std::move(path)) {
     version = pragmaValue(db, "PRAGMA user_version");
     tables = pragmaValue(db, "SELECT count(*) FROM sqlite_schema");
     const int code = id && version && tables ? SQLITE_OK : sqlite3_errcode(db);
+    failure = errorOf(db);  // before the end of the transaction sets its own
     execute(db, "COMMIT");
     return code;
   });
   if (!id || !version || !tables) {
-    disable(errorOf(db));
+    disable(failure);
   } else if (*id == 0 && *version == 0 && *tables == 0) {
+    if (!keepLog(db)) {
+      sqlite3_close(db);
+      return;
+    }
     // New: made in one transaction, so that a second program opening it meanwhile waits.
     const std::string make = std::string("BEGIN IMMEDIATE; ") + kSchema +
                              "PRAGMA application_id = " + std::to_string(kApplicationId) +
@@ -228,6 +308,10 @@ CampaignCache::CampaignCache(fs::path path) : path_(std::move(path)) {
   } else if (*version != kSchemaVersion) {
     disable("was made by another version of psd-display (schema " + std::to_string(*version) +
             ", this one reads " + std::to_string(kSchemaVersion) + ")");
+  } else if (!hasReadingsTable(db)) {
+    disable("is no campaign cache of psd-display (" + errorOf(db) + ")");
+  } else {
+    keepLog(db);  // one of this version: in the log's mode already
   }
   sqlite3_close(db);
 }
@@ -241,11 +325,19 @@ std::string CampaignCache::problem() const {
 
 void CampaignCache::disable(const std::string& problem) {
   const std::lock_guard lock(mutex_);
-  if (problem_.empty()) problem_ = "cache " + path_.string() + ": " + problem;
+  // The first problem that disables it, even after an implausible row.
+  if (problem_.empty() || usable()) problem_ = "cache " + path_.string() + ": " + problem;
   disabled_.store(true, std::memory_order_relaxed);
 }
 
-sqlite3* CampaignCache::connect(bool create) {
+void CampaignCache::reportRow(const std::string& file, const std::string& problem) {
+  const std::lock_guard lock(mutex_);
+  if (!problem_.empty()) return;
+  problem_ = "cache " + path_.string() + ": the row of " + file + " was implausible (" + problem +
+             "); the file was read again";
+}
+
+sqlite3* CampaignCache::open(bool create) {
   if (!usable()) return nullptr;
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
@@ -260,6 +352,10 @@ sqlite3* CampaignCache::connect(bool create) {
     return nullptr;
   }
   sqlite3_busy_timeout(db, kBusyMilliseconds);
+  return db;
+}
+
+bool CampaignCache::keepLog(sqlite3* db) {
   sqlite3_stmt* mode = nullptr;
   std::string journal;
   whileBusy([&] {
@@ -277,8 +373,7 @@ sqlite3* CampaignCache::connect(bool create) {
   });
   if (journal != "wal") {
     disable(journal.empty() ? errorOf(db) : "cannot keep a write-ahead log");
-    sqlite3_close(db);
-    return nullptr;
+    return false;
   }
   // In WAL mode a crash never corrupts the file at this level; a power cut may lose the last
   // transactions, which a cache can afford.
@@ -286,11 +381,20 @@ sqlite3* CampaignCache::connect(bool create) {
   // Checkpoints (each waits for the disk) every 32 MB of log rather than every 4 MB: filling the
   // cache of a station-year writes about 140 MB.
   execute(db, "PRAGMA wal_autocheckpoint = 8192");
+  return true;
+}
+
+sqlite3* CampaignCache::connect() {
+  sqlite3* db = open(false);
+  if (db && !keepLog(db)) {
+    sqlite3_close(db);
+    return nullptr;
+  }
   return db;
 }
 
 std::optional<std::string> CampaignCache::clear() {
-  sqlite3* db = connect(false);
+  sqlite3* db = connect();
   if (!db) return problem();
   std::optional<std::string> failure;
   if (!execute(db, "DELETE FROM readings")) {
@@ -309,7 +413,7 @@ std::unique_ptr<CampaignCache::Session> CampaignCache::session() {
   return session;
 }
 
-CampaignCache::Session::Session(CampaignCache& cache) : cache_(cache), db_(cache.connect(false)) {}
+CampaignCache::Session::Session(CampaignCache& cache) : cache_(cache), db_(cache.connect()) {}
 
 CampaignCache::Session::~Session() {
   commit();
@@ -369,25 +473,25 @@ bool CampaignCache::Session::lookup(const CacheKey& key, int binsPerOctave, cons
     return false;
   }
   if (!current(row, key, binsPerOctave)) return false;
-  const auto status = statusOf(sqlite3_column_int64(row, 3));
-  if (!status || !blobFits(row, 10) || !blobFits(row, 11) || !blobFits(row, 12)) return false;
-  const std::vector<double> bands =
-      doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12));
-  const auto rms = bandIn(bands, band);
-  if (*status != CampaignStatus::Refused && !rms) return false;  // that band: read again
-  file.status = *status;
-  const auto* message = reinterpret_cast<const char*>(sqlite3_column_text(row, 4));
-  file.message.assign(message ? message : "",
-                      static_cast<std::size_t>(sqlite3_column_bytes(row, 4)));
+  RowReading reading;
+  if (auto problem = readRow(row, nameOf(key), FrequencyBins{binsPerOctave}, reading)) {
+    cache_.reportRow(key.path, *problem);
+    return false;
+  }
+  const auto rms = bandIn(reading.bands, band);
+  CampaignFile& stored = reading.file;
+  if (stored.status != CampaignStatus::Refused && !rms) return false;  // that band: read again
+  file.status = stored.status;
+  file.message = std::move(stored.message);
   file.modified = key.localModified();
-  if (*status == CampaignStatus::Refused) return true;  // nothing else is known of it
-  file.samples = static_cast<std::int32_t>(sqlite3_column_int64(row, 5));
-  file.seconds = sqlite3_column_double(row, 6);
-  file.twoChannels = sqlite3_column_int64(row, 7) != 0;
-  file.bytes = static_cast<std::uintmax_t>(sqlite3_column_int64(row, 8));
-  file.firstBin = static_cast<int>(sqlite3_column_int64(row, 9));
-  file.binned1 = doublesOf(sqlite3_column_blob(row, 10), sqlite3_column_bytes(row, 10));
-  file.binned2 = doublesOf(sqlite3_column_blob(row, 11), sqlite3_column_bytes(row, 11));
+  if (stored.status == CampaignStatus::Refused) return true;  // nothing else is known of it
+  file.samples = stored.samples;
+  file.seconds = stored.seconds;
+  file.twoChannels = stored.twoChannels;
+  file.bytes = stored.bytes;
+  file.firstBin = stored.firstBin;
+  file.binned1 = std::move(stored.binned1);
+  file.binned2 = std::move(stored.binned2);
   file.rms1 = rms->rms1;
   file.rms2 = rms->rms2;
   file.rmsRel = rms->rmsRel;
@@ -407,14 +511,23 @@ std::optional<StoredBandRms> CampaignCache::Session::lookupBand(const CacheKey& 
     if (step != SQLITE_DONE) fail("read");
     return std::nullopt;
   }
-  if (!current(row, key, binsPerOctave) || !blobFits(row, 12)) return std::nullopt;
-  return bandIn(doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12)), band);
+  if (!current(row, key, binsPerOctave)) return std::nullopt;
+  RowReading reading;
+  if (auto problem = readRow(row, nameOf(key), FrequencyBins{binsPerOctave}, reading)) {
+    cache_.reportRow(key.path, *problem);
+    return std::nullopt;
+  }
+  return bandIn(reading.bands, band);
 }
 
 void CampaignCache::Session::store(const CacheKey& key, int binsPerOctave, const RmsBand& band,
                                    const CampaignFile& file) {
   if (!cache_.usable() || (!file.hasSpectrum() && file.status != CampaignStatus::Refused)) return;
-  pending_.push_back({.key = key, .binsPerOctave = binsPerOctave, .band = band, .file = file});
+  // A reading no look-up would take (reading_plausibility.h) replaces the row by none: stored,
+  // it would be reported as implausible on every run.
+  const bool storable = !implausibilityOf(file, nameOf(key), FrequencyBins{binsPerOctave});
+  pending_.push_back(
+      {.key = key, .binsPerOctave = binsPerOctave, .band = band, .file = file, .erase = !storable});
   if (pending_.size() >= kFilesPerTransaction) commit();
 }
 
@@ -448,7 +561,14 @@ void CampaignCache::Session::commit() {
 
 bool CampaignCache::Session::apply(const PendingWrite& write) {
   const CacheKey& key = write.key;
-  // The bands stored with the same reading stay.
+  if (write.erase) {
+    sqlite3_stmt* erase = prepared(kDelete, kDeleteSql);
+    if (!erase) return false;
+    const StatementReset reset{erase};
+    sqlite3_bind_text(erase, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+    return sqlite3_step(erase) == SQLITE_DONE;
+  }
+  // The bands stored with the same reading stay; those of an implausible row go with it.
   std::vector<double> bands;
   bool rowIsCurrent = false;
   {
@@ -458,10 +578,10 @@ bool CampaignCache::Session::apply(const PendingWrite& write) {
     sqlite3_bind_text(row, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
     const int step = sqlite3_step(row);
     if (step != SQLITE_ROW && step != SQLITE_DONE) return false;
-    rowIsCurrent =
-        step == SQLITE_ROW && current(row, key, write.binsPerOctave) && blobFits(row, 12);
-    if (rowIsCurrent)
-      bands = doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12));
+    RowReading reading;
+    rowIsCurrent = step == SQLITE_ROW && current(row, key, write.binsPerOctave) &&
+                   !readRow(row, nameOf(key), FrequencyBins{write.binsPerOctave}, reading);
+    if (rowIsCurrent) bands = std::move(reading.bands);
   }
   std::vector<double> kept;
   for (std::size_t i = 0; i + kBandStride <= bands.size(); i += kBandStride) {

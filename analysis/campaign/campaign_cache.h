@@ -17,7 +17,15 @@
 // gave (doubles stored as their 8 bytes, this machine's byte order), so tables are the same with
 // and without it. A cache that cannot be used (not a database, corrupt, locked beyond a few
 // seconds, read-only, made by another schema version, its directory not writable) gives its
-// problem once and from then on every lookup misses and nothing is stored.
+// problem once and from then on every lookup misses and nothing is stored. A file that is no
+// cache of this program or of another schema version is never changed: no write and no pragma
+// that changes the file (such as the log's mode) comes before its application id and schema
+// version are known to be this one's.
+//
+// A row is used only when it is plausible in every field (reading_plausibility.h); only such
+// readings are stored. Any other row, of a corrupt or crafted cache, is a miss: its file is read
+// again and the row replaced, and the first such row is reported through problem() while the
+// cache stays in use.
 //
 // Writes are transactions of up to 64 files, committed at the latest when the session ends; in WAL
 // mode, so that a process killed mid-write leaves the last committed state and two programs can use
@@ -76,7 +84,8 @@ class CampaignCache {
 
   const std::filesystem::path& path() const { return path_; }
   bool usable() const { return !disabled_.load(std::memory_order_relaxed); }
-  // The first problem met, naming the cache file; empty while none.
+  // The problem that made it unusable, else the first implausible row met, naming the cache
+  // file; empty while none.
   std::string problem() const;
 
   // Removes every row. Returns the problem, or nothing.
@@ -114,6 +123,7 @@ class CampaignCache {
       RmsBand band;
       std::optional<CampaignFile> file;  // a whole reading; nothing: a band of the row
       StoredBandRms rms;
+      bool erase = false;  // the reading cannot be stored: the row goes
     };
     bool apply(const PendingWrite& write);
     void fail(const std::string& what);
@@ -124,7 +134,7 @@ class CampaignCache {
 
     CampaignCache& cache_;
     sqlite3* db_ = nullptr;
-    sqlite3_stmt* statements_[3] = {};
+    sqlite3_stmt* statements_[4] = {};
     std::vector<PendingWrite> pending_;
     std::size_t lookupsInTransaction_ = 0;  // 0: no read transaction open
   };
@@ -134,7 +144,14 @@ class CampaignCache {
  private:
   friend class Session;
   void disable(const std::string& problem);
-  sqlite3* connect(bool create);
+  // Notes an implausible row of `file` as the problem, unless one is known; the cache stays.
+  void reportRow(const std::string& file, const std::string& problem);
+  // A connection, creating the file when `create`; no pragma that changes the file yet.
+  sqlite3* open(bool create);
+  // Puts the file in WAL mode (a no-op when it is) and sets the connection's pragmas.
+  bool keepLog(sqlite3* db);
+  // open(false) and keepLog(): a session's connection to a cache known to be of this schema.
+  sqlite3* connect();
 
   std::filesystem::path path_;
   std::atomic<bool> disabled_{false};

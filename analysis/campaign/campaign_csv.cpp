@@ -53,17 +53,20 @@ double fractionIn(const ChannelStatistics& c, int db) {
 }
 
 // The rows of one file. Every file repeats the same bin centres, so their text (",centre") is
-// made once per bin (`centres`, bin `range.first` first) rather than per row.
-void appendBinsRows(std::string& out, const CampaignFile& file, const BinRange& range,
-                    std::span<const std::string> centres) {
+// made once per bin (`centres`, bin `range.first` first) rather than per row. A file whose bins
+// cannot be placed (CampaignFile::binnedRange) has none: binRangeOf left it out too.
+void appendBinsRows(std::string& out, const CampaignFile& file, const FrequencyBins& bins,
+                    const BinRange& range, std::span<const std::string> centres) {
   if (!file.hasSpectrum()) return;
+  const std::optional<BinRange> own = file.binnedRange(bins);
+  if (!own) return;
   std::string name;  // quoted when it must be, once for all its rows
   appendName(name, file.tableName());
-  for (std::size_t i = 0; i < file.binned1.size(); ++i) {
-    const double psd1 = file.binned1[i];
+  for (int k = own->first; k <= own->last; ++k) {
+    const auto i = static_cast<std::size_t>(k - own->first);
+    const double psd1 = i < file.binned1.size() ? file.binned1[i] : kNoValue;
     const double psd2 = i < file.binned2.size() ? file.binned2[i] : kNoValue;
     if (std::isnan(psd1) && std::isnan(psd2)) continue;
-    const int k = file.firstBin + static_cast<int>(i);
     out += name;
     out += centres[static_cast<std::size_t>(k - range.first)];
     appendField(out, psd1);
@@ -134,7 +137,7 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
 void writeCampaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins,
                           const datafiles::ChunkSink& sink) {
   sink("name,f_centre,psd1,psd2\n");
-  const std::optional<BinRange> range = binRangeOf(files);
+  const std::optional<BinRange> range = binRangeOf(files, bins);
   if (!range) return;
   std::vector<std::string> centres;
   for (int k = range->first; k <= range->last; ++k) {
@@ -147,7 +150,7 @@ void writeCampaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBi
   const auto format = [&](std::size_t begin, std::string& out) {
     out.clear();
     const std::size_t end = std::min(files.size(), begin + kFilesPerBlock);
-    for (std::size_t i = begin; i < end; ++i) appendBinsRows(out, files[i], *range, centres);
+    for (std::size_t i = begin; i < end; ++i) appendBinsRows(out, files[i], bins, *range, centres);
   };
   std::string first, second;
   for (std::size_t begin = 0; begin < files.size(); begin += 2 * kFilesPerBlock) {

@@ -91,6 +91,15 @@ std::optional<double> CampaignFile::binnedValue(int channel, int k) const {
   return values[i];
 }
 
+std::optional<BinRange> CampaignFile::binnedRange(const FrequencyBins& bins) const {
+  const auto size = static_cast<long long>(std::max(binned1.size(), binned2.size()));
+  const long long first = firstBin;
+  if (size == 0 || first < bins.lowestBin() || first + size - 1 > bins.highestBin()) {
+    return std::nullopt;
+  }
+  return BinRange{firstBin, static_cast<int>(first + size - 1)};
+}
+
 CampaignFileReader::CampaignFileReader() = default;
 
 std::optional<std::string> CampaignFileReader::load(const std::filesystem::path& directory,
@@ -201,6 +210,14 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
                   " to " + datafiles::formatDouble(bins.highEdge(sums.back().k)) +
                   " Hz, over more than " + std::to_string(kMostOctavesSpanned) +
                   " octaves: no record does");
+    return file;
+  }
+  if (!sums.empty() && (sums.front().k < bins.lowestBin() || sums.back().k > bins.highestBin())) {
+    file.status = CampaignStatus::Refused;
+    file.message =
+        withFileName(name, "its lines reach from " + datafiles::formatDouble(spectrum_.freq[1]) +
+                               " to " + datafiles::formatDouble(spectrum_.freq[lastUsedLine_]) +
+                               " Hz, beyond 2^-16 .. 2^16 Hz: no record does");
     return file;
   }
   file.status =

@@ -12,7 +12,8 @@
 // the reader's message naming the file and the line; it never stops the campaign. So is a file
 // whose used lines spread over kMostOctavesSpanned octaves or more (a record's lines q / T,
 // q = 1 .. N/2, span at most 16): its binned spectrum would hold a value for every bin between
-// its lowest and its highest line.
+// its lowest and its highest line. So is a file with a used line outside 2^-16 .. 2^16 Hz, the
+// frequencies of every spectrum (frequency_bins.h).
 //
 // PSD per line, exactly the window's: nSamples from the line count (normalised as the per-file
 // run does), T and the record's kind from recordLengthOf (analysis/record/record_length.h: the
@@ -117,6 +118,11 @@ struct CampaignFile {
   }
   // The value of channel 1 or 2 in bin k; nothing where the file has none.
   std::optional<double> binnedValue(int channel, int k) const;
+  // The bins its binned spectrum occupies, both channels taken together: firstBin up to
+  // firstBin + the longer channel's size - 1. Nothing when both are empty or they reach beyond
+  // bins.lowestBin() .. bins.highestBin(), which no reading does: code placing spectra in
+  // arrays refuses such a file rather than index by it.
+  std::optional<BinRange> binnedRange(const FrequencyBins& bins) const;
 };
 
 // Reads campaign files one after the other, reusing its scratch space (about 2.5 MB, the longest

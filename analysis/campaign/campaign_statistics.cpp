@@ -56,16 +56,18 @@ ChannelStatistics describeValues(std::vector<double>& values) {
 }
 
 template <typename Chosen>
-std::optional<BinRange> rangeOf(std::span<const CampaignFile> files, Chosen chosen) {
+std::optional<BinRange> rangeOf(std::span<const CampaignFile> files, const FrequencyBins& bins,
+                                Chosen chosen) {
   std::optional<BinRange> range;
   for (const CampaignFile& file : files) {
-    if (!chosen(file) || file.binned1.empty()) continue;
-    const int last = file.firstBin + static_cast<int>(file.binned1.size()) - 1;
+    if (!chosen(file)) continue;
+    const std::optional<BinRange> own = file.binnedRange(bins);
+    if (!own) continue;
     if (!range) {
-      range = BinRange{file.firstBin, last};
+      range = own;
     } else {
-      range->first = std::min(range->first, file.firstBin);
-      range->last = std::max(range->last, last);
+      range->first = std::min(range->first, own->first);
+      range->last = std::max(range->last, own->last);
     }
   }
   return range;
@@ -109,12 +111,17 @@ CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
   CampaignStatistics statistics;
   statistics.binsPerOctave = bins.perOctave;
   statistics.counts = countsOf(files);
-  const auto isUsed = [](const CampaignFile& file) { return file.status == CampaignStatus::Used; };
-  const std::optional<BinRange> range = rangeOf(files, isUsed);
+  // A file whose bins lie beyond the grid's limits cannot be placed: left out (no reading has
+  // one; the statistics never index by what they are handed).
+  const auto isUsed = [&bins](const CampaignFile& file) {
+    return file.status == CampaignStatus::Used && file.binnedRange(bins);
+  };
+  const std::optional<BinRange> range = rangeOf(files, bins, isUsed);
   if (!range) return statistics;
 
   // Each file's values dealt into the bins they belong to, in file order; counted first, so
-  // that every bin holds exactly its values (this is the largest memory of a campaign).
+  // that every bin holds exactly its values (this is the largest memory of a campaign). Both
+  // channels of a file lie within its binnedRange(), and so within the range.
   const auto binCount = static_cast<std::size_t>(range->last - range->first + 1);
   const auto forEachValue = [&](auto take) {  // take(channel 0 or 1, bin index, value)
     for (const CampaignFile& file : files) {
@@ -166,8 +173,8 @@ CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
   return statistics;
 }
 
-std::optional<BinRange> binRangeOf(std::span<const CampaignFile> files) {
-  return rangeOf(files, [](const CampaignFile& file) { return file.hasSpectrum(); });
+std::optional<BinRange> binRangeOf(std::span<const CampaignFile> files, const FrequencyBins& bins) {
+  return rangeOf(files, bins, [](const CampaignFile& file) { return file.hasSpectrum(); });
 }
 
 }  // namespace analysis

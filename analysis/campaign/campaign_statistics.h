@@ -77,10 +77,8 @@ std::optional<int> densityCellOf(double value);
 CampaignCounts countsOf(std::span<const CampaignFile> files);
 
 // The lowest and highest bin in which any used or vetoed file has a value (the rows of a
-// spectrogram); nothing when no file has one.
-struct BinRange {
-  int first = 0, last = 0;
-};
-std::optional<BinRange> binRangeOf(std::span<const CampaignFile> files);
+// spectrogram); nothing when no file has one. Files whose spectrum reaches beyond the limits of
+// `bins` (CampaignFile::binnedRange) are left out.
+std::optional<BinRange> binRangeOf(std::span<const CampaignFile> files, const FrequencyBins& bins);
 
 }  // namespace analysis

@@ -18,22 +18,25 @@ SelectionStatistics::SelectionStatistics(std::span<const CampaignFile> files,
                                          const FrequencyBins& bins)
     : binsPerOctave_(bins.perOctave), bins_(bins), counts_(countsOf(files)) {
   used_.resize(files.size());
+  std::vector<std::uint8_t> placed(files.size());
   std::optional<BinRange> range;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const CampaignFile& file = files[i];
     used_[i] = file.status == CampaignStatus::Used;
-    if (!used_[i] || file.binned1.empty()) continue;
-    const int last = file.firstBin + static_cast<int>(file.binned1.size()) - 1;
-    if (!range) range = BinRange{file.firstBin, last};
-    range->first = std::min(range->first, file.firstBin);
-    range->last = std::max(range->last, last);
+    // As campaignStatistics: a file whose bins cannot be placed is left out of every column.
+    const std::optional<BinRange> own = file.binnedRange(bins);
+    placed[i] = used_[i] && own;
+    if (!placed[i]) continue;
+    if (!range) range = own;
+    range->first = std::min(range->first, own->first);
+    range->last = std::max(range->last, own->last);
   }
   if (!range) return;
   const auto binCount = static_cast<std::size_t>(range->last - range->first + 1);
   std::vector<std::vector<Entry>> entries[2] = {std::vector<std::vector<Entry>>(binCount),
                                                 std::vector<std::vector<Entry>>(binCount)};
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (!used_[i]) continue;
+    if (!placed[i]) continue;
     const CampaignFile& file = files[i];
     const auto offset = static_cast<std::size_t>(file.firstBin - range->first);
     for (std::size_t c = 0; c < 2; ++c) {

@@ -1,6 +1,7 @@
 // psd-analyze --campaign --tree: a station's recording kept one directory per day, its tables
 // as the core computes them, and the cache: the same tables when warm, unusable or absent.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -115,6 +116,57 @@ TEST(AnalyzeTree, AGarbageCacheIsReportedOnceAndChangesNoTable) {
                        errors),
             0);
   EXPECT_EQ(station.tables("g"), station.tables("n"));
+}
+
+TEST(AnalyzeTree, ImplausibleCacheRowsAreReportedOnceAndChangeNoTable) {
+  const Station station;
+  const std::string tree = " --tree " + station.tree.string();
+  const fs::path cache = station.dir.path() / "c.sqlite";
+  std::string errors;
+  ASSERT_EQ(runAnalyze(station.dir,
+                       "--campaign " + (station.dir.path() / "n").string() + tree + " --no-cache",
+                       errors),
+            0);
+  ASSERT_EQ(runAnalyze(station.dir,
+                       "--campaign " + (station.dir.path() / "f").string() + tree + " --cache " +
+                           cache.string(),
+                       errors),
+            0);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(cache.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(db, "UPDATE readings SET first_bin = 2147483600", nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  sqlite3_close(db);
+  ASSERT_EQ(runAnalyze(station.dir,
+                       "--campaign " + (station.dir.path() / "c").string() + tree + " --cache " +
+                           cache.string(),
+                       errors),
+            0)
+      << errors;
+  const std::string message = "psd-analyze: cache " + cache.string() + ": the row of ";
+  EXPECT_EQ(errors.find(message), 0u) << errors;
+  EXPECT_NE(errors.find(" was implausible (first bin 2147483600); the file was read again\n"),
+            std::string::npos)
+      << errors;
+  std::size_t reports = 0;  // once, although every row is implausible
+  for (std::size_t at = errors.find("implausible"); at != std::string::npos;
+       at = errors.find("implausible", at + 1)) {
+    ++reports;
+  }
+  EXPECT_EQ(reports, 1u) << errors;
+  EXPECT_EQ(station.tables("c"), station.tables("n"));
+}
+
+TEST(AnalyzeTree, ABareCacheNameIsAFileInTheWorkingDirectory) {
+  const Station station;
+  const std::string arguments = "--campaign n --tree tree --cache c.sqlite";
+  std::string errors;
+  ASSERT_EQ(runAnalyze(station.dir, arguments, errors, station.dir.path().string()), 0) << errors;
+  EXPECT_EQ(errors.find("cache"), std::string::npos) << errors;
+  EXPECT_TRUE(fs::is_regular_file(station.dir.path() / "c.sqlite"));
+  ASSERT_EQ(runAnalyze(station.dir, arguments, errors, station.dir.path().string()), 0) << errors;
+  EXPECT_NE(errors.find("campaign: 7 of 7 files from the cache"), std::string::npos) << errors;
 }
 
 }  // namespace

@@ -96,9 +96,13 @@ analysis::CampaignEntry CampaignWindow::entryOf(const QString& name) const {
 
 void CampaignWindow::reportCacheProblem() {
   const analysis::CampaignCache* cache = source_.cache();
-  if (!cache || cache->usable() || cacheProblemReported_) return;
-  cacheProblemReported_ = true;  // once: the campaign goes on without it
-  report(QString::fromStdString(cache->problem()) + "; going on without it");
+  if (!cache || cache->problem().empty()) return;
+  // Once each: an implausible row (the cache stays in use), then the problem that disables it
+  // (the campaign goes on without it).
+  const bool usable = cache->usable();
+  if (usable ? cacheRowReported_ : cacheProblemReported_) return;
+  (usable ? cacheRowReported_ : cacheProblemReported_) = true;
+  report(QString::fromStdString(cache->problem()) + (usable ? "" : "; going on without it"));
 }
 
 QStringList CampaignWindow::listedNames() const {

@@ -180,6 +180,7 @@ class CampaignWindow : public QWidget {
   unsigned threads_ = 0;
   std::size_t lastRunFiles_ = 0;
   bool cacheProblemReported_ = false;
+  bool cacheRowReported_ = false;
   bool saving_ = false;  // a save is being written
   QString savingTo_;     // its prefix
 

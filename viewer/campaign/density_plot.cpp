@@ -41,11 +41,15 @@ void DensityPlot::draw() {
       }
     }
   }
-  if (lastBin < firstBin) {
+  // The map is sized from the cells it is handed: bins beyond the grid's limits, or cells beyond
+  // those of any positive double up to 1e300 (densityCellOf), cannot be sized and draw nothing.
+  constexpr int kLowestCell = -3240, kHighestCell = 3000;
+  const analysis::FrequencyBins& bins = shown() ? shown()->bins : analysis::FrequencyBins{};
+  if (lastBin < firstBin || firstBin < bins.lowestBin() || lastBin > bins.highestBin() ||
+      lowDb < kLowestCell || highDb > kHighestCell) {
     drawNothing(QCPRange(0.1, 100), QCPRange(-90, 40));
     return;
   }
-  const analysis::FrequencyBins& bins = shown()->bins;
   const int columns = lastBin - firstBin + 1;
   const int rows = highDb - lowDb + 1;
   // Bins are uniform in log frequency, so the image between the outer centres on the

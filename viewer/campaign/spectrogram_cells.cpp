@@ -19,14 +19,18 @@ SpectrogramCells spectrogramCellsOf(std::span<const analysis::CampaignFile> file
   std::vector<int> count(size, 0);
   for (int x = 0; x < columns; ++x) {
     const int index = fileOfColumn[static_cast<std::size_t>(x)];
-    if (index < 0) continue;  // a gap: no record started in this cell
+    // A gap: no record started in this cell (an index beyond the files: none either).
+    if (index < 0 || static_cast<std::size_t>(index) >= files.size()) continue;
     const analysis::CampaignFile& file = files[static_cast<std::size_t>(index)];
     const std::vector<double>& binned = channel == 1 ? file.binned1 : file.binned2;
     const std::size_t group = static_cast<std::size_t>(x / cells.columnsPerGroup) * rows;
     for (std::size_t i = 0; i < binned.size(); ++i) {
-      const int y = file.firstBin + static_cast<int>(i) - firstBin;
+      // In 64 bits: any first bin and length a file is handed lands in a row or outside.
+      const long long row =
+          static_cast<long long>(file.firstBin) - firstBin + static_cast<long long>(i);
       // Zero and below have no place on the logarithmic colour scale; NaN is no value.
-      if (y < 0 || y >= rows || !(binned[i] > 0)) continue;
+      if (row < 0 || row >= rows || !(binned[i] > 0)) continue;
+      const auto y = static_cast<std::size_t>(row);
       sum[group + y] += binned[i];
       ++count[group + y];
     }

@@ -73,8 +73,8 @@ void SpectrogramPlot::draw() {
   }
   drawn_ = {};
   fileOfColumn_.clear();
-  const auto range =
-      shown() ? analysis::binRangeOf(shown()->files) : std::optional<analysis::BinRange>();
+  const auto range = shown() ? analysis::binRangeOf(shown()->files, shown()->bins)
+                             : std::optional<analysis::BinRange>();
   if (!range) {
     plot()->xAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
     drawNothing(QCPRange(0.5, 1.5), QCPRange(1, 100));

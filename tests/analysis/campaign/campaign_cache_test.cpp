@@ -8,10 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,6 +86,15 @@ TEST_F(CampaignCacheTest, ReadingsAreTakenWhilePathSizeTimeAndBinsAreThoseStored
     dir.write(entries[1].fileName, text);
     fs::last_write_time(file(1), time + std::chrono::nanoseconds(1));
   };
+  // A rewrite of another size whose modification time stays (coarse time stamps, a copy that
+  // keeps times).
+  const auto rewriteOtherSizeSameTime = [this] {
+    const auto time = fs::last_write_time(file(1));
+    const std::string text = record(3.75);
+    ASSERT_NE(text.size(), fs::file_size(file(1)));
+    dir.write(entries[1].fileName, text);
+    fs::last_write_time(file(1), time);
+  };
   const auto touch = [this] {
     fs::last_write_time(file(0), fs::last_write_time(file(0)) + std::chrono::seconds(1));
   };
@@ -96,11 +108,13 @@ TEST_F(CampaignCacheTest, ReadingsAreTakenWhilePathSizeTimeAndBinsAreThoseStored
       {"unchanged", [] {}, standard, 4},
       {"a touched file", touch, standard, 3},
       {"a rewrite of the same size", rewriteSameSize, standard, 3},
+      {"a rewrite of another size, its time kept", rewriteOtherSizeSameTime, standard, 3},
       {"another bins per octave", [] {}, finer, 0},
       {"the rows replaced by that reading", [] {}, standard, 0},
       {"another band: the refused file alone", [] {}, band, 1},
       {"that band now stored", [] {}, band, 4},
       {"the first band kept beside it", [] {}, standard, 4},
+      {"only the band's high edge changed", [] {}, CampaignSettings{.band = {2, 20}}, 1},
   };
   for (const Step& step : steps) {
     step.change();
@@ -126,12 +140,45 @@ TEST_F(CampaignCacheTest, ABandChangeTakesTheStoredBandsAndStoresNewOnes) {
   EXPECT_EQ(hits, 3u);  // the band of each file with a spectrum
 }
 
+// A file changed after a band was stored with its old reading: the band's rms is that of the
+// new reading, whether the new reading went through the cache or was read without it.
+TEST_F(CampaignCacheTest, TheBandOfAChangedFileIsNeverThatOfItsOldReading) {
+  const RmsBand otherBand{0.5, 5};
+  // The files table after the campaign and a change of its band; `cache` for either or both.
+  const auto rmsOf = [this, &otherBand](CampaignCache* computing, CampaignCache* changing) {
+    Campaign campaign;
+    campaign.append(entries);
+    campaign.computePending({.cache = computing});
+    campaign.changeBand(otherBand, {.cache = changing});
+    return campaignFilesCsv(campaign.files());
+  };
+  for (const bool computedWithCache : {true, false}) {
+    fs::remove(cachePath);
+    dir.write(entries[0].fileName, record(1));
+    {
+      CampaignCache cache(cachePath);
+      rmsOf(&cache, &cache);  // both bands stored with the first reading
+    }
+    dir.write(entries[0].fileName, record(6));
+    fs::last_write_time(file(0), fs::last_write_time(file(0)) + std::chrono::seconds(1));
+    CampaignCache cache(cachePath);
+    EXPECT_EQ(rmsOf(computedWithCache ? &cache : nullptr, &cache), rmsOf(nullptr, nullptr))
+        << (computedWithCache ? "read again through the cache" : "read again without it");
+  }
+}
+
 // Opens the cache file with SQLite itself and runs `sql`.
 void execute(const fs::path& path, const char* sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
   sqlite3_close(db);
+}
+
+// The bytes of a file; empty when there is none.
+std::string bytesOf(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
@@ -151,6 +198,24 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
        "another version of psd-display (schema 9"},
       {"another program's database", [](const fs::path& p) { execute(p, "CREATE TABLE t(x)"); },
        "no campaign cache of psd-display"},
+      {"this program's id and version on another table",
+       [](const fs::path& p) {
+         execute(p,
+                 "CREATE TABLE readings(x); PRAGMA application_id = 1347634243;"
+                 " PRAGMA user_version = 2");
+       },
+       "no campaign cache of psd-display (no such column"},
+      {"schema 1, its bands without the relative rms",
+       [this](const fs::path& p) {
+         {
+           CampaignCache cache(p);
+           tables({}, &cache);
+         }
+         execute(p,
+                 "PRAGMA journal_mode = DELETE; UPDATE readings SET bands = substr(bands, 1, 32);"
+                 " PRAGMA user_version = 1");
+       },
+       "another version of psd-display (schema 1, this one reads 2)"},
       {"its directory a file", [](const fs::path&) {}, "its directory cannot be made"},
   };
   for (const Case& c : cases) {
@@ -161,12 +226,71 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
       fs::create_directories(path.parent_path());
       c.make(path);
     }
+    const std::string before = bytesOf(path);
     CampaignCache cache(path);
     EXPECT_FALSE(cache.usable()) << c.what;
     EXPECT_EQ(tables({}, &cache), expected) << c.what;
+    EXPECT_EQ(bytesOf(path), before) << c.what << ": the file as it was";
     const std::string problem = cache.problem();
     EXPECT_EQ(problem.find("cache " + path.string() + ": "), 0u) << problem;
     EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+  }
+}
+
+// A corrupt or crafted row of one file: never used, whatever it holds. The file is read again,
+// the tables are those of a run without the cache, the row is reported once and replaced.
+TEST_F(CampaignCacheTest, AnImplausibleRowIsReadAgainReportedAndReplaced) {
+  // Bin index 100 of a row (a bin with lines) replaced by the double of these bytes.
+  const auto binValue = [](const std::string& blob, const std::string& bytes) {
+    return blob + " = substr(" + blob + ", 1, 800) || X'" + bytes + "' || substr(" + blob +
+           ", 809)";
+  };
+  const std::string nan = "000000000000F87F", infinity = "000000000000F07F",
+                    minusOne = "000000000000F0BF";
+  const std::string cases[] = {
+      "binned2 = binned2 || zeroblob(80000)",
+      "first_bin = 2147483600",
+      "first_bin = 2000000000",
+      "first_bin = -2000000000",
+      "first_bin = -1000000",
+      binValue("binned1", nan) + ", " + binValue("binned2", nan),
+      binValue("binned1", infinity),
+      binValue("binned2", minusOne),
+      "binned1 = substr(binned1, 1, length(binned1) - 8),"
+      " binned2 = substr(binned2, 1, length(binned2) - 8)",
+      "binned1 = binned1 || X'000000', binned2 = binned2 || X'000000'",
+      "samples = -3000",
+      "seconds = -60",
+      "seconds = 6",
+      "status = 2",  // vetoed, of a plain name
+      "status = 4",  // refused, with its reading
+      "bands = bands || X'00'",
+      "bands = substr(bands, 1, 16) || X'" + minusOne + "' || substr(bands, 25)",
+  };
+  const std::string expected = tables({}, nullptr);
+  const fs::path filled = dir.path() / "filled.sqlite";
+  {
+    CampaignCache cache(filled);
+    tables({}, &cache);
+  }
+  for (const std::string& change : cases) {
+    fs::create_directories(cachePath.parent_path());
+    fs::copy_file(filled, cachePath, fs::copy_options::overwrite_existing);
+    execute(cachePath,
+            ("UPDATE readings SET " + change + " WHERE path = '" + file(0).string() + "'").c_str());
+    CampaignCache cache(cachePath);
+    std::size_t hits = 0;
+    EXPECT_EQ(tables({}, &cache, &hits), expected) << change;
+    EXPECT_EQ(hits, 3u) << change;
+    EXPECT_TRUE(cache.usable()) << change;
+    EXPECT_EQ(cache.problem().find("cache " + cachePath.string() + ": the row of " +
+                                   file(0).string() + " was implausible ("),
+              0u)
+        << change << ": " << cache.problem();
+    CampaignCache again(cachePath);
+    EXPECT_EQ(tables({}, &again, &hits), expected) << change;
+    EXPECT_EQ(hits, 4u) << change << ": the row replaced";
+    EXPECT_EQ(again.problem(), "") << change;
   }
 }
 
@@ -224,18 +348,32 @@ TEST_F(CampaignCacheTest, LookUpsAndWritesOfManyFilesCrossEveryTransactionBounda
   constexpr std::size_t kFiles = 700;
   const RmsBand band;
   const auto keyOf = [](std::size_t i) {
-    return CacheKey{"/station/" + std::to_string(i) + ".csvz", static_cast<std::int64_t>(i), 7};
+    return CacheKey{"/station/" + std::to_string(10'000'000 + i) + ".csvz",
+                    static_cast<std::int64_t>(i), 7};
   };
-  const auto readingOf = [](std::size_t i) {
+  // A plausible reading of a one-channel 60 s record of 3000 samples: lines 1/60 .. 1199/60 Hz.
+  const FrequencyBins bins;
+  const int first = *bins.binOf(1.0 / 60), last = *bins.binOf(1199.0 / 60);
+  const auto readingOf = [&](std::size_t i) {
     CampaignFile file;
     file.status = CampaignStatus::Used;
-    file.binned1.assign(5, static_cast<double>(i));
+    file.samples = 3000;
+    file.seconds = 60;
+    file.bytes = 1;
+    file.firstBin = first;
+    file.binned1.assign(static_cast<std::size_t>(last - first + 1), kNoValue);
+    for (int q = 1; q <= 1199; ++q) {
+      file.binned1[static_cast<std::size_t>(*bins.binOf(q / 60.0) - first)] =
+          static_cast<double>(i);
+    }
     file.rms1 = static_cast<double>(i);
     return file;
   };
   const auto found = [&](CampaignCache::Session& session, std::size_t i) {
     CampaignFile file;
-    return session.lookup(keyOf(i), 12, band, file) && file.binned1 == readingOf(i).binned1 &&
+    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    return session.lookup(keyOf(i), 12, band, file) &&
+           std::ranges::equal(file.binned1, readingOf(i).binned1, same) &&
            file.rms1 == readingOf(i).rms1;
   };
   CampaignCache cache(cachePath);

@@ -213,15 +213,18 @@ TEST(CampaignRun, LinesSpreadOverImplausiblyManyOctavesAreRefused) {
            ",1,1,1,1\r\n" + high + ",1,1,1,1\r\n" + above + ",1,1,1,1\r\n";
   };
   dir.write("27010001.csvz", file("5e-324", "1e249", "1e250"));
-  dir.write("27010002.csvz", file("1e-6", "4096", "4097"));     // 4096 / 1e-6 = 2^31.93
-  dir.write("27010003.csvz", file("0.25e-6", "4096", "4097"));  // 2^33.93
+  dir.write("27010002.csvz", file("1.6e-5", "65536", "65537"));  // 65536 / 1.6e-5 = 2^31.93
+  dir.write("27010003.csvz", file("0.25e-6", "4096", "4097"));   // 2^33.93
   // 2^-16 .. 2^16: exactly 32
   dir.write("27010004.csvz", file("1.52587890625e-5", "65536", "65537"));
+  // Fewer than 32 octaves, but below 2^-16 Hz, where no spectrum has a line.
+  dir.write("27010005.csvz", file("1e-6", "4096", "4097"));
   Campaign campaign({.binsPerOctave = kMaxBinsPerOctave});
   const CampaignEntry entries[] = {{dir.path(), "27010001.csvz"},
                                    {dir.path(), "27010002.csvz"},
                                    {dir.path(), "27010003.csvz"},
-                                   {dir.path(), "27010004.csvz"}};
+                                   {dir.path(), "27010004.csvz"},
+                                   {dir.path(), "27010005.csvz"}};
   campaign.append(entries);
   ASSERT_TRUE(campaign.computePending({.threads = 1}).finished);
   const auto& files = campaign.files();
@@ -233,6 +236,9 @@ TEST(CampaignRun, LinesSpreadOverImplausiblyManyOctavesAreRefused) {
   EXPECT_LT(files[1].binned1.size(), static_cast<std::size_t>(32 * kMaxBinsPerOctave));
   EXPECT_EQ(files[2].status, CampaignStatus::Refused);
   EXPECT_EQ(files[3].status, CampaignStatus::Refused);
+  EXPECT_EQ(files[4].message,
+            "27010005.csvz: its lines reach from 1E-06 to 4096 Hz, beyond 2^-16 .. 2^16 Hz: no "
+            "record does");
   EXPECT_EQ(campaign.statistics().counts.used, 1u);
 }
 

@@ -289,7 +289,7 @@ TEST_F(CampaignWindowTest, ShowsTheListedFilesComputedAsTheCoreComputesThem) {
   // Spectrogram: a column per file, a row per bin from the lowest to the highest with a value,
   // cells the files' binned values; density: the fractions.
   QCPColorMapData* cells = campaign->spectrogram()->colourMap()->data();
-  const analysis::BinRange rows = *analysis::binRangeOf(expected.files());
+  const analysis::BinRange rows = *analysis::binRangeOf(expected.files(), expected.bins());
   EXPECT_EQ(cells->keySize(), 9);
   EXPECT_EQ(cells->valueSize(), rows.last - rows.first + 1);
   EXPECT_EQ(cells->valueRange(),

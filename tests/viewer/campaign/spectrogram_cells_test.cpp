@@ -99,6 +99,19 @@ TEST(SpectrogramCells, TheMostColumnsAreDrawnOneEachAndNoRowBeyondTheLast) {
   }
 }
 
+TEST(SpectrogramCells, BinsFarBeyondTheRowsAndColumnsOfNoFileFillNoCell) {
+  // The file's bins lie 2^32 - 4 rows above the first: a difference taken in 32 bits would
+  // wrap onto rows 0 .. 2. Column 1 names a file that is not there.
+  const std::vector<analysis::CampaignFile> files = {fileOf(2147483646, {1, 2, 3, 4, 5, 6, 7})};
+  const std::vector<int> fileOfColumn = {0, 9};
+  const SpectrogramCells cells = spectrogramCellsOf(files, fileOfColumn, 1, -2147483646, 3);
+  ASSERT_EQ(cells.groupCount, 2);
+  for (int x = 0; x < 2; ++x) {
+    for (int y = 0; y < 3; ++y) EXPECT_TRUE(std::isnan(cells.at(x, y))) << x << "," << y;
+  }
+  EXPECT_TRUE(std::isnan(cells.lowest));
+}
+
 TEST(SpectrogramCells, ThePlotDrawsGroupsAndAClickFindsItsOwnColumn) {
   constexpr int kFiles = 3000;  // groups of two
   auto snapshot = std::make_shared<CampaignSnapshot>();
