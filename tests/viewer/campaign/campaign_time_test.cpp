@@ -15,6 +15,7 @@
 #include "analysis/campaign/campaign.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/selection_worker.h"
@@ -79,14 +80,14 @@ class CampaignTimeTest : public ::testing::Test {
     QApplication::processEvents();
     window->campaign->mstatistics->trigger();
     campaign = window->campaign->campaignWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(!campaign->running() && campaign->timeView(), 20000);
+    WAIT_UNTIL(!campaign->running() && campaign->timeView(), 20000);
   }
 
   void select(const analysis::TimeSelection& selection,
               std::optional<analysis::TimeSelection> compare) {
     QSignalSpy ready(campaign, &CampaignWindow::timeViewReady);
     campaign->setTimeSelection(selection, compare);
-    QTRY_VERIFY_WITH_TIMEOUT(!ready.isEmpty() && !campaign->timeViewPending(), 20000);
+    WAIT_UNTIL(!ready.isEmpty() && !campaign->timeViewPending(), 20000);
   }
 
   // The statistics of these records alone, computed by the core directly.

@@ -25,6 +25,7 @@
 #include "analysis/campaign/campaign_csv.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
 #include "viewer/campaign/campaign_follow.h"
 #include "viewer/campaign/density_plot.h"
 #include "viewer/campaign/percentile_plot.h"
@@ -190,9 +191,7 @@ class CampaignWindowTest : public ::testing::Test {
     }
   }
 
-  static void waitForRun(CampaignWindow* campaign) {
-    QTRY_VERIFY_WITH_TIMEOUT(!campaign->running(), 20000);
-  }
+  static void waitForRun(CampaignWindow* campaign) { WAIT_UNTIL(!campaign->running(), 20000); }
 
   QStringList listed() const {
     QStringList names;
@@ -348,7 +347,7 @@ TEST_F(CampaignWindowTest, ACancelledRunShowsNothingAndRecomputeStartsAgain) {
   // The campaign still follows the list.
   dir.write("26139999.csvz", spectrum(2));
   window->dirlb_Click();
-  QTRY_VERIFY_WITH_TIMEOUT(campaign->shown() && campaign->shown()->files.size() == 310, 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.size() == 310, 5000);
 }
 
 TEST_F(CampaignWindowTest, AClickOnATimelinePointAnalysesThatFileInTheMainWindow) {
@@ -384,9 +383,9 @@ TEST_F(CampaignWindowTest, FilesAddedRemovedOrVetoedAreFollowedWithoutReadingThe
 
   // Before the average file, which sorts last: the new file takes its place in the list order.
   dir.write("26120809.csvz", spectrum(3));
-  QTRY_VERIFY_WITH_TIMEOUT(listed().contains("26120809.csvz"), 10000);
+  WAIT_UNTIL(listed().contains("26120809.csvz"), 10000);
   EXPECT_EQ(window->flb->currentItem()->text(), "26120803.csvz");
-  QTRY_VERIFY_WITH_TIMEOUT(campaign->shown() && campaign->shown()->files.size() == 10, 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.size() == 10, 5000);
   EXPECT_EQ(campaign->lastRunFiles(), 1u);
   EXPECT_EQ(namesOf(*campaign->shown()), listed());
   EXPECT_EQ(campaign->shown()->files[8].status, analysis::CampaignStatus::Used);
@@ -395,7 +394,7 @@ TEST_F(CampaignWindowTest, FilesAddedRemovedOrVetoedAreFollowedWithoutReadingThe
 
   std::filesystem::rename(dir.path() / "26120804.csvz", dir.path() / "26120804xxx.csvz");
   std::filesystem::remove(dir.path() / "26120806.csvz");
-  QTRY_VERIFY_WITH_TIMEOUT(campaign->shown() && campaign->shown()->files.size() == 9, 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.size() == 9, 5000);
   EXPECT_EQ(campaign->lastRunFiles(), 0u);
   EXPECT_EQ(namesOf(*campaign->shown()), listed());
   EXPECT_EQ(campaign->shown()->statistics.counts.vetoed, 2u);
@@ -425,7 +424,6 @@ TEST_F(CampaignWindowTest, FilesAreTakenSettledAndReadAgainWhenWrittenOn) {
     }
     return nullptr;
   };
-  // QTRY_VERIFY's failure would only return from the test: gtest must see a timeout.
   ASSERT_TRUE(QTest::qWaitFor([&] { return rowOf("26120810.csvz") != nullptr; }, 10000));
   ASSERT_TRUE(rowOf("26120809.csvz"));
   EXPECT_LT(rowOf("26120809.csvz")->samples, 3000);
@@ -516,13 +514,13 @@ TEST_F(CampaignWindowTest, AnotherDirectoryStartsAfreshAndAnEmptyOneSaysSo) {
   std::filesystem::create_directory(other);
   dir.write("other/00000000.csvz", spectrum(1));
   window->openDirectory(QString::fromStdString(other.string()));
-  QTRY_VERIFY_WITH_TIMEOUT(campaign->shown() && campaign->shown()->files.size() == 1, 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.size() == 1, 5000);
   EXPECT_EQ(namesOf(*campaign->shown()), QStringList({"00000000.csvz"}));
   EXPECT_TRUE(campaign->findChild<QLabel*>("summary")->text().startsWith(
       "no measurement file among the 1 listed files"));
 
   window->ofile[1]->click();  // the n component: nothing listed
-  QTRY_VERIFY_WITH_TIMEOUT(campaign->shown() && campaign->shown()->files.empty(), 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.empty(), 5000);
   EXPECT_TRUE(campaign->findChild<QLabel*>("summary")->text().startsWith("no file listed in"));
   EXPECT_TRUE(campaign->windowTitle().endsWith("(*.csvn)"));
 }
@@ -530,7 +528,7 @@ TEST_F(CampaignWindowTest, AnotherDirectoryStartsAfreshAndAnEmptyOneSaysSo) {
 TEST_F(CampaignWindowTest, ClosingTheWindowCancelsItsRun) {
   CampaignWindow* campaign = open();
   campaign->close();
-  QTRY_VERIFY(window->campaign->campaignWindow() == nullptr);
+  WAIT_UNTIL(window->campaign->campaignWindow() == nullptr, 5000);
   CampaignWindow* again = open();
   EXPECT_NE(again, nullptr);
   waitForRun(again);

@@ -15,6 +15,7 @@
 #include "analysis/campaign/campaign_tree.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
@@ -70,9 +71,9 @@ TEST_F(TreeWindowTest, ShowsTheTreeFromTheCacheFollowsANewDayAndClearsTheCache) 
   display.show();
   for (const char* run : {"read", "from the cache"}) {
     display.campaign->openTree(QString::fromStdString(dir.path().string()));
-    QTRY_VERIFY_WITH_TIMEOUT(display.campaign->treeWindow() != nullptr, 20000);
+    WAIT_UNTIL(display.campaign->treeWindow() != nullptr, 20000);
     CampaignWindow* window = display.campaign->treeWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->running() && window->shown(), 20000);
+    WAIT_UNTIL(!window->running() && window->shown(), 20000);
     EXPECT_EQ(shownTables(window), direct()) << run;
     EXPECT_EQ(window->shown()->files[2].tableName(), "other/2026-05-01/05012300.csvz");
   }
@@ -82,11 +83,11 @@ TEST_F(TreeWindowTest, ShowsTheTreeFromTheCacheFollowsANewDayAndClearsTheCache) 
   // A new day's directory: walked again, the campaign takes its file.
   write("2026-05-03/05030000.csvz", spectrum(3));
   CampaignWindow* window = display.campaign->treeWindow();
-  QTRY_VERIFY_WITH_TIMEOUT(window->shown() && window->shown()->files.size() == 4, 20000);
+  WAIT_UNTIL(window->shown() && window->shown()->files.size() == 4, 20000);
   EXPECT_EQ(shownTables(window), direct());
 
   window->findChild<QPushButton*>("clearCache")->click();
-  QTRY_VERIFY_WITH_TIMEOUT(window->statusText().startsWith("cache cleared"), 20000);
+  WAIT_UNTIL(window->statusText().startsWith("cache cleared"), 20000);
   auto session = stored.session();
   analysis::CampaignFile file;
   const auto key = analysis::CacheKey::of(dir.path() / "2026-05-03" / "05030000.csvz");
@@ -102,7 +103,6 @@ TEST_F(TreeWindowTest, AFileWrittenInTwoPartsIsReadAgainAndItsCacheRowReplaced) 
   Display display(QString::fromStdString(dir.path().string()));
   display.show();
   display.campaign->openTree(QString::fromStdString(dir.path().string()));
-  // QTRY_VERIFY's failure would only return from the test: gtest must see a timeout.
   ASSERT_TRUE(QTest::qWaitFor([&] { return display.campaign->treeWindow() != nullptr; }, 20000));
   CampaignWindow* window = display.campaign->treeWindow();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window->running() && window->shown(); }, 20000));

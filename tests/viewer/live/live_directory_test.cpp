@@ -14,6 +14,7 @@
 
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
 #include "viewer/display/display.h"
 #include "viewer/live/directory_watch.h"
 #include "viewer/live/live_file_list.h"
@@ -166,7 +167,7 @@ TEST_F(LiveDirectoryTest, NewFilesShowWithinTwoSecondsAndTheSelectionStaysWithou
   dir.write("26120802.csvz", spectrum(2));  // before the selected one
   dir.write("26120808.csvz", spectrum(2));
   dir.write("26120808.csve", spectrum(2));  // another component: not listed
-  QTRY_COMPARE_WITH_TIMEOUT(w.flb->count(), 6, 10000);
+  WAIT_UNTIL_EQ(w.flb->count(), 6, 10000);
   EXPECT_EQ(listed(), QStringList({"26120801.csvz", "26120802.csvz", "26120803.csvz",
                                    "26120805.csvz", "26120807.csvz", "26120808.csvz"}));
   EXPECT_EQ(selected(), "26120803.csvz");
@@ -180,12 +181,12 @@ TEST_F(LiveDirectoryTest, ARenamedOrRemovedFileGoesAndASelectionOnItIsDropped) {
   const int before = runs();
   std::filesystem::rename(dir.path() / "26120801.csvz", dir.path() / "26120801xxx.csvz");
   std::filesystem::remove(dir.path() / "26120807.csvz");
-  QTRY_VERIFY_WITH_TIMEOUT(!listed().contains("26120807.csvz"), 10000);
+  WAIT_UNTIL(!listed().contains("26120807.csvz"), 10000);
   EXPECT_EQ(listed(), QStringList({"26120801xxx.csvz", "26120803.csvz", "26120805.csvz"}));
   EXPECT_EQ(selected(), "26120805.csvz");
 
   std::filesystem::remove(dir.path() / "26120805.csvz");
-  QTRY_VERIFY_WITH_TIMEOUT(!listed().contains("26120805.csvz"), 10000);
+  WAIT_UNTIL(!listed().contains("26120805.csvz"), 10000);
   EXPECT_EQ(w.flb->currentRow(), -1);
   EXPECT_EQ(runs(), before);
 }
@@ -200,18 +201,18 @@ TEST_F(LiveDirectoryTest, TheWatchMovesWithTheDirectoryAndThePattern) {
   dir.write("26120811.csvz", spectrum(1));  // in the directory left: not listed
   w.ofile[1]->setChecked(true);
   w.ofile_Click(1);
-  QTRY_COMPARE_WITH_TIMEOUT(listed(), QStringList({"30010101.csvn"}), 10000);
+  WAIT_UNTIL_EQ(listed(), QStringList({"30010101.csvn"}), 10000);
   dir.write("other/30010102.csvn", spectrum(1));
-  QTRY_COMPARE_WITH_TIMEOUT(listed(), QStringList({"30010101.csvn", "30010102.csvn"}), 10000);
+  WAIT_UNTIL_EQ(listed(), QStringList({"30010101.csvn", "30010102.csvn"}), 10000);
   EXPECT_EQ(w.flb->currentRow(), -1);
 
   // A directory removed and made again is taken up again (by the poll: the kernel's watch ends
   // with the directory).
   std::filesystem::remove_all(other);
-  QTRY_VERIFY_WITH_TIMEOUT(listed().isEmpty(), 10000);
+  WAIT_UNTIL(listed().isEmpty(), 10000);
   std::filesystem::create_directory(other);
   dir.write("other/30010103.csvn", spectrum(1));
-  QTRY_COMPARE_WITH_TIMEOUT(listed(), QStringList({"30010103.csvn"}), 10000);
+  WAIT_UNTIL_EQ(listed(), QStringList({"30010103.csvn"}), 10000);
 }
 
 TEST_F(LiveDirectoryTest, TheLoopNeitherRepeatsNorSkipsAFileWhileTheDirectoryChanges) {
@@ -229,7 +230,7 @@ TEST_F(LiveDirectoryTest, TheLoopNeitherRepeatsNorSkipsAFileWhileTheDirectoryCha
   dir.write("26120802.csvz", spectrum(2));                // before the current one: waits
   dir.write("26120804.csvz", spectrum(2));                // ahead: taken
   std::filesystem::remove(dir.path() / "26120805.csvz");  // ahead, but removed: stays
-  QTRY_VERIFY_WITH_TIMEOUT(listed().contains("26120804.csvz"), 10000);
+  WAIT_UNTIL(listed().contains("26120804.csvz"), 10000);
   EXPECT_EQ(listed(), QStringList({"26120801.csvz", "26120803.csvz", "26120804.csvz",
                                    "26120805.csvz", "26120807.csvz"}));
   EXPECT_EQ(selected(), "26120803.csvz");
@@ -240,10 +241,10 @@ TEST_F(LiveDirectoryTest, TheLoopNeitherRepeatsNorSkipsAFileWhileTheDirectoryCha
   EXPECT_EQ(w.analysisState().kCount, 4);  // the vanished file was not taken
 
   // Stopped, the list catches up with what waited, the selection on its file.
-  QTRY_COMPARE_WITH_TIMEOUT(listed(),
-                            QStringList({"26120801.csvz", "26120802.csvz", "26120803.csvz",
-                                         "26120804.csvz", "26120807.csvz"}),
-                            2000);
+  WAIT_UNTIL_EQ(listed(),
+                QStringList({"26120801.csvz", "26120802.csvz", "26120803.csvz", "26120804.csvz",
+                             "26120807.csvz"}),
+                2000);
   EXPECT_EQ(selected(), "26120807.csvz");
 }
 
