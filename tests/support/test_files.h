@@ -54,6 +54,7 @@ inline std::uint64_t fingerprint(const analysis::AnalysisState& s) {
   mix(&s.averageSamples, sizeof s.averageSamples);
   mix(&s.averageRecordSeconds, sizeof s.averageRecordSeconds);
   mix(&s.recordHasCoefficients, sizeof s.recordHasCoefficients);
+  mix(&s.recordHasTwoChannels, sizeof s.recordHasTwoChannels);
   return hash;
 }
 

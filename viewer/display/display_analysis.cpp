@@ -89,6 +89,7 @@ void Display::flb_Click() {
   }
   if (cloop->text() != "Stop") report(QString());  // a new file, a new status
   if (!result.notAveraged.empty()) report(QString::fromStdString(result.notAveraged));
+  if (!result.notPaired.empty()) report(QString::fromStdString(result.notPaired));
   if (result.kind == analysis::FileKind::Measurement) {
     mfilename->setText(QString::fromStdString(result.renameCaption));
     proposalFor_ = name;

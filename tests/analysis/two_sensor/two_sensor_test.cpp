@@ -42,6 +42,7 @@ class PairRecords {
     state.nSamples = 2 * kLines;
     state.nameStemLength = 8;
     state.recordHasCoefficients = true;
+    state.recordHasTwoChannels = true;
     for (std::size_t q = 0; q <= kLines; ++q) state.freq[q] = lineFrequency(q);
   }
   void add(const std::function<Pair(std::size_t)>& at) {
