@@ -92,7 +92,7 @@ TEST(ArrivingFiles, NewFilesJoinOnceTheyHaveSettled) {
   dir.write("new.csvz", "1\n");
   dir.write("ahead.csvz", "1\n");
   const QDateTime now = QDateTime::fromMSecsSinceEpoch(
-      QDateTime::currentMSecsSinceEpoch() / 1000 * 1000, QTimeZone::UTC);
+      QDateTime::currentMSecsSinceEpoch() / 1000 * 1000, QTimeZone::utc());
   const auto setModified = [&](const char* name, const QDateTime& when) {
     const std::chrono::sys_time<std::chrono::milliseconds> at{
         std::chrono::milliseconds(when.toMSecsSinceEpoch())};
