@@ -73,6 +73,7 @@ inline analysis::AnalysisState& freshState() {
     std::string firstFileName;
     std::int32_t pooledCount;
     bool recordHasCoefficients;
+    bool recordHasTwoChannels;
     std::int16_t startSizes[4];
   };
   static_assert(sizeof(analysis::AnalysisState) == sizeof(KnownMembers),
@@ -92,6 +93,7 @@ inline analysis::AnalysisState& freshState() {
   state.firstFileName.clear();
   state.pooledCount = 0;
   state.recordHasCoefficients = false;
+  state.recordHasTwoChannels = false;
   state.averageRecordSeconds = 0;
   state.averageSamples = 0;
   state.averageLines = 0;

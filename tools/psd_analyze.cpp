@@ -20,6 +20,7 @@
 #include "analysis/record/averaging.h"
 #include "analysis/record/file_analysis.h"
 #include "analysis/transform/back_transformation.h"
+#include "analysis/two_sensor/pooled_coherence.h"
 #include "datafiles/average_file.h"
 #include "datafiles/back_transformation_file.h"
 #include "datafiles/number_format.h"
@@ -111,6 +112,12 @@ int run(const tools::AnalyzeOptions& o) {
               << ", nPlot " << state.nPlot << ", k " << state.kCount << ", kv " << state.kvCount
               << '\n';
     if (!result.notAveraged.empty()) std::cerr << "psd-analyze: " << result.notAveraged << '\n';
+    // The first file starts the average: left out of the two-sensor sums as the others are.
+    const bool startsWithOneChannel =
+        o.average && i == 0 && state.recordHasCoefficients && !state.recordHasTwoChannels;
+    const std::string notPaired =
+        startsWithOneChannel ? analysis::leftOutOfPairSums(name) : result.notPaired;
+    if (!notPaired.empty()) std::cerr << "psd-analyze: " << notPaired << '\n';
     if (!o.rawCsv.empty() && result.kind != analysis::FileKind::NoMeasurement) {
       const analysis::RawResult raw = fileAnalysis.readRawData(state, dir, name, settings);
       if (!raw.ok) {

@@ -76,10 +76,12 @@ struct AnalysisState {
   std::optional<RecordIdentity> shownRecord;
   std::string firstFileName;  // selected when the batch loop was last started
 
-  // For the pooled coherence: the measurement records in its sums (n), and whether the record
-  // shown is a measurement (an average file carries no cross spectra).
+  // For the pooled coherence: the measurement records in its sums (n), whether the record
+  // shown is a measurement (an average file carries no cross spectra), and whether it has a
+  // channel 2 (a one-channel record stays out of every two-sensor sum).
   std::int32_t pooledCount = 0;
   bool recordHasCoefficients = false;
+  bool recordHasTwoChannels = false;
 
   // Outer window size and size of the PSD plot at start-up, twips; kept by the viewer.
   std::int16_t startWidth = 0, startHeight = 0, startPlotWidth = 0, startPlotHeight = 0;

@@ -114,9 +114,11 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
     return crossSpectrumLine(spectrum_.re1[q], spectrum_.im1[q], spectrum_.re2[q],
                              spectrum_.im2[q]);
   };
+  // A one-channel record joins the channel-1 average only: its channel 2 reads as 0.
+  const bool pairing = adding && spectrum_.twoChannels;
   // A PSD of 0 (a line at 0 Hz) can hide coefficients whose squares overflow the pooled sums.
   const auto pooledSumsFit = [&](std::size_t q) {
-    return !adding || pooledSumsStayFinite(state, q, crossLine(q));
+    return !pairing || pooledSumsStayFinite(state, q, crossLine(q));
   };
   bool sound = true;
   for (std::size_t q = 1; q < count; ++q) {
@@ -145,6 +147,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   state.avWeight = 1;
   state.kCount = kCount;
   state.recordHasCoefficients = true;
+  state.recordHasTwoChannels = spectrum_.twoChannels;
   std::copy_n(spectrum_.freq.data(), count, state.freq.data());
   std::copy_n(spectrum_.re1.data(), count, state.ftRe1.data());
   std::copy_n(spectrum_.im1.data(), count, state.ftIm1.data());
@@ -160,20 +163,21 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
       state.sumPsd1[q] = state.psd1[q] + state.sumPsd1[q];
       state.sumPsd2[q] = state.sumPsd2[q] + state.psd2[q];
       state.sumCoh[q] = state.coh[q] + state.sumCoh[q];
-      addToPooledSums(state, q, crossLine(q));
+      if (pairing) addToPooledSums(state, q, crossLine(q));
     }
   }
   const double plotMax = largestShown(state, count);
   followAverageAxis(state, record, adding);
   if (adding) {
     ++state.kvCount;
-    ++state.pooledCount;
+    if (pairing) ++state.pooledCount;
   }
 
   RunResult result;
   result.kind = FileKind::Measurement;
   result.vetoed = vetoed;
   if (settings.averaging && !vetoed && refusal) result.notAveraged = *refusal;
+  if (adding && !pairing) result.notPaired = leftOutOfPairSums(fileName);
   result.renameCaption = datafiles::toggledVetoName(fileName, stemLength);
   result.backTransformAvailable = true;
   result.rawAxisSeconds = rawAxisSecondsFor(length.stemLength);
@@ -214,6 +218,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
   state.avWeight = weight;
   state.kCount = kCount;
   state.recordHasCoefficients = false;  // nothing to pool: an average has no cross spectra
+  state.recordHasTwoChannels = false;
   for (std::size_t q = 1; q <= count; ++q) {
     state.freq[q] = average_.freq[q];
     state.psd1[q] = average_.psd1[q];

@@ -48,6 +48,9 @@ struct RunResult {
   // While averaging: why the record shown was left out of the average although not vetoed
   // (averageRefusal: already in it, another line spacing, another number of lines); else empty.
   std::string notAveraged;
+  // While averaging: a one-channel record averaged on channel 1 but left out of the two-sensor
+  // sums says so (leftOutOfPairSums in analysis/two_sensor/pooled_coherence.h); else empty.
+  std::string notPaired;
   std::string renameCaption;  // proposed name for the veto rename; empty: caption unchanged
   bool backTransformAvailable = false;  // the current record carries Fourier coefficients
   double rawAxisSeconds = 60;           // length of the raw and back-transformation time axes, s

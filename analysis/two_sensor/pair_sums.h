@@ -5,13 +5,15 @@
 // self_noise.h all follow from four sums over n records, per line q:
 //     S11 = sum |c1|^2        S22 = sum |c2|^2        S12 = sum c1 conj(c2)     [(mum/s)^2]
 // Two choices of records (PairSource):
-//   RunningAverage  the measurement records of the running average: the sums the pooled
-//                   coherence accumulates (analysis/two_sensor/pooled_coherence.h), n =
-//                   pooledCount. Average files carry no coefficients and never count; a vetoed
-//                   file is shown but not summed. This is the choice while averaging is on.
+//   RunningAverage  the two-channel measurement records of the running average: the sums the
+//                   pooled coherence accumulates (analysis/two_sensor/pooled_coherence.h), n =
+//                   pooledCount. Average files carry no coefficients and one-channel records no
+//                   channel 2: neither ever counts; a vetoed file is shown but not summed. This
+//                   is the choice while averaging is on.
 //   RecordShown     the record shown alone: the sums are its own products, n = 1, or n = 0
-//                   when it is an average file. The choice while averaging is off: the pooled
-//                   sums then belong to an earlier average, not to what is shown.
+//                   when it is an average file or a one-channel record. The choice while averaging
+//                   is off: the pooled sums then belong to an earlier average, not to what is
+//                   shown.
 // Line 0 is never summed (all sums 0 there), and the lines are 1 .. h with h = nSamples/2.
 //
 // A density per line is formed as the PSD is (analysis/record/psd_estimator.h):
@@ -43,18 +45,18 @@ struct PairSums {
 // n: the records summed (0 .. pooledCount).
 inline std::int32_t pairRecordCount(const AnalysisState& s, PairSource source) {
   if (source == PairSource::RunningAverage) return s.pooledCount;
-  return s.recordHasCoefficients ? 1 : 0;
+  return recordJoinsPairSums(s) ? 1 : 0;
 }
 
 // The sums of line q (0 .. 65536); all 0 on line 0, and for RecordShown when the record shown
-// carries no coefficients. RecordShown takes the products exactly as the pooled sums do, so
-// that n = 1 gives the same numbers by either source.
+// does not join the sums (recordJoinsPairSums). RecordShown takes the products exactly as the
+// pooled sums do, so that n = 1 gives the same numbers by either source.
 inline PairSums pairSums(const AnalysisState& s, PairSource source, std::size_t q) {
   if (q == 0) return {};
   if (source == PairSource::RunningAverage) {
     return {s.sumAuto1[q], s.sumAuto2[q], s.sumCrossRe[q], s.sumCrossIm[q]};
   }
-  if (!s.recordHasCoefficients) return {};
+  if (!recordJoinsPairSums(s)) return {};
   const CrossSpectrumLine line = crossSpectrumLine(s.ftRe1[q], s.ftIm1[q], s.ftRe2[q], s.ftIm2[q]);
   return {line.auto1, line.auto2, line.crossRe, line.crossIm};
 }
@@ -85,7 +87,7 @@ void forEachPairLine(const AnalysisState& s, PairSource source, LineFunction&& l
     for (std::size_t q = 1; q <= h; ++q) {
       lineFunction(q, PairSums{s.sumAuto1[q], s.sumAuto2[q], s.sumCrossRe[q], s.sumCrossIm[q]});
     }
-  } else if (s.recordHasCoefficients) {
+  } else if (recordJoinsPairSums(s)) {
     for (std::size_t q = 1; q <= h; ++q) {
       const CrossSpectrumLine line =
           crossSpectrumLine(s.ftRe1[q], s.ftIm1[q], s.ftRe2[q], s.ftIm2[q]);

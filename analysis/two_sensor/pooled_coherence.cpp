@@ -13,12 +13,18 @@ bool pooledSumsStayFinite(const AnalysisState& s, std::size_t q, const CrossSpec
          std::isfinite(s.sumAuto1[q] + line.auto1) && std::isfinite(s.sumAuto2[q] + line.auto2);
 }
 
+std::string leftOutOfPairSums(std::string_view fileName) {
+  return std::string(fileName) +
+         ": one channel: in the channel-1 average, not in the two-sensor sums";
+}
+
 void restartPooledSums(AnalysisState& s) {
   const std::size_t h = static_cast<std::size_t>(std::max(s.nSamples / 2, 0));
+  const bool joins = recordJoinsPairSums(s);
   bool finite = true;
   for (std::size_t q = 0; q <= kLastLine; ++q) {
     CrossSpectrumLine line{0, 0, 0, 0};
-    if (s.recordHasCoefficients && q >= 1 && q <= h) {
+    if (joins && q >= 1 && q <= h) {
       line = crossSpectrumLine(s.ftRe1[q], s.ftIm1[q], s.ftRe2[q], s.ftIm2[q]);
       finite = finite && std::isfinite(line.crossRe) && std::isfinite(line.crossIm) &&
                std::isfinite(line.auto1) && std::isfinite(line.auto2);
@@ -28,7 +34,7 @@ void restartPooledSums(AnalysisState& s) {
     s.sumAuto1[q] = line.auto1;
     s.sumAuto2[q] = line.auto2;
   }
-  s.pooledCount = s.recordHasCoefficients ? 1 : 0;
+  s.pooledCount = joins ? 1 : 0;
   if (!finite) {
     // Coefficients huge enough to overflow the products (possible on a line at 0 Hz, whose
     // PSD is 0 whatever they are): the record joins as one without coefficients, as an average

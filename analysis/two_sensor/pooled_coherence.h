@@ -1,16 +1,19 @@
 // Magnitude-squared coherence pooled over the records of the average, and the level that zero
 // coherence exceeds by chance.
 //
-// Sums. While averaging is on, every measurement record that enters the PSD sums (not vetoed,
-// weight 1) adds, on each of its lines q >= 1, with c1 = ftRe1 + i ftIm1 and
+// Sums. While averaging is on, every two-channel measurement record that enters the PSD sums
+// (not vetoed, weight 1) adds, on each of its lines q >= 1, with c1 = ftRe1 + i ftIm1 and
 // c2 = ftRe2 + i ftIm2 its velocity coefficients (mum/s):
 //     sumCrossRe(q) += re1 re2 + im1 im2      sumCrossIm(q) += im1 re2 - re1 im2
 //                      (c1 conj(c2), the cross spectrum of coherence.h)
 //     sumAuto1(q) += |c1|^2                  sumAuto2(q) += |c2|^2            [(mum/s)^2]
 // and pooledCount (n) grows by 1. Average files carry no coefficients: they add nothing and do
-// not count. Restarting the average makes the record shown the only member (n = 1, lines
-// 1 .. nSamples/2, as the PSD sums take it) when it is a measurement, and empties the sums
-// (n = 0) when it is an average file. Line 0 is never summed.
+// not count. A one-channel record has no channel 2 to pair with channel 1 (its c2 are read as
+// 0, which would pass for a channel without signal and change every two-sensor quantity): it
+// joins the PSD sums on channel 1 as before but adds nothing here and does not count, and the
+// run says so once (leftOutOfPairSums). Restarting the average makes the record shown the only
+// member (n = 1, lines 1 .. nSamples/2, as the PSD sums take it) when it is a two-channel
+// measurement, and empties the sums (n = 0) otherwise. Line 0 is never summed.
 //
 // Estimator, per line q:
 //     gamma^2(q) = |S12|^2 / (S11 S22)       S12 = sumCrossRe + i sumCrossIm,
@@ -30,12 +33,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "analysis/record/analysis_state.h"
 
 namespace analysis {
 
 inline constexpr double kChanceProbability = 0.05;  // the "95 %" level
+
+// Whether the record shown can join the two-sensor sums: a measurement with two channels.
+inline bool recordJoinsPairSums(const AnalysisState& state) {
+  return state.recordHasCoefficients && state.recordHasTwoChannels;
+}
+
+// "NAME: one channel: in the channel-1 average, not in the two-sensor sums": said once when a
+// one-channel record joins the average or starts it.
+std::string leftOutOfPairSums(std::string_view fileName);
 
 // One record's contribution to the pooled sums on one line, (mum/s)^2.
 struct CrossSpectrumLine {
@@ -59,7 +73,7 @@ inline void addToPooledSums(AnalysisState& state, std::size_t q, const CrossSpec
   state.sumAuto2[q] += line.auto2;
 }
 
-// Makes the record shown the only member of the sums when recordHasCoefficients (lines
+// Makes the record shown the only member of the sums when recordJoinsPairSums (lines
 // 1 .. nSamples/2 from ftRe1 .. ftIm2, n = 1), else empties them (n = 0). Every other line of
 // lines 0 .. 65536 becomes 0. A record whose products are not finite on some line (huge
 // coefficients on a line at 0 Hz pass the PSD's check) also empties them (n = 0).

@@ -12,8 +12,10 @@
 // estimate) and only for sensors of equal response: a gain mismatch c2 = (1 + eps) c1 moves
 // N1 by about -eps P and N2 by about +eps P, P the PSD of the ground.
 // Estimation scatter can make a value <= 0 (where the noise is far below the ground): such a
-// value is kept as computed but is no estimate: it is neither drawn nor written, and is
-// counted instead. A line at 0 Hz gives 0 and counts with them.
+// value is kept as computed but is no estimate: it is not written (an empty field) and is
+// counted instead. A line at 0 Hz gives 0 and counts with them. The curve drawn is the mean
+// of these values over frequency bands, those <= 0 included (self_noise_bands.h): leaving
+// them out would bias it high.
 #pragma once
 
 #include <cstddef>

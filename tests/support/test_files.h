@@ -59,6 +59,7 @@ inline std::uint64_t fingerprint(const analysis::AnalysisState& s) {
   const std::size_t members = s.averageMembers.size();
   mix(&members, sizeof members);
   if (s.shownRecord) mix(s.shownRecord->path.data(), s.shownRecord->path.size());
+  mix(&s.recordHasTwoChannels, sizeof s.recordHasTwoChannels);
   return hash;
 }
 

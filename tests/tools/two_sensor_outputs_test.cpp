@@ -14,6 +14,7 @@
 #include "analysis/record/psd_estimator.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
+#include "tests/tools/run_analyze.h"
 
 namespace tools {
 namespace {
@@ -32,8 +33,7 @@ std::vector<std::vector<std::string>> fieldsOf(const std::string& csv) {
 // Record A: c1 = 3, c2 = 1; record B: c1 = 3i, c2 = 2i on every line. Pooled: S11 = 18,
 // S22 = 5, S12 = 3 + 6 = 9, sum |c1 - c2|^2 = 4 + 1 = 5. So R = 10 / 23, H(1 -> 2) = 1/2 at
 // 0 degrees, msc = 81 / 90, N1 = (18 - 9) / 2 T / w^2 and N2 = (5 - 9) / 2 < 0 (empty field).
-TEST(TwoSensorOutputs, TheProgramWritesTheTablesOfKnownRecords) {
-  testing_support::TempDir dir;
+void writeKnownRecords(const testing_support::TempDir& dir) {
   using analysis_testing::Coefficients;
   dir.write("11111111.csvz", analysis_testing::spectrumText(1501, 60, [](int) {
               return Coefficients{3, 0, 1, 0};
@@ -41,6 +41,11 @@ TEST(TwoSensorOutputs, TheProgramWritesTheTablesOfKnownRecords) {
   dir.write("22222222.csvz", analysis_testing::spectrumText(1501, 60, [](int) {
               return Coefficients{0, 3, 0, 2};
             }));
+}
+
+TEST(TwoSensorOutputs, TheProgramWritesTheTablesOfKnownRecords) {
+  testing_support::TempDir dir;
+  writeKnownRecords(dir);
   const std::string files =
       " " + (dir.path() / "11111111.csvz").string() + " " + (dir.path() / "22222222.csvz").string();
   const auto run = [&](const std::string& options) {
@@ -76,6 +81,47 @@ TEST(TwoSensorOutputs, TheProgramWritesTheTablesOfKnownRecords) {
   EXPECT_EQ(run(""), 1);
   EXPECT_DOUBLE_EQ(std::stod(fieldsOf(dir.read("r.csv"))[600][4]), 2.0 / 13);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "n.csv"));
+}
+
+// One-channel records (c1 = 5) starting the average and between the two records: the tables
+// are the two records' alone, and standard error names each one-channel record once.
+TEST(TwoSensorOutputs, OneChannelRecordsStayOutOfEveryTable) {
+  testing_support::TempDir dir;
+  writeKnownRecords(dir);
+  for (const char* name : {"33333333.csvz", "44444444.csvz"}) {
+    dir.write(name, analysis_testing::spectrumText(
+                        1501, 60,
+                        [](int) {
+                          return analysis_testing::Coefficients{5, 0, 0, 0};
+                        },
+                        false));
+  }
+  const auto path = [&dir](const char* name) { return " " + (dir.path() / name).string(); };
+  std::string arguments = "--average --relative-csv" + path("r.csv") + " --transfer-csv" +
+                          path("t.csv") + " --self-noise-csv" + path("n.csv");
+  for (const char* name : {"33333333.csvz", "11111111.csvz", "44444444.csvz", "22222222.csvz"}) {
+    arguments += path(name);
+  }
+  std::string errors;
+  ASSERT_EQ(tools_testing::runAnalyze(dir, arguments, errors), 0) << errors;
+  const auto relative = fieldsOf(dir.read("r.csv")), transfer = fieldsOf(dir.read("t.csv"));
+  const auto noise = fieldsOf(dir.read("n.csv"));
+  ASSERT_EQ(relative.size(), 1501u);
+  const double perW2 = 60 / std::pow(analysis::kTwoPi * 600 / 60.0, 2);
+  EXPECT_DOUBLE_EQ(std::stod(relative[600][2]), 5.0 / 2 * perW2);
+  EXPECT_DOUBLE_EQ(std::stod(relative[600][4]), 10.0 / 23);
+  EXPECT_DOUBLE_EQ(std::stod(transfer[600][2]), 0.5);
+  EXPECT_DOUBLE_EQ(std::stod(transfer[600][4]), 81.0 / 90);
+  EXPECT_DOUBLE_EQ(std::stod(transfer[600][5]), 0.95);
+  EXPECT_DOUBLE_EQ(std::stod(noise[600][2]), 9.0 / 2 * perW2);
+  EXPECT_EQ(noise[600][3], "");
+  for (const char* name : {"33333333.csvz", "44444444.csvz"}) {
+    const std::string said = std::string("psd-analyze: ") + name +
+                             ": one channel: in the channel-1 average, not in the two-sensor sums";
+    EXPECT_NE(errors.find(said), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(said), errors.rfind(said)) << errors;
+  }
+  EXPECT_EQ(errors.find("11111111.csvz: one channel"), std::string::npos);
 }
 
 }  // namespace

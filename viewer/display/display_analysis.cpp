@@ -103,9 +103,10 @@ void Display::flb_Click() {
   if (!(Timer1->isActive() && mdispcoh->isChecked())) {
     drawRawData(name, result.kind == analysis::FileKind::Measurement);
   }
-  if (!result.notAveraged.empty()) {
-    // Said after the raw data, beside a message of theirs rather than replaced by it.
-    const QString message = QString::fromStdString(result.notAveraged);
+  // Said after the raw data, beside a message of theirs rather than replaced by it.
+  for (const std::string& said : {result.notAveraged, result.notPaired}) {
+    if (said.empty()) continue;
+    const QString message = QString::fromStdString(said);
     if (cloop->text() != "Stop" && !status_->text().isEmpty()) {
       status_->setText(status_->text() + "  |  " + message);
     } else {

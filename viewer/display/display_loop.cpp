@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "analysis/record/averaging.h"
+#include "analysis/two_sensor/pooled_coherence.h"
 #include "datafiles/average_file.h"
 #include "viewer/display/display.h"
 
@@ -27,6 +28,10 @@ void Display::stopBatchLoop() {
 
 void Display::restartAverage() {
   analysis::restartAverage(*state_);
+  // A one-channel record shown starts the average on channel 1 only.
+  if (chav->isChecked() && state_->recordHasCoefficients && !state_->recordHasTwoChannels) {
+    report(QString::fromStdString(analysis::leftOutOfPairSums(selectedFileName().toStdString())));
+  }
   showCounters();
   for (const auto& component : components_) component->onAverageRestarted();
 }
@@ -36,8 +41,8 @@ void Display::cloop_Click() {
     stopBatchLoop();
     return;
   }
-  restartAverage();
   report(QString());
+  restartAverage();
   Timer1->start();
   cloop->setText("Stop");
   cspeichern->setEnabled(false);

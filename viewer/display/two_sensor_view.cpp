@@ -10,20 +10,20 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <span>
 #include <thread>
 
 #include "analysis/two_sensor/band_figures.h"
 #include "datafiles/leading_value.h"
 #include "viewer/display/display.h"
+#include "viewer/display/reference_curves_view.h"
 #include "viewer/plots/curve_colours.h"
 #include "viewer/plots/readout_format.h"
+#include "viewer/plots/third_octave_plot.h"
 #include "viewer/plots/transfer_function_plot.h"
 
 namespace viewer {
 namespace {
-
-constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 QString threeDigits(double value) {
   return QString::number(value, 'g', 3);
@@ -80,6 +80,8 @@ TwoSensorView::TwoSensorView(Display& display)
   transferPlot->setObjectName("transferPlot");
   transferPlot->setGeometry(display.ZEPL2->geometry());
   transferPlot->hide();
+  mainTop_ = display.ZEPL1->y();
+  psdBarOffset_ = display.vscpsdmax->y() - mainTop_;
   connect(transferPlot, &TransferFunctionPlot::CursorMove, this,
           [this](double x) { transferPlot_CursorMove(x); });
 
@@ -142,6 +144,7 @@ void TwoSensorView::mtransfer_Click() {
     bar->hide();
   }
   transferPlot->show();
+  placePlots(d.ZEPL1->y() + d.ZEPL1->height() - mainTop_);
   compute();
   drawTransferFunction();
 }
@@ -153,12 +156,28 @@ void TwoSensorView::mtransferdirection_Click(analysis::TransferDirection directi
 }
 
 void TwoSensorView::onUpperViewChosen() {
+  const bool wasShown = mtransfer->isChecked();
   mtransfer->setChecked(false);
   transferPlot->hide();
+  if (wasShown) placePlots(display_.ZEPL1->y() + display_.ZEPL1->height() - mainTop_);
 }
 
-void TwoSensorView::onPlotsResized(int width, int) {
-  transferPlot->resize(width, display_.ZEPL2->height());
+void TwoSensorView::onPlotsResized(int, int height) {
+  placePlots(height);  // the window gave the main plots their full height from their own top
+}
+
+void TwoSensorView::placePlots(int mainHeight) {
+  Display& d = display_;
+  const int top = d.ZEPL2->y(), bottom = mainTop_ + mainHeight;
+  const bool tall = mtransfer->isChecked();
+  const int upper = tall ? std::max(d.ZEPL2->height(), (bottom - top) / 2) : d.ZEPL2->height();
+  transferPlot->setGeometry(d.ZEPL2->x(), top, d.ZEPL2->width(), upper);
+  const int mainTop = tall ? top + upper : mainTop_;
+  for (QWidget* plot : {static_cast<QWidget*>(d.ZEPL1), static_cast<QWidget*>(d.ZEPL4),
+                        static_cast<QWidget*>(d.referenceCurves->thirdOctavePlot)}) {
+    plot->setGeometry(plot->x(), mainTop, plot->width(), bottom - mainTop);
+  }
+  d.vscpsdmax->move(d.vscpsdmax->x(), mainTop + psdBarOffset_);
 }
 
 void TwoSensorView::onRunFinished(const analysis::RunResult& result) {
@@ -189,45 +208,50 @@ void TwoSensorView::redraw() {
 }
 
 void TwoSensorView::drawOnPsdPlots() {
-  const auto add = [this](ZEPLLib::ZEPL* plot, int colour, const std::vector<double>& y,
-                          const analysis::FixedArray<double>* freq, const QString& name,
-                          bool dashed) {
-    const int count = shownCount(freq, y.size());
+  const auto add = [this](ZEPLLib::ZEPL* plot, int colour, std::span<const double> y,
+                          std::span<const double> x, int count, const QString& name, bool dashed) {
     if (count < 2) return;
     plot->setForeColor(colour);
-    plot->AddCurve(y, freq->span(), count, count);
+    plot->AddCurve(y, x, count, count);
     plot->markLastCurve(name, dashed);
     drawn_.emplace_back(plot->plot()->graph(plot->CurveCount() - 1));
   };
   if (mrelative->isChecked() && relative_.records > 0) {
-    add(display_.ZEPL1, kRelativeMotion, relative_.psdRel, relative_.freq, "relative motion",
-        false);
-    add(display_.ZEPL4, kRelativeMotion, relative_.rmsCutRel, relative_.freq, "relative motion",
-        false);
+    const int count = shownCount(relative_.freq, relative_.psdRel.size());
+    add(display_.ZEPL1, kRelativeMotion, relative_.psdRel, relative_.freq->span(), count,
+        "relative motion", false);
+    add(display_.ZEPL4, kRelativeMotion, relative_.rmsCutRel, relative_.freq->span(), count,
+        "relative motion", false);
   }
   if (mselfnoise->isChecked() && noise_.available) {
-    // A value <= 0 is no estimate: a gap in the curve.
-    const auto estimates = [](const std::vector<double>& values) {
-      std::vector<double> shown(values);
-      for (double& v : shown) {
-        if (!analysis::isSelfNoiseEstimate(v)) v = kNoValue;
-      }
-      return shown;
-    };
+    // Band means over the lines the PSD plot shows, line 0 aside; a band <= 0 is a gap.
+    const int shown = shownCount(noise_.freq, noise_.n1.size());
+    analysis::computeSelfNoiseBands(noise_, 1, static_cast<std::size_t>(std::max(shown - 1, 0)),
+                                    bands_);
+    const auto count = static_cast<int>(bands_.freq.size());
     if (display_.ch[0]->isChecked()) {
-      add(display_.ZEPL1, kChannel1, estimates(noise_.n1), noise_.freq, "self-noise 1", true);
+      add(display_.ZEPL1, kChannel1, bands_.n1, bands_.freq, count, "self-noise 1", true);
     }
     if (display_.ch[1]->isChecked()) {
-      add(display_.ZEPL1, kChannel2, estimates(noise_.n2), noise_.freq, "self-noise 2", true);
+      add(display_.ZEPL1, kChannel2, bands_.n2, bands_.freq, count, "self-noise 2", true);
     }
   }
+}
+
+QString TwoSensorView::withoutRecords() const {
+  if (source() == analysis::PairSource::RunningAverage) {
+    return QStringLiteral("no two-channel record in the average");
+  }
+  return display_.analysisState().recordHasCoefficients
+             ? QStringLiteral("the record shown has one channel")
+             : QStringLiteral("the record shown has no Fourier coefficients (an average)");
 }
 
 QString TwoSensorView::captionAdditions() const {
   QStringList parts;
   if (mrelative->isChecked()) {
     if (relative_.records < 1) {
-      parts << "relative motion: the record shown has no Fourier coefficients";
+      parts << "relative motion: " + withoutRecords();
     } else {
       const double cut = datafiles::leadingValue(display_.tf1->text().toStdString());
       const analysis::RelativeRms rms =
@@ -255,8 +279,7 @@ void TwoSensorView::drawTransferFunction() {
                                   display_.ZEPL1->AxisType() & 2);
   if (t.records < 1) {
     transferPlot->clear();
-    transferPlot->setTitle("transfer function " + direction +
-                           ": the record shown has no Fourier coefficients (an average)");
+    transferPlot->setTitle("transfer function " + direction + ": " + withoutRecords());
     return;
   }
   // The lines the PSD plot shows but line 0, which has no value.

@@ -10,6 +10,8 @@
 
 #include "analysis/record/averaging.h"
 #include "analysis/record/file_analysis.h"
+#include "analysis/record/psd_estimator.h"
+#include "analysis/two_sensor/pair_sums.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 #include "tools/sample_synthesis.h"
@@ -171,6 +173,12 @@ class PooledSumsTest : public ::testing::Test {
     dir.write("11111111.csvz", lines(1));
     dir.write("22222222.csvz", lines(2));
     dir.write("33333333xxx.csvz", lines(5));
+    dir.write("55555555.csvz", spectrumText(
+                                   1501, 60,
+                                   [](int k) {
+                                     return Coefficients{3, 0.25 * k, 0, 0};
+                                   },
+                                   false));
     std::string average =
         "10,\"average for 10 files from x to y\"\r\n\"f\",\"psd1\",\"psd2\",\"coh\"\r\n";
     for (int q = 1; q <= 1500; ++q) average += std::to_string(q / 60.0) + ",7,3,0.5\r\n";
@@ -224,6 +232,31 @@ TEST_F(PooledSumsTest, VetoedAverageAndUnaveragedFilesChangeNothing) {
   ASSERT_EQ(select("22222222.csvz", false).kind, FileKind::Measurement);
   EXPECT_EQ(sums(), before);
   EXPECT_EQ(state.pooledCount, 2);
+}
+
+// A one-channel record joins the channel-1 average but none of the two-sensor sums, and says
+// so; shown alone, or starting the average, it is no pair either.
+TEST_F(PooledSumsTest, AOneChannelRecordJoinsOnlyTheChannelOneAverage) {
+  const std::vector<double> before = sums();
+  const double psd1Before = state.sumPsd1[10];
+  const RunResult result = select("55555555.csvz");
+  ASSERT_EQ(result.kind, FileKind::Measurement);
+  EXPECT_EQ(result.notPaired,
+            "55555555.csvz: one channel: in the channel-1 average, not in the two-sensor sums");
+  EXPECT_EQ(state.kvCount, 3);
+  // Line 10 of the record: c1 = 3 + 2.5i at 1/6 Hz, |c1|^2 T / w^2.
+  const double w = kTwoPi * 10 / 60;
+  EXPECT_DOUBLE_EQ(state.sumPsd1[10], psd1Before + (9 + 6.25) * 60 / (w * w));
+  EXPECT_EQ(sums(), before);
+  EXPECT_EQ(state.pooledCount, 2);
+  EXPECT_EQ(pairRecordCount(state, PairSource::RecordShown), 0);
+  EXPECT_EQ(pairSums(state, PairSource::RecordShown, 10).auto1, 0);
+
+  EXPECT_TRUE(select("22222222.csvz").notPaired.empty());
+  EXPECT_TRUE(select("55555555.csvz", false).notPaired.empty());  // nothing averaged
+  restartAverage(state);
+  EXPECT_EQ(state.pooledCount, 0);
+  EXPECT_EQ(sums(), std::vector<double>(4 * (kLastLine + 1), 0.0));
 }
 
 TEST_F(PooledSumsTest, RestartingKeepsOnlyTheRecordShown) {

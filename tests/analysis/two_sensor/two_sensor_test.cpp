@@ -2,6 +2,7 @@
 // synthetic pairs with known answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <functional>
@@ -41,6 +42,7 @@ class PairRecords {
     state.nSamples = 2 * kLines;
     state.nameStemLength = 8;
     state.recordHasCoefficients = true;
+    state.recordHasTwoChannels = true;
     for (std::size_t q = 0; q <= kLines; ++q) state.freq[q] = lineFrequency(q);
   }
   void add(const std::function<Pair(std::size_t)>& at) {
@@ -80,8 +82,10 @@ Complex gaussian(std::mt19937_64& random, double variance) {
   return {re, onGrid(normal(random))};
 }
 
-// Channel 2 = factor x channel 1 on every line: R = |1 - factor|^2, H (1 -> 2) = factor and
-// H (2 -> 1) = 1 / factor, coherence 1, over one record shown or an average of three.
+// Channel 2 = factor x channel 1 on every line: R = 2 |1 - factor|^2 / (1 + |factor|^2),
+// H (1 -> 2) = factor and H (2 -> 1) = 1 / factor, coherence 1, N1 = (1 - |factor|) P1 and
+// N2 = (|factor|^2 - |factor|) P1 from two records on, over one record shown or an average of
+// two or three.
 struct KnownPair {
   const char* name;
   std::function<Complex(double f)> factor;
@@ -90,11 +94,15 @@ const KnownPair kKnownPairs[] = {
     {"identical", [](double) { return Complex(1); }},
     {"opposite", [](double) { return Complex(-1); }},
     {"channel 2 delayed 1 ms", [](double f) { return std::polar(1.0, -2 * kPi * f * 1e-3); }},
+    // Unequal levels tell the channels apart where equal ones cannot (a sum taking one channel
+    // for the other, a transfer divided by the wrong channel).
+    {"channel 2 at half level, turned 30 degrees",
+     [](double) { return std::polar(0.5, 30 * kPi / 180); }},
 };
 
 TEST(TwoSensor, KnownPairsByEitherSource) {
   for (const KnownPair& pair : kKnownPairs) {
-    for (int records : {1, 3}) {
+    for (int records : {1, 2, 3}) {
       SCOPED_TRACE(std::string(pair.name) + ", records " + std::to_string(records));
       std::mt19937_64 random(11);
       PairRecords r;
@@ -107,6 +115,9 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
       const PairSource source = records == 1 ? PairSource::RecordShown : PairSource::RunningAverage;
       RelativeMotion motion;
       computeRelativeMotion(r.state, source, kSeconds, motion);
+      SelfNoise noise;
+      computeSelfNoise(r.state, source, kSeconds, noise);
+      EXPECT_EQ(noise.available, records >= 2);
       TransferFunction forward, backward;
       computeTransferFunction(r.state, source, TransferDirection::OneToTwo, forward);
       computeTransferFunction(r.state, source, TransferDirection::TwoToOne, backward);
@@ -121,16 +132,23 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
       }
       for (std::size_t q = 1; q <= kLines; ++q) {
         const Complex factor = pair.factor(lineFrequency(q));
-        // R = |1 - factor|^2 (|factor| = 1): 0, 4 and 2 (1 - cos w dt).
-        const double ratio = std::norm(1.0 - factor);
+        // R: 0, 4 and 2 (1 - cos w dt) where |factor| = 1.
+        const double ratio = 2 * std::norm(1.0 - factor) / (1 + std::norm(factor));
         ASSERT_NEAR(motion.ratio[q], ratio, 1e-9 * ratio + 1e-15) << q;
         // Derived from the sums, P_rel resolves down to rounding of the channels' sum.
         const double scale = densityFactor(q) / records;
         const double psdRel = r.rel[q] * scale;
         const double resolution = 1e-15 * (r.auto1[q] + r.auto2[q]) * scale;
         ASSERT_NEAR(motion.psdRel[q], psdRel, 1e-9 * psdRel + resolution) << q;
-        ASSERT_NEAR(forward.magnitude[q], 1, 1e-12) << q;
-        ASSERT_NEAR(backward.magnitude[q], 1, 1e-12) << q;
+        ASSERT_NEAR(forward.magnitude[q], std::abs(factor), 1e-12) << q;
+        ASSERT_NEAR(backward.magnitude[q], 1 / std::abs(factor), 1e-12) << q;
+        const double cross = std::abs(r.cross[q]);
+        ASSERT_NEAR(noise.n1[q], records >= 2 ? (r.auto1[q] - cross) * scale : 0,
+                    1e-9 * r.auto1[q] * scale)
+            << q;
+        ASSERT_NEAR(noise.n2[q], records >= 2 ? (r.auto2[q] - cross) * scale : 0,
+                    1e-9 * r.auto1[q] * scale)
+            << q;
         const double phase = std::arg(factor) * 180 / kPi;
         ASSERT_NEAR(forward.phaseDegrees[q], phase == -180 ? 180 : phase, 1e-9) << q;
         ASSERT_NEAR(backward.phaseDegrees[q], std::abs(phase) == 180 ? 180 : -phase, 1e-9) << q;
@@ -153,6 +171,54 @@ TEST(TwoSensor, KnownPairsByEitherSource) {
                   std::abs(1.0 - pair.factor(10)), 1e-7);
     }
   }
+}
+
+// Averaging turned off after an average of five 60 s records, a 6 s record shown on lines
+// 1/6 Hz apart: the record shown is taken alone, on its own lines and record length, with the
+// 95 % level of one record; the pooled sums keep the average's.
+TEST(TwoSensor, TheRecordShownLeavesAnEarlierAverageAside) {
+  std::mt19937_64 random(3);
+  PairRecords r;
+  for (int k = 0; k < 5; ++k) {
+    r.add([&](std::size_t) { return PairRecords::Pair{gaussian(random, 1), gaussian(random, 1)}; });
+  }
+  AnalysisState& s = r.state;
+  s.averageSamples = s.nSamples;
+  s.averageRecordSeconds = kSeconds;
+  std::copy_n(s.freq.data(), kLines + 1, s.averageFreq.data());
+  constexpr std::size_t kShownLines = 1000;
+  constexpr double kShownSeconds = 6;
+  s.nSamples = 2 * kShownLines;
+  s.nameStemLength = 10;
+  const Complex c1(1, 0.5), c2(0.25, -1);
+  for (std::size_t q = 0; q <= kShownLines; ++q) {
+    s.freq[q] = static_cast<double>(q) / kShownSeconds;
+    s.ftRe1[q] = static_cast<float>(c1.real()), s.ftIm1[q] = static_cast<float>(c1.imag());
+    s.ftRe2[q] = c2.real(), s.ftIm2[q] = c2.imag();
+  }
+
+  const PairLines shown = pairLines(s, PairSource::RecordShown, kShownSeconds);
+  EXPECT_EQ(shown.last, kShownLines);
+  EXPECT_EQ(shown.freq, &s.freq);
+  EXPECT_EQ(shown.recordSeconds, kShownSeconds);
+  RelativeMotion motion;
+  computeRelativeMotion(s, PairSource::RecordShown, kShownSeconds, motion);
+  ASSERT_EQ(motion.psdRel.size(), kShownLines + 1);
+  for (std::size_t q : {1u, 100u, 1000u}) {
+    const double w = kTwoPi * static_cast<double>(q) / kShownSeconds;
+    EXPECT_NEAR(motion.psdRel[q], std::norm(c1 - c2) * kShownSeconds / (w * w),
+                1e-12 * motion.psdRel[q]);
+  }
+  TransferFunction alone, pooled;
+  computeTransferFunction(s, PairSource::RecordShown, TransferDirection::OneToTwo, alone);
+  computeTransferFunction(s, PairSource::RunningAverage, TransferDirection::OneToTwo, pooled);
+  EXPECT_EQ(alone.records, 1);
+  EXPECT_EQ(alone.level95, 1);
+  EXPECT_EQ(alone.freq, &s.freq);
+  EXPECT_EQ(pooled.records, 5);
+  EXPECT_NEAR(pooled.level95, 0.527, 5e-4);
+  EXPECT_EQ(pooled.freq, &s.averageFreq);
+  EXPECT_EQ(pooled.lastLine, kLines);
 }
 
 // Many records of c1 = g + e1, c2 = h g + e2 (ground of power G, independent noises of

@@ -8,12 +8,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QListWidget>
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <memory>
 #include <numbers>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
@@ -144,6 +148,57 @@ TEST_F(TwoSensorViewTest, TransferFunctionTakesTheUpperAreaInEitherDirection) {
   EXPECT_TRUE(w.ZEPL3->isVisible());
 }
 
+// At the window's start size the transfer function takes half the column of plots, the main
+// plots the half below it, and its four scales (|H|, frequency, phase, gamma^2) lie side by
+// side: no point of the plot belongs to two of them. Another upper view gives the main plots
+// their place back.
+TEST_F(TwoSensorViewTest, TheTransferFunctionIsTallEnoughForItsScales) {
+  Display& w = *window;
+  TwoSensorView& two = *w.twoSensor;
+  EXPECT_EQ(w.centralWidget()->size(), QSize(659, 442));
+  select("10000003.csvz");
+  const QRect psd = w.ZEPL1->geometry();
+  two.mtransfer->trigger();
+  EXPECT_GE(two.transferPlot->height(), 200);
+  EXPECT_EQ(two.transferPlot->y(), w.ZEPL2->y());
+  for (QWidget* plot : {static_cast<QWidget*>(w.ZEPL1), static_cast<QWidget*>(w.ZEPL4)}) {
+    EXPECT_EQ(plot->y(), two.transferPlot->geometry().bottom() + 1);
+    EXPECT_EQ(plot->geometry().bottom(), psd.bottom());
+  }
+  QCustomPlot& plot = *two.transferPlot->plot();
+  plot.replot();  // lays the scales out
+  // Each scale's rectangle: the points it claims (its line, tick labels and label). Scales of
+  // one orientation must not share any; the frequency scale meets the others at the corners.
+  const QList<QCPAxis*> axes = plot.axisRect()->axes();
+  std::vector<QRect> rects(axes.size());
+  for (int x = 0; x < plot.width(); ++x) {
+    for (int y = 0; y < plot.height(); ++y) {
+      for (int a = 0; a < axes.size(); ++a) {
+        if (axes[a]->getPartAt(QPointF(x, y)) != QCPAxis::spNone) rects[a] |= QRect(x, y, 1, 1);
+      }
+    }
+  }
+  for (int a = 0; a < axes.size(); ++a) {
+    if (!axes[a]->visible()) continue;
+    EXPECT_FALSE(rects[a].isEmpty()) << axes[a]->label().toStdString();
+    if (axes[a]->orientation() == Qt::Vertical) {  // a label longer than its scale spills over
+      EXPECT_LE(QFontMetrics(axes[a]->labelFont()).horizontalAdvance(axes[a]->label()),
+                plot.axisRect()->height())
+          << axes[a]->label().toStdString();
+    }
+    for (int b = a + 1; b < axes.size(); ++b) {
+      if (axes[b]->visible() && axes[a]->orientation() == axes[b]->orientation()) {
+        EXPECT_FALSE(rects[a].intersects(rects[b]))
+            << axes[a]->label().toStdString() << " and " << axes[b]->label().toStdString();
+      }
+    }
+  }
+
+  w.mdispcoh->trigger();
+  EXPECT_EQ(w.ZEPL1->geometry(), psd);
+  EXPECT_EQ(w.ZEPL4->geometry(), psd);
+}
+
 TEST_F(TwoSensorViewTest, SelfNoiseNeedsTwoRecordsAndIsDrawnDashed) {
   Display& w = *window;
   TwoSensorView& two = *w.twoSensor;
@@ -157,17 +212,25 @@ TEST_F(TwoSensorViewTest, SelfNoiseNeedsTwoRecordsAndIsDrawnDashed) {
   for (int row = w.flb->currentRow() + 1; row < w.flb->count(); ++row) w.flb->setCurrentRow(row);
   ASSERT_EQ(w.analysisState().pooledCount, 6);
   EXPECT_TRUE(w.ZEPL1->Caption().endsWith("self-noise (two-sensor), 6 files"));
-  // Channel 2 carries all the added noise: N1 is no estimate anywhere it is not positive, N2
-  // is the added noise's mean power, which the independent sum in the test gives.
+  // Channel 2 carries all the added noise. Drawn: the means of the per-line estimates over
+  // the bands of 12 a octave, at the bands' centres, none where a mean is not positive.
   const analysis::SelfNoise& noise = two.selfNoise();
   const ZEPLLib::ZEPL::Curve n2 = curveNamed(*w.ZEPL1, "self-noise 2");
   ASSERT_FALSE(n2.y.isEmpty());
   EXPECT_EQ(n2.color, kChannel2);
-  for (int q = 1; q < n2.y.size(); ++q) {
-    if (analysis::isSelfNoiseEstimate(noise.n2[q])) {
-      ASSERT_EQ(n2.y[q], noise.n2[q]);
+  for (int i = 0; i < n2.x.size(); ++i) {
+    const int band = static_cast<int>(std::floor(12 * std::log2(n2.x[i])));
+    double sum = 0;
+    int lines = 0;
+    for (int q = 1; q < w.analysisState().nPlot; ++q) {
+      if (std::floor(12 * std::log2(q / 60.0)) == band) sum += noise.n2[q], ++lines;
+    }
+    ASSERT_GT(lines, 0) << n2.x[i];
+    EXPECT_DOUBLE_EQ(n2.x[i], std::exp2((band + 0.5) / 12));
+    if (sum > 0) {
+      ASSERT_NEAR(n2.y[i], sum / lines, 1e-12 * sum / lines) << n2.x[i];
     } else {
-      ASSERT_TRUE(std::isnan(n2.y[q]));
+      ASSERT_TRUE(std::isnan(n2.y[i])) << n2.x[i];
     }
   }
   w.ZEPL1_CursorMove(1.0);
@@ -176,6 +239,52 @@ TEST_F(TwoSensorViewTest, SelfNoiseNeedsTwoRecordsAndIsDrawnDashed) {
                                                   .arg(noise.nonPositive2)));
   w.ch[1]->click();  // channel 2 hidden: its estimate with it
   EXPECT_TRUE(curveNamed(*w.ZEPL1, "self-noise 2").y.isEmpty());
+}
+
+// Four records of a common ground 25 times the power of each sensor's own noise: per line
+// the estimate scatters about twice as widely as the noise itself, and many lines fall <= 0.
+// The curve drawn must still follow the true noise: its median ratio to the noise (as a
+// displacement PSD, averaged over the lines of each band) is close to 1, where drawing only
+// the lines > 0 gave about 2.
+TEST_F(TwoSensorViewTest, TheDrawnSelfNoiseFollowsTheTrueNoise) {
+  constexpr double kGround = 25, kNoise = 1;  // E|c|^2 per line, (mum/s)^2
+  std::mt19937_64 random(7);
+  const auto draw = [&random](double power) {
+    std::normal_distribution<double> normal(0, std::sqrt(power / 2));
+    const double re = normal(random);
+    return Complex(re, normal(random));
+  };
+  for (int r = 0; r < 4; ++r) {
+    std::vector<Coefficients> lines(1501);
+    for (Coefficients& c : lines) {
+      const Complex g = draw(kGround), c1 = g + draw(kNoise), c2 = g + draw(kNoise);
+      c = {c1.real(), c1.imag(), c2.real(), c2.imag()};
+    }
+    dir.write(std::to_string(10000020 + r) + ".csvz",
+              spectrumText(1501, 60, [&lines](int k) { return lines[k]; }));
+  }
+  Display& w = *window;
+  w.dirlb_Click();
+  select("10000020.csvz");
+  w.chav->click();
+  for (const char* name : {"10000021.csvz", "10000022.csvz", "10000023.csvz"}) select(name);
+  ASSERT_EQ(w.analysisState().pooledCount, 4);
+  w.twoSensor->mselfnoise->trigger();
+  const ZEPLLib::ZEPL::Curve n1 = curveNamed(*w.ZEPL1, "self-noise 1");
+  std::vector<double> ratios;
+  for (int i = 0; i < n1.x.size(); ++i) {
+    const int band = static_cast<int>(std::floor(12 * std::log2(n1.x[i])));
+    double truth = 0;
+    int lines = 0;
+    for (int q = 1; q < w.analysisState().nPlot; ++q) {
+      const double f = q / 60.0, omega = 2 * std::numbers::pi * f;
+      if (std::floor(12 * std::log2(f)) == band) truth += kNoise * 60 / (omega * omega), ++lines;
+    }
+    if (lines > 0 && !std::isnan(n1.y[i])) ratios.push_back(n1.y[i] / (truth / lines));
+  }
+  ASSERT_GE(ratios.size(), 50u);
+  std::nth_element(ratios.begin(), ratios.begin() + ratios.size() / 2, ratios.end());
+  EXPECT_NEAR(ratios[ratios.size() / 2], 1, 0.2);
 }
 
 // A record of other line spacing is shown beside the average, not added to it: the quantities
