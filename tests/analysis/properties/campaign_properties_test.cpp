@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "analysis/campaign/campaign.h"
 #include "analysis/campaign/campaign_cache.h"
@@ -27,55 +28,58 @@ using analysis::CampaignStatus;
 struct FileModel {
   const Record* record = nullptr;
   CampaignStatus status = CampaignStatus::Used;
-  std::map<int, std::array<double, 3>> bins;  // bin k: sum of psd1, of psd2, lines
-  double rms1 = 0, rms2 = 0, rmsRel = 0;      // mum; NaN without a second channel
+  std::map<int, std::array<double, 2>> binned;  // bin k: mean psd of channel 1, 2
+  std::array<double, 3> rms{};                  // channel 1, 2, 1 - 2; NaN for one channel
+};
+struct CampaignModel {
+  std::vector<FileModel> files;
+  std::map<int, std::array<std::vector<double>, 2>> used;  // bin k: used files' values
 };
 
-std::vector<FileModel> campaignModel(const RecordSet& set, const analysis::FrequencyBins& grid) {
-  std::vector<FileModel> files;
-  std::vector<bool> listed(set.records.size());
+CampaignModel campaignModel(const RecordSet& set, const analysis::FrequencyBins& grid) {
+  CampaignModel model;
+  std::set<std::size_t> listed;
   for (std::size_t i : set.order) {
-    if (listed[i]) continue;
-    listed[i] = true;
+    if (!listed.insert(i).second) continue;  // each path once
     const Record& r = set.records[i];
-    FileModel f{.record = &r};
-    f.status = r.average  ? CampaignStatus::Skipped
-               : r.vetoed ? CampaignStatus::Vetoed
-                          : CampaignStatus::Used;
-    if (!r.average) {
-      const long drawn = r.stemLength == 8 ? std::lround(0.4 * r.samples) : r.samples / 2;
-      const std::size_t lastUsed = static_cast<std::size_t>(drawn) - 1;
-      double sum1 = 0, sum2 = 0, sumRel = 0;
-      for (std::size_t q = 1; q <= lastUsed; ++q) {
-        auto& bin = f.bins[*grid.binOf(r.freq(q))];
-        bin[0] += r.psd(0, q);
-        bin[1] += r.psd(1, q);
-        bin[2] += 1;
-        if (r.freq(q) < 1) continue;
-        const auto c = r.coefficients(q);
-        const double w = analysis::kTwoPi * r.freq(q);
-        sum1 += r.psd(0, q);
-        sum2 += r.psd(1, q);
-        sumRel += std::norm(c[0] - c[1]) * r.seconds / (w * w);
+    FileModel& f = model.files.emplace_back(FileModel{.record = &r});
+    f.status = r.average ? CampaignStatus::Skipped
+                         : (r.vetoed ? CampaignStatus::Vetoed : CampaignStatus::Used);
+    if (r.average) continue;
+    const long drawn = r.stemLength == 8 ? std::lround(0.4 * r.samples) : r.samples / 2;
+    std::map<int, std::array<double, 3>> sums;  // bin k: psd1, psd2, lines
+    std::array<double, 3> band{};
+    for (std::size_t q = 1; q < static_cast<std::size_t>(drawn); ++q) {
+      const auto c = r.coefficients(q);
+      const double w = analysis::kTwoPi * r.freq(q);
+      const std::array<double, 3> psd = {r.psd(0, q), r.psd(1, q),
+                                         std::norm(c[0] - c[1]) * r.seconds / (w * w)};
+      auto& bin = sums[*grid.binOf(r.freq(q))];
+      for (std::size_t j = 0; j < 3; ++j) {
+        bin[j] += j < 2 ? psd[j] : 1;
+        band[j] += r.freq(q) >= 1 ? psd[j] : 0;
       }
-      const auto rms = [&r](double sum) { return std::sqrt(sum / r.seconds / 2); };
-      f.rms1 = rms(sum1);
-      f.rms2 = r.twoChannels ? rms(sum2) : std::nan("");
-      f.rmsRel = r.twoChannels ? rms(sumRel) : std::nan("");
     }
-    files.push_back(f);
+    for (std::size_t j = 0; j < 3; ++j) {
+      f.rms[j] = j == 0 || r.twoChannels ? std::sqrt(band[j] / r.seconds / 2) : std::nan("");
+    }
+    for (const auto& [k, bin] : sums) {
+      f.binned[k] = {bin[0] / bin[2], bin[1] / bin[2]};
+      for (std::size_t c = 0; c < 2 && f.status == CampaignStatus::Used; ++c) {
+        if (c == 0 || r.twoChannels) model.used[k][c].push_back(f.binned[k][c]);
+      }
+    }
   }
-  return files;
+  return model;
 }
 
-void expectModel(const analysis::Campaign& campaign, const std::vector<FileModel>& model) {
+void expectModel(const analysis::Campaign& campaign, const CampaignModel& model) {
   const auto& files = campaign.files();
-  RC_ASSERT(files.size() == model.size());
+  RC_ASSERT(files.size() == model.files.size());
   Differences d;
-  std::map<int, std::array<std::vector<double>, 2>> used;  // bin k: values of channel 1, 2
   for (std::size_t i = 0; i < files.size(); ++i) {
     const analysis::CampaignFile& file = files[i];
-    const FileModel& m = model[i];
+    const FileModel& m = model.files[i];
     const Record& r = *m.record;
     RC_ASSERT(file.name == r.name);
     RC_ASSERT(file.status == m.status);
@@ -86,24 +90,19 @@ void expectModel(const analysis::Campaign& campaign, const std::vector<FileModel
     RC_ASSERT(file.binned2.empty() == !r.twoChannels);
     const auto values = std::count_if(file.binned1.begin(), file.binned1.end(),
                                       [](double v) { return !std::isnan(v); });
-    RC_ASSERT(static_cast<std::size_t>(values) == m.bins.size());
-    for (const auto& [k, bin] : m.bins) {
-      for (int c : {1, 2}) {
-        if (c == 2 && !r.twoChannels) continue;
-        const double mean = bin[static_cast<std::size_t>(c - 1)] / bin[2];
-        d.near(c == 1 ? "binned psd1" : "binned psd2", static_cast<std::size_t>(k),
-               file.binnedValue(c, k).value_or(std::nan("")), mean, mean);
-        if (m.status == CampaignStatus::Used)
-          used[k][static_cast<std::size_t>(c - 1)].push_back(mean);
-      }
+    RC_ASSERT(static_cast<std::size_t>(values) == m.binned.size());
+    for (const auto& [k, mean] : m.binned) {
+      d.near(r.name + ": psd1 in bin", k, file.binnedValue(1, k).value_or(NAN), mean[0], mean[0]);
+      if (r.twoChannels)
+        d.near(r.name + ": psd2 in bin", k, file.binnedValue(2, k).value_or(NAN), mean[1], mean[1]);
     }
-    d.near("rms1", i, file.rms1, m.rms1, m.rms1);
-    d.near("rms2", i, file.rms2, m.rms2, m.rms2);
-    d.near("rms of channel 1 - 2", i, file.rmsRel, m.rmsRel, m.rms1 + m.rms2);
+    const std::array<double, 3> rms = {file.rms1, file.rms2, file.rmsRel};
+    for (std::size_t j = 0; j < 3; ++j)
+      d.near(r.name + ": rms (1, 2, 1 - 2)", j, rms[j], m.rms[j], m.rms[j]);
   }
   const analysis::CampaignStatistics statistics = campaign.statistics();
-  RC_ASSERT(statistics.bins.size() == used.size());
-  auto expected = used.begin();
+  RC_ASSERT(statistics.bins.size() == model.used.size());
+  auto expected = model.used.begin();
   for (const analysis::BinStatistics& bin : statistics.bins) {
     const auto& [k, values] = *expected++;
     RC_ASSERT(bin.k == k);
@@ -112,7 +111,7 @@ void expectModel(const analysis::Campaign& campaign, const std::vector<FileModel
       RC_ASSERT(bin.channel(c).n == v.size());
       double mean = 0;
       for (double x : v) mean += x / static_cast<double>(v.size());
-      d.near("mean over files", static_cast<std::size_t>(k), bin.channel(c).mean,
+      d.near(c == 1 ? "mean psd1 in bin" : "mean psd2 in bin", k, bin.channel(c).mean,
              v.empty() ? std::nan("") : mean, mean);
     }
   }
@@ -135,16 +134,14 @@ std::size_t runCampaign(const RecordSet& set, const testing_support::TempDir& di
 }
 
 RC_GTEST_PROP(RecordSetProperties, CampaignEqualsTheModel, ()) {
-  const RecordSet set = *recordSets(dimensions());
   testing_support::TempDir dir;
-  writeFiles(set, dir);
+  const RecordSet set = writtenSet(dir);
   runCampaign(set, dir, nullptr);
 }
 
 RC_GTEST_PROP(RecordSetProperties, CampaignWithTheCacheEqualsTheModel, ()) {
-  const RecordSet set = *recordSets(dimensions());
   testing_support::TempDir dir;
-  writeFiles(set, dir);
+  const RecordSet set = writtenSet(dir);
   analysis::CampaignCache cache(dir.path() / "campaigns.sqlite");
   RC_ASSERT(cache.usable());
   runCampaign(set, dir, &cache);

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/record/psd_estimator.h"
@@ -171,9 +172,11 @@ inline rc::Gen<RecordSet> recordSets(Dimensions dims) {
   });
 }
 
-// Writes every record of `set` into `dir`.
-inline void writeFiles(const RecordSet& set, const testing_support::TempDir& dir) {
+// A set generated with the dimensions in force, its records written into `dir`.
+inline RecordSet writtenSet(const testing_support::TempDir& dir) {
+  const RecordSet set = *recordSets(dimensions());
   for (const Record& r : set.records) dir.write(r.name, r.text());
+  return set;
 }
 
 // Collects the first differences of program and model, to be logged with the failing case.
@@ -181,11 +184,11 @@ struct Differences {
   std::string text;
   int count = 0;
   // |program - model| within 1e-9 of `scale` (the magnitude the value is computed from).
-  void near(const char* what, std::size_t q, double program, double model, double scale) {
+  void near(std::string_view what, long at, double program, double model, double scale) {
     if (std::abs(program - model) <= 1e-9 * scale || (std::isnan(program) && std::isnan(model)))
       return;
     if (++count <= 5) {
-      text += std::string(what) + " line " + std::to_string(q) + ": " +
+      text += std::string(what) + ' ' + std::to_string(at) + ": " +
               datafiles::formatDouble(program) + ", model " + datafiles::formatDouble(model) + "\n";
     }
   }

@@ -25,6 +25,7 @@ namespace properties {
 namespace {
 
 using analysis::AnalysisState;
+
 using Complex = std::complex<double>;
 
 struct AverageModel {
@@ -81,9 +82,8 @@ struct AverageRun {
 };
 
 AverageRun runAverage() {
-  const RecordSet set = *recordSets(dimensions());
   testing_support::TempDir dir;
-  writeFiles(set, dir);
+  const RecordSet set = writtenSet(dir);
   AverageRun run;
   analysis::FileAnalysis analysis;
   for (std::size_t step = 0; step < set.order.size(); ++step) {
@@ -107,11 +107,11 @@ RC_GTEST_PROP(RecordSetProperties, RunningAverageEqualsTheModel, ()) {
   RC_ASSERT(run.state->averageRecordSeconds == m.seconds);
   for (std::size_t step : m.leftOutWithWhy) RC_ASSERT(!run.notAveraged[step].empty());
   Differences d;
-  for (std::size_t q = 1; q < m.psd1.size(); ++q) {
-    d.near("frequency", q, saved.freq[q], static_cast<double>(q) / m.seconds, saved.freq[q]);
-    d.near("sum of psd1", q, saved.sumPsd1[q], m.psd1[q], m.psd1[q]);
-    d.near("sum of psd2", q, saved.sumPsd2[q], m.psd2[q], m.psd2[q]);
-    d.near("sum of coherence", q, saved.sumCoh[q], m.coh[q], m.kv);
+  for (long q = 1; q < std::ssize(m.psd1); ++q) {
+    d.near("frequency on line", q, saved.freq[q], q / m.seconds, saved.freq[q]);
+    d.near("sum of psd1 on line", q, saved.sumPsd1[q], m.psd1[q], m.psd1[q]);
+    d.near("sum of psd2 on line", q, saved.sumPsd2[q], m.psd2[q], m.psd2[q]);
+    d.near("sum of coherence on line", q, saved.sumCoh[q], m.coh[q], m.kv);
   }
   RC_LOG() << d.text;
   RC_ASSERT(d.count == 0);
@@ -133,22 +133,23 @@ RC_GTEST_PROP(RecordSetProperties, TwoSensorSumsEqualTheModel, ()) {
   RC_ASSERT(transfer.lastLine == motion.lastLine);
   RC_ASSERT(noise.available == (m.pooled >= 2));
   Differences d;
-  for (std::size_t q = 1; q <= motion.lastLine; ++q) {
+  for (long q = 1; q <= std::ssize(m.psd1) - 1; ++q) {
     const double s11 = m.auto1[q], s22 = m.auto2[q], scale = s11 + s22;
     const Complex s12 = m.cross[q];
-    const double w = analysis::kTwoPi * static_cast<double>(q) / m.seconds;
+    const double w = analysis::kTwoPi * q / m.seconds;
     const double density = m.pooled > 0 ? m.seconds / (m.pooled * w * w) : 0;
-    d.near("S11", q, s.sumAuto1[q], s11, scale);
-    d.near("S22", q, s.sumAuto2[q], s22, scale);
-    d.near("Re S12", q, s.sumCrossRe[q], s12.real(), scale);
-    d.near("Im S12", q, s.sumCrossIm[q], s12.imag(), scale);
-    d.near("relative PSD", q, motion.psdRel[q], m.rel[q] * density, scale * density);
+    d.near("S11 on line", q, s.sumAuto1[q], s11, scale);
+    d.near("S22 on line", q, s.sumAuto2[q], s22, scale);
+    d.near("Re S12 on line", q, s.sumCrossRe[q], s12.real(), scale);
+    d.near("Im S12 on line", q, s.sumCrossIm[q], s12.imag(), scale);
+    d.near("relative PSD on line", q, motion.psdRel[q], m.rel[q] * density, scale * density);
     const double h = s11 > 0 ? std::abs(s12) / s11 : std::nan("");
-    d.near("|H|", q, transfer.magnitude[q], h, s11 > 0 ? h : 0);
+    d.near("|H| on line", q, transfer.magnitude[q], h, s11 > 0 ? h : 0);
     const double msc = s11 > 0 && s22 > 0 ? std::norm(s12) / (s11 * s22) : 0;
-    d.near("pooled coherence", q, analysis::pooledMsc(s, q), msc, 1);
+    d.near("pooled coherence on line", q, analysis::pooledMsc(s, q), msc, 1);
     if (noise.available)
-      d.near("self-noise 1", q, noise.n1[q], (s11 - std::abs(s12)) * density, scale * density);
+      d.near("self-noise 1 on line", q, noise.n1[q], (s11 - std::abs(s12)) * density,
+             scale * density);
   }
   RC_LOG() << d.text;
   RC_ASSERT(d.count == 0);
