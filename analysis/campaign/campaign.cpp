@@ -8,6 +8,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <unordered_set>
 
 #include "analysis/campaign/start_time.h"
 #include "datafiles/file_names.h"
@@ -102,8 +103,17 @@ Campaign& Campaign::operator=(Campaign&&) noexcept = default;
 Campaign::~Campaign() = default;
 
 void Campaign::append(std::span<const CampaignEntry> entries) {
+  // A path already held, or given twice, is taken once: it must not weigh twice in the
+  // statistics.
+  const auto pathOf = [](const std::filesystem::path& directory, const std::string& name) {
+    return (directory / name).lexically_normal().string();
+  };
+  std::unordered_set<std::string> held;
+  held.reserve(files_.size() + entries.size());
+  for (const CampaignFile& file : files_) held.insert(pathOf(file.directory, file.name));
   files_.reserve(files_.size() + entries.size());
   for (const CampaignEntry& entry : entries) {
+    if (!held.insert(pathOf(entry.directory, entry.fileName)).second) continue;
     CampaignFile file;
     file.directory = entry.directory;
     file.name = entry.fileName;

@@ -73,7 +73,8 @@ class Campaign {
   Campaign& operator=(Campaign&&) noexcept;
   ~Campaign();
 
-  // Adds files after the existing ones, pending. Cheap: nothing is read.
+  // Adds files after the existing ones, pending. Cheap: nothing is read. A path already held,
+  // or given twice in `entries`, is taken once.
   void append(std::span<const CampaignEntry> entries);
 
   // Reads every pending file. Stopping leaves the files not yet begun pending (a file being

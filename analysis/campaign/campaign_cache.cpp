@@ -24,7 +24,9 @@ namespace fs = std::filesystem;
 // "PSDC": a database of this program, not some other SQLite file that happens to lie there.
 constexpr int kApplicationId = 0x50534443;
 // Raised whenever the rows change meaning; a cache of another version is left alone.
-constexpr int kSchemaVersion = 2;  // 2: a band holds the relative rms too
+// 2: a band holds the relative rms too; 3: a file's own line spacing sets its record length, so
+// that rows of 10-character names with 60 s lines, read as 6 s records before, are not used.
+constexpr int kSchemaVersion = 3;
 // Files per write transaction: few enough that a killed run loses little.
 constexpr std::size_t kFilesPerTransaction = 64;
 // Look-ups per read transaction: the log's read lock taken once for them, yet a writer's

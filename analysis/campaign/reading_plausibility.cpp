@@ -5,6 +5,7 @@
 
 #include "analysis/campaign/start_time.h"
 #include "analysis/record/psd_estimator.h"
+#include "analysis/record/record_length.h"
 #include "datafiles/file_names.h"
 #include "datafiles/measurement_file.h"
 
@@ -30,7 +31,11 @@ bool hasLine(const FrequencyBins& bins, int k, double seconds) {
 
 std::optional<std::string> spectrumProblem(const CampaignFile& file, std::string_view name,
                                            const FrequencyBins& bins) {
-  const std::int32_t nPlot = plotPointCount(file.samples, datafiles::stemLengthOf(name));
+  // The kind of record (the lines drawn) follows its length where a file's own spacing
+  // contradicts its name's rule.
+  const RecordLength length =
+      recordLengthOf(file.samples, datafiles::stemLengthOf(name), 1, 1 / file.seconds);
+  const std::int32_t nPlot = plotPointCount(file.samples, length.stemLength);
   const std::size_t size = file.binned1.size();
   if (file.twoChannels ? file.binned2.size() != size : !file.binned2.empty()) {
     return "channel 2 holds " + std::to_string(file.binned2.size()) + " bins, channel 1 " +

@@ -10,14 +10,15 @@
 //     message saying why;
 //   - used or vetoed: samples from 2 to 2 x 65537 (a spectrum's lines), seconds finite and
 //     positive; the spectrum holds exactly the bins (frequency_bins.h) of the used lines
-//     q / seconds, q = 1 .. nPlot - 1 with nPlot = plotPointCount(samples, stem length): firstBin
+//     q / seconds, q = 1 .. nPlot - 1 with nPlot = plotPointCount(samples, the kind of record
+//     that its name and seconds make, record_length.h): firstBin
 //     the bin of 1 / seconds, the last the bin of (nPlot - 1) / seconds, a value in every bin
 //     holding such a line and in no other; no spectrum and firstBin 0 when nPlot < 2. These bins
 //     lie within the grid's limits, 2^-16 .. 2^16 Hz. Channel 2 has values in the same bins for two
 //     channels, none for one;
 //   - every binned value and band rms finite and not negative, or no value (NaN); a one-channel
 //     file has no channel-2 or relative rms.
-// A reading of a file whose lines are not at q / seconds (a frequency column of another spacing)
+// A reading whose lines are not at q / seconds
 // is therefore not stored: such a file is read on every run, as without a cache.
 #pragma once
 

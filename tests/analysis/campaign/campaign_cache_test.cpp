@@ -202,7 +202,7 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
        [](const fs::path& p) {
          execute(p,
                  "CREATE TABLE readings(x); PRAGMA application_id = 1347634243;"
-                 " PRAGMA user_version = 2");
+                 " PRAGMA user_version = 3");
        },
        "no campaign cache of psd-display (no such column"},
       {"schema 1, its bands without the relative rms",
@@ -215,7 +215,7 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
                  "PRAGMA journal_mode = DELETE; UPDATE readings SET bands = substr(bands, 1, 32);"
                  " PRAGMA user_version = 1");
        },
-       "another version of psd-display (schema 1, this one reads 2)"},
+       "another version of psd-display (schema 1, this one reads 3)"},
       {"its directory a file", [](const fs::path&) {}, "its directory cannot be made"},
   };
   for (const Case& c : cases) {

@@ -5,8 +5,8 @@
 //   - each path is taken once, however often it is listed;
 //   - average files are skipped, vetoed records read but left out of the statistics;
 //   - a record's length T is the one its lines' spacing gives (1/T Hz apart);
-//   - the lines used are those the PSD plot draws (80 % of N/2 for 8-character names) without
-//     line 0; a bin's value is the mean PSD of the used lines in it; the band rms (1 Hz and up)
+//   - the lines used are those the PSD plot draws without line 0: 80 % of N/2 for records of a
+//     minute or longer, whatever their name, N/2 for 6 s records; a bin's value is the mean PSD of the used lines in it; the band rms (1 Hz and up)
 //     is sqrt(sum of PSD / T / 2);
 //   - per bin, n and mean over the used files, one-channel files on channel 1 only.
 #include <gtest/gtest.h>
@@ -46,7 +46,7 @@ CampaignModel campaignModel(const RecordSet& set, const analysis::FrequencyBins&
     f.status = r.average ? CampaignStatus::Skipped
                          : (r.vetoed ? CampaignStatus::Vetoed : CampaignStatus::Used);
     if (r.average) continue;
-    const long drawn = r.stemLength == 8 ? std::lround(0.4 * r.samples) : r.samples / 2;
+    const long drawn = r.seconds > 6 ? std::lround(0.4 * r.samples) : r.samples / 2;
     std::map<int, std::array<double, 3>> sums;  // bin k: psd1, psd2, lines
     std::array<double, 3> band{};
     for (std::size_t q = 1; q < static_cast<std::size_t>(drawn); ++q) {
