@@ -80,7 +80,9 @@ class CampaignTimeTest : public ::testing::Test {
     QApplication::processEvents();
     window->campaign->mstatistics->trigger();
     campaign = window->campaign->campaignWindow();
-    WAIT_UNTIL(!campaign->running() && campaign->timeView(), 20000);
+    // A constructor cannot return early: the wait is checked, the test goes on.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !campaign->running() && campaign->timeView(); },
+                                20000));
   }
 
   void select(const analysis::TimeSelection& selection,
