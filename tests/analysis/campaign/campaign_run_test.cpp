@@ -133,10 +133,16 @@ TEST(CampaignRun, AnotherBandGivesTheRmsOfAFreshRunAndACancelledChangeNothing) {
   EXPECT_NE(tablesOf(campaign), before);
   EXPECT_EQ(campaign.changeBand(band).filesDone, 0u);  // the same band: nothing to read
 
-  // Files computed later get the new band.
-  campaign.append(sampleCampaign().entries);
+  // A file computed later gets the new band: a copy of the first (a path held already would not
+  // be taken again).
+  const testing_support::TempDir later;
+  const CampaignEntry& first = sampleCampaign().entries[0];
+  std::filesystem::copy_file(first.directory / first.fileName, later.path() / first.fileName);
+  const CampaignEntry copy{later.path(), first.fileName};
+  campaign.append(std::span(&copy, 1));
   campaign.computePending();
-  EXPECT_EQ(campaign.files()[0].rms1, campaign.files()[sampleCampaign().entries.size()].rms1);
+  ASSERT_EQ(campaign.files().size(), sampleCampaign().entries.size() + 1);
+  EXPECT_EQ(campaign.files()[0].rms1, campaign.files().back().rms1);
 }
 
 TEST(CampaignRun, AFileThatCannotBeReadAgainLosesItsRmsOnly) {
@@ -237,7 +243,7 @@ TEST(CampaignRun, LinesSpreadOverImplausiblyManyOctavesAreRefused) {
   EXPECT_EQ(files[2].status, CampaignStatus::Refused);
   EXPECT_EQ(files[3].status, CampaignStatus::Refused);
   EXPECT_EQ(files[4].message,
-            "27010005.csvz: its lines reach from 1E-06 to 4096 Hz, beyond 2^-16 .. 2^16 Hz: no "
+            "27010005.csvz: its lines reach from 1E-06 to 4097 Hz, beyond 2^-16 .. 2^16 Hz: no "
             "record does");
   EXPECT_EQ(campaign.statistics().counts.used, 1u);
 }
