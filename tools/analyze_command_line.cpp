@@ -10,6 +10,7 @@
 #include "tools/option_values.h"
 #include "tools/pooled_coherence_output.h"
 #include "tools/two_sensor_outputs.h"
+#include "tools/unit_options.h"
 
 namespace tools {
 namespace {
@@ -143,6 +144,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
   addBackTransformOptions(app, options, backTransformBand);
   addReferenceCurveOptions(app, options.referenceCurves);
   addCampaignOptions(app, options.campaign);
+  addUnitOptions(app, options.units);
   app.formatter(std::make_shared<PlainFormatter>());
   app.add_option("FILE", options.files,
                  "spectrum or average files, analysed in the order given (at least one, "
@@ -159,6 +161,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
     if (options.campaign.tree.empty() && options.files.empty()) {
       throw CLI::RequiredError("FILE");
     }
+    checkUnitOptions(options.units);
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e, out, err);
     return status == 0 ? 0 : 2;
