@@ -88,19 +88,29 @@ TEST_F(UnitsViewTest, VelocityDecibelsAgainstPeriodAndBackAsRecorded) {
   EXPECT_FALSE(w.units->mdecibels->isEnabled());
 }
 
+// Whether the noise models were on before the units were chosen or are switched on after.
 TEST_F(UnitsViewTest, LowNoiseModelAtOneSecondInAccelerationDecibels) {
   Display& w = *window;
-  w.referenceCurves->mnoisemodels->trigger();
-  w.units->setUnits({.quantity = analysis::Quantity::Acceleration, .db = true, .period = true});
-  const QList<QCPCurve*> models = noiseModelCurves(*w.ZEPL1->plot());
-  ASSERT_EQ(models.size(), 2);
-  bool found = false;
-  for (auto it = models[0]->data()->constBegin(); it != models[0]->data()->constEnd(); ++it) {
-    if (std::fabs(it->key - 1) > 1e-9) continue;
-    found = true;
-    EXPECT_NEAR(it->value, -166.4, 1e-6);
+  const analysis::SpectralUnits accelerationDb{
+      .quantity = analysis::Quantity::Acceleration, .db = true, .period = true};
+  for (const bool modelsFirst : {true, false}) {
+    SCOPED_TRACE(modelsFirst ? "noise models first" : "units first");
+    w.units->setUnits({});
+    if (w.referenceCurves->mnoisemodels->isChecked()) w.referenceCurves->mnoisemodels->trigger();
+    if (modelsFirst) w.referenceCurves->mnoisemodels->trigger();
+    w.units->setUnits(accelerationDb);
+    if (!modelsFirst) w.referenceCurves->mnoisemodels->trigger();
+    w.ZEPL1->plot()->replot(QCustomPlot::rpImmediateRefresh);
+    const QList<QCPCurve*> models = noiseModelCurves(*w.ZEPL1->plot());
+    ASSERT_EQ(models.size(), 2);
+    bool found = false;
+    for (auto it = models[0]->data()->constBegin(); it != models[0]->data()->constEnd(); ++it) {
+      if (std::fabs(it->key - 1) > 1e-9) continue;
+      found = true;
+      EXPECT_NEAR(it->value, -166.4, 1e-6);
+    }
+    EXPECT_TRUE(found) << "no point of the low model at 1 s";
   }
-  EXPECT_TRUE(found) << "no point of the low model at 1 s";
   // The readout names the unit and reads the line under the cursor.
   EXPECT_TRUE(w.units->readoutAt(w.ZEPL1, 2).contains("acceleration PSD, dB re 1 (m/s^2)^2/Hz"));
 }

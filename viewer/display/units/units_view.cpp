@@ -58,6 +58,11 @@ UnitsView::UnitsView(Display& display) : display_(display) {
   mdecibels = checkItem("mdecibels", "decibels", &UnitsView::mdecibels_Click);
   mperiod = checkItem("mperiod", "period axis", &UnitsView::mperiod_Click);
   showChoice();
+  // Noise models switched on while converted are drawn on the program's axis by their owner:
+  // they are converted before the plot shows them.
+  connect(display.ZEPL1->plot(), &QCustomPlot::beforeReplot, this, [this] {
+    if (converted_) mapNoiseModels();
+  });
 }
 
 void UnitsView::chooseQuantity(analysis::Quantity quantity) {
@@ -161,6 +166,11 @@ void UnitsView::convertPlot() {
 }
 
 void UnitsView::convertNoiseModels() {
+  mapNoiseModels();
+  display_.ZEPL1->plot()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void UnitsView::mapNoiseModels() {
   for (QCPCurve* curve : noiseModelCurves(*display_.ZEPL1->plot())) {
     if (curve->property(kMappedProperty).toBool()) continue;
     QVector<QCPCurveData> points;
@@ -172,7 +182,6 @@ void UnitsView::convertNoiseModels() {
     curve->data()->set(points, true);
     curve->setProperty(kMappedProperty, true);
   }
-  display_.ZEPL1->plot()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void UnitsView::rangeToCurves() {

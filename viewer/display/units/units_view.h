@@ -62,6 +62,7 @@ class UnitsView : public QObject, public DisplayComponent {
   void redraw();
   void convertPlot();
   void convertNoiseModels();
+  void mapNoiseModels();  // the noise models not yet converted, without a replot
   void rangeToCurves();
 
   Display& display_;
