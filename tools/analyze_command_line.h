@@ -13,6 +13,7 @@
 
 #include "analysis/record/file_analysis.h"
 #include "analysis/transform/back_transformation.h"
+#include "analysis/units/spectral_units.h"
 #include "tools/campaign_options.h"
 #include "tools/reference_curve_options.h"
 #include "tools/two_sensor_outputs.h"
@@ -34,6 +35,7 @@ struct AnalyzeOptions {
   CampaignOptions campaign;
   std::vector<std::filesystem::path> files;
   ReferenceCurveOutputs referenceCurves;
+  analysis::SpectralUnits units;  // of the spectral tables (tools/unit_options.h)
 };
 
 // Parses argv into `options`. Returns the exit status when the program should end at once:

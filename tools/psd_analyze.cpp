@@ -10,6 +10,7 @@
 // back-transformation file to the --bt-csv PATH and prints the result plot's title.
 // --relative-csv, --transfer-csv and --self-noise-csv write the two sensors' tables, of the
 // average with --average, else of the last file (tools/two_sensor_outputs.h).
+// --units, --asd, --db and --period choose the units of the spectral tables (tools/unit_options.h).
 // With --campaign PREFIX the FILEs are taken together instead (tools/analyze_campaign.h).
 #include <cstdio>
 #include <filesystem>
@@ -30,6 +31,7 @@
 #include "tools/pooled_coherence_output.h"
 #include "tools/reference_curve_outputs.h"
 #include "tools/two_sensor_outputs.h"
+#include "tools/unit_columns.h"
 
 namespace {
 
@@ -49,12 +51,23 @@ const char* kindName(analysis::FileKind kind) {
   return "";
 }
 
-std::string spectrumCsv(const analysis::AnalysisState& s) {
-  std::string out = "line,freq,psd1,psd2,coh,rmsCut1,rmsCut2\r\n";
+// As recorded the columns line,freq,psd1,psd2,coh,rmsCut1,rmsCut2; in other units the
+// frequency and spectral columns follow tools/unit_columns.h.
+std::string spectrumCsv(const analysis::AnalysisState& s, const analysis::SpectralUnits& units) {
+  std::string out = "line," + tools::frequencyColumns("freq", units) +
+                    tools::spectralColumn("psd1", units) + tools::spectralColumn("psd2", units) +
+                    ",coh" + tools::rmsColumn("rmsCut1", units) +
+                    tools::rmsColumn("rmsCut2", units) + "\r\n";
   const std::size_t h = static_cast<std::size_t>(s.nSamples / 2);
   for (std::size_t q = 0; q <= h; ++q) {
+    const double f = s.freq[q];
+    if (!tools::hasRow(f, units)) continue;
     out += std::to_string(q);
-    for (double v : {s.freq[q], s.psd1[q], s.psd2[q], s.coh[q], s.rmsCut1[q], s.rmsCut2[q]}) {
+    out += ',';
+    tools::appendFrequency(out, f, units);
+    tools::appendSpectral(out, s.psd1[q], f, units);
+    tools::appendSpectral(out, s.psd2[q], f, units);
+    for (double v : {s.coh[q], s.rmsCut1[q], s.rmsCut2[q]}) {
       out += ',';
       datafiles::appendDouble(out, v);
     }
@@ -152,13 +165,15 @@ int run(const tools::AnalyzeOptions& o) {
     }
     std::cout << analysis::backTransformTitle(o.band.displacement, measures) << '\n';
   }
-  if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state))) return 1;
+  if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state, o.units))) return 1;
   if (!o.rawCsv.empty() && !writeOrComplain(o.rawCsv, rawCsv(state))) return 1;
   if (!o.mscCsv.empty() && !tools::writePooledCoherenceCsv(o.mscCsv, state, std::cerr)) return 1;
-  if (!tools::writeReferenceCurveOutputs(state, o.referenceCurves, std::cout, std::cerr)) return 1;
+  if (!tools::writeReferenceCurveOutputs(state, o.referenceCurves, std::cout, std::cerr, o.units))
+    return 1;
   const auto pairs =
       o.average ? analysis::PairSource::RunningAverage : analysis::PairSource::RecordShown;
-  if (!tools::writeTwoSensorOutputs(state, pairs, recordSeconds, o.twoSensor, std::cerr)) return 1;
+  if (!tools::writeTwoSensorOutputs(state, pairs, recordSeconds, o.twoSensor, std::cerr, o.units))
+    return 1;
   return 0;
 }
 

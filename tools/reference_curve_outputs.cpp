@@ -6,6 +6,7 @@
 #include "analysis/standards/noise_models.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
+#include "tools/unit_columns.h"
 
 namespace tools {
 namespace {
@@ -30,14 +31,20 @@ bool write(const std::string& path, const std::string& text, std::ostream& err) 
 
 }  // namespace
 
-std::string noiseModelsCsv(const analysis::AnalysisState& state) {
-  std::string out = "f,nlnm,nhnm";
+std::string noiseModelsCsv(const analysis::AnalysisState& state,
+                           const analysis::SpectralUnits& units) {
+  std::string out = frequencyColumns("f", units);
+  out += spectralColumn("nlnm", units) + spectralColumn("nhnm", units);
   out += datafiles::kRecordEnd;
   for (std::int32_t q = 1; q < state.nPlot; ++q) {
     const double f = state.freq[static_cast<std::size_t>(q)];
     const auto low = analysis::noiseModelPsd(analysis::NoiseModel::Low, f);
     const auto high = analysis::noiseModelPsd(analysis::NoiseModel::High, f);
-    if (low && high) appendRecord(out, {f, *low, *high});
+    if (!low || !high) continue;
+    appendFrequency(out, f, units);
+    appendSpectral(out, *low, f, units);
+    appendSpectral(out, *high, f, units);
+    out += datafiles::kRecordEnd;
   }
   return out;
 }
@@ -62,9 +69,9 @@ std::string criteriaVerdictLine(const analysis::ShownBandVelocities& shown) {
 
 bool writeReferenceCurveOutputs(const analysis::AnalysisState& state,
                                 const ReferenceCurveOutputs& outputs, std::ostream& out,
-                                std::ostream& err) {
+                                std::ostream& err, const analysis::SpectralUnits& units) {
   if (!outputs.noiseModelsCsv.empty() &&
-      !write(outputs.noiseModelsCsv, noiseModelsCsv(state), err)) {
+      !write(outputs.noiseModelsCsv, noiseModelsCsv(state, units), err)) {
     return false;
   }
   if (!outputs.thirdOctaveCsv.empty()) {

@@ -10,6 +10,9 @@
 //   third octave:  f_centre,f_low,f_high,v1,v2   each band wholly inside those lines, rising:
 //                  the exact centre 10^(m/10) and edges (Hz), the rms velocity of channel 1
 //                  and 2 (mum/s) (analysis/standards/third_octave.h).
+// In units other than "as recorded" (analysis/units/spectral_units.h) the noise models are
+// written in the chosen quantity and form, with the columns f[Hz] (period[s] with the period
+// axis), nlnm[unit], nhnm[unit]; the third-octave velocities keep their unit.
 // The verdict line, "channel 1: <criterion> (...)   channel 2: <criterion> (...)"
 // (analysis/standards/criteria_verdict.h), goes to standard output with the third-octave file.
 #pragma once
@@ -19,11 +22,13 @@
 
 #include "analysis/record/analysis_state.h"
 #include "analysis/standards/third_octave.h"
+#include "analysis/units/spectral_units.h"
 #include "tools/reference_curve_options.h"
 
 namespace tools {
 
-std::string noiseModelsCsv(const analysis::AnalysisState& state);
+std::string noiseModelsCsv(const analysis::AnalysisState& state,
+                           const analysis::SpectralUnits& units = {});
 std::string thirdOctaveCsv(const analysis::ShownBandVelocities& bands);
 std::string criteriaVerdictLine(const analysis::ShownBandVelocities& bands);
 
@@ -31,6 +36,6 @@ std::string criteriaVerdictLine(const analysis::ShownBandVelocities& bands);
 // that cannot be written is reported on `err` with its path; returns false then.
 bool writeReferenceCurveOutputs(const analysis::AnalysisState& state,
                                 const ReferenceCurveOutputs& outputs, std::ostream& out,
-                                std::ostream& err);
+                                std::ostream& err, const analysis::SpectralUnits& units = {});
 
 }  // namespace tools

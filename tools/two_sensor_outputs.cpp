@@ -8,6 +8,7 @@
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
 #include "tools/option_values.h"
+#include "tools/unit_columns.h"
 
 namespace tools {
 namespace {
@@ -15,6 +16,23 @@ namespace {
 // One row: the line number, then the numbers (a NaN leaves its field empty).
 void appendRow(std::string& out, std::size_t line, std::initializer_list<double> values) {
   out += std::to_string(line);
+  for (double v : values) {
+    out += ',';
+    datafiles::appendDouble(out, v);
+  }
+  out += '\n';
+}
+
+// "line,freq" (with the period axis "line,freq,period") of one row.
+void appendLineAndFrequency(std::string& out, std::size_t line, double f,
+                            const analysis::SpectralUnits& units) {
+  out += std::to_string(line);
+  out += ',';
+  appendFrequency(out, f, units);
+}
+
+// The row's remaining numbers, then its end.
+void appendRow(std::string& out, std::initializer_list<double> values) {
   for (double v : values) {
     out += ',';
     datafiles::appendDouble(out, v);
@@ -77,10 +95,16 @@ void addTwoSensorOptions(CLI::App& app, TwoSensorOutputs& o) {
       ->group(group);
 }
 
-std::string relativeMotionCsv(const analysis::AnalysisState&, const analysis::RelativeMotion& m) {
-  std::string out = "line,freq,psd_rel,rms_rel,ratio\n";
+std::string relativeMotionCsv(const analysis::AnalysisState&, const analysis::RelativeMotion& m,
+                              const analysis::SpectralUnits& units) {
+  std::string out = "line," + frequencyColumns("freq", units) + spectralColumn("psd_rel", units) +
+                    rmsColumn("rms_rel", units) + ",ratio\n";
   for (std::size_t q = 1; q <= m.lastLine; ++q) {
-    appendRow(out, q, {(*m.freq)[q], m.psdRel[q], m.rmsCutRel[q], m.ratio[q]});
+    const double f = (*m.freq)[q];
+    if (!hasRow(f, units)) continue;
+    appendLineAndFrequency(out, q, f, units);
+    appendSpectral(out, m.psdRel[q], f, units);
+    appendRow(out, {m.rmsCutRel[q], m.ratio[q]});
   }
   return out;
 }
@@ -94,16 +118,24 @@ std::string transferFunctionCsv(const analysis::AnalysisState&,
   return out;
 }
 
-std::string selfNoiseCsv(const analysis::AnalysisState&, const analysis::SelfNoise& n) {
-  std::string out = "line,freq,n1,n2\n";
+std::string selfNoiseCsv(const analysis::AnalysisState&, const analysis::SelfNoise& n,
+                         const analysis::SpectralUnits& units) {
+  std::string out = "line," + frequencyColumns("freq", units) + spectralColumn("n1", units) +
+                    spectralColumn("n2", units) + "\n";
   for (std::size_t q = 1; q <= n.lastLine; ++q) {
-    appendRow(out, q, {(*n.freq)[q], estimateOrNothing(n.n1[q]), estimateOrNothing(n.n2[q])});
+    const double f = (*n.freq)[q];
+    if (!hasRow(f, units)) continue;
+    appendLineAndFrequency(out, q, f, units);
+    appendSpectral(out, estimateOrNothing(n.n1[q]), f, units);
+    appendSpectral(out, estimateOrNothing(n.n2[q]), f, units);
+    out += '\n';
   }
   return out;
 }
 
 bool writeTwoSensorOutputs(const analysis::AnalysisState& state, analysis::PairSource source,
-                           double recordSeconds, const TwoSensorOutputs& o, std::ostream& err) {
+                           double recordSeconds, const TwoSensorOutputs& o, std::ostream& err,
+                           const analysis::SpectralUnits& units) {
   const std::int32_t records = analysis::pairRecordCount(state, source);
   const bool averaged = source == analysis::PairSource::RunningAverage;
   const auto refuse = [&err](const std::string& path, const std::string& why) {
@@ -120,7 +152,7 @@ bool writeTwoSensorOutputs(const analysis::AnalysisState& state, analysis::PairS
     } else {
       analysis::RelativeMotion motion;
       analysis::computeRelativeMotion(state, source, recordSeconds, motion);
-      ok &= writeTable(o.relativeCsv, relativeMotionCsv(state, motion), err);
+      ok &= writeTable(o.relativeCsv, relativeMotionCsv(state, motion, units), err);
     }
   }
   if (!o.transferCsv.empty()) {
@@ -141,7 +173,7 @@ bool writeTwoSensorOutputs(const analysis::AnalysisState& state, analysis::PairS
     } else {
       analysis::SelfNoise noise;
       analysis::computeSelfNoise(state, source, recordSeconds, noise);
-      ok &= writeTable(o.selfNoiseCsv, selfNoiseCsv(state, noise), err);
+      ok &= writeTable(o.selfNoiseCsv, selfNoiseCsv(state, noise, units), err);
     }
   }
   return ok;

@@ -13,6 +13,10 @@
 // a value is empty: R where both channels are 0, |H| and phase where the input channel is 0,
 // n1 or n2 where the estimate is <= 0. Comma-separated, one header line, LF line ends,
 // numbers in the shortest form that reads back exactly.
+// In units other than "as recorded" (analysis/units/spectral_units.h) psd_rel, n1 and n2 are
+// written in the chosen quantity and form and the columns carrying a unit name it in brackets
+// (freq[Hz], period[s] after it with the period axis, psd_rel[unit], rms_rel[mum], n1[unit]);
+// the transfer function has no density and is not converted.
 // A table that cannot be computed is not written and the reason goes to standard error: no
 // record with Fourier coefficients (an average file alone), or for the self-noise fewer than
 // two records.
@@ -25,6 +29,7 @@
 #include "analysis/two_sensor/relative_motion.h"
 #include "analysis/two_sensor/self_noise.h"
 #include "analysis/two_sensor/transfer_function.h"
+#include "analysis/units/spectral_units.h"
 
 namespace CLI {
 class App;
@@ -42,16 +47,18 @@ void addTwoSensorOptions(CLI::App& app, TwoSensorOutputs& outputs);
 
 // The tables' texts; `state` is the one the curves were computed from.
 std::string relativeMotionCsv(const analysis::AnalysisState& state,
-                              const analysis::RelativeMotion& motion);
+                              const analysis::RelativeMotion& motion,
+                              const analysis::SpectralUnits& units = {});
 std::string transferFunctionCsv(const analysis::AnalysisState& state,
                                 const analysis::TransferFunction& transfer);
-std::string selfNoiseCsv(const analysis::AnalysisState& state, const analysis::SelfNoise& noise);
+std::string selfNoiseCsv(const analysis::AnalysisState& state, const analysis::SelfNoise& noise,
+                         const analysis::SpectralUnits& units = {});
 
 // Computes and writes the tables asked for (each replaced safely), all that can be. A table
 // not written is reported on `err` with its path and why; returns false if any was not.
 // `recordSeconds` is T of the last run (RunResult::recordSeconds).
 bool writeTwoSensorOutputs(const analysis::AnalysisState& state, analysis::PairSource source,
-                           double recordSeconds, const TwoSensorOutputs& outputs,
-                           std::ostream& err);
+                           double recordSeconds, const TwoSensorOutputs& outputs, std::ostream& err,
+                           const analysis::SpectralUnits& units = {});
 
 }  // namespace tools

@@ -48,6 +48,7 @@ class LiveDirectory;
 class PooledCoherenceView;
 class ReferenceCurvesView;
 class TwoSensorView;
+class UnitsView;
 
 // (In a namespace: X11's headers, pulled in by QApplication, declare a global type Display.)
 class Display : public QMainWindow {
@@ -172,6 +173,7 @@ class Display : public QMainWindow {
   TwoSensorView* twoSensor;
   BandView* band;
   LiveDirectory* liveDirectory;
+  UnitsView* units;  // last: it converts what the others drew on the PSD plot
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -19,6 +19,14 @@ struct DisplayOptions {
   QCommandLineParser parser;
   QCommandLineOption help{{"h", "help"}, "Print every option with a short explanation and exit."};
   QCommandLineOption version{{"v", "version"}, "Print the program's version and exit."};
+  QCommandLineOption units{"units",
+                           "Start with the spectra in this quantity: the one-sided displacement, "
+                           "velocity or acceleration density (default: as recorded, the "
+                           "program's PSD axis).",
+                           "disp|vel|acc"};
+  QCommandLineOption asd{"asd", "Start with amplitude spectral densities (needs --units)."};
+  QCommandLineOption db{"db", "Start with decibels re 1 SI unit (needs --units)."};
+  QCommandLineOption period{"period", "Start with a period axis (needs --units)."};
 
   DisplayOptions() {
     parser.setApplicationDescription(
@@ -30,6 +38,7 @@ struct DisplayOptions {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOptions({units, asd, db, period});
     parser.addPositionalArgument("directory",
                                  "The directory to browse at start (default: the working "
                                  "directory).",
@@ -73,6 +82,29 @@ DisplayCommandLine parseDisplayCommandLine(const QStringList& arguments,
   }
   if (const std::optional<int> answered = options.answer(out)) return {.exitStatus = answered};
 
+  // The units to start with (analysis/units/spectral_units.h).
+  analysis::SpectralUnits units;
+  if (options.parser.isSet(options.units)) {
+    const QString quantity = options.parser.value(options.units);
+    units.quantity = quantity == "disp"  ? analysis::Quantity::Displacement
+                     : quantity == "vel" ? analysis::Quantity::Velocity
+                     : quantity == "acc" ? analysis::Quantity::Acceleration
+                                         : analysis::Quantity::Recorded;
+    if (units.recorded()) {
+      err << kProgram << ": --units: '" << quantity.toStdString()
+          << "' is none of disp, vel, acc\nRun with --help for more information.\n";
+      return {.exitStatus = 2};
+    }
+  }
+  units.asd = options.parser.isSet(options.asd);
+  units.db = options.parser.isSet(options.db);
+  units.period = options.parser.isSet(options.period);
+  if (units.recorded() && (units.asd || units.db || units.period)) {
+    err << kProgram << ": --asd, --db and --period need --units disp, vel or acc"
+        << "\nRun with --help for more information.\n";
+    return {.exitStatus = 2};
+  }
+
   const QStringList directories = options.parser.positionalArguments();
   if (directories.size() > 1) {
     err << kProgram << ": one start directory at most, " << directories.size()
@@ -80,15 +112,17 @@ DisplayCommandLine parseDisplayCommandLine(const QStringList& arguments,
         << "\nRun with --help for more information.\n";
     return {.exitStatus = 2};
   }
-  if (directories.isEmpty()) return {.startDirectory = workingDirectory};
+  if (directories.isEmpty()) return {.startDirectory = workingDirectory, .units = units};
 
   const QString& given = directories.front();
   const QFileInfo directory(QDir(workingDirectory), given);
-  if (directory.isDir()) return {.startDirectory = QDir::cleanPath(directory.absoluteFilePath())};
+  if (directory.isDir()) {
+    return {.startDirectory = QDir::cleanPath(directory.absoluteFilePath()), .units = units};
+  }
   err << kProgram << ": " << given.toStdString() << ": "
       << (directory.exists() ? "not a directory" : "no such directory")
       << "; starting in the working directory " << workingDirectory.toStdString() << '\n';
-  return {.startDirectory = workingDirectory};
+  return {.startDirectory = workingDirectory, .units = units};
 }
 
 }  // namespace viewer

@@ -1,4 +1,5 @@
-// The command line of psd-display: `psd-display [options] [directory]`.
+// The command line of psd-display: `psd-display [options] [directory]`; among the options
+// `--units disp|vel|acc [--asd] [--db] [--period]` (viewer/display/units/units_view.h).
 //
 // It is read in two steps, because Qt's own options (-platform, -style, -reverse, ...) are only
 // taken out of the argument list by QApplication, which needs a display:
@@ -15,6 +16,8 @@
 #include <iosfwd>
 #include <optional>
 
+#include "analysis/units/spectral_units.h"
+
 namespace viewer {
 
 struct DisplayCommandLine {
@@ -24,6 +27,9 @@ struct DisplayCommandLine {
   // The directory to browse at start: the one argument as given, or `workingDirectory` when
   // there is none or it names no directory (the latter reported on `err`; the run goes on).
   QString startDirectory;
+  // --units disp|vel|acc [--asd] [--db] [--period]: the units to start with; a form without a
+  // quantity, or another quantity, is a mistake (exit status 2).
+  analysis::SpectralUnits units = {};
 };
 
 // `arguments` as in argv, the program's name first. Returns 0 after writing the help

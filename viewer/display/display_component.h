@@ -41,7 +41,8 @@ class DisplayComponent {
     (void)width;
     (void)height;
   }
-  // What the component adds to the cursor readout of `plot` at x (axis units); empty for none.
+  // What the component adds to the cursor readout of `plot` at x (axis units; on the PSD plot
+  // the frequency in Hz, also when the units menu shows periods); empty for none.
   virtual QString readoutAt(const ZEPLLib::ZEPL* plot, double x) const {
     (void)plot;
     (void)x;

@@ -1,19 +1,22 @@
 // What the cursor reads in each plot, written into the plot's tooltip.
 #include "viewer/display/display.h"
+#include "viewer/display/units/units_view.h"
 #include "viewer/plots/readout_format.h"
 
 namespace viewer {
 
 void Display::ZEPL1_CursorMove(double x) {
-  ZEPL2->SetCursor(true, x, 0);
+  const double f = units->frequencyAt(x);  // x may be a period (units menu)
+  ZEPL2->SetCursor(true, f, 0);
   const analysis::AnalysisState& s = *state_;
-  const auto i = static_cast<std::size_t>(lineAtFrequency(x, s.nSamples, s.nameStemLength));
-  QString text = "f: " + fixedPattern(x, 3) + "Hz,  K1: " + scientificPattern(s.psd1[i]) +
+  const auto i = static_cast<std::size_t>(lineAtFrequency(f, s.nSamples, s.nameStemLength));
+  QString text = "f: " + fixedPattern(f, 3) + "Hz,  K1: " + scientificPattern(s.psd1[i]) +
                  "  K2: " + scientificPattern(s.psd2[i]);
   if (s.refPsd1[i] > 0 || s.refPsd2[i] > 0) {
     text += "  R1: " + scientificPattern(s.refPsd1[i]) + "  R2: " + scientificPattern(s.refPsd2[i]);
   }
-  for (const auto& component : components_) text += component->readoutAt(ZEPL1, x);
+  // The components read the PSD plot at the frequency, whatever its axis shows.
+  for (const auto& component : components_) text += component->readoutAt(ZEPL1, f);
   ZEPL1->setToolTipText(text);
 }
 

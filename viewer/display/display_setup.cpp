@@ -25,6 +25,7 @@
 #include "viewer/display/temp_directory.h"
 #include "viewer/display/twips.h"
 #include "viewer/display/two_sensor_view.h"
+#include "viewer/display/units/units_view.h"
 #include "viewer/plots/curve_colours.h"
 
 namespace viewer {
@@ -86,6 +87,7 @@ Display::Display(const QString& startDir, QWidget* parent)
   fillDrives(QDir(startDir).absolutePath());
   Form_Load();
   liveDirectory = addComponent(std::make_unique<LiveDirectory>(*this));
+  units = addComponent(std::make_unique<UnitsView>(*this));
 }
 
 Display::~Display() {

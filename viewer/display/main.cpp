@@ -6,6 +6,7 @@
 
 #include "viewer/display/display.h"
 #include "viewer/display/display_command_line.h"
+#include "viewer/display/units/units_view.h"
 
 int main(int argc, char** argv) {
   QStringList arguments;
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
       QApplication::arguments(), QDir::currentPath(), std::cout, std::cerr);
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   viewer::Display window(commandLine.startDirectory);
+  if (!commandLine.units.recorded()) window.units->setUnits(commandLine.units);
   window.show();
   return app.exec();
 }

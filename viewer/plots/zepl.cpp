@@ -190,6 +190,30 @@ bool ZEPL::saveImage(const QString& path, double scale) const {
   return viewer::savePlotImage(plot_, path, scale);
 }
 
+void ZEPL::mapCurves(const std::function<void(double& x, double& y)>& map) {
+  constexpr const char* kMappedProperty = "mappedCurve";
+  for (int index = 0; index < plot_->graphCount(); ++index) {
+    QCPGraph* graph = plot_->graph(index);
+    if (graph->property(kMappedProperty).toBool()) continue;
+    QVector<QCPGraphData> points;
+    points.reserve(graph->data()->size());
+    for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it) {
+      double x = it->key, y = it->value;
+      map(x, y);
+      if (!std::isnan(x)) points.emplace_back(x, y);
+    }
+    graph->data()->set(points, false);
+    graph->setProperty(kMappedProperty, true);
+  }
+  requestReplot();
+}
+
+void ZEPL::setAxisTitles(const QString& x, const QString& y) {
+  plot_->xAxis->setLabel(x);
+  plot_->yAxis->setLabel(y);
+  requestReplot();
+}
+
 void ZEPL::addContextAction(QAction* action) {
   contextActions_ << action;
 }

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -86,6 +87,13 @@ class ZEPL : public QWidget {
   QString curvesAsCsv() const;
   // Saves the plot as a PNG (scale x the plot's size) or, for a name ending in ".pdf", as a PDF.
   bool saveImage(const QString& path, double scale = 2) const;
+  // Rewrites the points of every curve not mapped before through `map` (x and y in place),
+  // keeping its colour, name and pen, and marks it mapped; a point whose x becomes NaN is left
+  // out, one whose y becomes NaN is a gap. For showing spectra in other units
+  // (viewer/display/units/units_view.h).
+  void mapCurves(const std::function<void(double& x, double& y)>& map);
+  // Titles of the x and y axes; empty, the default, for none.
+  void setAxisTitles(const QString& x, const QString& y);
   // Appends an item to the right-click menu, after "Save image..." and "Copy data".
   void addContextAction(QAction* action);
 
