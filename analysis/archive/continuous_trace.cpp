@@ -20,19 +20,29 @@ std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordP
   }
   std::stable_sort(traces.begin(), traces.end(),
                    [](const Trace& a, const Trace& b) { return a.start < b.start; });
+  // Memory: a trace is reserved for every sample still to come (its gaps are rare) and trimmed
+  // when the next begins; each piece is released once appended, so a day of data is held about
+  // once, not twice.
+  std::size_t remaining = 0;
+  for (const Trace& trace : traces) remaining += trace.samples.size();
   std::vector<Trace> joined;
   for (Trace& next : traces) {
+    remaining -= next.samples.size();
     if (!joined.empty()) {
       Trace& last = joined.back();
       const double halfPeriod = 0.5 / last.rate * static_cast<double>(kMicrosPerSecond);
       if (ratesMatch(last.rate, next.rate) &&
           std::fabs(static_cast<double>(next.start) - last.nextDue()) <= halfPeriod) {
         last.samples.insert(last.samples.end(), next.samples.begin(), next.samples.end());
+        std::vector<double>().swap(next.samples);
         continue;
       }
+      last.samples.shrink_to_fit();
     }
     joined.push_back(std::move(next));
+    joined.back().samples.reserve(joined.back().samples.size() + remaining);
   }
+  if (!joined.empty()) joined.back().samples.shrink_to_fit();
   return joined;
 }
 
@@ -60,8 +70,9 @@ void dropBefore(std::vector<Trace>& traces, MicroTime t) {
       kept.push_back(std::move(trace));
     } else if (first < static_cast<double>(trace.samples.size())) {
       const auto drop = static_cast<std::size_t>(first);
-      trace.samples.erase(trace.samples.begin(),
-                          trace.samples.begin() + static_cast<std::ptrdiff_t>(drop));
+      // A copy of the rest, so that the day's buffer is released, not kept as capacity.
+      trace.samples = std::vector<double>(
+          trace.samples.begin() + static_cast<std::ptrdiff_t>(drop), trace.samples.end());
       trace.start += std::llround(static_cast<double>(drop) / trace.rate * kMicrosPerSecond);
       kept.push_back(std::move(trace));
     }
