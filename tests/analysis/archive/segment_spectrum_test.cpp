@@ -1,3 +1,5 @@
+#include "analysis/record/averaging.h"
+#include "analysis/record/file_analysis.h"
 #include "analysis/record/psd_estimator.h"
 #include "tests/analysis/archive/archive_fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -180,6 +182,118 @@ TEST_F(SegmentSpectrumTest, ChannelWithoutResponseIsRefusedByItsId) {
                      [&](const SegmentRecord&) { return ++taken, true; });
   EXPECT_EQ(report.refusal.find("XX.ST2..HHZ: no instrument response"), 0u) << report.refusal;
   EXPECT_EQ(taken, 0);
+}
+
+}  // namespace
+}  // namespace archive_test
+
+namespace archive_test {
+namespace {
+
+// The one-sided Hann-windowed displacement density of lines `k` of `x`, written out: line
+// removed by the normal equations, Hann, a plain DFT sum, division by `h`.
+template <typename Response>
+double directDensity(std::span<const double> counts, std::size_t k, double rate, Response h) {
+  const std::size_t n = counts.size();
+  double sn = 0, sx = 0, snn = 0, snx = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    sn += i, sx += counts[i], snn += double(i) * i, snx += i * counts[i];
+  const double b = (n * snx - sn * sx) / (n * snn - sn * sn), a = (sx - b * sn) / n;
+  std::complex<double> v = 0;
+  double sumW2 = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double w = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / n);
+    sumW2 += w * w;
+    v += (counts[i] - a - b * i) * w * std::polar(1.0, -2 * std::numbers::pi * k * i / n);
+  }
+  const double f = k * rate / n, omega = 6.28318 * f;
+  return 2 * std::norm(v / h(f)) / (rate * sumW2) * 1e12 / (omega * omega);
+}
+
+// Four 60 s segments (100 Hz, 50 % overlap) averaged as the window averages files: the mean PSD
+// is twice the mean of the direct densities.
+TEST(SegmentAverage, IsTheMeanOfTheDirectDensities) {
+  testing_support::TempDir dir;
+  const auto file = dir.path() / "a.mseed";
+  const SeedId id1 = idOf(segmentId("ST1")), id2 = idOf(segmentId("ST2"));
+  const auto counts1 = testCounts(15000, 100, 1), counts2 = testCounts(15000, 100, 2);
+  writeTrace(file, id1, kStart, 100, counts1);
+  writeTrace(file, id2, kStart, 100, counts2);
+  const Geophone geophone;
+  ResponseSet responses;
+  std::vector<std::string> notes;
+  ASSERT_EQ(responses.addResponse(dir.write("g.xml", geophone.stationXml(id2)).string(), notes),
+            std::nullopt);
+  ASSERT_EQ(responses.addSensitivity(id1.text() + "=1e9"), std::nullopt);
+  analysis::AnalysisState state;
+  analysis::FileAnalysis run;
+  int taken = 0;
+  const auto report = forEachSegment(
+      {.mseedPaths = {file}, .channel1 = id1, .channel2 = id2, .grid = {.seconds = 60}}, responses,
+      [&](const SegmentRecord& r) {
+        const auto result =
+            run.analyzeRecord(state, r.name, r.spectrum, r.samples, {.averaging = taken > 0});
+        EXPECT_EQ(result.kind, analysis::FileKind::Measurement) << result.message;
+        if (taken++ == 0) analysis::restartAverage(state);
+        return true;
+      });
+  ASSERT_EQ(report.refusal, "");
+  ASSERT_EQ(taken, 4);  // starts 0, 30, 60, 90 s in 150 s
+  EXPECT_EQ(state.kvCount, 4);
+  for (std::size_t k = 40; k < 2400; k += 97) {
+    double mean1 = 0, mean2 = 0;
+    for (std::size_t s = 0; s < 4; ++s) {
+      const auto at = [&](const std::vector<double>& c) {
+        return std::span<const double>(c).subspan(s * 3000, 6000);
+      };
+      mean1 += directDensity(at(counts1), k, 100, [](double) { return 1e9; }) / 4;
+      mean2 +=
+          directDensity(at(counts2), k, 100, [&](double f) { return geophone.response(f); }) / 4;
+    }
+    EXPECT_NEAR(state.psd1[k], 2 * mean1, 2 * mean1 * 1e-5) << k;
+    EXPECT_NEAR(state.psd2[k], 2 * mean2, 2 * mean2 * 1e-9) << k;
+  }
+}
+
+// The same ground motion through a geophone and a flat sensor: once the complex responses are
+// removed, the transfer function c2 / c1 at the tone's line is 1 with no phase (dividing by
+// |H| alone would leave the geophone's phase, about 70 degrees at 5.9 Hz).
+TEST(TwoResponses, TransferFunctionHasTheRightPhase) {
+  testing_support::TempDir dir;
+  const auto file = dir.path() / "t.mseed";
+  const SeedId id1 = idOf(segmentId("ST1")), id2 = idOf(segmentId("ST2"));
+  const Geophone geophone;
+  const double rate = 100, f = 60 / 10.24, amplitude = 1e-5;  // m/s, on line 60 of 10.24 s
+  std::vector<double> c1(4096), c2(4096);
+  const std::complex<double> h1 = geophone.response(f);
+  for (std::size_t i = 0; i < c1.size(); ++i) {
+    const double phase = 2 * std::numbers::pi * f * i / rate;
+    c1[i] = std::round(amplitude * std::abs(h1) * std::sin(phase + std::arg(h1)));
+    c2[i] = std::round(amplitude * 1e9 * std::sin(phase));
+  }
+  writeTrace(file, id1, kStart, rate, c1);
+  writeTrace(file, id2, kStart, rate, c2);
+  ResponseSet responses;
+  std::vector<std::string> notes;
+  ASSERT_EQ(responses.addResponse(dir.write("g.xml", geophone.stationXml(id1)).string(), notes),
+            std::nullopt);
+  ASSERT_EQ(responses.addSensitivity(id2.text() + "=1e9"), std::nullopt);
+  int segments = 0;
+  forEachSegment({.mseedPaths = {file},
+                  .channel1 = id1,
+                  .channel2 = id2,
+                  .grid = {.seconds = 10.24, .overlapPercent = 0}},
+                 responses, [&](const SegmentRecord& r) {
+                   const std::size_t line = 60;
+                   const std::complex<double> a(r.spectrum.re1[line], r.spectrum.im1[line]);
+                   const std::complex<double> b(r.spectrum.re2[line], r.spectrum.im2[line]);
+                   const std::complex<double> transfer = b / a;
+                   EXPECT_NEAR(std::abs(transfer), 1, 1e-3);
+                   EXPECT_NEAR(std::arg(transfer), 0, 1e-3);
+                   ++segments;
+                   return true;
+                 });
+  EXPECT_EQ(segments, 4);
 }
 
 }  // namespace
