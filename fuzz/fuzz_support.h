@@ -67,6 +67,7 @@ inline analysis::AnalysisState& freshState() {
     std::string firstFileName;
     std::int32_t pooledCount;
     bool recordHasCoefficients;
+    double recordSeconds;
     std::int16_t startSizes[4];
   };
   static_assert(sizeof(analysis::AnalysisState) == sizeof(KnownMembers),
@@ -86,6 +87,7 @@ inline analysis::AnalysisState& freshState() {
   state.firstFileName.clear();
   state.pooledCount = 0;
   state.recordHasCoefficients = false;
+  state.recordSeconds = 0;
   state.averageRecordSeconds = 0;
   state.averageSamples = 0;
   state.startWidth = state.startHeight = state.startPlotWidth = state.startPlotHeight = 0;

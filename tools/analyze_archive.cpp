@@ -7,7 +7,6 @@
 #include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/selection_statistics.h"
 #include "analysis/record/averaging.h"
-#include "analysis/record/psd_estimator.h"
 #include "datafiles/number_format.h"
 
 namespace tools {
@@ -25,16 +24,6 @@ std::optional<ArchiveSetup> setUp(const CampaignOptions& campaign, const Archive
     return std::nullopt;
   }
   return setup;
-}
-
-// The segment's T against the record-length rule of the analysis (psd_estimator.h).
-std::optional<std::string> unheldLength(const archive::SegmentRecord& r) {
-  const double ruled = analysis::recordSecondsFor(r.samples, 8);
-  if (std::fabs(r.seconds / ruled - 1) < 1e-9) return std::nullopt;
-  return "segments of " + datafiles::formatDouble(r.seconds) + " s (" + std::to_string(r.samples) +
-         " samples at " + datafiles::formatDouble(r.rate) +
-         " samples/s): the analysis holds records of 60 s (at most 20000 samples) or 655.36 s "
-         "(more samples)";
 }
 
 std::string segmentRawCsv(const archive::SegmentRecord& r) {
@@ -76,14 +65,9 @@ int runArchiveRecords(const AnalyzeOptions& o, WriteOutputs writeOutputs, std::o
   double recordSeconds = analysis::kDefaultRecordSeconds;
   const archive::ArchiveReport report =
       archive::forEachSegment(setup->request, setup->responses, [&](const auto& r) {
-        if (auto why = unheldLength(r)) {
-          err << "psd-analyze: " << *why << '\n';
-          status = 2;
-          return false;
-        }
         settings.averaging = o.average && taken > 0;
         const analysis::RunResult result =
-            fileAnalysis.analyzeRecord(state, r.name, r.spectrum, r.samples, settings);
+            fileAnalysis.analyzeRecord(state, r.name, r.spectrum, r.samples, r.seconds, settings);
         if (result.kind == analysis::FileKind::Refused) {
           err << "psd-analyze: " << result.message << '\n';
           status = 1;

@@ -5,9 +5,8 @@
 // (FileAnalysis::analyzeRecord), with --average as for FILEs, one summary line per segment on
 // `err`, then every output of the FILEs' run on the last segment or the average. --raw-csv
 // writes the last segment's samples divided by the sensitivity (mum/s), sample, time from the
-// segment's start (s), raw1, raw2. The analysis holds records of 60 s (at most 20000 samples)
-// and 655.36 s (more), the lengths its record-length rule gives: segments of another T = N / rate
-// are refused (status 2), as are a segment length out of range and channels of different rates.
+// segment's start (s), raw1, raw2. A segment's record length is T = N / rate (not the file-name
+// rule of the spectrum files).
 //
 // --campaign PREFIX: every segment is a record of the campaign's four tables (the files table
 // names it ID1[+ID2]@START, its start time the segment's, UTC); --hours and --weekdays select

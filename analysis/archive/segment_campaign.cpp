@@ -15,7 +15,7 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
   file.name = record.name;
   file.status = CampaignStatus::Used;
   file.samples = record.samples;
-  file.seconds = recordSecondsFor(record.samples, 8);
+  file.seconds = record.seconds;
   file.twoChannels = s.twoChannels;
   const auto nPlot = static_cast<std::size_t>(std::max(plotPointCount(record.samples, 8), 0));
   const std::size_t lastUsed = std::min(nPlot, s.count) > 0 ? std::min(nPlot, s.count) - 1 : 0;

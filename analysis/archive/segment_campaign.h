@@ -1,6 +1,6 @@
 // A segment reduced to what a campaign keeps of a record, exactly as a measurement file is
-// (analysis/campaign/campaign_file.h): PSD per line displacementPsd(f, c, T) with
-// T = recordSecondsFor(N, 8), used lines q = 1 .. min(plotPointCount(N, 8), N/2 + 1) - 1, the
+// (analysis/campaign/campaign_file.h): PSD per line displacementPsd(f, c, T) with T = N / rate
+// the segment's length, used lines q = 1 .. min(plotPointCount(N, 8), N/2 + 1) - 1, the
 // binned spectrum the mean PSD of the used lines in each bin, the band rms
 // sqrt(sum psd / T / 2) over the used lines in the band, rmsRel likewise of c1 - c2.
 // Lines without an estimate (coefficient 0: below the instrument's passband, see

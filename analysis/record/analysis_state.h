@@ -66,6 +66,10 @@ struct AnalysisState {
   std::int32_t pooledCount = 0;
   bool recordHasCoefficients = false;
 
+  // Record length T of the current record when it is a segment of a station archive (N / rate,
+  // s); 0 for files, whose T follows recordSecondsFor(nSamples, nameStemLength).
+  double recordSeconds = 0;
+
   // Outer window size and size of the PSD plot at start-up, twips; kept by the viewer.
   std::int16_t startWidth = 0, startHeight = 0, startPlotWidth = 0, startPlotHeight = 0;
 };

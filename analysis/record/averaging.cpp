@@ -49,7 +49,9 @@ void restartAverage(AnalysisState& s) {
   s.kCount = 1;
   s.kvCount = s.avWeight;
   // Nothing shown yet (no record length): the first record added sets the average's lines.
-  s.averageRecordSeconds = s.nSamples > 0 ? recordSecondsFor(s.nSamples, s.nameStemLength) : 0;
+  s.averageRecordSeconds =
+      s.recordSeconds > 0 ? s.recordSeconds
+                          : (s.nSamples > 0 ? recordSecondsFor(s.nSamples, s.nameStemLength) : 0);
   takeAxis(s);
   restartPooledSums(s);
 }

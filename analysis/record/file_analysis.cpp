@@ -90,12 +90,14 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   if (auto problem = datafiles::readSpectrum(text_, spectrum_)) {
     return refuse(state, datafiles::describe(*problem, fileName), false);
   }
-  return analyzeSpectrum(state, fileName, spectrum_, true, settings, stemLength, nSamples, kCount);
+  return analyzeSpectrum(state, fileName, spectrum_, true, settings, stemLength, nSamples,
+                         recordSecondsFor(nSamples, stemLength), kCount);
 }
 
 RunResult FileAnalysis::analyzeRecord(AnalysisState& state, std::string_view name,
                                       const datafiles::SpectrumRecords& spectrum,
-                                      std::int32_t nSamples, const RunSettings& settings) {
+                                      std::int32_t nSamples, double recordSeconds,
+                                      const RunSettings& settings) {
   std::int16_t kCount = state.kCount;
   if (settings.batchLoopRunning) {
     if (kCount == kLargestCount) {
@@ -103,15 +105,16 @@ RunResult FileAnalysis::analyzeRecord(AnalysisState& state, std::string_view nam
     }
     ++kCount;
   }
-  return analyzeSpectrum(state, name, spectrum, false, settings, 8, nSamples, kCount);
+  return analyzeSpectrum(state, name, spectrum, false, settings, 8, nSamples, recordSeconds,
+                         kCount);
 }
 
 RunResult FileAnalysis::analyzeSpectrum(AnalysisState& state, std::string_view fileName,
                                         const datafiles::SpectrumRecords& spectrum, bool fromFile,
                                         const RunSettings& settings, std::int32_t stemLength,
-                                        std::int32_t nSamples, std::int16_t kCount) {
+                                        std::int32_t nSamples, double recordSeconds,
+                                        std::int16_t kCount) {
   const bool vetoed = fromFile && datafiles::isVetoedName(fileName, stemLength);
-  const double recordSeconds = recordSecondsFor(nSamples, stemLength);
   const auto otherLines = averageRefusal(state, fileName, recordSeconds);
   const bool adding = settings.averaging && !vetoed && !otherLines;
   if (adding && state.kvCount == kLargestCount) {
@@ -152,6 +155,7 @@ RunResult FileAnalysis::analyzeSpectrum(AnalysisState& state, std::string_view f
   // Commit.
   state.nameStemLength = stemLength;
   state.nSamples = nSamples;
+  state.recordSeconds = fromFile ? 0 : recordSeconds;
   state.avWeight = 1;
   state.kCount = kCount;
   state.recordHasCoefficients = true;
@@ -217,6 +221,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
 
   // Commit.
   state.nSamples = nSamples;
+  state.recordSeconds = 0;
   state.avWeight = weight;
   state.kCount = kCount;
   state.recordHasCoefficients = false;  // nothing to pool: an average has no cross spectra

@@ -74,12 +74,12 @@ class FileAnalysis {
 
   // Analyses a record that is no file, a segment cut from a station archive
   // (analysis/archive/segment_record.h): `spectrum` holds its lines as the spectrum file reader
-  // leaves them, `nSamples` its sample count. It runs exactly as a measurement file with an
-  // 8-character stem does (record length recordSecondsFor(nSamples, 8), 80 % of the lines
-  // drawn), never vetoed and with no rename caption; a refusal names `name` and the line.
+  // leaves them, `nSamples` its sample count, `recordSeconds` its length T = N / rate. It runs
+  // exactly as a measurement file with an 8-character stem does (80 % of the lines drawn), with
+  // that T, never vetoed and with no rename caption; a refusal names `name` and the line.
   RunResult analyzeRecord(AnalysisState& state, std::string_view name,
                           const datafiles::SpectrumRecords& spectrum, std::int32_t nSamples,
-                          const RunSettings& settings);
+                          double recordSeconds, const RunSettings& settings);
 
   // Reads and conditions the raw traces of the record last analysed (stem + ".prn" in
   // `directory`, columns chosen by the last character of `fileName`). A missing or malformed
@@ -97,7 +97,7 @@ class FileAnalysis {
   RunResult analyzeSpectrum(AnalysisState& state, std::string_view fileName,
                             const datafiles::SpectrumRecords& spectrum, bool fromFile,
                             const RunSettings& settings, std::int32_t stemLength,
-                            std::int32_t nSamples, std::int16_t kCount);
+                            std::int32_t nSamples, double recordSeconds, std::int16_t kCount);
   RunResult analyzeAverage(AnalysisState& state, std::string_view fileName,
                            const RunSettings& settings, std::int32_t nSamples, std::int16_t kCount);
   void finishRun(AnalysisState& state, const RunSettings& settings, double recordSeconds,

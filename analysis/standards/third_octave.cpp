@@ -97,7 +97,9 @@ ShownBandVelocities shownBandVelocities(const AnalysisState& state) {
   ShownBandVelocities shown;
   if (state.nPlot < 2) return shown;
   const auto last = static_cast<std::size_t>(state.nPlot - 1);
-  const double seconds = recordSecondsFor(state.nSamples, state.nameStemLength);
+  const double seconds = state.recordSeconds > 0
+                             ? state.recordSeconds
+                             : recordSecondsFor(state.nSamples, state.nameStemLength);
   shown.channel1 = thirdOctaveVelocity(state.freq.span(), state.psd1.span(), seconds, 1, last);
   shown.channel2 = thirdOctaveVelocity(state.freq.span(), state.psd2.span(), seconds, 1, last);
   const double spacing = state.refFreq[2] - state.refFreq[1];

@@ -124,8 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{" --sensitivity XX.ST1..HHZ=1e8", 1, "XX.ST2..HHZ: no instrument response"},
         RefusalCase{" --sensitivity XX.ST1..HHZ=1e8 --sensitivity XX.ST2..HHZ=1e8 --segment 3", 2,
                     "a segment of 3 s at 20 samples/s holds 60 samples, below the limit of 64"},
-        RefusalCase{" --sensitivity XX.ST1..HHZ=1e8 --sensitivity XX.ST2..HHZ=1e8 --segment 100", 2,
-                    "segments of 100 s (2000 samples at 20 samples/s)"},
         RefusalCase{" --sensitivity XX.ST1..HHZ=abc", 2, "the sensitivity is no positive number"}));
 
 }  // namespace

@@ -210,8 +210,8 @@ double directDensity(std::span<const double> counts, std::size_t k, double rate,
   return 2 * std::norm(v / h(f)) / (rate * sumW2) * 1e12 / (omega * omega);
 }
 
-// Four 60 s segments (100 Hz, 50 % overlap) averaged as the window averages files: the mean PSD
-// is twice the mean of the direct densities.
+// Segments of 40.96 s (100 Hz, 50 % overlap; a length no spectrum file has) averaged as the
+// window averages files: the mean PSD is twice the mean of the direct densities.
 TEST(SegmentAverage, IsTheMeanOfTheDirectDensities) {
   testing_support::TempDir dir;
   const auto file = dir.path() / "a.mseed";
@@ -227,28 +227,31 @@ TEST(SegmentAverage, IsTheMeanOfTheDirectDensities) {
   ASSERT_EQ(responses.addSensitivity(id1.text() + "=1e9"), std::nullopt);
   analysis::AnalysisState state;
   analysis::FileAnalysis run;
-  int taken = 0;
+  std::vector<std::size_t> firstSamples;
   const auto report = forEachSegment(
-      {.mseedPaths = {file}, .channel1 = id1, .channel2 = id2, .grid = {.seconds = 60}}, responses,
-      [&](const SegmentRecord& r) {
-        const auto result =
-            run.analyzeRecord(state, r.name, r.spectrum, r.samples, {.averaging = taken > 0});
+      {.mseedPaths = {file}, .channel1 = id1, .channel2 = id2, .grid = {.seconds = 40.96}},
+      responses, [&](const SegmentRecord& r) {
+        const auto result = run.analyzeRecord(state, r.name, r.spectrum, r.samples, r.seconds,
+                                              {.averaging = !firstSamples.empty()});
         EXPECT_EQ(result.kind, analysis::FileKind::Measurement) << result.message;
-        if (taken++ == 0) analysis::restartAverage(state);
+        EXPECT_EQ(result.notAveraged, "");
+        if (firstSamples.empty()) analysis::restartAverage(state);
+        firstSamples.push_back(static_cast<std::size_t>((r.start - kStart) / 10000));  // 100 Hz
         return true;
       });
   ASSERT_EQ(report.refusal, "");
-  ASSERT_EQ(taken, 4);  // starts 0, 30, 60, 90 s in 150 s
-  EXPECT_EQ(state.kvCount, 4);
-  for (std::size_t k = 40; k < 2400; k += 97) {
+  ASSERT_GE(firstSamples.size(), 5u);  // every 20.48 s in 150 s
+  const double n = static_cast<double>(firstSamples.size());
+  EXPECT_EQ(state.kvCount, static_cast<int>(n));
+  for (std::size_t k = 40; k < 1600; k += 97) {
     double mean1 = 0, mean2 = 0;
-    for (std::size_t s = 0; s < 4; ++s) {
+    for (std::size_t first : firstSamples) {
       const auto at = [&](const std::vector<double>& c) {
-        return std::span<const double>(c).subspan(s * 3000, 6000);
+        return std::span<const double>(c).subspan(first, 4096);
       };
-      mean1 += directDensity(at(counts1), k, 100, [](double) { return 1e9; }) / 4;
+      mean1 += directDensity(at(counts1), k, 100, [](double) { return 1e9; }) / n;
       mean2 +=
-          directDensity(at(counts2), k, 100, [&](double f) { return geophone.response(f); }) / 4;
+          directDensity(at(counts2), k, 100, [&](double f) { return geophone.response(f); }) / n;
     }
     EXPECT_NEAR(state.psd1[k], 2 * mean1, 2 * mean1 * 1e-5) << k;
     EXPECT_NEAR(state.psd2[k], 2 * mean2, 2 * mean2 * 1e-9) << k;
