@@ -59,18 +59,28 @@ class SegmentCutter {
 
   // Reads a chunk and cuts what it completes. Returns false when the run ends here.
   bool readChunk(const Chunk& chunk, MicroTime windowFrom, MicroTime windowTo) {
-    std::vector<RecordPiece> pieces1, pieces2;
+    // Records are appended to the traces as they are decoded, each trace reserved once for the
+    // samples its file brings: a day is held once, never as pieces and traces together.
+    std::size_t reserve1 = 0, reserve2 = 0;
+    const MseedSink sink{
+        .expect =
+            [&](const SeedId& id, std::size_t count) {
+              (id == request_.channel1 ? reserve1 : reserve2) = count;
+            },
+        .take =
+            [&](const SeedId& id, MicroTime start, double rate, std::span<const double> samples) {
+              const bool first = id == request_.channel1;
+              appendRecord(first ? traces1_ : traces2_, start, rate, samples,
+                           first ? reserve1 : reserve2);
+            }};
     for (const fs::path& file : chunk.files) {
-      MseedFileContents contents = readMseedFile(file, ids_, windowFrom, windowTo);
+      MseedFileContents contents = decodeMseedFile(file, ids_, windowFrom, windowTo, sink);
       report_.filesRead.push_back(file);
       report_.problems.insert(report_.problems.end(), contents.problems.begin(),
                               contents.problems.end());
-      for (RecordPiece& piece : contents.pieces) {
-        (piece.id == request_.channel1 ? pieces1 : pieces2).push_back(std::move(piece));
-      }
     }
-    traces1_ = joinIntoTraces(std::move(traces1_), std::move(pieces1));
-    traces2_ = joinIntoTraces(std::move(traces2_), std::move(pieces2));
+    traces1_ = joinIntoTraces(std::move(traces1_), {});
+    traces2_ = joinIntoTraces(std::move(traces2_), {});
     return establishLayout() && cut(chunk.completeBefore);
   }
 

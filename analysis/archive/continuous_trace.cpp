@@ -20,14 +20,10 @@ std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordP
   }
   std::stable_sort(traces.begin(), traces.end(),
                    [](const Trace& a, const Trace& b) { return a.start < b.start; });
-  // Memory: a trace is reserved for every sample still to come (its gaps are rare) and trimmed
-  // when the next begins; each piece is released once appended, so a day of data is held about
-  // once, not twice.
-  std::size_t remaining = 0;
-  for (const Trace& trace : traces) remaining += trace.samples.size();
+  // Each piece is released once appended. Traces formed by appendRecord() arrive joined, so
+  // nothing large is copied here.
   std::vector<Trace> joined;
   for (Trace& next : traces) {
-    remaining -= next.samples.size();
     if (!joined.empty()) {
       Trace& last = joined.back();
       const double halfPeriod = 0.5 / last.rate * static_cast<double>(kMicrosPerSecond);
@@ -37,13 +33,28 @@ std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordP
         std::vector<double>().swap(next.samples);
         continue;
       }
-      last.samples.shrink_to_fit();
     }
     joined.push_back(std::move(next));
-    joined.back().samples.reserve(joined.back().samples.size() + remaining);
   }
-  if (!joined.empty()) joined.back().samples.shrink_to_fit();
   return joined;
+}
+
+void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
+                  std::span<const double> samples, std::size_t& reserve) {
+  bool continues = false;
+  if (!traces.empty()) {
+    const Trace& last = traces.back();
+    const double halfPeriod = 0.5 / last.rate * static_cast<double>(kMicrosPerSecond);
+    continues = ratesMatch(last.rate, rate) &&
+                std::fabs(static_cast<double>(start) - last.nextDue()) <= halfPeriod;
+  }
+  if (!continues) traces.push_back({start, rate, {}});
+  std::vector<double>& into = traces.back().samples;
+  if (reserve > 0) {
+    into.reserve(into.size() + std::max(reserve, samples.size()));
+    reserve = 0;
+  }
+  into.insert(into.end(), samples.begin(), samples.end());
 }
 
 std::optional<std::span<const double>> samplesFrom(std::span<const Trace> traces, MicroTime t,
@@ -71,8 +82,8 @@ void dropBefore(std::vector<Trace>& traces, MicroTime t) {
     } else if (first < static_cast<double>(trace.samples.size())) {
       const auto drop = static_cast<std::size_t>(first);
       // A copy of the rest, so that the day's buffer is released, not kept as capacity.
-      trace.samples = std::vector<double>(
-          trace.samples.begin() + static_cast<std::ptrdiff_t>(drop), trace.samples.end());
+      trace.samples = std::vector<double>(trace.samples.begin() + static_cast<std::ptrdiff_t>(drop),
+                                          trace.samples.end());
       trace.start += std::llround(static_cast<double>(drop) / trace.rate * kMicrosPerSecond);
       kept.push_back(std::move(trace));
     }

@@ -33,6 +33,13 @@ bool ratesMatch(double a, double b);
 // Joins `pieces` (of one channel) with `traces` already formed into traces sorted by start.
 std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordPiece> pieces);
 
+// Appends one record's samples to the last of `traces` when they continue it (the tolerances
+// above), else begins a new trace; `reserve`, when above 0, is the room the trace grown should
+// have for the samples still to come (taken once: it is set to 0). Records in time order join
+// here; joinIntoTraces() then heals the rest.
+void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
+                  std::span<const double> samples, std::size_t& reserve);
+
 // The `count` consecutive samples from the one lying within half a sample of `t` (the nearest
 // sample, rounded half up), of a trace whose rate matches `rate`; nothing when no trace holds
 // them all (a gap, the start or end of the data).

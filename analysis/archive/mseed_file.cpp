@@ -56,22 +56,22 @@ struct ParsedRecord {
   ~ParsedRecord() { msr_free(&msr); }
 };
 
-// The record's samples as doubles; nothing for text or an unknown sample type.
-std::optional<std::vector<double>> samplesOf(const MSRecord& msr) {
+// The record's samples as doubles into `out`; false for text or an unknown sample type.
+bool samplesOf(const MSRecord& msr, std::vector<double>& out) {
   const std::size_t n = static_cast<std::size_t>(msr.numsamples);
-  std::vector<double> out(n);
+  out.resize(n);
   switch (msr.sampletype) {
     case 'i':
       std::copy_n(static_cast<const std::int32_t*>(msr.datasamples), n, out.begin());
-      return out;
+      return true;
     case 'f':
       std::copy_n(static_cast<const float*>(msr.datasamples), n, out.begin());
-      return out;
+      return true;
     case 'd':
       std::copy_n(static_cast<const double*>(msr.datasamples), n, out.begin());
-      return out;
+      return true;
     default:
-      return std::nullopt;
+      return false;
   }
 }
 
@@ -130,8 +130,34 @@ class RecordWalk {
 
 }  // namespace
 
-MseedFileContents readMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
-                                MicroTime from, MicroTime to) {
+namespace {
+
+// A wanted data record in the window, header parsed: its id, or nothing to skip it; a problem
+// string when the header itself is unsound.
+struct WantedHeader {
+  std::optional<SeedId> id;
+  std::optional<std::string> problem;
+};
+WantedHeader wantedHeader(const MSRecord& h, std::span<const SeedId> wanted, MicroTime from,
+                          MicroTime to) {
+  if (!MS_ISDATAINDICATOR(h.dataquality)) return {};  // not a data record
+  SeedId id = idOf(h);
+  if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), id) == wanted.end()) return {};
+  if (h.samplecnt <= 0) return {};  // no samples: nothing to read (e.g. a log)
+  if (!(h.samprate > 0) || !std::isfinite(h.samprate)) {
+    return {std::nullopt, "sample rate " + std::to_string(h.samprate)};
+  }
+  const double span = static_cast<double>(h.samplecnt) / h.samprate * kMicrosPerSecond;
+  if (h.starttime >= to || static_cast<double>(h.starttime) + span <= static_cast<double>(from)) {
+    return {};
+  }
+  return {std::move(id), std::nullopt};
+}
+
+}  // namespace
+
+MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
+                                  MicroTime from, MicroTime to, const MseedSink& sink) {
   silenceLibrary();
   MseedFileContents out;
   std::string bytes;
@@ -147,6 +173,31 @@ MseedFileContents readMseedFile(const std::filesystem::path& path, std::span<con
     return out;
   }
   RecordWalk walk(path, bytes);
+  if (sink.expect) {
+    // Headers only: how many samples each channel's records will bring.
+    std::vector<std::pair<SeedId, std::size_t>> counts;
+    MseedFileContents ignored;
+    walk.run(ignored, [&](std::size_t offset, int length) -> std::optional<std::string> {
+      ParsedRecord header;
+      if (msr_parse(bytes.data() + offset, length, &header.msr, length, 0, 0) != MS_NOERROR) {
+        return std::string("header");
+      }
+      const WantedHeader w = wantedHeader(*header.msr, wanted, from, to);
+      if (!w.id) return w.problem;
+      auto it = std::find_if(counts.begin(), counts.end(),
+                             [&](const auto& c) { return c.first == *w.id; });
+      if (it == counts.end()) it = counts.insert(counts.end(), {*w.id, 0});
+      it->second += static_cast<std::size_t>(header.msr->samplecnt);
+      return std::nullopt;
+    });
+    if (ignored.refused) {
+      out.problems = std::move(ignored.problems);
+      out.refused = true;
+      return out;
+    }
+    for (const auto& [id, count] : counts) sink.expect(id, count);
+  }
+  std::vector<double> samples;
   walk.run(out, [&](std::size_t offset, int length) -> std::optional<std::string> {
     char* record = bytes.data() + offset;
     ParsedRecord header;
@@ -154,20 +205,8 @@ MseedFileContents readMseedFile(const std::filesystem::path& path, std::span<con
       return std::string("its header cannot be read");
     }
     const MSRecord& h = *header.msr;
-    if (!MS_ISDATAINDICATOR(h.dataquality)) return std::nullopt;  // not a data record
-    const SeedId id = idOf(h);
-    if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), id) == wanted.end()) {
-      return std::nullopt;
-    }
-    if (h.samplecnt <= 0) return std::nullopt;  // no samples: nothing to read (e.g. a log)
-    if (!(h.samprate > 0) || !std::isfinite(h.samprate)) {
-      return "sample rate " + std::to_string(h.samprate);
-    }
-    const MicroTime start = h.starttime;
-    const double span = static_cast<double>(h.samplecnt) / h.samprate * kMicrosPerSecond;
-    if (start >= to || static_cast<double>(start) + span <= static_cast<double>(from)) {
-      return std::nullopt;
-    }
+    const WantedHeader w = wantedHeader(h, wanted, from, to);
+    if (!w.id) return w.problem;
     ParsedRecord data;
     if (msr_parse(record, length, &data.msr, length, 1, 0) != MS_NOERROR) {
       return std::string("its samples cannot be decoded");
@@ -176,11 +215,22 @@ MseedFileContents readMseedFile(const std::filesystem::path& path, std::span<con
       return "decoded " + std::to_string(data.msr->numsamples) + " samples, the header says " +
              std::to_string(data.msr->samplecnt);
     }
-    auto samples = samplesOf(*data.msr);
-    if (!samples) return std::string("its samples are text, not numbers");
-    out.pieces.push_back({id, start, h.samprate, std::move(*samples)});
+    if (!samplesOf(*data.msr, samples)) return std::string("its samples are text, not numbers");
+    sink.take(*w.id, h.starttime, h.samprate, samples);
     return std::nullopt;
   });
+  return out;
+}
+
+MseedFileContents readMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
+                                MicroTime from, MicroTime to) {
+  std::vector<RecordPiece> pieces;
+  MseedSink sink{
+      .take = [&](const SeedId& id, MicroTime start, double rate, std::span<const double> samples) {
+        pieces.push_back({id, start, rate, std::vector<double>(samples.begin(), samples.end())});
+      }};
+  MseedFileContents out = decodeMseedFile(path, wanted, from, to, sink);
+  out.pieces = std::move(pieces);
   return out;
 }
 

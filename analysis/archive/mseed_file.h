@@ -17,6 +17,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -44,6 +45,19 @@ struct MseedFileContents {
 // samples reach into [from, to) (microseconds; records wholly outside are not decoded).
 MseedFileContents readMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
                                 MicroTime from, MicroTime to);
+
+// Where decodeMseedFile hands what it reads: `expect` (optional) first learns, from the headers,
+// how many samples each channel's records will bring (so that traces are reserved once), then
+// `take` gets each record's samples (valid during the call only).
+struct MseedSink {
+  std::function<void(const SeedId&, std::size_t)> expect;
+  std::function<void(const SeedId&, MicroTime start, double rate, std::span<const double>)> take;
+};
+
+// As readMseedFile, the samples handed to `sink` instead of kept (contents.pieces stays empty):
+// a day's samples are then held once, in the traces they join.
+MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
+                                  MicroTime from, MicroTime to, const MseedSink& sink);
 
 // The channel ids found in the headers of a file's records (nothing decoded), sorted, unique.
 std::vector<SeedId> channelsInMseedFile(const std::filesystem::path& path);
