@@ -28,7 +28,7 @@ class ArchiveAnalyzeTest : public testing::Test {
   // Two hours of 60 s segments of both stations, 50 % overlap.
   static std::string span() {
     return "--sds " + sds() +
-           " --channels XX.ST1..HHZ,XX.ST2..HHZ --segment 60 --from 2026-04-10T01:00 --to "
+           " --channels XX.ST1..HHZ,XX.ST2..HHZ --segment 60 --from 2026-04-10T01:00Z --to "
            "2026-04-10T03:00";
   }
 
