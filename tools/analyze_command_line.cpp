@@ -145,10 +145,11 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
   addReferenceCurveOptions(app, options.referenceCurves);
   addCampaignOptions(app, options.campaign);
   addUnitOptions(app, options.units);
+  addArchiveOptions(app, options.archive);
   app.formatter(std::make_shared<PlainFormatter>());
   app.add_option("FILE", options.files,
                  "spectrum or average files, analysed in the order given (at least one, "
-                 "unless --tree)")
+                 "unless --tree, --mseed or --sds)")
       ->type_name("")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 
@@ -158,7 +159,9 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
     if (!options.campaign.tree.empty() && !options.files.empty()) {
       throw CLI::ExcludesError("--tree", "FILE");
     }
-    if (options.campaign.tree.empty() && options.files.empty()) {
+    checkArchiveOptions(app, options.archive, !options.campaign.prefix.empty(),
+                        !options.files.empty() || !options.campaign.tree.empty());
+    if (options.campaign.tree.empty() && options.files.empty() && !options.archive.active()) {
       throw CLI::RequiredError("FILE");
     }
     checkUnitOptions(options.units);

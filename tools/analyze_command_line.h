@@ -14,6 +14,7 @@
 #include "analysis/record/file_analysis.h"
 #include "analysis/transform/back_transformation.h"
 #include "analysis/units/spectral_units.h"
+#include "tools/archive_options.h"
 #include "tools/campaign_options.h"
 #include "tools/reference_curve_options.h"
 #include "tools/two_sensor_outputs.h"
@@ -33,6 +34,7 @@ struct AnalyzeOptions {
   bool backTransform = false;
   analysis::Band band;
   CampaignOptions campaign;
+  ArchiveOptions archive;  // segments of a station archive instead of FILEs
   std::vector<std::filesystem::path> files;
   ReferenceCurveOutputs referenceCurves;
   analysis::SpectralUnits units;  // of the spectral tables (tools/unit_options.h)

@@ -33,7 +33,9 @@ CLI::Option* addParsed(CLI::App& app, const char* name, Target& target, Parse pa
 }
 
 std::optional<analysis::CivilSeconds> parseBound(std::string_view text, std::string* problem) {
-  auto value = analysis::parseIsoDateTime(text);
+  // A trailing Z (UTC, as archive times are written) is accepted; the time is read as written.
+  auto value =
+      analysis::parseIsoDateTime(text.ends_with('Z') ? text.substr(0, text.size() - 1) : text);
   if (!value) {
     *problem = "\"" + std::string(text) +
                "\" is no date and time (YYYY-MM-DD, YYYY-MM-DDThh:mm or YYYY-MM-DDThh:mm:ss)";

@@ -5,6 +5,7 @@
 //   make-samples DIR --records N [--samples L] [--seed S]
 //   make-samples DIR --records N --every MINUTES --start YYYY-MM-DDThh:mm [--day-dirs]
 //                [--samples L] [--seed S]
+//   make-samples --mseed DIR --days N [--rate R]   (tools/archive_samples.h)
 //
 // DIR receives a series of N (default 12, at most 98) two-channel 3000-sample records
 // 261208NN.csvz with their raw-data files 261208NN.prn, the n and e components of the first
@@ -49,6 +50,7 @@
 #include "analysis/record/file_analysis.h"
 #include "analysis/record/raw_conditioning.h"
 #include "datafiles/average_file.h"
+#include "tools/archive_samples.h"
 #include "tools/sample_synthesis.h"
 
 namespace {
@@ -230,7 +232,33 @@ int writeTimeSeries(const fs::path& dir, int count, int nSamples, const TimeSeri
   return 0;
 }
 
+// make-samples --mseed DIR --days N [--rate R]; nothing when the arguments are others.
+std::optional<int> runArchive(int argc, char** argv) {
+  if (argc < 2 || std::string(argv[1]) != "--mseed") return std::nullopt;
+  fs::path dir;
+  int days = 0;
+  double rate = 100;
+  bool sound = argc >= 3;
+  if (sound) dir = argv[2];
+  for (int i = 3; sound && i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--days" && i + 1 < argc) {
+      days = std::atoi(argv[++i]);
+    } else if (arg == "--rate" && i + 1 < argc) {
+      rate = std::atof(argv[++i]);
+    } else {
+      sound = false;
+    }
+  }
+  if (!sound || dir.empty() || days < 1 || days > 366 || !(rate >= 1 && rate <= 1000)) {
+    std::cerr << "usage: make-samples --mseed DIR --days N (1 to 366) [--rate R (1 to 1000)]\n";
+    return 2;
+  }
+  return tools::writeArchiveSamples(dir, days, rate);
+}
+
 int run(int argc, char** argv) {
+  if (auto status = runArchive(argc, argv)) return *status;
   fs::path dir;
   int series = 12;
   bool hostile = false;

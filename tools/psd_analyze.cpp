@@ -12,6 +12,8 @@
 // average with --average, else of the last file (tools/two_sensor_outputs.h).
 // --units, --asd, --db and --period choose the units of the spectral tables (tools/unit_options.h).
 // With --campaign PREFIX the FILEs are taken together instead (tools/analyze_campaign.h).
+// With --mseed or --sds the records are segments of a station archive instead of FILEs
+// (tools/analyze_archive.h).
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -26,6 +28,7 @@
 #include "datafiles/back_transformation_file.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
+#include "tools/analyze_archive.h"
 #include "tools/analyze_campaign.h"
 #include "tools/analyze_command_line.h"
 #include "tools/pooled_coherence_output.h"
@@ -102,6 +105,10 @@ bool writeOrComplain(const std::string& path, const std::string& text) {
   return true;
 }
 
+int writeOutputs(const tools::AnalyzeOptions& o, analysis::AnalysisState& state,
+                 analysis::FileKind lastKind, double recordSeconds, const std::string& lastName,
+                 const std::string* rawText);
+
 int run(const tools::AnalyzeOptions& o) {
   analysis::AnalysisState state;
   analysis::FileAnalysis fileAnalysis;
@@ -139,22 +146,30 @@ int run(const tools::AnalyzeOptions& o) {
       }
     }
   }
+  return writeOutputs(o, state, lastKind, recordSeconds, o.files.back().filename().string(),
+                      nullptr);
+}
+
+// The outputs of the records analysed, the last named `lastName`; `rawText`, when given, is
+// what --raw-csv writes instead of the state's raw traces.
+int writeOutputs(const tools::AnalyzeOptions& o, analysis::AnalysisState& state,
+                 analysis::FileKind lastKind, double recordSeconds, const std::string& lastName,
+                 const std::string* rawText) {
   if (!o.saveAverage.empty()) {
-    const std::string current = o.files.back().filename().string();
+    const std::string& current = lastName;
     const auto contents = analysis::averageFileContents(state, o.firstName, current);
     if (!writeOrComplain(o.saveAverage, datafiles::formatAverageFile(contents))) return 1;
   }
   if (o.backTransform) {
     if (lastKind != analysis::FileKind::Measurement) {
-      std::cerr << "psd-analyze: " << o.files.back().filename().string()
+      std::cerr << "psd-analyze: " << lastName
                 << ": only a measurement file can be back-transformed\n";
       return 1;
     }
     analysis::InverseTransform transform;
     const analysis::TraceMeasures measures = analysis::backTransform(state, transform, o.band);
     if (!measures.refusal.empty()) {
-      std::cerr << "psd-analyze: " << o.files.back().filename().string() << ": " << measures.refusal
-                << "; nothing written\n";
+      std::cerr << "psd-analyze: " << lastName << ": " << measures.refusal << "; nothing written\n";
       return 1;
     }
     if (auto failure = datafiles::writeBackTransformationFile(
@@ -166,7 +181,9 @@ int run(const tools::AnalyzeOptions& o) {
     std::cout << analysis::backTransformTitle(o.band.displacement, measures) << '\n';
   }
   if (!o.csv.empty() && !writeOrComplain(o.csv, spectrumCsv(state, o.units))) return 1;
-  if (!o.rawCsv.empty() && !writeOrComplain(o.rawCsv, rawCsv(state))) return 1;
+  if (!o.rawCsv.empty() && !writeOrComplain(o.rawCsv, rawText ? *rawText : rawCsv(state))) {
+    return 1;
+  }
   if (!o.mscCsv.empty() && !tools::writePooledCoherenceCsv(o.mscCsv, state, std::cerr)) return 1;
   if (!tools::writeReferenceCurveOutputs(state, o.referenceCurves, std::cout, std::cerr, o.units))
     return 1;
@@ -183,6 +200,12 @@ int main(int argc, char** argv) {
   tools::AnalyzeOptions options;
   if (auto status = tools::parseCommandLine(argc, argv, options, std::cout, std::cerr)) {
     return *status;
+  }
+  if (options.archive.active()) {
+    if (!options.campaign.prefix.empty()) {
+      return tools::runArchiveCampaign(options.campaign, options.archive, std::cerr);
+    }
+    return tools::runArchiveRecords(options, writeOutputs, std::cerr);
   }
   if (!options.campaign.prefix.empty())
     return tools::runCampaign(options.campaign, options.files, std::cerr);

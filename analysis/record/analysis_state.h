@@ -69,7 +69,8 @@ struct AnalysisState {
   std::int32_t nameStemLength = 0;  // 8, or 10 for short records (frequency axis to 1000 Hz)
   // The record shown: its length T in s (lines 1 / T Hz apart; analysis/record/record_length.h:
   // the name's rule unless the file's own spacing contradicts it, when nameStemLength is the
-  // kind of record that T makes rather than the name's stem; 0 before any record), its number
+  // kind of record that T makes rather than the name's stem; N / rate for a segment of a station
+  // archive; 0 before any record), its number
   // of lines (an average file's rows and line 0), and the file it was read from.
   double recordSeconds = 0;
   std::int32_t recordLines = 0;

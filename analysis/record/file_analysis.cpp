@@ -95,12 +95,40 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   if (auto problem = datafiles::readSpectrum(text_, spectrum_)) {
     return refuse(state, datafiles::describe(*problem, fileName), false);
   }
-  const bool vetoed = datafiles::isVetoedName(fileName, stemLength);
-  const std::size_t count = spectrum_.count;
+  return analyzeSpectrum(state, fileName, spectrum_, true, settings, stemLength, nSamples, 0,
+                         kCount, identity);
+}
+
+RunResult FileAnalysis::analyzeRecord(AnalysisState& state, std::string_view name,
+                                      const datafiles::SpectrumRecords& spectrum,
+                                      std::int32_t nSamples, double recordSeconds,
+                                      const RunSettings& settings) {
+  std::int16_t kCount = state.kCount;
+  if (settings.batchLoopRunning) {
+    if (kCount == kLargestCount) {
+      return refuse(state, withName(name, "not taken: k would pass 32767"), true);
+    }
+    ++kCount;
+  }
+  return analyzeSpectrum(state, name, spectrum, false, settings, 8, nSamples, recordSeconds,
+                         kCount, std::nullopt);
+}
+
+RunResult FileAnalysis::analyzeSpectrum(AnalysisState& state, std::string_view fileName,
+                                        const datafiles::SpectrumRecords& spectrum, bool fromFile,
+                                        const RunSettings& settings, std::int32_t stemLength,
+                                        std::int32_t nSamples, double recordSeconds,
+                                        std::int16_t kCount,
+                                        const std::optional<RecordIdentity>& identity) {
+  const bool vetoed = fromFile && datafiles::isVetoedName(fileName, stemLength);
+  const std::size_t count = spectrum.count;
   const std::size_t lastLine = count > 0 ? count - 1 : 0;
+  // A file's length follows its name or, where they contradict, its line spacing; a record from
+  // memory (a segment) brings its own, and is drawn as a long record.
   const RecordLength length =
-      recordLengthOf(nSamples, stemLength, lastLine, spectrum_.freq[lastLine]);
-  const double recordSeconds = length.seconds;
+      fromFile ? recordLengthOf(nSamples, stemLength, lastLine, spectrum.freq[lastLine])
+               : RecordLength{recordSeconds, 8};
+  recordSeconds = length.seconds;
   const AveragedRecord record{recordSeconds, static_cast<std::int32_t>(count), identity};
   const auto refusal = averageRefusal(state, fileName, record);
   const bool adding = settings.averaging && !vetoed && !refusal;
@@ -110,22 +138,21 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
 
   // Compute every line before touching the state, so that a line that cannot be analysed
   // refuses the whole file.
-  const auto crossLine = [this](std::size_t q) {
-    return crossSpectrumLine(spectrum_.re1[q], spectrum_.im1[q], spectrum_.re2[q],
-                             spectrum_.im2[q]);
+  const auto crossLine = [&spectrum](std::size_t q) {
+    return crossSpectrumLine(spectrum.re1[q], spectrum.im1[q], spectrum.re2[q], spectrum.im2[q]);
   };
   // A one-channel record joins the channel-1 average only: its channel 2 reads as 0.
-  const bool pairing = adding && spectrum_.twoChannels;
+  const bool pairing = adding && spectrum.twoChannels;
   // A PSD of 0 (a line at 0 Hz) can hide coefficients whose squares overflow the pooled sums.
   const auto pooledSumsFit = [&](std::size_t q) {
     return !pairing || pooledSumsStayFinite(state, q, crossLine(q));
   };
   bool sound = true;
   for (std::size_t q = 1; q < count; ++q) {
-    const double re1 = spectrum_.re1[q], im1 = spectrum_.im1[q];
-    const double re2 = spectrum_.re2[q], im2 = spectrum_.im2[q];
-    psd1_[q] = displacementPsd(spectrum_.freq[q], re1, im1, recordSeconds);
-    psd2_[q] = displacementPsd(spectrum_.freq[q], re2, im2, recordSeconds);
+    const double re1 = spectrum.re1[q], im1 = spectrum.im1[q];
+    const double re2 = spectrum.re2[q], im2 = spectrum.im2[q];
+    psd1_[q] = displacementPsd(spectrum.freq[q], re1, im1, recordSeconds);
+    psd2_[q] = displacementPsd(spectrum.freq[q], re2, im2, recordSeconds);
     coh_[q] = coherenceLine(re1, im1, re2, im2, settings.coherence, state.coh[q]);
     sound &= (psd1_[q] <= kLargestPsd) & (psd2_[q] <= kLargestPsd) & std::isfinite(coh_[q]) &
              pooledSumsFit(q);
@@ -136,7 +163,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
            pooledSumsFit(q)) {
       ++q;
     }
-    const datafiles::FileProblem problem{datafiles::lineOfSpectrumRecord(text_, q),
+    const datafiles::FileProblem problem{fromFile ? datafiles::lineOfSpectrumRecord(text_, q) : q,
                                          "coefficients too large to analyse"};
     return refuse(state, datafiles::describe(problem, fileName), false);
   }
@@ -147,12 +174,12 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   state.avWeight = 1;
   state.kCount = kCount;
   state.recordHasCoefficients = true;
-  state.recordHasTwoChannels = spectrum_.twoChannels;
-  std::copy_n(spectrum_.freq.data(), count, state.freq.data());
-  std::copy_n(spectrum_.re1.data(), count, state.ftRe1.data());
-  std::copy_n(spectrum_.im1.data(), count, state.ftIm1.data());
-  std::copy_n(spectrum_.re2.data(), count, state.ftRe2.data());
-  std::copy_n(spectrum_.im2.data(), count, state.ftIm2.data());
+  state.recordHasTwoChannels = spectrum.twoChannels;
+  std::copy_n(spectrum.freq.data(), count, state.freq.data());
+  std::copy_n(spectrum.re1.data(), count, state.ftRe1.data());
+  std::copy_n(spectrum.im1.data(), count, state.ftIm1.data());
+  std::copy_n(spectrum.re2.data(), count, state.ftRe2.data());
+  std::copy_n(spectrum.im2.data(), count, state.ftIm2.data());
   if (count > 1) {
     std::copy_n(psd1_.data() + 1, count - 1, state.psd1.data() + 1);
     std::copy_n(psd2_.data() + 1, count - 1, state.psd2.data() + 1);
@@ -178,7 +205,7 @@ RunResult FileAnalysis::analyzeMeasurement(AnalysisState& state, std::string_vie
   result.vetoed = vetoed;
   if (settings.averaging && !vetoed && refusal) result.notAveraged = *refusal;
   if (adding && !pairing) result.notPaired = leftOutOfPairSums(fileName);
-  result.renameCaption = datafiles::toggledVetoName(fileName, stemLength);
+  if (fromFile) result.renameCaption = datafiles::toggledVetoName(fileName, stemLength);
   result.backTransformAvailable = true;
   result.rawAxisSeconds = rawAxisSecondsFor(length.stemLength);
   result.plotMax = plotMax;
@@ -215,6 +242,7 @@ RunResult FileAnalysis::analyzeAverage(AnalysisState& state, std::string_view fi
 
   // Commit.
   state.nSamples = nSamples;
+  state.recordSeconds = 0;
   state.avWeight = weight;
   state.kCount = kCount;
   state.recordHasCoefficients = false;  // nothing to pool: an average has no cross spectra

@@ -77,6 +77,15 @@ class FileAnalysis {
   RunResult analyzeFile(AnalysisState& state, const std::filesystem::path& directory,
                         std::string_view fileName, const RunSettings& settings);
 
+  // Analyses a record that is no file, a segment cut from a station archive
+  // (analysis/archive/segment_record.h): `spectrum` holds its lines as the spectrum file reader
+  // leaves them, `nSamples` its sample count, `recordSeconds` its length T = N / rate. It runs
+  // exactly as a measurement file with an 8-character stem does (80 % of the lines drawn), with
+  // that T, never vetoed and with no rename caption; a refusal names `name` and the line.
+  RunResult analyzeRecord(AnalysisState& state, std::string_view name,
+                          const datafiles::SpectrumRecords& spectrum, std::int32_t nSamples,
+                          double recordSeconds, const RunSettings& settings);
+
   // Reads and conditions the raw traces of the record last analysed (stem + ".prn" in
   // `directory`, columns chosen by the last character of `fileName`). A missing or malformed
   // file, or one with more than 12000 samples to read, changes nothing and is reported.
@@ -89,6 +98,14 @@ class FileAnalysis {
                                const RunSettings& settings, std::int32_t stemLength,
                                std::int32_t nSamples, std::int16_t kCount,
                                const std::optional<RecordIdentity>& identity);
+  // The run of a measurement's lines, from a file (`fromFile`: spectrum_, read from text_, its
+  // record length from its name and spacing; `recordSeconds` unused) or from memory (a segment
+  // of `recordSeconds`).
+  RunResult analyzeSpectrum(AnalysisState& state, std::string_view fileName,
+                            const datafiles::SpectrumRecords& spectrum, bool fromFile,
+                            const RunSettings& settings, std::int32_t stemLength,
+                            std::int32_t nSamples, double recordSeconds, std::int16_t kCount,
+                            const std::optional<RecordIdentity>& identity);
   RunResult analyzeAverage(AnalysisState& state, std::string_view fileName,
                            const RunSettings& settings, std::int32_t nSamples, std::int16_t kCount,
                            const std::optional<RecordIdentity>& identity);

@@ -1,0 +1,300 @@
+#include "analysis/archive/archive_segments.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <limits>
+#include <system_error>
+
+#include "analysis/archive/continuous_trace.h"
+#include "analysis/archive/mseed_file.h"
+#include "analysis/archive/sds_layout.h"
+#include "analysis/archive/segment_spectrum.h"
+
+namespace analysis::archive {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr MicroTime kEarliest = std::numeric_limits<MicroTime>::min() / 4;
+constexpr MicroTime kLatest = std::numeric_limits<MicroTime>::max() / 4;
+
+// A batch of files after whose reading every sample before `completeBefore` is known.
+struct Chunk {
+  std::vector<fs::path> files;
+  MicroTime completeBefore = kLatest;
+};
+
+std::vector<fs::path> expandPaths(const std::vector<fs::path>& paths) {
+  std::vector<fs::path> files;
+  for (const fs::path& path : paths) {
+    std::error_code error;
+    if (!fs::is_directory(path, error)) {
+      files.push_back(path);
+      continue;
+    }
+    std::vector<fs::path> inside;
+    for (fs::recursive_directory_iterator it(path, error), end; !error && it != end;
+         it.increment(error)) {
+      if (it->is_regular_file(error)) inside.push_back(it->path());
+    }
+    std::sort(inside.begin(), inside.end());
+    files.insert(files.end(), inside.begin(), inside.end());
+  }
+  return files;
+}
+
+MicroTime micros(double seconds) {
+  return std::llround(seconds * kMicrosPerSecond);
+}
+
+class SegmentCutter {
+ public:
+  SegmentCutter(const ArchiveRequest& request, const ResponseSet& responses,
+                const std::function<bool(const SegmentRecord&)>& take, ArchiveReport& report)
+      : request_(request), responses_(responses), take_(take), report_(report) {
+    ids_.push_back(request.channel1);
+    if (request.channel2) ids_.push_back(*request.channel2);
+  }
+
+  // Reads a chunk and cuts what it completes. Returns false when the run ends here.
+  bool readChunk(const Chunk& chunk, MicroTime windowFrom, MicroTime windowTo) {
+    // Records are appended to the traces as they are decoded, each trace reserved once for the
+    // samples its file brings: a day is held once, never as pieces and traces together.
+    std::size_t reserve1 = 0, reserve2 = 0;
+    const MseedSink sink{
+        .expect =
+            [&](const SeedId& id, std::size_t count) {
+              (id == request_.channel1 ? reserve1 : reserve2) = count;
+            },
+        .take =
+            [&](const SeedId& id, MicroTime start, double rate, std::span<const double> samples) {
+              const bool first = id == request_.channel1;
+              appendRecord(first ? traces1_ : traces2_, start, rate, samples,
+                           first ? reserve1 : reserve2);
+            }};
+    for (const fs::path& file : chunk.files) {
+      MseedFileContents contents = decodeMseedFile(file, ids_, windowFrom, windowTo, sink);
+      report_.filesRead.push_back(file);
+      report_.problems.insert(report_.problems.end(), contents.problems.begin(),
+                              contents.problems.end());
+    }
+    traces1_ = joinIntoTraces(std::move(traces1_), {});
+    traces2_ = joinIntoTraces(std::move(traces2_), {});
+    return establishLayout() && cut(chunk.completeBefore);
+  }
+
+  // The first and last segment index of the span, once the layout is known.
+  void setSpan(std::optional<MicroTime> from, std::optional<MicroTime> to) {
+    from_ = from;
+    to_ = to;
+  }
+  bool hasLayout() const { return layout_.has_value(); }
+  const std::vector<Trace>& traces1() const { return traces1_; }
+  const std::vector<Trace>& traces2() const { return traces2_; }
+
+ private:
+  bool establishLayout() {
+    if (layout_ || traces1_.empty()) return true;
+    const double rate = traces1_.front().rate;
+    if (!traces2_.empty() && !ratesMatch(rate, traces2_.front().rate)) {
+      report_.refusal = request_.channel1.text() + " records " + std::to_string(rate) +
+                        " samples/s, " + request_.channel2->text() + " " +
+                        std::to_string(traces2_.front().rate) +
+                        ": channels of different sample rates are not taken together "
+                        "(no resampling)";
+      report_.usageError = true;
+      return false;
+    }
+    auto layout = layoutFor(request_.grid, rate);
+    if (auto* why = std::get_if<std::string>(&layout)) {
+      report_.refusal = *why;
+      report_.usageError = true;
+      return false;
+    }
+    layout_ = std::get<SegmentLayout>(layout);
+    return true;
+  }
+
+  bool cut(MicroTime completeBefore) {
+    if (!layout_) return true;
+    const SegmentLayout& layout = *layout_;
+    const MicroTime length = micros(layout.recordSeconds());
+    if (!nextK_) {
+      MicroTime from = kLatest;
+      for (const auto* traces : {&traces1_, &traces2_}) {
+        if (!traces->empty()) from = std::min(from, traces->front().start);
+      }
+      nextK_ = layout.firstAtOrAfter(from_.value_or(from));
+    }
+    const std::int64_t lastK =
+        to_ ? layout.lastAtOrBefore(*to_) : std::numeric_limits<std::int64_t>::max();
+    while (*nextK_ <= lastK && layout.startOf(*nextK_) + length <= completeBefore) {
+      const MicroTime t = layout.startOf(*nextK_);
+      const auto s1 = samplesFrom(traces1_, t, layout.samples, layout.rate);
+      const auto s2 = request_.channel2 ? samplesFrom(traces2_, t, layout.samples, layout.rate)
+                                        : std::optional<std::span<const double>>();
+      if (s1 && (!request_.channel2 || s2)) {
+        if (!emit(t, *s1, s2)) return false;
+      } else if (to_ || completeBefore < kLatest || t + length <= latestEnd()) {
+        ++report_.leftOut;
+      } else {
+        break;  // past the end of the data, with no end asked for
+      }
+      ++*nextK_;
+    }
+    const MicroTime keepFrom = layout.startOf(*nextK_);
+    dropBefore(traces1_, keepFrom);
+    dropBefore(traces2_, keepFrom);
+    return *nextK_ <= lastK;
+  }
+
+  MicroTime latestEnd() const {
+    double end = 0;
+    for (const auto* traces : {&traces1_, &traces2_}) {
+      for (const Trace& trace : *traces) end = std::max(end, trace.nextDue());
+    }
+    return static_cast<MicroTime>(end);
+  }
+
+  const InstrumentResponse* responseOf(const SeedId& id, MicroTime t) {
+    const ResponseEpoch* epoch = responses_.find(id, t);
+    if (!epoch) {
+      report_.refusal = id.text() + ": no instrument response for " + isoUtcMillis(t) +
+                        " (give --response or --sensitivity): no PSD is drawn in counts";
+    }
+    return epoch ? &epoch->response : nullptr;
+  }
+
+  bool emit(MicroTime t, std::span<const double> s1, std::optional<std::span<const double>> s2) {
+    const InstrumentResponse* r1 = responseOf(request_.channel1, t);
+    const InstrumentResponse* r2 = s2 ? responseOf(*request_.channel2, t) : nullptr;
+    if (!r1 || (s2 && !r2)) return false;
+    const SegmentLayout& layout = *layout_;
+    SegmentRecord& record = record_;
+    record.name = segmentName(request_.channel1, request_.channel2, t);
+    record.start = t;
+    record.samples = static_cast<std::int32_t>(layout.samples);
+    record.rate = layout.rate;
+    record.seconds = layout.recordSeconds();
+    datafiles::SpectrumRecords& spectrum = record.spectrum;
+    spectrum.twoChannels = s2.has_value();
+    spectrum.header = spectrum.twoChannels ? R"x("f(Hz)","ft1re","ft1im","ft2re","ft2im")x"
+                                           : R"x("f(Hz)","ft1re","ft1im")x";
+    spectrum.count = layout.samples / 2 + 1;
+    coefficients_.resize(spectrum.count);
+    spectrumOf_.coefficients(s1, layout.rate, *r1, coefficients_);
+    for (std::size_t k = 0; k < spectrum.count; ++k) {
+      spectrum.freq[k] = static_cast<double>(k) / record.seconds;
+      spectrum.re1[k] = static_cast<float>(coefficients_[k].real());
+      spectrum.im1[k] = static_cast<float>(coefficients_[k].imag());
+      spectrum.re2[k] = 0;
+      spectrum.im2[k] = 0;
+    }
+    record.raw1.resize(layout.samples);
+    for (std::size_t i = 0; i < layout.samples; ++i) record.raw1[i] = s1[i] / r1->sensitivity * 1e6;
+    record.raw2.clear();
+    if (s2) {
+      spectrumOf_.coefficients(*s2, layout.rate, *r2, coefficients_);
+      for (std::size_t k = 0; k < spectrum.count; ++k) {
+        spectrum.re2[k] = coefficients_[k].real();
+        spectrum.im2[k] = coefficients_[k].imag();
+      }
+      record.raw2.resize(layout.samples);
+      for (std::size_t i = 0; i < layout.samples; ++i) {
+        record.raw2[i] = (*s2)[i] / r2->sensitivity * 1e6;
+      }
+    }
+    ++report_.segments;
+    return take_(record);
+  }
+
+  const ArchiveRequest& request_;
+  const ResponseSet& responses_;
+  const std::function<bool(const SegmentRecord&)>& take_;
+  ArchiveReport& report_;
+  std::vector<SeedId> ids_;
+  std::vector<Trace> traces1_, traces2_;
+  std::optional<SegmentLayout> layout_;
+  std::optional<MicroTime> from_, to_;
+  std::optional<std::int64_t> nextK_;
+  SegmentSpectrum spectrumOf_;
+  std::vector<std::complex<double>> coefficients_;
+  SegmentRecord record_;
+};
+
+// The day chunks of an SDS span: the day before the first, then each day to the last.
+std::vector<Chunk> sdsChunks(const ArchiveRequest& request, const std::vector<SeedId>& ids,
+                             ArchiveReport& report, std::optional<MicroTime>& from) {
+  std::vector<std::int64_t> days;
+  for (const SeedId& id : ids) {
+    const auto present = sdsDaysPresent(request.sdsRoot, id);
+    if (present.empty()) {
+      report.refusal = request.sdsRoot.string() + ": no day files of " + id.text();
+      return {};
+    }
+    days.insert(days.end(), present.begin(), present.end());
+  }
+  std::sort(days.begin(), days.end());
+  const std::int64_t firstDay = request.from ? dayNumberOf(*request.from) : days.front();
+  if (!from) from = firstDay * kMicrosPerDay;
+  // The last segment ends at most a segment's length (and a sample) after TO.
+  const std::int64_t lastDay =
+      request.to ? dayNumberOf(*request.to + micros(request.grid.seconds + 1)) : days.back();
+  std::vector<Chunk> chunks;
+  for (std::int64_t day = firstDay - 1; day <= lastDay; ++day) {
+    Chunk chunk{{}, (day + 1) * kMicrosPerDay};
+    for (const SeedId& id : ids) {
+      const fs::path file = sdsDayFile(request.sdsRoot, id, day);
+      if (std::binary_search(days.begin(), days.end(), day) && fs::exists(file)) {
+        chunk.files.push_back(file);
+      }
+    }
+    chunks.push_back(std::move(chunk));
+  }
+  if (!request.to) chunks.back().completeBefore = kLatest;
+  return chunks;
+}
+
+}  // namespace
+
+std::string segmentName(const SeedId& channel1, const std::optional<SeedId>& channel2,
+                        MicroTime start) {
+  return channel1.text() + (channel2 ? "+" + channel2->text() : "") + "@" + isoUtcMillis(start);
+}
+
+ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& responses,
+                             const std::function<bool(const SegmentRecord&)>& take) {
+  ArchiveReport report;
+  std::vector<SeedId> ids{request.channel1};
+  if (request.channel2) ids.push_back(*request.channel2);
+  for (const SeedId& id : ids) {
+    if (!responses.find(id, request.from.value_or(0)) && !responses.covers(id)) {
+      report.refusal = id.text() +
+                       ": no instrument response (give --response or "
+                       "--sensitivity): no PSD is drawn in counts";
+      return report;
+    }
+  }
+  std::optional<MicroTime> from = request.from;
+  std::vector<Chunk> chunks;
+  if (!request.mseedPaths.empty()) {
+    chunks.push_back({expandPaths(request.mseedPaths), kLatest});
+  } else {
+    chunks = sdsChunks(request, ids, report, from);
+    if (!report.refusal.empty()) return report;
+  }
+  const MicroTime windowFrom = request.from ? *request.from - kMicrosPerSecond : kEarliest;
+  const MicroTime windowTo = request.to ? *request.to + micros(request.grid.seconds + 1) : kLatest;
+  SegmentCutter cutter(request, responses, take, report);
+  cutter.setSpan(from, request.to);
+  for (const Chunk& chunk : chunks) {
+    if (!cutter.readChunk(chunk, windowFrom, windowTo)) break;
+  }
+  if (report.refusal.empty() && !cutter.hasLayout()) {
+    report.refusal = "no samples of " + request.channel1.text() + " in the span read";
+  }
+  return report;
+}
+
+}  // namespace analysis::archive

@@ -1,0 +1,63 @@
+// Segments of a station archive, in time order: the driver that reads the sources a day at a
+// time, forms continuous traces, cuts the segment grid and computes each segment's record.
+//
+// Sources: miniSEED files (a directory stands for every regular file under it), read whole, or
+// an SDS tree, read one day file per channel at a time: for segments starting in FROM .. TO the
+// day files from the day before FROM's day (records cross midnight) up to the day of the last
+// segment's end are opened, each once, in order; after day D is read every sample before the
+// next midnight is known, and the segments ending by then are cut. Samples no segment still
+// needs are dropped, so memory holds about a day of each channel.
+//
+// Channels: ID1 (channel 1) and optionally ID2 (channel 2); one id gives one-channel records.
+// The rate is that of the first trace of channel 1; a channel 2 of another rate (libmseed's
+// tolerance, |1 - r1/r2| < 1e-4) is refused (no resampling).
+// A segment with any sample missing on either channel (a gap, a damaged record, the start or
+// end of the data, a trace at another rate) is left out and counted.
+// Without FROM the span begins with the earliest sample read (SDS: the first day file's day),
+// without TO it ends with the latest.
+// Every segment needs a response for each channel covering its start; the first channel
+// without one refuses the run, naming the id.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/archive/response_set.h"
+#include "analysis/archive/seed_id.h"
+#include "analysis/archive/segment_grid.h"
+#include "analysis/archive/segment_record.h"
+
+namespace analysis::archive {
+
+struct ArchiveRequest {
+  std::vector<std::filesystem::path> mseedPaths;  // files or directories
+  std::filesystem::path sdsRoot;                  // or an SDS tree (when mseedPaths is empty)
+  SeedId channel1;
+  std::optional<SeedId> channel2;
+  SegmentGrid grid;
+  std::optional<MicroTime> from, to;  // segment starts, inclusive
+};
+
+struct ArchiveReport {
+  std::string refusal;      // empty when the run went through; else why nothing (more) was cut
+  bool usageError = false;  // the refusal is the request's fault (segment length, rates)
+  std::vector<std::string> problems;             // damaged files and records, response notes
+  std::size_t segments = 0;                      // given to the callback
+  std::size_t leftOut = 0;                       // in the span but incomplete
+  std::vector<std::filesystem::path> filesRead;  // in the order read
+};
+
+// Calls `take` with each complete segment in time order; `take` returns false to stop.
+// The record passed is reused for the next segment.
+ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& responses,
+                             const std::function<bool(const SegmentRecord&)>& take);
+
+// "ID1[+ID2]@START".
+std::string segmentName(const SeedId& channel1, const std::optional<SeedId>& channel2,
+                        MicroTime start);
+
+}  // namespace analysis::archive

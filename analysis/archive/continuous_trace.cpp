@@ -1,0 +1,94 @@
+#include "analysis/archive/continuous_trace.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace analysis::archive {
+
+double Trace::nextDue() const {
+  return static_cast<double>(start) +
+         static_cast<double>(samples.size()) / rate * static_cast<double>(kMicrosPerSecond);
+}
+
+bool ratesMatch(double a, double b) {
+  return std::fabs(1.0 - a / b) < 1e-4;
+}
+
+std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordPiece> pieces) {
+  for (RecordPiece& piece : pieces) {
+    traces.push_back({piece.start, piece.rate, std::move(piece.samples)});
+  }
+  std::stable_sort(traces.begin(), traces.end(),
+                   [](const Trace& a, const Trace& b) { return a.start < b.start; });
+  // Each piece is released once appended. Traces formed by appendRecord() arrive joined, so
+  // nothing large is copied here.
+  std::vector<Trace> joined;
+  for (Trace& next : traces) {
+    if (!joined.empty()) {
+      Trace& last = joined.back();
+      const double halfPeriod = 0.5 / last.rate * static_cast<double>(kMicrosPerSecond);
+      if (ratesMatch(last.rate, next.rate) &&
+          std::fabs(static_cast<double>(next.start) - last.nextDue()) <= halfPeriod) {
+        last.samples.insert(last.samples.end(), next.samples.begin(), next.samples.end());
+        std::vector<double>().swap(next.samples);
+        continue;
+      }
+    }
+    joined.push_back(std::move(next));
+  }
+  return joined;
+}
+
+void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
+                  std::span<const double> samples, std::size_t& reserve) {
+  bool continues = false;
+  if (!traces.empty()) {
+    const Trace& last = traces.back();
+    const double halfPeriod = 0.5 / last.rate * static_cast<double>(kMicrosPerSecond);
+    continues = ratesMatch(last.rate, rate) &&
+                std::fabs(static_cast<double>(start) - last.nextDue()) <= halfPeriod;
+  }
+  if (!continues) traces.push_back({start, rate, {}});
+  std::vector<double>& into = traces.back().samples;
+  if (reserve > 0) {
+    into.reserve(into.size() + std::max(reserve, samples.size()));
+    reserve = 0;
+  }
+  into.insert(into.end(), samples.begin(), samples.end());
+}
+
+std::optional<std::span<const double>> samplesFrom(std::span<const Trace> traces, MicroTime t,
+                                                   std::size_t count, double rate) {
+  for (const Trace& trace : traces) {
+    if (!ratesMatch(trace.rate, rate)) continue;
+    const double offset = static_cast<double>(t - trace.start) / kMicrosPerSecond * trace.rate;
+    const double first = std::floor(offset + 0.5);
+    if (first < 0 ||
+        first + static_cast<double>(count) > static_cast<double>(trace.samples.size())) {
+      continue;
+    }
+    return std::span<const double>(trace.samples).subspan(static_cast<std::size_t>(first), count);
+  }
+  return std::nullopt;
+}
+
+void dropBefore(std::vector<Trace>& traces, MicroTime t) {
+  std::vector<Trace> kept;
+  for (Trace& trace : traces) {
+    const double offset = static_cast<double>(t - trace.start) / kMicrosPerSecond * trace.rate;
+    const double first = std::floor(offset + 0.5);
+    if (first <= 0) {
+      kept.push_back(std::move(trace));
+    } else if (first < static_cast<double>(trace.samples.size())) {
+      const auto drop = static_cast<std::size_t>(first);
+      // A copy of the rest, so that the day's buffer is released, not kept as capacity.
+      trace.samples = std::vector<double>(trace.samples.begin() + static_cast<std::ptrdiff_t>(drop),
+                                          trace.samples.end());
+      trace.start += std::llround(static_cast<double>(drop) / trace.rate * kMicrosPerSecond);
+      kept.push_back(std::move(trace));
+    }
+  }
+  traces = std::move(kept);
+}
+
+}  // namespace analysis::archive

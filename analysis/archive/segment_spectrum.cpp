@@ -1,0 +1,102 @@
+#include "analysis/archive/segment_spectrum.h"
+
+#include <fftw3.h>
+
+#include <cmath>
+#include <mutex>
+#include <numbers>
+
+namespace analysis::archive {
+namespace {
+
+std::mutex& planningMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+double hann(std::size_t n, std::size_t count) {
+  return 0.5 -
+         0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(count));
+}
+
+}  // namespace
+
+struct SegmentSpectrum::Plan {
+  explicit Plan(std::size_t n)
+      : size(n), trace(fftw_alloc_real(n)), spectrum(fftw_alloc_complex(n / 2 + 1)), window(n) {
+    std::lock_guard lock(planningMutex());
+    plan = fftw_plan_dft_r2c_1d(static_cast<int>(n), trace, spectrum, FFTW_ESTIMATE);
+    for (std::size_t i = 0; i < n; ++i) {
+      window[i] = hann(i, n);
+      windowSquares += window[i] * window[i];
+    }
+  }
+  ~Plan() {
+    std::lock_guard lock(planningMutex());
+    fftw_destroy_plan(plan);
+    fftw_free(trace);
+    fftw_free(spectrum);
+  }
+  std::size_t size;
+  double* trace;
+  fftw_complex* spectrum;
+  fftw_plan plan;
+  std::vector<double> window;
+  double windowSquares = 0;
+};
+
+SegmentSpectrum::SegmentSpectrum() = default;
+SegmentSpectrum::~SegmentSpectrum() = default;
+
+SegmentSpectrum::Plan& SegmentSpectrum::planFor(std::size_t n) {
+  auto& plan = plans_[n];
+  if (!plan) plan = std::make_unique<Plan>(n);
+  return *plan;
+}
+
+const std::vector<std::complex<double>>& SegmentSpectrum::factorsFor(
+    const InstrumentResponse& response, std::size_t n, double rate) {
+  auto& factors = factors_[{&response, n, rate}];
+  if (!factors.empty()) return factors;
+  const Plan& plan = planFor(n);
+  const double scale = 2e6 / std::sqrt(static_cast<double>(n) * plan.windowSquares);
+  const double seconds = static_cast<double>(n) / rate;
+  factors.assign(n / 2 + 1, 0.0);
+  for (std::size_t k = 1; k <= n / 2; ++k) {
+    if (n % 2 == 0 && k == n / 2) break;  // the Nyquist line
+    const double f = static_cast<double>(k) / seconds;
+    const std::complex<double> h = response.velocityResponse(f);
+    if (response.passes(f) && std::abs(h) > 0) factors[k] = scale / h;
+  }
+  return factors;
+}
+
+void SegmentSpectrum::coefficients(std::span<const double> counts, double rate,
+                                   const InstrumentResponse& response,
+                                   std::span<std::complex<double>> out) {
+  const std::size_t n = counts.size();
+  Plan& plan = planFor(n);
+  // Least-squares line over n = 0 .. N - 1: slope from the centred sums.
+  const double meanIndex = 0.5 * static_cast<double>(n - 1);
+  double mean = 0;
+  for (double x : counts) mean += x;
+  mean /= static_cast<double>(n);
+  double sxy = 0, sxx = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double d = static_cast<double>(i) - meanIndex;
+    sxy += d * (counts[i] - mean);
+    sxx += d * d;
+  }
+  const double slope = sxx > 0 ? sxy / sxx : 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double line = mean + slope * (static_cast<double>(i) - meanIndex);
+    plan.trace[i] = (counts[i] - line) * plan.window[i];
+  }
+  fftw_execute(plan.plan);
+  const auto& factors = factorsFor(response, n, rate);
+  for (std::size_t k = 0; k <= n / 2; ++k) {
+    out[k] = std::complex<double>(plan.spectrum[k][0], plan.spectrum[k][1]) * factors[k];
+  }
+}
+
+}  // namespace analysis::archive

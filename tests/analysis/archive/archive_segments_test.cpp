@@ -1,0 +1,145 @@
+#include <algorithm>
+
+#include "analysis/archive/sds_layout.h"
+#include "tests/analysis/archive/archive_fixtures.h"
+#include "tests/support/temp_dir.h"
+
+namespace archive_test {
+namespace {
+
+constexpr double kRate = 20;
+constexpr MicroTime kSecond = kMicrosPerSecond;
+
+// An SDS tree of one channel at 20 Hz from 23:50 to 00:10 across a midnight, the record that
+// crosses midnight filed under the first day, and a gap of 10 s at 00:05:00.
+class SdsArchiveTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const auto day = dayNumberOf(2026, 100);
+    midnight_ = (*day + 1) * kMicrosPerDay;
+    const MicroTime begin = midnight_ - 600 * kSecond;
+    samples_ = testCounts(1200 * 20, kRate);
+    // Day 100: 23:50:00 .. 00:00:30 (the last record reaches past midnight).
+    const std::span<const double> all(samples_);
+    writeTrace(sdsDayFile(dir_.path(), id_, *day), id_, begin, kRate, all.first(630 * 20));
+    // Day 101: 00:00:30 .. 00:05:00, then 00:05:10 .. 00:10:00.
+    const auto next = sdsDayFile(dir_.path(), id_, *day + 1);
+    writeTrace(next, id_, begin + 630 * kSecond, kRate, all.subspan(630 * 20, 270 * 20));
+    writeTrace(next, id_, begin + 910 * kSecond, kRate, all.subspan(910 * 20));
+    ASSERT_EQ(responses_.addSensitivity(id_.text() + "=1e8"), std::nullopt);
+  }
+
+  testing_support::TempDir dir_;
+  SeedId id_ = idOf(segmentId());
+  MicroTime midnight_ = 0;
+  std::vector<double> samples_;
+  ResponseSet responses_;
+};
+
+TEST_F(SdsArchiveTest, SegmentsCrossMidnightAndGapsLeaveSegmentsOut) {
+  ArchiveRequest request{.sdsRoot = dir_.path(),
+                         .channel1 = id_,
+                         .grid = {.seconds = 51.2, .overlapPercent = 50},
+                         .from = midnight_ - 600 * kSecond,
+                         .to = midnight_ + 540 * kSecond};
+  std::vector<MicroTime> starts;
+  std::vector<double> firstRaw;
+  const ArchiveReport report = forEachSegment(request, responses_, [&](const SegmentRecord& r) {
+    starts.push_back(r.start);
+    firstRaw.push_back(r.raw1[0]);
+    EXPECT_FALSE(r.spectrum.twoChannels);
+    return true;
+  });
+  ASSERT_EQ(report.refusal, "");
+  // Independently: grid points every 25.6 s; a segment is complete when it lies inside the
+  // data (23:50:00 .. 00:10:00) and misses the gap 00:05:00 .. 00:05:10.
+  std::vector<MicroTime> expected;
+  std::size_t leftOut = 0;
+  const MicroTime hop = 25'600'000, length = 51'200'000;
+  const MicroTime dataBegin = midnight_ - 600 * kSecond, dataEnd = midnight_ + 600 * kSecond;
+  const MicroTime gapBegin = midnight_ + 300 * kSecond, gapEnd = midnight_ + 310 * kSecond;
+  for (MicroTime t = (dataBegin / hop + 1) * hop; t <= midnight_ + 540 * kSecond; t += hop) {
+    const bool complete =
+        t >= dataBegin && t + length <= dataEnd && (t + length <= gapBegin || t >= gapEnd);
+    if (complete) expected.push_back(t);
+    leftOut += !complete;
+  }
+  EXPECT_EQ(starts, expected);
+  EXPECT_EQ(report.leftOut, leftOut);
+  EXPECT_EQ(leftOut, 3u);
+  // The segment across midnight holds the samples written on both days.
+  const auto across = std::find(starts.begin(), starts.end(), midnight_ - hop);
+  ASSERT_NE(across, starts.end());
+  const auto index = static_cast<std::size_t>((midnight_ - hop - dataBegin) / (kSecond / 20));
+  EXPECT_EQ(firstRaw[static_cast<std::size_t>(across - starts.begin())],
+            samples_[index] / 1e8 * 1e6);
+  // Day files: the day before the first (absent), the two days; nothing later.
+  EXPECT_EQ(report.filesRead.size(), 2u);
+}
+
+TEST_F(SdsArchiveTest, OnlyTheDayFilesTheSpanNeedsAreOpened) {
+  ArchiveRequest request{.sdsRoot = dir_.path(),
+                         .channel1 = id_,
+                         .grid = {.seconds = 51.2, .overlapPercent = 0},
+                         .from = midnight_ - 300 * kSecond,
+                         .to = midnight_ - 200 * kSecond};
+  std::size_t segments = 0;
+  const auto report = forEachSegment(request, responses_, [&](const SegmentRecord& r) {
+    EXPECT_EQ(r.name.substr(0, 12), "XX.ST1..HHZ@");
+    return ++segments, true;
+  });
+  EXPECT_EQ(segments, 2u);
+  ASSERT_EQ(report.filesRead.size(), 1u);
+  EXPECT_EQ(report.filesRead[0], sdsDayFile(dir_.path(), id_, *dayNumberOf(2026, 100)));
+}
+
+struct GridCase {
+  double seconds, rate;
+  std::string refusal;  // empty: accepted
+};
+
+class SegmentGridLimits : public testing::TestWithParam<GridCase> {};
+
+TEST_P(SegmentGridLimits, NamesTheRateAndTheLimit) {
+  const auto layout = layoutFor({.seconds = GetParam().seconds}, GetParam().rate);
+  if (GetParam().refusal.empty()) {
+    ASSERT_TRUE(std::holds_alternative<SegmentLayout>(layout));
+    EXPECT_EQ(std::get<SegmentLayout>(layout).samples,
+              static_cast<std::size_t>(std::round(GetParam().seconds * GetParam().rate)));
+  } else {
+    ASSERT_TRUE(std::holds_alternative<std::string>(layout));
+    EXPECT_EQ(std::get<std::string>(layout), GetParam().refusal);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SegmentGridLimits,
+    testing::Values(GridCase{655.36, 100, ""}, GridCase{655.36, 200, ""},
+                    GridCase{655.36, 250,
+                             "a segment of 655.36 s at 250 samples/s holds 163840 samples, above "
+                             "the limit of 131072"},
+                    GridCase{3.2, 20, ""},
+                    GridCase{3, 20,
+                             "a segment of 3 s at 20 samples/s holds 60 samples, below the "
+                             "limit of 64"}));
+
+TEST(ArchiveChannels, DifferentSampleRatesAreRefused) {
+  testing_support::TempDir dir;
+  const auto file = dir.path() / "two.mseed";
+  const auto a = idOf(segmentId("A")), b = idOf(segmentId("B"));
+  const auto counts = testCounts(4000, 100);
+  writeTrace(file, a, 0, 100, counts);
+  writeTrace(file, b, 0, 50, counts);
+  ResponseSet responses;
+  ASSERT_EQ(responses.addSensitivity(a.text() + "=1"), std::nullopt);
+  ASSERT_EQ(responses.addSensitivity(b.text() + "=1"), std::nullopt);
+  const auto report =
+      forEachSegment({.mseedPaths = {file}, .channel1 = a, .channel2 = b, .grid = {.seconds = 10}},
+                     responses, [](const SegmentRecord&) { return true; });
+  EXPECT_TRUE(report.usageError);
+  EXPECT_NE(report.refusal.find("different sample rates"), std::string::npos) << report.refusal;
+  EXPECT_EQ(report.segments, 0u);
+}
+
+}  // namespace
+}  // namespace archive_test
