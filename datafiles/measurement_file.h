@@ -35,11 +35,11 @@ bool headerHasTwoChannels(std::string_view header);
 // Reads every record of `text` into `records`. On a problem `records` holds a partial file and
 // the problem is returned: a text whose last record does not end with a line end ("the file
 // ends inside its last line": a file still being written, perhaps cut inside a field that
-// would read as a number; tested before any record is read), a record cut short by the end of the file, a field that is not a
-// number, a channel-1 coefficient beyond single precision (magnitude above 3.4028235e38), more
-// than kMaxSpectrumRecords records, and a frequency column that does not start at 0 Hz and rise
-// strictly from each record to the next (no spectrum file: a raw-data file, for one, reads as
-// records too, since fields are taken regardless of line ends).
+// would read as a number; tested before any record is read), a record cut short by the end of the
+// file, a field that is not a number, a channel-1 coefficient beyond single precision (magnitude
+// above 3.4028235e38), more than kMaxSpectrumRecords records, and a frequency column that does not
+// start at 0 Hz and rise strictly from each record to the next (no spectrum file: a raw-data file,
+// for one, reads as records too, since fields are taken regardless of line ends).
 std::optional<FileProblem> readSpectrum(std::string_view text, SpectrumRecords& records);
 
 // Line on which record `index` (0-based) of `text` starts, for messages about a record's values.

@@ -110,8 +110,8 @@ RunResult FileAnalysis::analyzeRecord(AnalysisState& state, std::string_view nam
     }
     ++kCount;
   }
-  return analyzeSpectrum(state, name, spectrum, false, settings, 8, nSamples, recordSeconds,
-                         kCount, std::nullopt);
+  return analyzeSpectrum(state, name, spectrum, false, settings, 8, nSamples, recordSeconds, kCount,
+                         std::nullopt);
 }
 
 RunResult FileAnalysis::analyzeSpectrum(AnalysisState& state, std::string_view fileName,

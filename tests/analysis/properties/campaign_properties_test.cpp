@@ -6,8 +6,8 @@
 //   - average files are skipped, vetoed records read but left out of the statistics;
 //   - a record's length T is the one its lines' spacing gives (1/T Hz apart);
 //   - the lines used are those the PSD plot draws without line 0: 80 % of N/2 for records of a
-//     minute or longer, whatever their name, N/2 for 6 s records; a bin's value is the mean PSD of the used lines in it; the band rms (1 Hz and up)
-//     is sqrt(sum of PSD / T / 2);
+//     minute or longer, whatever their name, N/2 for 6 s records; a bin's value is the mean PSD of
+//     the used lines in it; the band rms (1 Hz and up) is sqrt(sum of PSD / T / 2);
 //   - per bin, n and mean over the used files, one-channel files on channel 1 only.
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>

@@ -81,8 +81,8 @@ class CampaignTimeTest : public ::testing::Test {
     window->campaign->mstatistics->trigger();
     campaign = window->campaign->campaignWindow();
     // A constructor cannot return early: the wait is checked, the test goes on.
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !campaign->running() && campaign->timeView(); },
-                                20000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return !campaign->running() && campaign->timeView(); }, 20000));
   }
 
   void select(const analysis::TimeSelection& selection,
