@@ -2,6 +2,7 @@
 // looking at the window without a display.
 //
 //   window-shot DIR OUT.png [FILE] [--raw] [--noise-models] [--third-octave] [--campaign]
+//               [--units QUANTITY[,asd][,db][,period]]
 //               [--select SELECTION [--compare SELECTION]] [--two-sensors N]
 //               [--width PX --height PX]
 //
@@ -29,6 +30,7 @@
 #include "viewer/display/display.h"
 #include "viewer/display/reference_curves_view.h"
 #include "viewer/display/two_sensor_view.h"
+#include "viewer/display/units/units_view.h"
 
 namespace {
 
@@ -66,6 +68,7 @@ int main(int argc, char** argv) {
   bool raw = false, noiseModels = false, thirdOctave = false, campaign = false;
   QString file, select, compare;
   int twoSensors = 0;
+  QStringList units;  // a quantity (disp, vel, acc) and any of asd, db, period
   for (qsizetype i = 3; i < args.size(); ++i) {
     if (args.at(i) == "--raw") {
       raw = true;
@@ -81,6 +84,8 @@ int main(int argc, char** argv) {
       compare = args.at(++i);
     } else if (args.at(i) == "--two-sensors" && i + 1 < args.size()) {
       twoSensors = args.at(++i).toInt();
+    } else if (args.at(i) == "--units" && i + 1 < args.size()) {
+      units = args.at(++i).split(',');
     } else if (args.at(i) == "--width" && i + 1 < args.size()) {
       width = args.at(++i).toInt();
     } else if (args.at(i) == "--height" && i + 1 < args.size()) {
@@ -112,6 +117,16 @@ int main(int argc, char** argv) {
          {window.twoSensor->mrelative, window.twoSensor->mselfnoise, window.twoSensor->mtransfer}) {
       item->trigger();
     }
+  }
+  if (!units.isEmpty()) {
+    analysis::SpectralUnits chosen;
+    chosen.quantity = units.contains("acc")   ? analysis::Quantity::Acceleration
+                      : units.contains("vel") ? analysis::Quantity::Velocity
+                                              : analysis::Quantity::Displacement;
+    chosen.asd = units.contains("asd");
+    chosen.db = units.contains("db");
+    chosen.period = units.contains("period");
+    window.units->setUnits(chosen);
   }
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   QWidget* shown = &window;

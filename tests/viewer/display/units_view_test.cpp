@@ -57,6 +57,7 @@ TEST_F(UnitsViewTest, VelocityDecibelsAgainstPeriodAndBackAsRecorded) {
   ASSERT_GT(recorded.x.size(), 100);
   const int axisType = w.ZEPL1->AxisType();
   const double yMin = w.ZEPL1->YMin(), yMax = w.ZEPL1->YMax();
+  const QString caption = w.ZEPL1->Caption();
   EXPECT_FALSE(w.units->masd->isEnabled());
 
   w.units->mvelocity->trigger();
@@ -72,6 +73,8 @@ TEST_F(UnitsViewTest, VelocityDecibelsAgainstPeriodAndBackAsRecorded) {
   EXPECT_DOUBLE_EQ(*std::max_element(shown.x.begin(), shown.x.end()), 60);
   EXPECT_EQ(w.ZEPL1->plot()->yAxis->label(), "velocity PSD, dB re 1 (m/s)^2/Hz, one-sided");
   EXPECT_EQ(w.ZEPL1->plot()->xAxis->label(), "period, s");
+  EXPECT_EQ(w.ZEPL1->Caption().toStdString(),
+            "velocity PSD, dB re 1 (m/s)^2/Hz, one-sided versus period (s)");
   EXPECT_EQ(w.ZEPL1->AxisType() & 1, 0);  // decibels on a linear axis
   EXPECT_LE(w.ZEPL1->YMin(), db);
   EXPECT_GE(w.ZEPL1->YMax(), db);
@@ -82,6 +85,7 @@ TEST_F(UnitsViewTest, VelocityDecibelsAgainstPeriodAndBackAsRecorded) {
   EXPECT_EQ(back.x, recorded.x);
   EXPECT_EQ(back.y, recorded.y);
   EXPECT_EQ(w.ZEPL1->plot()->yAxis->label(), "");
+  EXPECT_EQ(w.ZEPL1->Caption(), caption);
   EXPECT_EQ(w.ZEPL1->AxisType(), axisType);
   EXPECT_EQ(w.ZEPL1->YMin(), yMin);
   EXPECT_EQ(w.ZEPL1->YMax(), yMax);

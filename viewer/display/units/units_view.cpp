@@ -62,6 +62,7 @@ UnitsView::UnitsView(Display& display) : display_(display) {
   // they are converted before the plot shows them.
   connect(display.ZEPL1->plot(), &QCustomPlot::beforeReplot, this, [this] {
     if (converted_) mapNoiseModels();
+    fitCaption();  // a caption set anew by another component names the program's units
   });
 }
 
@@ -148,6 +149,7 @@ void UnitsView::convertPlot() {
     plot.setXMax(recorded_.xMax);
     plot.setYMin(recorded_.yMin);
     plot.setYMax(recorded_.yMax);
+    fitCaption();
     return;
   }
   if (!converted_) {
@@ -162,7 +164,24 @@ void UnitsView::convertPlot() {
   convertNoiseModels();
   plot.setAxisTitles(text(units_.period ? analysis::periodAxisTitle(units_) : "frequency, Hz"),
                      text(analysis::valueAxisTitle(units_)));
+  fitCaption();
   rangeToCurves();
+}
+
+void UnitsView::fitCaption() {
+  static const QString recorded = "power spectral density (mum^2/Hz) versus frequency (Hz)";
+  const QString wanted = !converted_ ? recorded
+                                     : text(analysis::valueAxisTitle(units_)) + " versus " +
+                                           (units_.period ? "period (s)" : "frequency (Hz)");
+  const QString caption = display_.ZEPL1->Caption();
+  if (caption.startsWith(wanted)) return;
+  for (const QString& base : {recorded, captionTitle_}) {
+    if (!base.isEmpty() && caption.startsWith(base)) {
+      captionTitle_ = wanted;
+      display_.ZEPL1->setCaption(wanted + caption.mid(base.size()));
+      return;
+    }
+  }
 }
 
 void UnitsView::convertNoiseModels() {

@@ -63,12 +63,15 @@ class UnitsView : public QObject, public DisplayComponent {
   void convertPlot();
   void convertNoiseModels();
   void mapNoiseModels();  // the noise models not yet converted, without a replot
+  // The PSD plot's title names the units shown, whatever another component appended to it.
+  void fitCaption();
   void rangeToCurves();
 
   Display& display_;
   analysis::SpectralUnits units_;
   Frame recorded_;
   bool converted_ = false;  // the PSD plot shows converted curves and ranges
+  QString captionTitle_;    // the title fitCaption() last put at the caption's start
 };
 
 }  // namespace viewer
