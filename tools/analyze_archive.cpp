@@ -108,6 +108,7 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
       campaign.threads > 0 ? campaign.threads : std::max(1u, std::thread::hardware_concurrency()));
   std::vector<analysis::CivilSeconds> slotStarts(slots.size());
   const archive::SegmentWork work{.threads = static_cast<unsigned>(slots.size()),
+                                  .rawSamples = false,
                                   .reduce =
                                       [&](const archive::SegmentRecord& r, std::size_t slot) {
                                         slots[slot] = archive::segmentCampaignFile(

@@ -335,18 +335,25 @@ class SegmentCutter {
       spectrum.re2[k] = 0;
       spectrum.im2[k] = 0;
     }
-    record.raw1.resize(layout.samples);
-    for (std::size_t i = 0; i < layout.samples; ++i) record.raw1[i] = s1[i] / r1->sensitivity * 1e6;
+    record.raw1.clear();
     record.raw2.clear();
+    if (work_.rawSamples) {
+      record.raw1.resize(layout.samples);
+      for (std::size_t i = 0; i < layout.samples; ++i) {
+        record.raw1[i] = s1[i] / r1->sensitivity * 1e6;
+      }
+    }
     if (s2) {
       worker.spectrumOf.coefficients(*s2, layout.rate, *r2, coefficients);
       for (std::size_t k = 0; k < spectrum.count; ++k) {
         spectrum.re2[k] = coefficients[k].real();
         spectrum.im2[k] = coefficients[k].imag();
       }
-      record.raw2.resize(layout.samples);
-      for (std::size_t i = 0; i < layout.samples; ++i) {
-        record.raw2[i] = (*s2)[i] / r2->sensitivity * 1e6;
+      if (work_.rawSamples) {
+        record.raw2.resize(layout.samples);
+        for (std::size_t i = 0; i < layout.samples; ++i) {
+          record.raw2[i] = (*s2)[i] / r2->sensitivity * 1e6;
+        }
       }
     }
   }

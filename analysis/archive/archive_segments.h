@@ -63,8 +63,10 @@ ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& r
 // called for different slots at once; the record is kept until the next block begins. A block holds
 // `threads` records at a time (about 2 MB each at 65536 samples), never a day of them.
 // Everything reported and taken is the same as with one thread, in the same order.
+// With `rawSamples` false the records' raw1 and raw2 stay empty (work a campaign does not use).
 struct SegmentWork {
   unsigned threads = 1;
+  bool rawSamples = true;
   std::function<void(const SegmentRecord&, std::size_t slot)> reduce;
   std::function<bool(std::size_t slot)> take;
 };
