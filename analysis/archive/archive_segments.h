@@ -62,6 +62,7 @@ ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& r
 // on the calling thread, `take(slot)` for each slot in time order, false to stop. `reduce` is
 // called for different slots at once; the record is kept until the next block begins. A block holds
 // `threads` records at a time (about 2 MB each at 65536 samples), never a day of them.
+// With two threads or more an SDS day's two channel files are also decoded at once.
 // Everything reported and taken is the same as with one thread, in the same order.
 // With `rawSamples` false the records' raw1 and raw2 stay empty (work a campaign does not use).
 struct SegmentWork {
