@@ -1,7 +1,9 @@
 #include "tools/analyze_archive.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
+#include <thread>
 
 #include "analysis/archive/segment_campaign.h"
 #include "analysis/campaign/campaign_tables.h"
@@ -100,12 +102,27 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
   const analysis::FrequencyBins bins{campaign.settings.binsPerOctave};
   std::vector<analysis::CampaignFile> files;
   std::vector<std::optional<analysis::CivilSeconds>> starts;
+  // Each segment's spectra and campaign reading on one of --threads threads, kept in its slot
+  // until it is taken, in time order.
+  std::vector<analysis::CampaignFile> slots(
+      campaign.threads > 0 ? campaign.threads : std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<analysis::CivilSeconds> slotStarts(slots.size());
+  const archive::SegmentWork work{.threads = static_cast<unsigned>(slots.size()),
+                                  .rawSamples = false,
+                                  .reduce =
+                                      [&](const archive::SegmentRecord& r, std::size_t slot) {
+                                        slots[slot] = archive::segmentCampaignFile(
+                                            r, bins, campaign.settings.band);
+                                        slotStarts[slot] = r.start / archive::kMicrosPerSecond;
+                                      },
+                                  .take =
+                                      [&](std::size_t slot) {
+                                        files.push_back(std::move(slots[slot]));
+                                        starts.push_back(slotStarts[slot]);
+                                        return true;
+                                      }};
   const archive::ArchiveReport report =
-      archive::forEachSegment(setup->request, setup->responses, [&](const auto& r) {
-        files.push_back(archive::segmentCampaignFile(r, bins, campaign.settings.band));
-        starts.push_back(r.start / archive::kMicrosPerSecond);
-        return true;
-      });
+      archive::forEachSegment(setup->request, setup->responses, work);
   if (const int refused = reportArchive(report, err)) return refused;
   // The span is already --from .. --to; hours and weekdays select among the segments.
   analysis::TimeSelection selection = campaign.selection;

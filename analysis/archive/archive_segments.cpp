@@ -1,10 +1,16 @@
 #include "analysis/archive/archive_segments.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <memory>
+#include <span>
+#include <stop_token>
 #include <system_error>
+#include <thread>
 
 #include "analysis/archive/continuous_trace.h"
 #include "analysis/archive/mseed_file.h"
@@ -20,9 +26,11 @@ constexpr MicroTime kEarliest = std::numeric_limits<MicroTime>::min() / 4;
 constexpr MicroTime kLatest = std::numeric_limits<MicroTime>::max() / 4;
 
 // A batch of files after whose reading every sample before `completeBefore` is known.
+// An SDS chunk also names each file's channel (0 or 1), which its name promises.
 struct Chunk {
   std::vector<fs::path> files;
   MicroTime completeBefore = kLatest;
+  std::vector<std::size_t> channels;  // of each file; empty: not known
 };
 
 std::vector<fs::path> expandPaths(const std::vector<fs::path>& paths) {
@@ -48,17 +56,114 @@ MicroTime micros(double seconds) {
   return std::llround(seconds * kMicrosPerSecond);
 }
 
+// A complete segment waiting for its record: its samples (views into the traces, valid until
+// the cut ends) and responses.
+struct PendingSegment {
+  MicroTime start = 0;
+  std::span<const double> samples1;
+  std::optional<std::span<const double>> samples2;
+  const InstrumentResponse* response1 = nullptr;
+  const InstrumentResponse* response2 = nullptr;
+};
+
+// What one thread needs to turn a segment into a record: its own FFTW plans (a plan is
+// executed by one thread only) and its own record.
+struct SegmentWorker {
+  SegmentSpectrum spectrumOf;
+  std::vector<std::complex<double>> coefficients;
+  SegmentRecord record;
+};
+
+unsigned threadsOf(unsigned asked) {
+  return asked > 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+}
+
 class SegmentCutter {
  public:
   SegmentCutter(const ArchiveRequest& request, const ResponseSet& responses,
-                const std::function<bool(const SegmentRecord&)>& take, ArchiveReport& report)
-      : request_(request), responses_(responses), take_(take), report_(report) {
+                const SegmentWork& work, ArchiveReport& report)
+      : request_(request),
+        responses_(responses),
+        work_(work),
+        report_(report),
+        workers_(threadsOf(work.threads)) {
     ids_.push_back(request.channel1);
     if (request.channel2) ids_.push_back(*request.channel2);
+    for (auto& worker : workers_) worker = std::make_unique<SegmentWorker>();
   }
 
   // Reads a chunk and cuts what it completes. Returns false when the run ends here.
   bool readChunk(const Chunk& chunk, MicroTime windowFrom, MicroTime windowTo) {
+    std::vector<MseedFileContents> contents;
+    if (!readChannelFilesAtOnce(chunk, windowFrom, windowTo, contents)) {
+      contents = readFilesInTurn(chunk, windowFrom, windowTo);
+    }
+    for (std::size_t i = 0; i < chunk.files.size(); ++i) {
+      report_.filesRead.push_back(chunk.files[i]);
+      report_.problems.insert(report_.problems.end(), contents[i].problems.begin(),
+                              contents[i].problems.end());
+    }
+    traces1_ = joinIntoTraces(std::move(traces1_), {});
+    traces2_ = joinIntoTraces(std::move(traces2_), {});
+    return establishLayout() && cut(chunk.completeBefore);
+  }
+
+  // The day files of the two channels decoded at once, each on a thread of its own appending
+  // to its channel's traces only. The traces are then what reading the files in turn gives,
+  // as long as each file holds only its own channel; when one holds the other's records too,
+  // the traces are put back as they were and false returned (the files are then read in turn).
+  bool readChannelFilesAtOnce(const Chunk& chunk, MicroTime windowFrom, MicroTime windowTo,
+                              std::vector<MseedFileContents>& contents) {
+    if (workers_.size() < 2 || chunk.files.size() != 2 || chunk.channels.size() != 2 ||
+        chunk.channels[0] == chunk.channels[1] || ids_.size() != 2 || ids_[0] == ids_[1]) {
+      return false;
+    }
+    std::array<std::vector<Trace>*, 2> traces{&traces1_, &traces2_};
+    std::array<std::size_t, 2> kept{}, keptLast{};
+    for (std::size_t c = 0; c < 2; ++c) {
+      kept[c] = traces[c]->size();
+      keptLast[c] = traces[c]->empty() ? 0 : traces[c]->back().samples.size();
+    }
+    contents.resize(2);
+    // A file holding the other channel's records stops both: they are read again in turn.
+    std::atomic<bool> mixed = false;
+    std::stop_source mixedFound;
+    const auto decode = [&](std::stop_token stop, std::size_t file) {
+      const std::size_t channel = chunk.channels[file];
+      const SeedId& own = ids_[channel];
+      std::size_t reserve = 0;
+      const MseedSink sink{
+          .expect =
+              [&](const SeedId& id, std::size_t count) {
+                if (id == own) reserve = count;
+              },
+          .take =
+              [&](const SeedId& id, MicroTime start, double rate, std::span<const double> samples) {
+                if (id != own) {
+                  mixed = true;
+                  mixedFound.request_stop();
+                } else if (!stop.stop_requested()) {
+                  appendRecord(*traces[channel], start, rate, samples, reserve);
+                }
+              }};
+      contents[file] = decodeMseedFile(chunk.files[file], ids_, windowFrom, windowTo, sink);
+    };
+    {
+      const std::jthread second(decode, mixedFound.get_token(), 1);
+      decode(mixedFound.get_token(), 0);
+    }
+    if (!mixed) return true;
+    for (std::size_t c = 0; c < 2; ++c) {
+      traces[c]->resize(kept[c]);
+      if (!traces[c]->empty()) traces[c]->back().samples.resize(keptLast[c]);
+    }
+    contents.clear();
+    return false;
+  }
+
+  // The chunk's files read one after another, in order.
+  std::vector<MseedFileContents> readFilesInTurn(const Chunk& chunk, MicroTime windowFrom,
+                                                 MicroTime windowTo) {
     // Records are appended to the traces as they are decoded, each trace reserved once for the
     // samples its file brings: a day is held once, never as pieces and traces together.
     std::size_t reserve1 = 0, reserve2 = 0;
@@ -73,15 +178,11 @@ class SegmentCutter {
               appendRecord(first ? traces1_ : traces2_, start, rate, samples,
                            first ? reserve1 : reserve2);
             }};
+    std::vector<MseedFileContents> contents;
     for (const fs::path& file : chunk.files) {
-      MseedFileContents contents = decodeMseedFile(file, ids_, windowFrom, windowTo, sink);
-      report_.filesRead.push_back(file);
-      report_.problems.insert(report_.problems.end(), contents.problems.begin(),
-                              contents.problems.end());
+      contents.push_back(decodeMseedFile(file, ids_, windowFrom, windowTo, sink));
     }
-    traces1_ = joinIntoTraces(std::move(traces1_), {});
-    traces2_ = joinIntoTraces(std::move(traces2_), {});
-    return establishLayout() && cut(chunk.completeBefore);
+    return contents;
   }
 
   // The first and last segment index of the span, once the layout is known.
@@ -135,7 +236,7 @@ class SegmentCutter {
       const auto s2 = request_.channel2 ? samplesFrom(traces2_, t, layout.samples, layout.rate)
                                         : std::optional<std::span<const double>>();
       if (s1 && (!request_.channel2 || s2)) {
-        if (!emit(t, *s1, s2)) return false;
+        if (!queue(t, *s1, s2)) return false;
       } else if (to_ || completeBefore < kLatest || t + length <= latestEnd()) {
         ++report_.leftOut;
       } else {
@@ -143,6 +244,7 @@ class SegmentCutter {
       }
       ++*nextK_;
     }
+    if (!flush()) return false;
     const MicroTime keepFrom = layout.startOf(*nextK_);
     dropBefore(traces1_, keepFrom);
     dropBefore(traces2_, keepFrom);
@@ -166,12 +268,54 @@ class SegmentCutter {
     return epoch ? &epoch->response : nullptr;
   }
 
-  bool emit(MicroTime t, std::span<const double> s1, std::optional<std::span<const double>> s2) {
+  // Adds a segment to the block, computing the block once it is full. False when the run ends:
+  // a missing response (after the segments before it are taken) or `take` stopping it.
+  bool queue(MicroTime t, std::span<const double> s1, std::optional<std::span<const double>> s2) {
     const InstrumentResponse* r1 = responseOf(request_.channel1, t);
     const InstrumentResponse* r2 = s2 ? responseOf(*request_.channel2, t) : nullptr;
-    if (!r1 || (s2 && !r2)) return false;
+    if (!r1 || (s2 && !r2)) {
+      flush();
+      return false;
+    }
+    pending_.push_back({t, s1, s2, r1, r2});
+    return pending_.size() < workers_.size() || flush();
+  }
+
+  // Computes the block's records, the first on this thread and each other on a thread of its
+  // own, then takes them in order.
+  bool flush() {
+    if (pending_.empty()) return true;
+    {
+      std::vector<std::jthread> helpers;
+      for (std::size_t slot = 1; slot < pending_.size(); ++slot) {
+        helpers.emplace_back([this, slot] { computeSlot(slot); });
+      }
+      computeSlot(0);
+    }  // the helpers are joined here
+    const std::size_t count = pending_.size();
+    pending_.clear();
+    for (std::size_t slot = 0; slot < count; ++slot) {
+      ++report_.segments;
+      if (!work_.take(slot)) return false;
+    }
+    return true;
+  }
+
+  void computeSlot(std::size_t slot) {
+    SegmentWorker& worker = *workers_[slot];
+    fillRecord(pending_[slot], worker);
+    work_.reduce(worker.record, slot);
+  }
+
+  void fillRecord(const PendingSegment& segment, SegmentWorker& worker) const {
+    const MicroTime t = segment.start;
+    const std::span<const double> s1 = segment.samples1;
+    const auto& s2 = segment.samples2;
+    const InstrumentResponse* r1 = segment.response1;
+    const InstrumentResponse* r2 = segment.response2;
     const SegmentLayout& layout = *layout_;
-    SegmentRecord& record = record_;
+    SegmentRecord& record = worker.record;
+    std::vector<std::complex<double>>& coefficients = worker.coefficients;
     record.name = segmentName(request_.channel1, request_.channel2, t);
     record.start = t;
     record.samples = static_cast<std::int32_t>(layout.samples);
@@ -182,45 +326,49 @@ class SegmentCutter {
     spectrum.header = spectrum.twoChannels ? R"x("f(Hz)","ft1re","ft1im","ft2re","ft2im")x"
                                            : R"x("f(Hz)","ft1re","ft1im")x";
     spectrum.count = layout.samples / 2 + 1;
-    coefficients_.resize(spectrum.count);
-    spectrumOf_.coefficients(s1, layout.rate, *r1, coefficients_);
+    coefficients.resize(spectrum.count);
+    worker.spectrumOf.coefficients(s1, layout.rate, *r1, coefficients);
     for (std::size_t k = 0; k < spectrum.count; ++k) {
       spectrum.freq[k] = static_cast<double>(k) / record.seconds;
-      spectrum.re1[k] = static_cast<float>(coefficients_[k].real());
-      spectrum.im1[k] = static_cast<float>(coefficients_[k].imag());
+      spectrum.re1[k] = static_cast<float>(coefficients[k].real());
+      spectrum.im1[k] = static_cast<float>(coefficients[k].imag());
       spectrum.re2[k] = 0;
       spectrum.im2[k] = 0;
     }
-    record.raw1.resize(layout.samples);
-    for (std::size_t i = 0; i < layout.samples; ++i) record.raw1[i] = s1[i] / r1->sensitivity * 1e6;
+    record.raw1.clear();
     record.raw2.clear();
-    if (s2) {
-      spectrumOf_.coefficients(*s2, layout.rate, *r2, coefficients_);
-      for (std::size_t k = 0; k < spectrum.count; ++k) {
-        spectrum.re2[k] = coefficients_[k].real();
-        spectrum.im2[k] = coefficients_[k].imag();
-      }
-      record.raw2.resize(layout.samples);
+    if (work_.rawSamples) {
+      record.raw1.resize(layout.samples);
       for (std::size_t i = 0; i < layout.samples; ++i) {
-        record.raw2[i] = (*s2)[i] / r2->sensitivity * 1e6;
+        record.raw1[i] = s1[i] / r1->sensitivity * 1e6;
       }
     }
-    ++report_.segments;
-    return take_(record);
+    if (s2) {
+      worker.spectrumOf.coefficients(*s2, layout.rate, *r2, coefficients);
+      for (std::size_t k = 0; k < spectrum.count; ++k) {
+        spectrum.re2[k] = coefficients[k].real();
+        spectrum.im2[k] = coefficients[k].imag();
+      }
+      if (work_.rawSamples) {
+        record.raw2.resize(layout.samples);
+        for (std::size_t i = 0; i < layout.samples; ++i) {
+          record.raw2[i] = (*s2)[i] / r2->sensitivity * 1e6;
+        }
+      }
+    }
   }
 
   const ArchiveRequest& request_;
   const ResponseSet& responses_;
-  const std::function<bool(const SegmentRecord&)>& take_;
+  const SegmentWork& work_;
   ArchiveReport& report_;
   std::vector<SeedId> ids_;
   std::vector<Trace> traces1_, traces2_;
   std::optional<SegmentLayout> layout_;
   std::optional<MicroTime> from_, to_;
   std::optional<std::int64_t> nextK_;
-  SegmentSpectrum spectrumOf_;
-  std::vector<std::complex<double>> coefficients_;
-  SegmentRecord record_;
+  std::vector<std::unique_ptr<SegmentWorker>> workers_;
+  std::vector<PendingSegment> pending_;
 };
 
 // The day chunks of an SDS span: the day before the first, then each day to the last.
@@ -248,6 +396,7 @@ std::vector<Chunk> sdsChunks(const ArchiveRequest& request, const std::vector<Se
       const fs::path file = sdsDayFile(request.sdsRoot, id, day);
       if (std::binary_search(days.begin(), days.end(), day) && fs::exists(file)) {
         chunk.files.push_back(file);
+        chunk.channels.push_back(static_cast<std::size_t>(&id - ids.data()));
       }
     }
     chunks.push_back(std::move(chunk));
@@ -265,6 +414,17 @@ std::string segmentName(const SeedId& channel1, const std::optional<SeedId>& cha
 
 ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& responses,
                              const std::function<bool(const SegmentRecord&)>& take) {
+  // One thread: the record of the only slot is still there when it is taken.
+  const SegmentRecord* last = nullptr;
+  const SegmentWork work{
+      .threads = 1,
+      .reduce = [&](const SegmentRecord& record, std::size_t) { last = &record; },
+      .take = [&](std::size_t) { return take(*last); }};
+  return forEachSegment(request, responses, work);
+}
+
+ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& responses,
+                             const SegmentWork& work) {
   ArchiveReport report;
   std::vector<SeedId> ids{request.channel1};
   if (request.channel2) ids.push_back(*request.channel2);
@@ -286,7 +446,7 @@ ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& r
   }
   const MicroTime windowFrom = request.from ? *request.from - kMicrosPerSecond : kEarliest;
   const MicroTime windowTo = request.to ? *request.to + micros(request.grid.seconds + 1) : kLatest;
-  SegmentCutter cutter(request, responses, take, report);
+  SegmentCutter cutter(request, responses, work, report);
   cutter.setSpan(from, request.to);
   for (const Chunk& chunk : chunks) {
     if (!cutter.readChunk(chunk, windowFrom, windowTo)) break;

@@ -56,6 +56,24 @@ struct ArchiveReport {
 ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& responses,
                              const std::function<bool(const SegmentRecord&)>& take);
 
+// The per-segment work on `threads` threads (0: one per core): the segments are taken in
+// blocks of `threads` consecutive ones; each segment's record (its spectra) is computed and
+// `reduce(record, slot)` called on a thread of its own, slot = its place in the block; then,
+// on the calling thread, `take(slot)` for each slot in time order, false to stop. `reduce` is
+// called for different slots at once; the record is kept until the next block begins. A block holds
+// `threads` records at a time (about 2 MB each at 65536 samples), never a day of them.
+// With two threads or more an SDS day's two channel files are also decoded at once.
+// Everything reported and taken is the same as with one thread, in the same order.
+// With `rawSamples` false the records' raw1 and raw2 stay empty (work a campaign does not use).
+struct SegmentWork {
+  unsigned threads = 1;
+  bool rawSamples = true;
+  std::function<void(const SegmentRecord&, std::size_t slot)> reduce;
+  std::function<bool(std::size_t slot)> take;
+};
+ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& responses,
+                             const SegmentWork& work);
+
 // "ID1[+ID2]@START".
 std::string segmentName(const SeedId& channel1, const std::optional<SeedId>& channel2,
                         MicroTime start);

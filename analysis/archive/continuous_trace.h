@@ -46,7 +46,8 @@ void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
 std::optional<std::span<const double>> samplesFrom(std::span<const Trace> traces, MicroTime t,
                                                    std::size_t count, double rate);
 
-// Drops every sample lying before `t` less half a sample (memory of data no longer needed).
+// Drops every sample lying before `t` less half a sample; a trace keeping samples keeps its
+// buffer for the samples still to come (a day's worth, reused day after day).
 void dropBefore(std::vector<Trace>& traces, MicroTime t);
 
 }  // namespace analysis::archive

@@ -104,6 +104,29 @@ TEST_F(ArchiveAnalyzeTest, CampaignTakesEverySegmentAsARecord) {
   EXPECT_NE(files.find("XX.ST1..HHZ+XX.ST2..HHZ@2026-04-10T02:59:30.000Z"), std::string::npos);
 }
 
+// Segments computed several at a time give the tables of one thread, byte for byte, in the
+// same order: 240 segments in blocks of 2 and of 7 (the last block part full).
+TEST_F(ArchiveAnalyzeTest, CampaignTablesDoNotDependOnThreads) {
+  const auto tablesWith = [&](const std::string& threads) {
+    const std::string prefix = (dir_.path() / ("t" + threads)).string();
+    EXPECT_EQ(runAnalyze(dir_,
+                         span() + " --response " + sds() + "/response.xml --campaign " + prefix +
+                             " --threads " + threads,
+                         errors_),
+              0)
+        << errors_;
+    std::string all;
+    for (const char* table : {"-files.csv", "-percentiles.csv", "-density.csv", "-bins.csv"}) {
+      all += dir_.read("t" + threads + table) + '\n';
+    }
+    return all;
+  };
+  const std::string one = tablesWith("1");
+  EXPECT_NE(one.find("XX.ST1..HHZ+XX.ST2..HHZ@2026-04-10T02:59:30.000Z"), std::string::npos);
+  EXPECT_EQ(tablesWith("2"), one);
+  EXPECT_EQ(tablesWith("7"), one);
+}
+
 struct RefusalCase {
   std::string arguments;  // after the span
   int status;

@@ -141,5 +141,66 @@ TEST(ArchiveChannels, DifferentSampleRatesAreRefused) {
   EXPECT_EQ(report.segments, 0u);
 }
 
+// What a run hands on of each segment: its name, channel 2's coefficients and samples.
+struct TakenSegment {
+  std::string name;
+  std::vector<double> re2, im2, raw2;
+  bool operator==(const TakenSegment&) const = default;
+};
+
+TakenSegment takenOf(const SegmentRecord& r) {
+  const auto& s = r.spectrum;
+  return {r.name, {&s.re2[0], &s.re2[0] + s.count}, {&s.im2[0], &s.im2[0] + s.count}, r.raw2};
+}
+
+// Two channels' day files read at once give what reading them in turn gives, also when
+// channel 1's file holds channel 2's first five minutes (its file the last five): those
+// records are channel 2's whichever file brings them.
+TEST(TwoChannelSdsTest, ThreadsTakeWhatOneThreadTakes) {
+  testing_support::TempDir dir;
+  const SeedId id1 = idOf(segmentId("ST1")), id2 = idOf(segmentId("ST2"));
+  const auto day = dayNumberOf(2026, 100);
+  const MicroTime begin = *day * kMicrosPerDay + 3600 * kSecond;
+  const std::vector<double> x1 = testCounts(600 * 20, kRate, 1),
+                            x2 = testCounts(600 * 20, kRate, 2);
+  const std::span<const double> second(x2);
+  writeTrace(sdsDayFile(dir.path(), id1, *day), id1, begin, kRate, x1);
+  writeTrace(sdsDayFile(dir.path(), id1, *day), id2, begin, kRate, second.first(300 * 20));
+  writeTrace(sdsDayFile(dir.path(), id2, *day), id2, begin + 300 * kSecond, kRate,
+             second.subspan(300 * 20));
+  ResponseSet responses;
+  ASSERT_EQ(responses.addSensitivity(id1.text() + "=1e8"), std::nullopt);
+  ASSERT_EQ(responses.addSensitivity(id2.text() + "=2e8"), std::nullopt);
+  const ArchiveRequest request{.sdsRoot = dir.path(),
+                               .channel1 = id1,
+                               .channel2 = id2,
+                               .grid = {.seconds = 51.2, .overlapPercent = 50},
+                               .from = begin,
+                               .to = begin + 540 * kSecond};
+  std::vector<TakenSegment> inTurn;
+  const ArchiveReport one = forEachSegment(request, responses, [&](const SegmentRecord& r) {
+    inTurn.push_back(takenOf(r));
+    return true;
+  });
+  ASSERT_EQ(one.refusal, "");
+  EXPECT_EQ(one.leftOut, 0u);
+  ASSERT_GT(inTurn.size(), 20u);
+  for (const unsigned threads : {2u, 3u}) {
+    std::vector<TakenSegment> slots(threads), atOnce;
+    const SegmentWork work{
+        .threads = threads,
+        .reduce = [&](const SegmentRecord& r, std::size_t slot) { slots[slot] = takenOf(r); },
+        .take =
+            [&](std::size_t slot) {
+              atOnce.push_back(slots[slot]);
+              return true;
+            }};
+    const ArchiveReport report = forEachSegment(request, responses, work);
+    EXPECT_EQ(report.segments, one.segments);
+    EXPECT_EQ(report.leftOut, one.leftOut);
+    EXPECT_TRUE(atOnce == inTurn) << threads << " threads";
+  }
+}
+
 }  // namespace
 }  // namespace archive_test
