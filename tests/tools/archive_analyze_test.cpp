@@ -134,7 +134,9 @@ struct RefusalCase {
 };
 
 // Names the case by its arguments in test listings (not by its bytes).
-void PrintTo(const RefusalCase& c, std::ostream* os) { *os << '"' << c.arguments << '"'; }
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+  *os << '"' << c.arguments << '"';
+}
 
 class ArchiveRefusal : public ArchiveAnalyzeTest,
                        public testing::WithParamInterface<RefusalCase> {};

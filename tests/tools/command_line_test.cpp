@@ -304,12 +304,10 @@ TEST(CommandLine, ThePooledCoherenceTableComesWithTheAverage) {
   EXPECT_NE(help.out.find("--msc-csv"), std::string::npos);
 }
 
-// The table of two records: channel 2 equals channel 1 in the first and is turned by 90
-// degrees in the second, so gamma^2 = |1 - i|^2 / (2 x 2) = 0.5 wherever there is signal; the
-// level of two records is 1 - 0.05 = 0.95. A record of other line spacing given after them
-// stays out of the table. Fewer than two records write no table.
-TEST(CommandLine, TheProgramWritesThePooledCoherenceTable) {
-  testing_support::TempDir dir;
+// Two records of 1501 lines, 11111111 and 22222222: channel 2 equals channel 1 in the first and
+// is turned by 90 degrees in the second, so that their pooled gamma^2 is 0.5 wherever there is
+// signal.
+void writeTurnedPair(const testing_support::TempDir& dir) {
   using analysis_testing::Coefficients;
   dir.write("11111111.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
               return Coefficients{1.0 * k, 2, 1.0 * k, 2};
@@ -317,6 +315,16 @@ TEST(CommandLine, TheProgramWritesThePooledCoherenceTable) {
   dir.write("22222222.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
               return Coefficients{1.0 * k, 2, -2, 1.0 * k};
             }));
+}
+
+// The table of two records: channel 2 equals channel 1 in the first and is turned by 90
+// degrees in the second, so gamma^2 = |1 - i|^2 / (2 x 2) = 0.5 wherever there is signal; the
+// level of two records is 1 - 0.05 = 0.95. A record of other line spacing given after them
+// stays out of the table. Fewer than two records write no table.
+TEST(CommandLine, TheProgramWritesThePooledCoherenceTable) {
+  testing_support::TempDir dir;
+  using analysis_testing::Coefficients;
+  writeTurnedPair(dir);
   dir.write("33333333.csvz", analysis_testing::spectrumText(16385, 655.36, [](int k) {
               return Coefficients{1.0 * k, 2, 2, -1.0 * k};
             }));
@@ -359,12 +367,7 @@ TEST(CommandLine, TheProgramWritesThePooledCoherenceTable) {
 TEST(CommandLine, TheAverageLeavesOutOtherLineCountsAndRecordsGivenTwice) {
   testing_support::TempDir dir;
   using analysis_testing::Coefficients;
-  dir.write("11111111.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
-              return Coefficients{1.0 * k, 2, 1.0 * k, 2};
-            }));
-  dir.write("22222222.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
-              return Coefficients{1.0 * k, 2, -2, 1.0 * k};
-            }));
+  writeTurnedPair(dir);
   dir.write("44444444.csvz", analysis_testing::spectrumText(6001, 60, [](int k) {
               return Coefficients{1.0 * k, 2, 2, -1.0 * k};
             }));
