@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <ostream>
-#include <thread>
 
-#include "analysis/archive/segment_campaign.h"
+#include "analysis/archive/segment_readings.h"
 #include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/selection_statistics.h"
 #include "analysis/record/averaging.h"
 #include "datafiles/number_format.h"
+#include "tools/analyze_campaign.h"
 
 namespace tools {
 namespace {
@@ -100,29 +101,22 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
   const auto setup = setUp(campaign, options, err);
   if (!setup) return 2;
   const analysis::FrequencyBins bins{campaign.settings.binsPerOctave};
-  std::vector<analysis::CampaignFile> files;
+  const std::unique_ptr<analysis::CampaignCache> cache = openCache(campaign, err);
+  archive::SegmentReadings readings;
+  {
+    const auto session = cache ? cache->session() : nullptr;
+    readings =
+        archive::readSegments(setup->request, setup->responses,
+                              archive::responseDigest(options.responses, options.sensitivities),
+                              bins, campaign.settings.band, campaign.threads, session.get());
+  }
+  reportCacheProblem(cache.get(), err);
+  const archive::ArchiveReport& report = readings.report;
+  std::vector<analysis::CampaignFile>& files = readings.files;
   std::vector<std::optional<analysis::CivilSeconds>> starts;
-  // Each segment's spectra and campaign reading on one of --threads threads, kept in its slot
-  // until it is taken, in time order.
-  std::vector<analysis::CampaignFile> slots(
-      campaign.threads > 0 ? campaign.threads : std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<analysis::CivilSeconds> slotStarts(slots.size());
-  const archive::SegmentWork work{.threads = static_cast<unsigned>(slots.size()),
-                                  .rawSamples = false,
-                                  .reduce =
-                                      [&](const archive::SegmentRecord& r, std::size_t slot) {
-                                        slots[slot] = archive::segmentCampaignFile(
-                                            r, bins, campaign.settings.band);
-                                        slotStarts[slot] = r.start / archive::kMicrosPerSecond;
-                                      },
-                                  .take =
-                                      [&](std::size_t slot) {
-                                        files.push_back(std::move(slots[slot]));
-                                        starts.push_back(slotStarts[slot]);
-                                        return true;
-                                      }};
-  const archive::ArchiveReport report =
-      archive::forEachSegment(setup->request, setup->responses, work);
+  for (const archive::MicroTime start : readings.starts) {
+    starts.push_back(start / archive::kMicrosPerSecond);
+  }
   if (const int refused = reportArchive(report, err)) return refused;
   // The span is already --from .. --to; hours and weekdays select among the segments.
   analysis::TimeSelection selection = campaign.selection;
@@ -145,6 +139,10 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
     return 1;
   }
   err << "campaign: " << files.size() << " segments used; start times UTC\n";
+  if (readings.fromCache > 0) {
+    err << "campaign: " << readings.fromCache << " of " << files.size()
+        << " segments from the cache\n";
+  }
   if (files.empty()) {
     err << "psd-analyze: no complete segment in the span\n";
     return 1;

@@ -10,7 +10,9 @@
 //
 // --campaign PREFIX: every segment is a record of the campaign's four tables (the files table
 // names it ID1[+ID2]@START, its start time the segment's, UTC); --hours and --weekdays select
-// among them as among files. No cache is used yet. --threads N (default one per core)
+// among them as among files. The campaign cache holds each segment's reading as it holds a
+// file's (--cache, --no-cache; analysis/archive/segment_readings.h says what its key holds).
+// --threads N (default one per core)
 // computes N consecutive segments' spectra and readings at once (and, N >= 2, decodes a day's
 // two channel files at once); the tables are the same for every N.
 //

@@ -84,7 +84,8 @@ std::vector<analysis::CampaignEntry> entriesOf(const CampaignOptions& options,
   return entries;
 }
 
-// The cache of the options (its problems are reported after the run), or null.
+}  // namespace
+
 std::unique_ptr<analysis::CampaignCache> openCache(const CampaignOptions& options,
                                                    std::ostream& err) {
   if (options.noCache) return nullptr;
@@ -108,8 +109,6 @@ void reportCacheProblem(const analysis::CampaignCache* cache, std::ostream& err)
   err << "psd-analyze: " << cache->problem() << (cache->usable() ? "" : "; going on without it")
       << '\n';
 }
-
-}  // namespace
 
 int runCampaign(const CampaignOptions& options, const std::vector<std::filesystem::path>& files,
                 std::ostream& err) {

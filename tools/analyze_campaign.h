@@ -19,11 +19,21 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <vector>
+
+#include "analysis/campaign/campaign_cache.h"
 
 #include "tools/campaign_options.h"
 
 namespace tools {
+
+// The cache of the options (its problems are reported after the run), or null: --no-cache, or
+// no place for the default one (reported).
+std::unique_ptr<analysis::CampaignCache> openCache(const CampaignOptions& options,
+                                                   std::ostream& err);
+// Reports the cache's problem, if any, once.
+void reportCacheProblem(const analysis::CampaignCache* cache, std::ostream& err);
 
 int runCampaign(const CampaignOptions& options, const std::vector<std::filesystem::path>& files,
                 std::ostream& err);

@@ -453,6 +453,7 @@ ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& r
   }
   if (report.refusal.empty() && !cutter.hasLayout()) {
     report.refusal = "no samples of " + request.channel1.text() + " in the span read";
+    report.noSamples = true;
   }
   return report;
 }

@@ -49,6 +49,7 @@ struct ArchiveReport {
   std::size_t segments = 0;                      // given to the callback
   std::size_t leftOut = 0;                       // in the span but incomplete
   std::vector<std::filesystem::path> filesRead;  // in the order read
+  bool noSamples = false;  // the refusal: no sample of channel 1 in the span read
 };
 
 // Calls `take` with each complete segment in time order; `take` returns false to stop.

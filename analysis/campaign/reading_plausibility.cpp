@@ -1,5 +1,6 @@
 #include "analysis/campaign/reading_plausibility.h"
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 
@@ -12,6 +13,9 @@
 namespace analysis {
 namespace {
 
+// A segment's samples (analysis/archive/segment_grid.h).
+constexpr std::int32_t kFewestSegmentSamples = 64;
+constexpr std::int32_t kMostSegmentSamples = 131072;
 constexpr std::int32_t kMostSamples = 2 * static_cast<std::int32_t>(datafiles::kMaxSpectrumRecords);
 
 bool isValueOrNone(double v) {
@@ -73,7 +77,88 @@ std::optional<std::string> spectrumProblem(const CampaignFile& file, std::string
   return std::nullopt;
 }
 
+// A segment's spectrum as segmentCampaignFile makes it (analysis/archive/segment_campaign.h):
+// the used lines q = 1 .. min(nPlot, N/2 + 1) - 1 of nPlot = plotPointCount(N, 8), only those
+// with an estimate binned, so its bins lie within those of the first and the last used line, the
+// first and the last with a value in either channel and no value where no line lies.
+std::optional<std::string> segmentSpectrumProblem(const CampaignFile& file,
+                                                  const FrequencyBins& bins) {
+  const std::size_t size = file.binned1.size();
+  if (file.twoChannels ? file.binned2.size() != size : !file.binned2.empty()) {
+    return "channel 2 holds " + std::to_string(file.binned2.size()) + " bins, channel 1 " +
+           std::to_string(size);
+  }
+  if (size == 0) {
+    if (file.firstBin == 0) return std::nullopt;
+    return "a first bin without a spectrum";
+  }
+  const std::int32_t lines = std::min(plotPointCount(file.samples, 8), file.samples / 2 + 1);
+  const auto first = bins.binOf(1 / file.seconds);
+  const auto last = bins.binOf((lines - 1) / file.seconds);
+  const long long end = static_cast<long long>(file.firstBin) + static_cast<long long>(size) - 1;
+  if (lines < 2 || !first || !last || file.firstBin < *first || end > *last) {
+    return "bins " + std::to_string(file.firstBin) + " .. " + std::to_string(end) +
+           " beyond those of its lines";
+  }
+  const auto hasValue = [&](std::size_t i) {
+    return !std::isnan(file.binned1[i]) || (file.twoChannels && !std::isnan(file.binned2[i]));
+  };
+  if (!hasValue(0) || !hasValue(size - 1)) return "no value in its first or last bin";
+  for (std::size_t i = 0; i < size; ++i) {
+    const int k = file.firstBin + static_cast<int>(i);
+    const double v2 = file.twoChannels ? file.binned2[i] : kNoValue;
+    if (!isValueOrNone(file.binned1[i]) || !isValueOrNone(v2)) {
+      return "an impossible value in bin " + std::to_string(k);
+    }
+    if (hasValue(i) && !hasLine(bins, k, file.seconds)) {
+      return "a value in bin " + std::to_string(k) + " where it has no line";
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> segmentImplausibility(const CampaignFile& file, std::string_view name,
+                                                 const FrequencyBins& bins) {
+  switch (file.status) {
+    case CampaignStatus::Refused:  // a grid place left out: nothing known but why
+      if (file.samples != 0 || file.seconds != 0 || file.twoChannels || file.firstBin != 0 ||
+          !file.binned1.empty() || !file.binned2.empty()) {
+        return "a left-out segment with a reading";
+      }
+      if (file.message.empty()) return "a left-out segment without a reason";
+      return std::nullopt;
+    case CampaignStatus::Used:
+      break;
+    default:
+      return "status " + std::string(statusName(file.status)) + " for a segment";
+  }
+  const bool pair = name.substr(0, name.find('@')).find('+') != std::string_view::npos;
+  if (file.twoChannels != pair) return "channels unlike its name's";
+  if (file.samples < kFewestSegmentSamples || file.samples > kMostSegmentSamples) {
+    return std::to_string(file.samples) + " samples";
+  }
+  if (!(std::isfinite(file.seconds) && file.seconds > 0)) {
+    return "a record of " + std::to_string(file.seconds) + " s";
+  }
+  if (auto problem = segmentSpectrumProblem(file, bins)) return problem;
+  return implausibleRms(file.rms1, file.rms2, file.rmsRel, file.twoChannels);
+}
+
 }  // namespace
+
+bool isSegmentName(std::string_view name) {
+  // ID1[+ID2]@YYYY-MM-DDTHH:MM:SS.mmmZ
+  constexpr std::string_view kPattern = "dddd-dd-ddTdd:dd:dd.dddZ";
+  const std::size_t at = name.rfind('@');
+  if (at == std::string_view::npos || at == 0 || name.size() - at - 1 != kPattern.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < kPattern.size(); ++i) {
+    const char c = name[at + 1 + i];
+    if (kPattern[i] == 'd' ? !(c >= '0' && c <= '9') : c != kPattern[i]) return false;
+  }
+  return name.substr(0, at).find_first_of("/@") == std::string_view::npos;
+}
 
 std::optional<std::string> implausibleRms(double rms1, double rms2, double rmsRel,
                                           bool twoChannels) {
@@ -88,6 +173,7 @@ std::optional<std::string> implausibleRms(double rms1, double rms2, double rmsRe
 
 std::optional<std::string> implausibilityOf(const CampaignFile& file, std::string_view name,
                                             const FrequencyBins& bins) {
+  if (isSegmentName(name)) return segmentImplausibility(file, name, bins);
   if (!isMeasurementName(name)) return "a reading of a name the campaign skips";
   const bool vetoedName = datafiles::isVetoedName(name, datafiles::stemLengthOf(name));
   switch (file.status) {

@@ -18,6 +18,11 @@
 //     channels, none for one;
 //   - every binned value and band rms finite and not negative, or no value (NaN); a one-channel
 //     file has no channel-2 or relative rms.
+// A segment of a station archive, named "ID1[+ID2]@START" (analysis/archive/segment_campaign.h),
+// is checked by the same rules where they apply: used with 64 to 131072 samples, two channels
+// when its name has two ids, its bins within those of its used lines, a value in its first and
+// last bin (either channel) and none where no line lies (its lines without an estimate leave
+// bins empty); or refused: a grid place left out, with why and nothing else.
 // A reading whose lines are not at q / seconds
 // is therefore not stored: such a file is read on every run, as without a cache.
 #pragma once
@@ -35,6 +40,9 @@ namespace analysis {
 // cannot be a reading of a file named `name` on `bins`; nothing when it can.
 std::optional<std::string> implausibilityOf(const CampaignFile& file, std::string_view name,
                                             const FrequencyBins& bins);
+
+// Whether `name` is a segment's: "ID1[+ID2]@YYYY-MM-DDTHH:MM:SS.mmmZ".
+bool isSegmentName(std::string_view name);
 
 // Why a band's rms cannot be one of a file with or without two channels; nothing when it can.
 std::optional<std::string> implausibleRms(double rms1, double rms2, double rmsRel,

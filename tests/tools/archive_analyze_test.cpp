@@ -1,9 +1,14 @@
 // psd-analyze on a station archive written by make-samples --mseed (one day at 20 Hz).
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -110,8 +115,8 @@ TEST_F(ArchiveAnalyzeTest, CampaignTablesDoNotDependOnThreads) {
   const auto tablesWith = [&](const std::string& threads) {
     const std::string prefix = (dir_.path() / ("t" + threads)).string();
     EXPECT_EQ(runAnalyze(dir_,
-                         span() + " --response " + sds() + "/response.xml --campaign " + prefix +
-                             " --threads " + threads,
+                         span() + " --response " + sds() + "/response.xml --no-cache --campaign " +
+                             prefix + " --threads " + threads,
                          errors_),
               0)
         << errors_;
@@ -125,6 +130,81 @@ TEST_F(ArchiveAnalyzeTest, CampaignTablesDoNotDependOnThreads) {
   EXPECT_NE(one.find("XX.ST1..HHZ+XX.ST2..HHZ@2026-04-10T02:59:30.000Z"), std::string::npos);
   EXPECT_EQ(tablesWith("2"), one);
   EXPECT_EQ(tablesWith("7"), one);
+}
+
+// The campaign cache gives a run the tables of reading the segments, byte for byte, and decodes
+// nothing when every segment is current; a day file touched, other response files or an
+// implausible row read the segments concerned again.
+TEST_F(ArchiveAnalyzeTest, CachedSegmentsGiveTheTablesOfReadingThem) {
+  const std::string xml = " --response " + sds() + "/response.xml";
+  const std::string pz = " --response XX.ST1..HHZ=" + sds() +
+                         "/XX.ST1..HHZ.pz --response XX.ST2..HHZ=" + sds() + "/XX.ST2..HHZ.pz";
+  const std::filesystem::path cache = dir_.path() / "segments.sqlite";
+  const auto tables = [&](const std::string& responses, const std::string& cacheOption) {
+    const std::string prefix = (dir_.path() / "t").string();
+    EXPECT_EQ(runAnalyze(dir_, span() + responses + cacheOption + " --campaign " + prefix, errors_),
+              0)
+        << errors_;
+    std::string all;
+    for (const char* table : {"-files.csv", "-percentiles.csv", "-density.csv", "-bins.csv"}) {
+      all += dir_.read(std::string("t") + table) + '\n';
+    }
+    return all;
+  };
+  const std::string readXml = tables(xml, " --no-cache"), readPz = tables(pz, " --no-cache");
+  const auto touchDay = [&] {
+    const std::filesystem::path day = sds() + "/2026/XX/ST2/HHZ.D/XX.ST2..HHZ.D.2026.100";
+    std::filesystem::last_write_time(day,
+                                     std::filesystem::last_write_time(day) + std::chrono::hours(1));
+  };
+  // One row spoilt in a way a file's row may be too.
+  const auto spoil = [&](const std::string& change) {
+    return [&cache, change] {
+      sqlite3* db = nullptr;
+      ASSERT_EQ(sqlite3_open(cache.c_str(), &db), SQLITE_OK);
+      const std::string sql = "UPDATE readings SET " + change +
+                              " WHERE path LIKE '%+XX.ST2..HHZ@2026-04-10T01:00:00.000Z'";
+      EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+      EXPECT_EQ(sqlite3_changes(db), 1);
+      sqlite3_close(db);
+    };
+  };
+  struct Step {
+    std::string what;
+    std::function<void()> change;
+    const std::string& responses;
+    const std::string& expected;
+    std::string fromCache;  // the summary's count, or empty: no segment from the cache
+  };
+  const Step steps[] = {
+      {"the first run", [] {}, xml, readXml, ""},
+      {"again", [] {}, xml, readXml, "240 of 240 segments from the cache"},
+      {"a day file touched", touchDay, xml, readXml, ""},
+      {"other response files", [] {}, pz, readPz, ""},
+      {"again with them", [] {}, pz, readPz, "240 of 240"},
+      {"too few samples", spoil("samples = 10"), pz, readPz, "239 of 240"},
+      {"vetoed", spoil("status = 2"), pz, readPz, "239 of 240"},
+      {"one channel", spoil("two_channels = 0, binned2 = zeroblob(0)"), pz, readPz, "239 of 240"},
+      {"a negative value", spoil("binned1 = X'000000000000F0BF' || substr(binned1, 9)"), pz, readPz,
+       "239 of 240"},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    EXPECT_TRUE(tables(step.responses, " --cache " + cache.string()) == step.expected) << step.what;
+    const std::size_t at = errors_.find("segments from the cache");
+    if (step.fromCache.empty()) {
+      EXPECT_EQ(at, std::string::npos) << step.what << ": " << errors_;
+    } else {
+      EXPECT_NE(errors_.find(step.fromCache), std::string::npos) << step.what << ": " << errors_;
+    }
+    if (step.fromCache.starts_with("240")) {
+      EXPECT_NE(errors_.find("archive: 0 files read"), std::string::npos) << errors_;
+    }
+    if (step.fromCache.starts_with("239")) {
+      EXPECT_NE(errors_.find("@2026-04-10T01:00:00.000Z was implausible ("), std::string::npos)
+          << step.what << ": " << errors_;
+    }
+  }
 }
 
 struct RefusalCase {
