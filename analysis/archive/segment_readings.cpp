@@ -76,6 +76,7 @@ struct Place {
   bool cached = false;
 };
 
+constexpr std::int64_t kMostPlaces = 4'000'000;
 constexpr const char* kLeftOut = "left out: a sample missing on a channel";
 
 }  // namespace
@@ -131,7 +132,9 @@ SegmentReadings readSegments(const ArchiveRequest& request, const ResponseSet& r
   const MicroTime from = request.from.value_or(days.front() * kMicrosPerDay);
   const MicroTime to = request.to.value_or((days.back() + 1) * kMicrosPerDay - 1);
   const std::int64_t kFirst = layout.firstAtOrAfter(from), kLast = layout.lastAtOrBefore(to);
-  if (kLast < kFirst) return readEverything();
+  // A span of millions of places (years of short segments) is read as without a cache rather
+  // than held as places.
+  if (kLast < kFirst || kLast - kFirst > kMostPlaces) return readEverything();
 
   // The keys of the span's places; each day's files examined once.
   std::error_code error;
@@ -215,6 +218,7 @@ SegmentReadings readSegments(const ArchiveRequest& request, const ResponseSet& r
         it->second.name = place.key.path.substr(prefix.size());
         session->store(place.key, bins.perOctave, band, it->second);
         place.reading = std::move(it->second);
+        place.cached = false;
       } else if (!refused) {
         CampaignFile leftOut;
         leftOut.status = CampaignStatus::Refused;
