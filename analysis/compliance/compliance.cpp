@@ -65,8 +65,7 @@ std::optional<bool> meetsCriterion(const BandVelocities& channel,
   return met;
 }
 
-CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files,
-                                       std::span<const std::optional<CivilSeconds>> starts)
+CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files)
     : fileCount_(files.size()) {
   const auto criteria = vibrationCriteria();
   bool anyBand = false;
@@ -74,12 +73,7 @@ CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files,
   for (std::size_t i = 0; i < files.size(); ++i) {
     const CampaignFile& file = files[i];
     if (file.status != CampaignStatus::Used) continue;
-    Record record{.file = static_cast<std::uint32_t>(i), .twoChannels = file.twoChannels};
-    if (i < starts.size() && starts[i]) {
-      record.weekHour = static_cast<std::int16_t>(weekdayOf(*starts[i]) * kHoursPerDay +
-                                                  secondOfDay(*starts[i]) / 3600);
-    }
-    records_.push_back(record);
+    records_.push_back({.file = static_cast<std::uint32_t>(i), .twoChannels = file.twoChannels});
     const BandVelocities one = file.bands.velocities(1);
     const BandVelocities two = file.twoChannels ? file.bands.velocities(2) : BandVelocities{};
     for (const VibrationCriterion& criterion : criteria) {
@@ -124,7 +118,9 @@ CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files,
   }
 }
 
-ComplianceTables CampaignCompliance::tablesOf(std::span<const std::uint8_t> selected) const {
+ComplianceTables CampaignCompliance::tablesOf(
+    std::span<const std::uint8_t> selected,
+    std::span<const std::optional<CivilSeconds>> starts) const {
   ComplianceTables tables;
   const auto criteria = vibrationCriteria();
   const std::size_t criterionCount = criteria.size();
@@ -144,15 +140,20 @@ ComplianceTables CampaignCompliance::tablesOf(std::span<const std::uint8_t> sele
     ++tables.records;
     const Record& record = records_[r];
     anyTwo |= record.twoChannels;
+    int weekHour = -1;  // weekday x 24 + hour of the start; -1 without a start time
+    if (record.file < starts.size() && starts[record.file]) {
+      const CivilSeconds start = *starts[record.file];
+      weekHour = weekdayOf(start) * kHoursPerDay + secondOfDay(start) / 3600;
+    }
     const std::uint8_t* judgement = &judgements_[r * criterionCount * 2];
     for (std::size_t c = 0; c < criterionCount * 2; ++c) {
       if (!(judgement[c] & kJudged)) continue;
       const bool meets = (judgement[c] & kMet) != 0;
       judged[c * kSlots + kSlots - 1] += 1;
       met[c * kSlots + kSlots - 1] += meets;
-      if (record.weekHour >= 0) {
-        judged[c * kSlots + static_cast<std::size_t>(record.weekHour)] += 1;
-        met[c * kSlots + static_cast<std::size_t>(record.weekHour)] += meets;
+      if (weekHour >= 0) {
+        judged[c * kSlots + static_cast<std::size_t>(weekHour)] += 1;
+        met[c * kSlots + static_cast<std::size_t>(weekHour)] += meets;
       }
     }
   }
@@ -196,7 +197,7 @@ ComplianceTables CampaignCompliance::tablesOf(std::span<const std::uint8_t> sele
 ComplianceTables complianceTables(std::span<const CampaignFile> files,
                                   std::span<const std::optional<CivilSeconds>> starts,
                                   std::span<const std::uint8_t> selected) {
-  return CampaignCompliance(files, starts).tablesOf(selected);
+  return CampaignCompliance(files).tablesOf(selected, starts);
 }
 
 }  // namespace analysis
