@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+#include "analysis/archive/segment_campaign.h"
 #include "analysis/campaign/campaign_file.h"
 #include "analysis/record/file_analysis.h"
 #include "analysis/standards/third_octave.h"
@@ -165,6 +166,40 @@ TEST(CampaignRecordBands, AreTheThirdOctaveViewsOfEachRecord) {
       ASSERT_EQ(kept.bands.size(), view.bands.size());
       EXPECT_EQ(kept.bands.front().index, view.bands.front().index);
     }
+  }
+}
+
+// A station archive's segment: a band holding a line without an estimate (coefficient 0, below
+// the instrument's passband) would read low and is left out; the others are sum |c|^2 / 2.
+TEST(SegmentRecordBands, ABandWithALineWithoutAnEstimateIsLeftOut) {
+  archive::SegmentRecord record{.name = "segment", .samples = 12000, .rate = 200, .seconds = 60};
+  datafiles::SpectrumRecords& s = record.spectrum;
+  s.twoChannels = true;
+  s.count = 6001;
+  for (auto* v : {&s.freq, &s.re2, &s.im2}) v->assign(s.count, 0.0);
+  s.re1.assign(s.count, 0.0f);
+  s.im1.assign(s.count, 0.0f);
+  for (std::size_t k = 1; k < s.count; ++k) {
+    s.freq[k] = static_cast<double>(k) / 60;
+    s.re1[k] = k == 60 ? 0.0f : 1e-3f;  // no estimate at 1 Hz in channel 1
+    s.re2[k] = 2e-3;
+  }
+  const CampaignFile file = archive::segmentCampaignFile(record, FrequencyBins{}, {});
+  EXPECT_FALSE(file.bands.value(1, 0));  // the 1 Hz band of channel 1
+  for (int band : {-1, 0, 1, 10}) {
+    std::size_t lines = 0;
+    for (std::size_t k = 1; k < s.count; ++k) {
+      const double f = s.freq[k];
+      lines += f >= std::pow(10, (2 * band - 1) / 20.0) && f < std::pow(10, (2 * band + 1) / 20.0);
+    }
+    const double c1 = static_cast<double>(1e-3f);  // channel 1 as the reader keeps it
+    const double expected1 = std::sqrt(static_cast<double>(lines) * c1 * c1 / 2);
+    const auto v1 = file.bands.value(1, band), v2 = file.bands.value(2, band);
+    ASSERT_TRUE(v2) << band;
+    EXPECT_NEAR(*v2 / std::sqrt(static_cast<double>(lines) * 4e-6 / 2), 1, 1e-12) << band;
+    if (band == 0) continue;
+    ASSERT_TRUE(v1) << band;
+    EXPECT_NEAR(*v1 / expected1, 1, 1e-12) << band;
   }
 }
 
