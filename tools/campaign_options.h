@@ -2,6 +2,7 @@
 //   --campaign PREFIX [--band FLOW FHIGH] [--bins-per-octave B] [--threads N]
 //              [--time-from auto|mtime|name:PATTERN] [--from DATETIME] [--to DATETIME]
 //              [--hours HH:MM-HH:MM] [--weekdays LIST] [--cache PATH | --no-cache]
+//              [--compliance]
 //              (FILE... | --tree DIR [--component z|n|e|all] [--csw])
 // The time options choose where the records' start times come from (analysis/campaign/
 // start_time.h) and which records the statistics take (analysis/campaign/time_selection.h).
@@ -33,6 +34,8 @@ struct CampaignOptions {
   analysis::SpectrumFileChoice choice;
   std::filesystem::path cache;  // empty: the default place
   bool noCache = false;
+  // --compliance: the vibration criteria tables too (analysis/compliance/compliance_csv.h).
+  bool compliance = false;
 };
 
 // Adds the options to `app`, in the help group "campaign". Call it after the per-file run's
