@@ -16,6 +16,7 @@
 #include "analysis/campaign/campaign_tree.h"
 #include "analysis/campaign/start_time.h"
 #include "analysis/campaign/time_selection.h"
+#include "analysis/units/spectral_units.h"
 
 namespace CLI {
 class App;
@@ -33,6 +34,8 @@ struct CampaignOptions {
   analysis::SpectrumFileChoice choice;
   std::filesystem::path cache;  // empty: the default place
   bool noCache = false;
+  // The units of the percentiles and density tables (--units, --asd, --db, --period).
+  analysis::SpectralUnits units;
 };
 
 // Adds the options to `app`, in the help group "campaign". Call it after the per-file run's

@@ -202,7 +202,7 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
        [](const fs::path& p) {
          execute(p,
                  "CREATE TABLE readings(x); PRAGMA application_id = 1347634243;"
-                 " PRAGMA user_version = 3");
+                 " PRAGMA user_version = 4");
        },
        "no campaign cache of psd-display (no such column"},
       {"schema 1, its bands without the relative rms",
@@ -215,7 +215,7 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
                  "PRAGMA journal_mode = DELETE; UPDATE readings SET bands = substr(bands, 1, 32);"
                  " PRAGMA user_version = 1");
        },
-       "another version of psd-display (schema 1, this one reads 3)"},
+       "another version of psd-display (schema 1, this one reads 4)"},
       {"its directory a file", [](const fs::path&) {}, "its directory cannot be made"},
   };
   for (const Case& c : cases) {
@@ -365,6 +365,10 @@ TEST_F(CampaignCacheTest, LookUpsAndWritesOfManyFilesCrossEveryTransactionBounda
     for (int q = 1; q <= 1199; ++q) {
       file.binned1[static_cast<std::size_t>(*bins.binOf(q / 60.0) - first)] =
           static_cast<double>(i);
+    }
+    for (double v : file.binned1) {  // the ratios of a value: 1 for a single line at the centre
+      const float r = std::isnan(v) ? NAN : 1;
+      file.ratios1.push_back({r, r});
     }
     file.rms1 = static_cast<double>(i);
     return file;
