@@ -9,8 +9,8 @@
 // Opens the viewer browsing DIR, selects FILE (if given), switches to the raw-data view with
 // --raw, draws the seismic noise models on the PSD plot with --noise-models, shows the
 // third-octave velocity view with --third-octave, and saves the window to OUT.png. With
-// --campaign it opens the campaign statistics of the listed files instead, waits until they are
-// computed and saves that window. --select draws it against time with that time selection,
+// --campaign it opens the campaign statistics of the listed files instead (with --units, drawn
+// in those units), waits until they are computed and saves that window. --select draws it against time with that time selection,
 // --compare adds the "compare with" selection; a SELECTION is one argument of words: hours
 // HH:MM-HH:MM and weekdays (mon-fri, sat,sun), e.g. "06:00-22:00 mon-fri". --two-sensors N
 // averages the first N listed files and shows relative motion, self-noise and the transfer
@@ -163,6 +163,13 @@ int main(int argc, char** argv) {
         if (!statistics->timeViewPending()) computed.quit();
       });
       if (statistics->timeViewPending()) computed.exec();
+    }
+    if (!units.isEmpty()) {  // the statistics in those units come with the time view
+      QEventLoop computed;
+      QObject::connect(statistics, &viewer::CampaignWindow::timeViewReady, &computed, [&] {
+        if (!statistics->timeViewPending()) computed.quit();
+      });
+      if (statistics->timeViewPending() || !statistics->timeView()) computed.exec();
     }
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     shown = statistics;

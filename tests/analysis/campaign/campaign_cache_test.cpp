@@ -265,6 +265,8 @@ TEST_F(CampaignCacheTest, AnImplausibleRowIsReadAgainReportedAndReplaced) {
       "status = 2",  // vetoed, of a plain name
       "status = 4",  // refused, with its reading
       "bands = bands || X'00'",
+      "ratios = substr(ratios, 1, length(ratios) - 8)",
+      "ratios = X'0000C07F' || substr(ratios, 5)",  // a NaN velocity ratio of bin 0's value
       "bands = substr(bands, 1, 16) || X'" + minusOne + "' || substr(bands, 25)",
   };
   const std::string expected = tables({}, nullptr);
