@@ -33,7 +33,7 @@ namespace {
 
 constexpr const char* kNames[] = {"12345670.csvz", "12345671xxx.csvz", "1234567892.csve",
                                   "12345673.csvz"};
-constexpr int kColumns = 13;  // size .. bands, as the cache's readings table has them
+constexpr int kColumns = 14;  // size .. ratios, as the cache's readings table has them
 
 // A record of `lines` lines at `seconds`, one or two channels, values varying with the line.
 std::string record(int lines, double seconds, bool twoChannels) {
@@ -139,7 +139,7 @@ std::string blobFrom(FuzzedDataProvider& input, std::string blob) {
 bool craftRow(sqlite3* db, const std::string& path, FuzzedDataProvider& input) {
   static const char* const kColumnNames[kColumns] = {
       "size",         "modified_ns", "bins_per_octave", "status",  "message", "samples", "seconds",
-      "two_channels", "bytes",       "first_bin",       "binned1", "binned2", "bands"};
+      "two_channels", "bytes",       "first_bin",       "binned1", "binned2", "bands",   "ratios"};
   const auto mask = input.ConsumeIntegral<std::uint16_t>();
   for (int c = 0; c < kColumns; ++c) {
     if (((mask >> c) & 1) == 0) continue;

@@ -128,8 +128,8 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
   for (std::size_t i = 0; i < times.size(); ++i) times[i] = {starts[i], selected[i] != 0};
   std::size_t usedSelected = files.size();
   const auto statisticsOf = [&] {
-    if (!selection.active()) return analysis::campaignStatistics(files, bins);
-    const analysis::SelectionStatistics index(files, bins);
+    if (!selection.active()) return analysis::campaignStatistics(files, bins, campaign.units);
+    const analysis::SelectionStatistics index(files, bins, campaign.units);
     usedSelected = index.usedSelected(selected);
     return index.statisticsOf(selected);
   };

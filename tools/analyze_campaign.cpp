@@ -149,8 +149,10 @@ int runCampaign(const CampaignOptions& options, const std::vector<std::filesyste
   for (std::size_t i = 0; i < times.size(); ++i) times[i] = {starts.start[i], selected[i] != 0};
   std::size_t usedSelected = 0;
   const auto statisticsOf = [&] {
-    if (!options.selection.active()) return campaign.statistics();
-    const analysis::SelectionStatistics index(campaign.files(), campaign.bins());
+    if (!options.selection.active()) {
+      return analysis::campaignStatistics(campaign.files(), campaign.bins(), options.units);
+    }
+    const analysis::SelectionStatistics index(campaign.files(), campaign.bins(), options.units);
     usedSelected = index.usedSelected(selected);
     return index.statisticsOf(selected);
   };

@@ -165,13 +165,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, AnalyzeOp
       throw CLI::RequiredError("FILE");
     }
     checkUnitOptions(options.units);
-    // A campaign's tables are binned on the program's own axis; a bin in another quantity needs
-    // the mean of its converted lines, which the campaign does not keep yet. Refused rather than
-    // written in the program's units under a name that asked for others.
-    if (!options.campaign.prefix.empty() && !options.units.recorded()) {
-      throw CLI::ValidationError("--units",
-                                 "a campaign's tables are in the program's own units only");
-    }
+    options.campaign.units = options.units;  // the percentiles and density tables' units
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e, out, err);
     return status == 0 ? 0 : 2;

@@ -17,6 +17,7 @@
 #include "analysis/campaign/campaign_tree.h"
 #include "analysis/campaign/start_time.h"
 #include "analysis/campaign/time_selection.h"
+#include "analysis/units/spectral_units.h"
 
 namespace CLI {
 class App;
@@ -36,6 +37,8 @@ struct CampaignOptions {
   bool noCache = false;
   // --compliance: the vibration criteria tables too (analysis/compliance/compliance_csv.h).
   bool compliance = false;
+  // The units of the percentiles and density tables (--units, --asd, --db, --period).
+  analysis::SpectralUnits units;
 };
 
 // Adds the options to `app`, in the help group "campaign". Call it after the per-file run's

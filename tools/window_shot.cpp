@@ -9,8 +9,8 @@
 // Opens the viewer browsing DIR, selects FILE (if given), switches to the raw-data view with
 // --raw, draws the seismic noise models on the PSD plot with --noise-models, shows the
 // third-octave velocity view with --third-octave, and saves the window to OUT.png. With
-// --campaign it opens the campaign statistics of the listed files instead, waits until they are
-// computed and saves that window. --select draws it against time with that time selection,
+// --campaign it opens the campaign statistics of the listed files instead (with --units, drawn
+// in those units), waits until they are computed and saves that window. --select draws it against time with that time selection,
 // --compare adds the "compare with" selection; a SELECTION is one argument of words: hours
 // HH:MM-HH:MM and weekdays (mon-fri, sat,sun), e.g. "06:00-22:00 mon-fri". --criteria shows
 // the campaign window's "criteria" tab (with --campaign). --two-sensors N
@@ -169,13 +169,14 @@ int main(int argc, char** argv) {
       });
       if (statistics->timeViewPending()) computed.exec();
     }
+    if (!units.isEmpty() || criteria) {  // the statistics in those units come with the time view
+      QEventLoop computed;
+      QObject::connect(statistics, &viewer::CampaignWindow::timeViewReady, &computed, [&] {
+        if (!statistics->timeViewPending()) computed.quit();
+      });
+      if (statistics->timeViewPending() || !statistics->timeView()) computed.exec();
+    }
     if (criteria) {
-      if (!statistics->timeView()) {  // the first time view is computed after the campaign
-        QEventLoop computed;
-        QObject::connect(statistics, &viewer::CampaignWindow::timeViewReady, &computed,
-                         &QEventLoop::quit);
-        computed.exec();
-      }
       statistics->findChild<QTabWidget*>("views")->setCurrentWidget(statistics->criteria());
     }
     for (int i = 0; i < 5; ++i) QApplication::processEvents();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 
 #include "analysis/record/psd_estimator.h"
@@ -47,7 +48,7 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
   const auto nPlot = static_cast<std::size_t>(std::max(plotPointCount(record.samples, 8), 0));
   const std::size_t lastUsed = std::min(nPlot, s.count) > 0 ? std::min(nPlot, s.count) - 1 : 0;
   struct Sums {
-    double sum1 = 0, sum2 = 0;
+    WeightedSums sum1, sum2;  // with the ratios to velocity and acceleration (binned_units.h)
     std::size_t lines1 = 0, lines2 = 0;
   };
   std::map<int, Sums> perBin;
@@ -69,8 +70,9 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
     has2s[q] = has2;
     if (const auto k = bins.binOf(f); k && (has1 || has2)) {
       Sums& bin = perBin[*k];
-      if (has1) bin.sum1 += p1, ++bin.lines1;
-      if (has2) bin.sum2 += p2, ++bin.lines2;
+      const double x = f / bins.centre(*k);
+      if (has1) bin.sum1.add(p1, x), ++bin.lines1;
+      if (has2) bin.sum2.add(p2, x), ++bin.lines2;
     }
     if (f >= band.fLow && f <= band.fHigh && has1) {
       band1 += p1;
@@ -82,13 +84,22 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
   if (!perBin.empty()) {
     file.firstBin = perBin.begin()->first;
     const auto size = static_cast<std::size_t>(perBin.rbegin()->first - file.firstBin + 1);
+    const float none = std::numeric_limits<float>::quiet_NaN();
     file.binned1.assign(size, kNoValue);
-    if (file.twoChannels) file.binned2.assign(size, kNoValue);
+    file.ratios1.assign(size, {none, none});
+    if (file.twoChannels) {
+      file.binned2.assign(size, kNoValue);
+      file.ratios2.assign(size, {none, none});
+    }
     for (const auto& [k, bin] : perBin) {
       const auto i = static_cast<std::size_t>(k - file.firstBin);
-      if (bin.lines1 > 0) file.binned1[i] = bin.sum1 / static_cast<double>(bin.lines1);
+      if (bin.lines1 > 0) {
+        file.binned1[i] = bin.sum1.power / static_cast<double>(bin.lines1);
+        file.ratios1[i] = binRatiosOf(bin.sum1);
+      }
       if (file.twoChannels && bin.lines2 > 0) {
-        file.binned2[i] = bin.sum2 / static_cast<double>(bin.lines2);
+        file.binned2[i] = bin.sum2.power / static_cast<double>(bin.lines2);
+        file.ratios2[i] = binRatiosOf(bin.sum2);
       }
     }
   }

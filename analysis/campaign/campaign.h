@@ -117,8 +117,10 @@ class Campaign {
   bool finished() const;  // no file pending
 
   // Percentiles, mean and density per bin over the used files computed so far; see
-  // campaign_statistics.h. complete() tells a finished campaign from a partial one.
-  CampaignStatistics statistics() const { return campaignStatistics(files_, bins_); }
+  // campaign_statistics.h, in `units`. complete() tells a finished campaign from a partial one.
+  CampaignStatistics statistics(const SpectralUnits& units = {}) const {
+    return campaignStatistics(files_, bins_, units);
+  }
 
  private:
   std::vector<CampaignFile>::iterator find(const std::filesystem::path& directory,

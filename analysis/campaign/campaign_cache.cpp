@@ -27,7 +27,8 @@ constexpr int kApplicationId = 0x50534443;
 // Raised whenever the rows change meaning; a cache of another version is left alone.
 // 2: a band holds the relative rms too; 3: a file's own line spacing sets its record length, so
 // that rows of 10-character names with 60 s lines, read as 6 s records before, are not used;
-// 4: the one-third-octave velocities of each used or vetoed reading, in a table of their own.
+// 4: the one-third-octave velocities of each used or vetoed reading, in a table of their own,
+// and the ratios column (binned_units.h).
 constexpr int kSchemaVersion = 4;
 // Files per write transaction: few enough that a killed run loses little.
 constexpr std::size_t kFilesPerTransaction = 64;
@@ -43,7 +44,7 @@ constexpr const char* kSchema =
     " bins_per_octave INTEGER NOT NULL, status INTEGER NOT NULL, message TEXT NOT NULL,"
     " samples INTEGER NOT NULL, seconds REAL NOT NULL, two_channels INTEGER NOT NULL,"
     " bytes INTEGER NOT NULL, first_bin INTEGER NOT NULL, binned1 BLOB, binned2 BLOB,"
-    " bands BLOB);"
+    " bands BLOB, ratios BLOB);"
     // The third-octave velocities of a reading (record_bands.h), which go with its row.
     "CREATE TABLE IF NOT EXISTS third_octaves("
     " path TEXT PRIMARY KEY, first_band INTEGER NOT NULL, velocities1 BLOB, velocities2 BLOB);";
@@ -61,10 +62,10 @@ enum Statement {
 
 constexpr const char* kSelectSql =
     "SELECT size, modified_ns, bins_per_octave, status, message, samples, seconds, two_channels,"
-    " bytes, first_bin, binned1, binned2, bands FROM readings WHERE path = ?1";
+    " bytes, first_bin, binned1, binned2, bands, ratios FROM readings WHERE path = ?1";
 constexpr const char* kReplaceSql =
     "INSERT OR REPLACE INTO readings VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12,"
-    " ?13, ?14)";
+    " ?13, ?14, ?15)";
 constexpr const char* kUpdateBandsSql = "UPDATE readings SET bands = ?2 WHERE path = ?1";
 constexpr const char* kDeleteSql = "DELETE FROM readings WHERE path = ?1";
 constexpr const char* kSelectThirdsSql =
@@ -94,6 +95,41 @@ void bindDoubles(sqlite3_stmt* statement, int at, std::span<const double> values
     sqlite3_bind_blob(statement, at, values.data(), static_cast<int>(values.size_bytes()),
                       SQLITE_TRANSIENT);
   }
+}
+
+// The ratios of a row (binned_units.h): channel 1's, then channel 2's, velocity and acceleration
+// of each bin, as floats in this machine's byte order.
+void bindRatios(sqlite3_stmt* statement, int at, const CampaignFile& file) {
+  std::vector<BinRatios> all(file.ratios1);
+  all.insert(all.end(), file.ratios2.begin(), file.ratios2.end());
+  static_assert(sizeof(BinRatios) == 2 * sizeof(float));
+  if (all.empty()) {
+    sqlite3_bind_zeroblob(statement, at, 0);
+  } else {
+    sqlite3_bind_blob(statement, at, all.data(), static_cast<int>(all.size() * sizeof(BinRatios)),
+                      SQLITE_TRANSIENT);
+  }
+}
+
+// Fills the ratios of `file` (its binned spectra read) from a row's blob; why it cannot, or
+// nothing. Whether the values are plausible is reading_plausibility.h's to say.
+std::optional<std::string> ratiosOf(const void* blob, int bytes, CampaignFile& file) {
+  const std::size_t expected = file.binned1.size() + file.binned2.size();
+  if (static_cast<std::size_t>(bytes) != expected * sizeof(BinRatios)) {
+    return "ratios of " + std::to_string(bytes) + " bytes for " + std::to_string(expected) +
+           " values";
+  }
+  file.ratios1.resize(file.binned1.size());
+  file.ratios2.resize(file.binned2.size());
+  const auto* from = static_cast<const unsigned char*>(blob);
+  if (!file.ratios1.empty()) {
+    std::memcpy(file.ratios1.data(), from, file.ratios1.size() * sizeof(BinRatios));
+  }
+  if (!file.ratios2.empty()) {
+    std::memcpy(file.ratios2.data(), from + file.ratios1.size() * sizeof(BinRatios),
+                file.ratios2.size() * sizeof(BinRatios));
+  }
+  return std::nullopt;
 }
 
 // The bands of a row: fLow, fHigh, rms1, rms2, rmsRel for each.
@@ -173,6 +209,9 @@ std::optional<std::string> readRow(sqlite3_stmt* row, std::string_view name,
   file.binned1 = doublesOf(sqlite3_column_blob(row, 10), sqlite3_column_bytes(row, 10));
   file.binned2 = doublesOf(sqlite3_column_blob(row, 11), sqlite3_column_bytes(row, 11));
   reading.bands = doublesOf(sqlite3_column_blob(row, 12), sqlite3_column_bytes(row, 12));
+  if (auto problem = ratiosOf(sqlite3_column_blob(row, 13), sqlite3_column_bytes(row, 13), file)) {
+    return problem;
+  }
   if (reading.bands.size() % kBandStride != 0) {
     return "bands of " + std::to_string(reading.bands.size()) + " doubles";
   }
@@ -554,6 +593,8 @@ bool CampaignCache::Session::lookup(const CacheKey& key, int binsPerOctave, cons
   file.firstBin = stored.firstBin;
   file.binned1 = std::move(stored.binned1);
   file.binned2 = std::move(stored.binned2);
+  file.ratios1 = std::move(stored.ratios1);
+  file.ratios2 = std::move(stored.ratios2);
   file.rms1 = rms->rms1;
   file.rms2 = rms->rms2;
   file.rmsRel = rms->rmsRel;
@@ -703,6 +744,7 @@ bool CampaignCache::Session::apply(const PendingWrite& write) {
   bindDoubles(replace, 12, file.binned1);
   bindDoubles(replace, 13, file.binned2);
   bindDoubles(replace, 14, kept);
+  bindRatios(replace, 15, file);
   return sqlite3_step(replace) == SQLITE_DONE &&
          replaceThirds(key, file.hasSpectrum() ? &file.bands : nullptr);
 }

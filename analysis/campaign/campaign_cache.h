@@ -2,12 +2,13 @@
 // again without reading its gigabytes of text: SQLite, one row per file.
 //
 // Kept per file: its status and message, samples, record length, whether it has two channels,
-// the size of its text, its binned spectrum of each channel (first bin and values) and the band
-// rms of every band computed so far (channel 1, channel 2 and channel 1 minus channel 2), and in a
-// table of their own (third_octaves, one row per used or vetoed reading, replaced and removed with
-// it) its one-third-octave velocities (record_bands.h). Not kept:
-// the start time, recomputed from the name and the modification time, and the modification time in
-// local time, recomputed from the key.
+// the size of its text, its binned spectrum of each channel (first bin, values and their ratios
+// to velocity and acceleration, binned_units.h) and the band rms of every band computed so far
+// (channel 1, channel 2 and channel 1 minus channel 2), and in a table of their own
+// (third_octaves, one row per used or vetoed reading, replaced and removed with it) its
+// one-third-octave velocities (record_bands.h). Not kept: the start time, recomputed from the
+// name and the modification time, and the modification time in local time, recomputed from the
+// key.
 //
 // Key: the file's absolute path (lexically normal, links not resolved). A row is used only when
 // the file's size, its modification time in nanoseconds and the bins per octave are those

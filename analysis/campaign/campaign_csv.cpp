@@ -30,10 +30,24 @@ void appendName(std::string& out, std::string_view name) {
   out += '"';
 }
 
-void appendChannel(std::string& out, const ChannelStatistics& c) {
+// The values are linear densities of units.quantity: shown in its form (ASD, dB), an empty
+// field where the form has none.
+void appendChannel(std::string& out, const ChannelStatistics& c, const SpectralUnits& units) {
   out += ',';
   out += std::to_string(c.n);
-  for (double v : {c.p5, c.p50, c.p95, c.mean}) appendField(out, v);
+  for (double v : {c.p5, c.p50, c.p95, c.mean}) appendField(out, formOf(units, v));
+}
+
+// "f_centre" or, in other units, "f_centre[Hz]" and with the period axis ",period[s]" after it.
+std::string centreColumns(const SpectralUnits& units) {
+  std::string columns = columnName("f_centre", "Hz", units);
+  if (!units.recorded() && units.period) columns += ",period[s]";
+  return columns;
+}
+
+// ",1/f" with the period axis.
+void appendPeriod(std::string& out, double fCentre, const SpectralUnits& units) {
+  if (!units.recorded() && units.period) appendField(out, axisX(units, fCentre));
 }
 
 // Appends ",start,selected".
@@ -98,20 +112,31 @@ std::string campaignFilesCsv(std::span<const CampaignFile> files, std::span<cons
 }
 
 std::string campaignPercentilesCsv(const CampaignStatistics& statistics) {
-  std::string out = "f_low,f_high,f_centre,n1,p5_1,p50_1,p95_1,mean1,n2,p5_2,p50_2,p95_2,mean2\n";
+  const SpectralUnits& u = statistics.units;
+  std::string out =
+      columnName("f_low", "Hz", u) + "," + columnName("f_high", "Hz", u) + "," + centreColumns(u);
+  for (const char* c : {"1", "2"}) {
+    out += std::string(",n") + c;
+    for (const char* p : {"p5_", "p50_", "p95_", "mean"})
+      out += "," + columnName(p + std::string(c), u);
+  }
+  out += '\n';
   for (const BinStatistics& bin : statistics.bins) {
     datafiles::appendDouble(out, bin.fLow);
     appendField(out, bin.fHigh);
     appendField(out, bin.fCentre);
-    appendChannel(out, bin.channel1);
-    appendChannel(out, bin.channel2);
+    appendPeriod(out, bin.fCentre, u);
+    appendChannel(out, bin.channel1, u);
+    appendChannel(out, bin.channel2, u);
     out += '\n';
   }
   return out;
 }
 
 std::string campaignDensityCsv(const CampaignStatistics& statistics) {
-  std::string out = "f_centre,db,fraction1,fraction2\n";
+  const SpectralUnits& u = statistics.units;
+  std::string out = centreColumns(u) + "," + columnName("db", cellUnitText(u.quantity), u) +
+                    ",fraction1,fraction2\n";
   for (const BinStatistics& bin : statistics.bins) {
     // The cells of both channels merged in increasing db.
     const auto& cells1 = bin.channel1.density;
@@ -122,6 +147,7 @@ std::string campaignDensityCsv(const CampaignStatistics& statistics) {
                      : i == cells1.size() || cells2[j].db < cells1[i].db ? cells2[j].db
                                                                          : cells1[i].db;
       datafiles::appendDouble(out, bin.fCentre);
+      appendPeriod(out, bin.fCentre, u);
       out += ',';
       out += std::to_string(db);
       appendField(out, fractionIn(bin.channel1, db));

@@ -22,6 +22,11 @@
 //   PREFIX-density.csv      f_centre,db,fraction1,fraction2
 //       one row per (bin, 1 dB cell) where either fraction is above 0, by bin then db; a
 //       fraction is empty for a channel with n = 0 in the bin.
+//   In another quantity (CampaignStatistics::units, analysis/units/spectral_units.h) the
+//   percentiles and means are shown in the chosen form (PSD, ASD or dB, empty where a dB value
+//   has none), the columns carrying the unit in brackets ("p50_1[dB re 1 (m/s^2)^2/Hz]",
+//   "f_centre[Hz]", "db[dB re 1 (m/s^2)^2/Hz]"), and with the period axis a column "period[s]"
+//   (1 / f_centre) follows f_centre. As recorded both tables are exactly as above.
 //   PREFIX-bins.csv         name,f_centre,psd1,psd2
 //       every used or vetoed file's binned spectrum, one row per bin where it has a value (a tidy
 //       long table, to be aggregated further across campaigns by any data engine). It grows

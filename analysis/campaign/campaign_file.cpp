@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <span>
 
 #include "analysis/campaign/start_time.h"
@@ -21,9 +22,16 @@ constexpr double kLargestPsd = datafiles::kLargestAcceptedNumber;
 // Sums of the used lines falling into one bin, in the order the lines come.
 struct BinSums {
   int k = 0;
-  double sum1 = 0, sum2 = 0;
+  double fCentre = 1;
+  WeightedSums sum1, sum2;  // P, P x^2, P x^4 with x = f / fCentre (binned_units.h)
   std::size_t lines = 0;
 };
+
+void addSums(WeightedSums& to, const WeightedSums& from) {
+  to.power += from.power;
+  to.power2 += from.power2;
+  to.power4 += from.power4;
+}
 
 // Groups lines 1 .. lastLine into bins. Lines normally rise in frequency, so consecutive lines
 // share a bin and the bin is looked up only when a line leaves the current one.
@@ -37,13 +45,14 @@ std::vector<BinSums> sumsPerBin(const FrequencyBins& bins, std::span<const doubl
     if (!(f >= low && f < high)) {
       const auto k = bins.binOf(f);
       if (!k) continue;
-      sums.push_back({.k = *k});
+      sums.push_back({.k = *k, .fCentre = bins.centre(*k)});
       low = bins.lowEdge(*k);
       high = bins.highEdge(*k);
     }
     BinSums& bin = sums.back();
-    bin.sum1 += psd1[q];
-    bin.sum2 += psd2[q];
+    const double x = f / bin.fCentre;
+    bin.sum1.add(psd1[q], x);
+    bin.sum2.add(psd2[q], x);
     ++bin.lines;
   }
   if (!std::is_sorted(sums.begin(), sums.end(),
@@ -55,8 +64,8 @@ std::vector<BinSums> sumsPerBin(const FrequencyBins& bins, std::span<const doubl
   std::vector<BinSums> merged;
   for (const BinSums& run : sums) {
     if (!merged.empty() && merged.back().k == run.k) {
-      merged.back().sum1 += run.sum1;
-      merged.back().sum2 += run.sum2;
+      addSums(merged.back().sum1, run.sum1);
+      addSums(merged.back().sum2, run.sum2);
       merged.back().lines += run.lines;
     } else {
       merged.push_back(run);
@@ -240,13 +249,22 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
   if (!sums.empty()) {
     file.firstBin = sums.front().k;
     const auto size = static_cast<std::size_t>(sums.back().k - sums.front().k + 1);
+    const float none = std::numeric_limits<float>::quiet_NaN();
     file.binned1.assign(size, kNoValue);
-    if (file.twoChannels) file.binned2.assign(size, kNoValue);
+    file.ratios1.assign(size, {none, none});
+    if (file.twoChannels) {
+      file.binned2.assign(size, kNoValue);
+      file.ratios2.assign(size, {none, none});
+    }
     for (const BinSums& bin : sums) {
       const auto i = static_cast<std::size_t>(bin.k - file.firstBin);
       const double lines = static_cast<double>(bin.lines);
-      file.binned1[i] = bin.sum1 / lines;
-      if (file.twoChannels) file.binned2[i] = bin.sum2 / lines;
+      file.binned1[i] = bin.sum1.power / lines;
+      file.ratios1[i] = binRatiosOf(bin.sum1);
+      if (file.twoChannels) {
+        file.binned2[i] = bin.sum2.power / lines;
+        file.ratios2[i] = binRatiosOf(bin.sum2);
+      }
     }
   }
   const BandRms rms = bandRms(band);

@@ -25,7 +25,8 @@
 //
 // Binned spectrum: the value of a file in bin k (frequency_bins.h) is the arithmetic mean of its
 // PSD over the used lines whose frequency lies in the bin; a bin without such a line has no value
-// (NaN), never 0. One-channel files have no channel-2 values.
+// (NaN), never 0. One-channel files have no channel-2 values. Beside each value, two float
+// ratios give the mean of the lines converted to velocity and acceleration (binned_units.h).
 //
 // Band rms per channel, mum: sqrt( sum of psd(q) / T / 2 over used lines q with
 // FLOW <= f(q) <= FHIGH ), the rms displacement of the band, the quantity of the window's rms
@@ -53,6 +54,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/campaign/binned_units.h"
 #include "analysis/campaign/frequency_bins.h"
 #include "analysis/compliance/record_bands.h"
 #include "datafiles/measurement_file.h"
@@ -108,6 +110,9 @@ struct CampaignFile {
   // Both empty unless used or vetoed; binned2 also empty for one-channel files.
   int firstBin = 0;
   std::vector<double> binned1, binned2;
+  // Per value of binned1 and binned2, the ratios that convert it to velocity and acceleration
+  // (binned_units.h); NaN where the bin has no value. Same sizes as binned1 and binned2.
+  std::vector<BinRatios> ratios1, ratios2;
   double rms1 = kNoValue, rms2 = kNoValue;  // band rms, mum; NaN when not computed
   // Band rms of channel 1 minus channel 2, mum; NaN for one-channel files and when not computed.
   double rmsRel = kNoValue;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <thread>
 
+#include "analysis/campaign/binned_units.h"
 #include "analysis/campaign/sorted_values.h"
 
 namespace analysis {
@@ -35,7 +36,7 @@ void countStatus(CampaignCounts& counts, CampaignStatus status) {
 // keeps the cell number of the conversion below within int.
 constexpr double kLargestCellValue = 1e300;
 
-ChannelStatistics describeValues(std::vector<double>& values) {
+ChannelStatistics describeValues(std::vector<double>& values, Quantity quantity) {
   ChannelStatistics s;
   s.n = values.size();
   if (values.empty()) return s;
@@ -45,7 +46,7 @@ ChannelStatistics describeValues(std::vector<double>& values) {
   // Sorted values give their cells in increasing order: count runs of equal cells.
   const double n = static_cast<double>(s.n);
   for (double v : values) {
-    const std::optional<int> cell = densityCellOf(v);
+    const std::optional<int> cell = densityCellOf(v, quantity);
     if (!cell) continue;
     const int db = *cell;
     if (s.density.empty() || s.density.back().db != db) s.density.push_back({.db = db});
@@ -80,6 +81,12 @@ std::optional<int> densityCellOf(double value) {
   return static_cast<int>(std::floor(10 * std::log10(value)));
 }
 
+std::optional<int> densityCellOf(double value, Quantity quantity) {
+  if (quantity == Quantity::Recorded) return densityCellOf(value);
+  if (!(value > 0 && value <= kLargestCellValue)) return std::nullopt;
+  return static_cast<int>(std::floor(decibelsOfDensity(value)));
+}
+
 CampaignCounts countsOf(std::span<const CampaignFile> files) {
   CampaignCounts counts;
   for (const CampaignFile& file : files) countStatus(counts, file.status);
@@ -107,9 +114,11 @@ void setPercentilesOfSorted(std::span<const double> sorted, ChannelStatistics& s
 }
 
 CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
-                                      const FrequencyBins& bins) {
+                                      const FrequencyBins& bins, const SpectralUnits& units) {
   CampaignStatistics statistics;
   statistics.binsPerOctave = bins.perOctave;
+  statistics.units = units;
+  const Quantity quantity = units.quantity;
   statistics.counts = countsOf(files);
   // A file whose bins lie beyond the grid's limits cannot be placed: left out (no reading has
   // one; the statistics never index by what they are handed).
@@ -130,7 +139,11 @@ CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
       for (std::size_t c = 0; c < 2; ++c) {
         const std::vector<double>& binned = c == 0 ? file.binned1 : file.binned2;
         for (std::size_t i = 0; i < binned.size(); ++i) {
-          if (!std::isnan(binned[i])) take(c, offset + i, binned[i]);
+          if (std::isnan(binned[i])) continue;
+          const double v = quantity == Quantity::Recorded
+                               ? binned[i]
+                               : binnedDensity(file, static_cast<int>(c) + 1, i, quantity, bins);
+          if (!std::isnan(v)) take(c, offset + i, v);
         }
       }
     }
@@ -151,7 +164,7 @@ CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
   std::atomic<std::size_t> nextColumn{0};
   const auto describeColumns = [&] {
     for (std::size_t j; (j = nextColumn.fetch_add(1, std::memory_order_relaxed)) < 2 * binCount;) {
-      described[j % 2][j / 2] = describeValues(values[j % 2][j / 2]);
+      described[j % 2][j / 2] = describeValues(values[j % 2][j / 2], quantity);
     }
   };
   {

@@ -14,6 +14,12 @@
 //     Values <= 0 count in n but fall in no cell, so the fractions of a bin may add up to
 //     less than 1.
 // One-channel files contribute to channel 1 only.
+//
+// In another quantity (analysis/units/spectral_units.h) every value is the file's bin converted
+// line by line (binned_units.h), the linear density of that quantity (mum-based); percentiles,
+// mean and density are taken of these values exactly as above, and the density cells are 1 dB
+// cells of the quantity in SI units, L = 10 log10(value x 1e-12) ("dB re 1 (m/s^2)^2/Hz", ...).
+// The form (ASD, dB) and the period axis are applied only when the values are shown.
 #pragma once
 
 #include <cstddef>
@@ -23,11 +29,12 @@
 
 #include "analysis/campaign/campaign_file.h"
 #include "analysis/campaign/frequency_bins.h"
+#include "analysis/units/spectral_units.h"
 
 namespace analysis {
 
 struct DensityCell {
-  int db = 0;  // the cell [db, db + 1) dB re 1 mum^2/Hz
+  int db = 0;  // the cell [db, db + 1) dB re 1 mum^2/Hz (another quantity: re 1 SI unit)
   std::size_t count = 0;
   double fraction = 0;  // count / n
 };
@@ -56,13 +63,15 @@ struct CampaignStatistics {
   // Bins where channel 1 or channel 2 has n > 0, in increasing frequency.
   std::vector<BinStatistics> bins;
   CampaignCounts counts;
+  // The units chosen: the values are linear densities of units.quantity, shown in its form.
+  SpectralUnits units;
 
   // False while some files are pending: the statistics cover only the files computed so far.
   bool complete() const { return counts.pending == 0; }
 };
 
 CampaignStatistics campaignStatistics(std::span<const CampaignFile> files,
-                                      const FrequencyBins& bins);
+                                      const FrequencyBins& bins, const SpectralUnits& units = {});
 
 // The p % percentile (0 <= p <= 100) of `sorted` (ascending, not empty) by linear
 // interpolation between closest ranks, as above.
@@ -73,6 +82,9 @@ void setPercentilesOfSorted(std::span<const double> sorted, ChannelStatistics& s
 // The 1 dB density cell of a value, floor(10 log10 value); nothing for values <= 0 (and beyond
 // 1e300, which no accepted file has).
 std::optional<int> densityCellOf(double value);
+// The 1 dB cell of a linear density of `quantity`: as above as recorded, else
+// floor(10 log10(value x 1e-12)), dB re 1 SI unit.
+std::optional<int> densityCellOf(double value, Quantity quantity);
 
 CampaignCounts countsOf(std::span<const CampaignFile> files);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "analysis/campaign/binned_units.h"
 #include "analysis/campaign/start_time.h"
 #include "analysis/record/psd_estimator.h"
 #include "analysis/record/record_length.h"
@@ -122,7 +123,8 @@ std::optional<std::string> segmentImplausibility(const CampaignFile& file, std::
   switch (file.status) {
     case CampaignStatus::Refused:  // a grid place left out: nothing known but why
       if (file.samples != 0 || file.seconds != 0 || file.twoChannels || file.firstBin != 0 ||
-          !file.binned1.empty() || !file.binned2.empty()) {
+          !file.binned1.empty() || !file.binned2.empty() || !file.ratios1.empty() ||
+          !file.ratios2.empty()) {
         return "a left-out segment with a reading";
       }
       if (file.message.empty()) return "a left-out segment without a reason";
@@ -141,6 +143,7 @@ std::optional<std::string> segmentImplausibility(const CampaignFile& file, std::
     return "a record of " + std::to_string(file.seconds) + " s";
   }
   if (auto problem = segmentSpectrumProblem(file, bins)) return problem;
+  if (auto problem = implausibleRatios(file, bins)) return problem;
   return implausibleRms(file.rms1, file.rms2, file.rmsRel, file.twoChannels);
 }
 
@@ -179,7 +182,8 @@ std::optional<std::string> implausibilityOf(const CampaignFile& file, std::strin
   switch (file.status) {
     case CampaignStatus::Refused:
       if (file.samples != 0 || file.seconds != 0 || file.twoChannels || file.firstBin != 0 ||
-          !file.binned1.empty() || !file.binned2.empty()) {
+          !file.binned1.empty() || !file.binned2.empty() || !file.ratios1.empty() ||
+          !file.ratios2.empty()) {
         return "a refused file with a reading";
       }
       if (file.message.empty()) return "a refused file without a reason";
@@ -201,6 +205,7 @@ std::optional<std::string> implausibilityOf(const CampaignFile& file, std::strin
     return "a record of " + std::to_string(file.seconds) + " s";
   }
   if (auto problem = spectrumProblem(file, name, bins)) return problem;
+  if (auto problem = implausibleRatios(file, bins)) return problem;
   return implausibleRms(file.rms1, file.rms2, file.rmsRel, file.twoChannels);
 }
 

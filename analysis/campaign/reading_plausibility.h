@@ -17,7 +17,9 @@
 //     lie within the grid's limits, 2^-16 .. 2^16 Hz. Channel 2 has values in the same bins for two
 //     channels, none for one;
 //   - every binned value and band rms finite and not negative, or no value (NaN); a one-channel
-//     file has no channel-2 or relative rms.
+//     file has no channel-2 or relative rms;
+//   - the velocity and acceleration ratios of each value within its bin's bounds, none where
+//     there is no value (binned_units.h's implausibleRatios).
 // A segment of a station archive, named "ID1[+ID2]@START" (analysis/archive/segment_campaign.h),
 // is checked by the same rules where they apply: used with 64 to 131072 samples, two channels
 // when its name has two ids, its bins within those of its used lines, a value in its first and

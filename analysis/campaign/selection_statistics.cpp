@@ -4,6 +4,8 @@
 #include <cmath>
 #include <optional>
 
+#include "analysis/campaign/binned_units.h"
+
 namespace analysis {
 namespace {
 
@@ -15,8 +17,9 @@ struct Entry {
 }  // namespace
 
 SelectionStatistics::SelectionStatistics(std::span<const CampaignFile> files,
-                                         const FrequencyBins& bins)
-    : binsPerOctave_(bins.perOctave), bins_(bins), counts_(countsOf(files)) {
+                                         const FrequencyBins& bins, const SpectralUnits& units)
+    : binsPerOctave_(bins.perOctave), bins_(bins), counts_(countsOf(files)), units_(units) {
+  const Quantity quantity = units.quantity;
   used_.resize(files.size());
   std::vector<std::uint8_t> placed(files.size());
   std::optional<BinRange> range;
@@ -42,9 +45,11 @@ SelectionStatistics::SelectionStatistics(std::span<const CampaignFile> files,
     for (std::size_t c = 0; c < 2; ++c) {
       const std::vector<double>& binned = c == 0 ? file.binned1 : file.binned2;
       for (std::size_t j = 0; j < binned.size(); ++j) {
-        if (!std::isnan(binned[j])) {
-          entries[c][offset + j].push_back({binned[j], static_cast<std::uint32_t>(i)});
-        }
+        if (std::isnan(binned[j])) continue;
+        const double v = quantity == Quantity::Recorded
+                             ? binned[j]
+                             : binnedDensity(file, static_cast<int>(c) + 1, j, quantity, bins);
+        if (!std::isnan(v)) entries[c][offset + j].push_back({v, static_cast<std::uint32_t>(i)});
       }
     }
   }
@@ -62,7 +67,7 @@ SelectionStatistics::SelectionStatistics(std::span<const CampaignFile> files,
       for (std::size_t j = 0; j < list.size(); ++j) {
         column.values.push_back(list[j].value);
         column.files.push_back(list[j].file);
-        const std::optional<int> cell = densityCellOf(list[j].value);
+        const std::optional<int> cell = densityCellOf(list[j].value, quantity);
         if (!cell) continue;
         const auto at = static_cast<std::uint32_t>(j);
         if (column.cells.empty() || column.cells.back().db != *cell) {
@@ -106,6 +111,7 @@ CampaignStatistics SelectionStatistics::statisticsOf(std::span<const std::uint8_
   CampaignStatistics statistics;
   statistics.binsPerOctave = binsPerOctave_;
   statistics.counts = counts_;
+  statistics.units = units_;
   if (selected.size() != used_.size()) return statistics;
   std::vector<double> scratch;
   for (std::size_t b = 0; b < channel1_.size(); ++b) {

@@ -29,7 +29,10 @@ namespace analysis {
 class SelectionStatistics {
  public:
   SelectionStatistics() = default;
-  SelectionStatistics(std::span<const CampaignFile> files, const FrequencyBins& bins);
+  // In `units` (campaign_statistics.h): the columns hold the values of units.quantity.
+  SelectionStatistics(std::span<const CampaignFile> files, const FrequencyBins& bins,
+                      const SpectralUnits& units = {});
+  const SpectralUnits& units() const { return units_; }
 
   // `selected[i] != 0` takes file i (if used); `selected` has one flag per file.
   CampaignStatistics statisticsOf(std::span<const std::uint8_t> selected) const;
@@ -53,6 +56,7 @@ class SelectionStatistics {
   int binsPerOctave_ = kDefaultBinsPerOctave;
   FrequencyBins bins_;
   CampaignCounts counts_;
+  SpectralUnits units_;
   std::vector<std::uint8_t> used_;  // per file
   // Columns of channel 1 and 2 per bin, bins increasing; a channel without values is empty.
   std::vector<Column> channel1_, channel2_;

@@ -233,7 +233,6 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--self-noise-csv", "", "a.csvz"}, "--self-noise-csv"},
       {{"--campaign", "site", "--relative-csv", "r.csv", "a.csvz"}, "--relative-csv"},
       {{"--campaign", "site", "--tree", ".", "a.csvz"}, "--tree"},
-      {{"--campaign", "site", "--units", "acc", "a.csvz"}, "--units"},
       {{"--campaign", "site", "--tree", "/nonexistent-tree"}, "--tree"},
       {{"--campaign", "site", "--component", "n", "a.csvz"}, "--tree"},
       {{"--campaign", "site", "--tree", ".", "--component", "x"}, "--component"},

@@ -114,6 +114,68 @@ TEST_F(UnitTablesTest, AccelerationAmplitudeAndTheLowNoiseModelInDecibels) {
   EXPECT_NEAR(std::stod(models[60][1]), -166.4, 1e-9);
 }
 
+// The campaign of the two records: every line's velocity density is 270 (channel 1) and 30 or
+// 120 (channel 2, records A and B), so every bin's are too, whatever lines it holds; the
+// acceleration ASD with the period axis; "as recorded" as the default, byte for byte.
+TEST_F(UnitTablesTest, CampaignTablesOfConvertedLinesInVelocityAndAcceleration) {
+  const std::string files =
+      (dir.path() / "11111111.csvz").string() + " " + (dir.path() / "22222222.csvz").string();
+  const auto campaign = [&](const std::string& tag, const std::string& units) {
+    std::string errors;
+    return tools_testing::runAnalyze(
+        dir, "--no-cache --campaign " + (dir.path() / tag).string() + units + " " + files, errors);
+  };
+  ASSERT_EQ(campaign("vel", " --units vel --period"), 0);
+  const std::string unit = "[(mum/s)^2/Hz]";
+  const Rows percentiles = fieldsOf(dir.read("vel-percentiles.csv"));
+  EXPECT_EQ(percentiles[0], (std::vector<std::string>{
+                                "f_low[Hz]", "f_high[Hz]", "f_centre[Hz]", "period[s]", "n1",
+                                "p5_1" + unit, "p50_1" + unit, "p95_1" + unit, "mean1" + unit, "n2",
+                                "p5_2" + unit, "p50_2" + unit, "p95_2" + unit, "mean2" + unit}));
+  ASSERT_GT(percentiles.size(), 50u);
+  for (std::size_t row = 1; row < percentiles.size(); ++row) {
+    SCOPED_TRACE(row);
+    const auto& r = percentiles[row];
+    EXPECT_DOUBLE_EQ(std::stod(r[3]), 1 / std::stod(r[2]));
+    // Channel 2: 30 and 120, p5 = 30 + 0.05 x 90, the median and mean 75, p95 = 115.5.
+    const double expected[] = {270, 270, 270, 270, 34.5, 75, 115.5, 75};
+    for (std::size_t i = 0; i < 8; ++i) {
+      EXPECT_NEAR(std::stod(r[i < 4 ? 5 + i : 6 + i]) / expected[i], 1, 1e-6) << i;
+    }
+  }
+  const Rows density = fieldsOf(dir.read("vel-density.csv"));
+  EXPECT_EQ(density[0],
+            (std::vector<std::string>{"f_centre[Hz]", "period[s]", "db[dB re 1 (m/s)^2/Hz]",
+                                      "fraction1", "fraction2"}));
+  // Cells floor(10 log10(D 1e-12)): 270 in -96, 30 in -106, 120 in -100.
+  EXPECT_EQ(density.size(), 3 * (percentiles.size() - 1) + 1);
+  for (std::size_t row = 1; row + 2 < density.size(); row += 3) {
+    EXPECT_EQ((std::vector<std::string>(density[row].begin() + 2, density[row].end())),
+              (std::vector<std::string>{"-106", "0", "0.5"}));
+    EXPECT_EQ(density[row + 1][2] + "," + density[row + 1][4], "-100,0.5");
+    EXPECT_EQ(density[row + 2][2] + "," + density[row + 2][3], "-96,1");
+  }
+
+  ASSERT_EQ(campaign("acc", " --units acc --asd"), 0);
+  const Rows amplitude = fieldsOf(dir.read("acc-percentiles.csv"));
+  EXPECT_EQ(amplitude[0][5], "p50_1[mum/s^2/√Hz]");
+  for (std::size_t row = 1; row < amplitude.size(); row += 20) {
+    // sqrt(270 w^2) within the bin's lines: between its edges' values.
+    const double low = 6.28318 * std::stod(amplitude[row][0]);
+    const double high = 6.28318 * std::stod(amplitude[row][1]);
+    const double p50 = std::stod(amplitude[row][5]);
+    EXPECT_GE(p50, std::sqrt(270 * low * low) * (1 - 1e-7)) << row;
+    EXPECT_LT(p50, std::sqrt(270 * high * high)) << row;
+  }
+
+  ASSERT_EQ(campaign("default", ""), 0);
+  ASSERT_EQ(campaign("recorded", " --units recorded"), 0);
+  for (const char* table : {"-percentiles.csv", "-density.csv", "-bins.csv"}) {
+    EXPECT_EQ(dir.read(std::string("recorded") + table), dir.read(std::string("default") + table));
+  }
+  EXPECT_EQ(dir.read("default-density.csv").substr(0, 32), "f_centre,db,fraction1,fraction2\n");
+}
+
 TEST_F(UnitTablesTest, AFormWithoutAQuantityIsRefused) {
   std::string errors;
   for (const char* option : {"--asd", "--db", "--period"}) {

@@ -107,6 +107,10 @@ class CampaignWindow : public QWidget {
   void setTimeSelection(const analysis::TimeSelection& selection,
                         std::optional<analysis::TimeSelection> compare = std::nullopt);
   void setTimeAxis(bool time);
+  // The main window's "units" menu: the percentile, density and spectrogram plots follow it
+  // (campaign_window_units.cpp), recomputed off the GUI thread from the campaign shown.
+  void setUnits(const analysis::SpectralUnits& units);
+  const analysis::SpectralUnits& units() const { return units_; }
   // Start times and selections of the campaign shown (the last computed), or null.
   SharedTimeView timeView() const;
   // Whether a time view is being computed.
@@ -180,9 +184,10 @@ class CampaignWindow : public QWidget {
   std::unique_ptr<CampaignRun> run_;                   // the run the campaign belongs to
   std::vector<std::unique_ptr<CampaignRun>> retired_;  // cancelled runs of older campaigns
   SharedSnapshot shown_;
-  analysis::RmsBand band_;      // the band asked for
-  bool listChanged_ = false;    // the list changed while a run went on
-  bool stoppedByUser_ = false;  // cancelled: wait for "recompute"
+  analysis::SpectralUnits units_;  // of the plots, as the main window's "units" menu
+  analysis::RmsBand band_;         // the band asked for
+  bool listChanged_ = false;       // the list changed while a run went on
+  bool stoppedByUser_ = false;     // cancelled: wait for "recompute"
   unsigned threads_ = 0;
   std::size_t lastRunFiles_ = 0;
   bool cacheProblemReported_ = false;

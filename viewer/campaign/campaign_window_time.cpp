@@ -174,6 +174,7 @@ std::optional<SelectionRequest> CampaignWindow::timeRequest() {
     return std::nullopt;
   }
   request.selection = *selection;
+  request.units = units_;
   if (compareOn_->isChecked()) {
     request.compare = compareRow_->selection(&problem);
     if (!request.compare) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/campaign/campaign_csv.h"
+#include "viewer/campaign/plot_units.h"
 
 namespace viewer {
 
@@ -52,11 +53,20 @@ void DensityPlot::draw() {
   }
   const int columns = lastBin - firstBin + 1;
   const int rows = highDb - lowDb + 1;
+  // In other units the cells are those of the quantity (plot_units.h); against period the bins
+  // lie in reverse order, the longest period at the right.
+  const analysis::SpectralUnits& units = statisticsShown().units;
+  const bool period = periodAxis(units);
+  const auto columnOf = [&](int k) { return period ? lastBin - k : k - firstBin; };
+  const auto xOf = [&](double f) { return analysis::axisX(units, f); };
   // Bins are uniform in log frequency, so the image between the outer centres on the
   // logarithmic axis puts every bin between its edges (see SpectrogramPlot); cell d is centred
   // at d + 0.5 dB.
-  const QCPRange keys = columns > 1 ? QCPRange(bins.centre(firstBin), bins.centre(lastBin))
-                                    : QCPRange(bins.lowEdge(firstBin), bins.highEdge(firstBin));
+  const int leftBin = period ? lastBin : firstBin, rightBin = period ? firstBin : lastBin;
+  const QCPRange keys =
+      columns > 1 ? QCPRange(xOf(bins.centre(leftBin)), xOf(bins.centre(rightBin)))
+                  : QCPRange(xOf(period ? bins.highEdge(firstBin) : bins.lowEdge(firstBin)),
+                             xOf(period ? bins.lowEdge(firstBin) : bins.highEdge(firstBin)));
   const QCPRange values =
       rows > 1 ? QCPRange(lowDb + 0.5, highDb + 0.5) : QCPRange(lowDb, lowDb + 1);
   colourMap()->data()->setSize(columns, rows);
@@ -66,24 +76,24 @@ void DensityPlot::draw() {
   for (const analysis::BinStatistics& bin : statisticsShown().bins) {
     const analysis::ChannelStatistics& statistics = bin.channel(channel());
     for (const analysis::DensityCell& cell : statistics.density) {
-      colourMap()->data()->setCell(bin.k - firstBin, cell.db - lowDb, cell.fraction);
+      colourMap()->data()->setCell(columnOf(bin.k), cell.db - lowDb, cell.fraction);
     }
     if (statistics.p50 > 0) {
-      f << bin.fCentre;
-      level << 10 * std::log10(statistics.p50);
+      f << xOf(bin.fCentre);
+      level << cellLevel(units, statistics.p50);
     }
   }
-  median->setData(f, level, true);
+  median->setData(f, level, !period);
   if (timeView() && timeView()->compareStatistics) {
     QVector<double> cf, clevel;
     for (const analysis::BinStatistics& bin : timeView()->compareStatistics->bins) {
       const double p50 = bin.channel(channel()).p50;
       if (p50 > 0) {
-        cf << bin.fCentre;
-        clevel << 10 * std::log10(p50);
+        cf << xOf(bin.fCentre);
+        clevel << cellLevel(units, p50);
       }
     }
-    comparedMedian->setData(cf, clevel, true);
+    comparedMedian->setData(cf, clevel, !period);
     comparedMedian->setPen(QPen(compareColour(channel()), 1.8, Qt::DashLine));
   }
   median->setName(QStringLiteral("channel %1 median").arg(channel()));
@@ -92,7 +102,10 @@ void DensityPlot::draw() {
   colourMap()->colorScale()->axis()->setLabel(
       QStringLiteral("fraction of files, channel %1").arg(channel()));
   rescaleColours(colourMap());
-  plot()->xAxis->setRange(bins.lowEdge(firstBin), bins.highEdge(lastBin));
+  plot()->xAxis->setRange(period ? QCPRange(1 / bins.highEdge(lastBin), 1 / bins.lowEdge(firstBin))
+                                 : QCPRange(bins.lowEdge(firstBin), bins.highEdge(lastBin)));
+  plot()->xAxis->setLabel(frequencyTitle(units, "frequency (Hz)"));
+  plot()->yAxis->setLabel(cellTitle(units));
   plot()->yAxis->setRange(lowDb, highDb + 1);
   plot()->replot(QCustomPlot::rpQueuedReplot);
 }

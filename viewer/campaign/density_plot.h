@@ -5,6 +5,8 @@
 // analysis/campaign_statistics.h; cells no file falls in stay transparent. With a time
 // selection the density and median are the selection's; with "compare with", the second
 // selection's median is drawn over them, dashed (channel 1 blue, channel 2 green).
+// In the units of the main window's "units" menu the cells are 1 dB cells of the chosen quantity
+// re 1 SI unit ("dB re 1 (m/s^2)^2/Hz"), the median in those dB, against frequency or period.
 #pragma once
 
 #include "viewer/campaign/campaign_plot.h"

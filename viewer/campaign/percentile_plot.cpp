@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/campaign/campaign_csv.h"
+#include "viewer/campaign/plot_units.h"
 
 namespace viewer {
 
@@ -52,6 +53,10 @@ PercentilePlot::PercentilePlot(QWidget* parent) : CampaignPlot("percentiles", pa
     }
   }
   showLegendBelow(4);
+  // The noise models drawn on it by the main window follow the units of the curves.
+  connect(p, &QCustomPlot::beforeReplot, this, [this] {
+    noiseModels_.apply(*plot(), shown_ ? unitsShown() : analysis::SpectralUnits{});
+  });
   setAxisLogarithmic(p->xAxis, true);
   setAxisLogarithmic(p->yAxis, true);
   p->xAxis->setLabel("frequency (Hz)");
@@ -87,19 +92,23 @@ void PercentilePlot::draw() {
       view ? view->selectionStatistics() : shown_->statistics;
   const analysis::CampaignStatistics* compared =
       view && view->compareStatistics ? &*view->compareStatistics : nullptr;
-  double low = std::numeric_limits<double>::infinity(), high = 0;
+  // In other units: the form and axis of the statistics' own units (plot_units.h).
+  const analysis::SpectralUnits& units = statistics.units;
+  double low = std::numeric_limits<double>::infinity(),
+         high = -std::numeric_limits<double>::infinity();
   const auto curve = [&](const analysis::CampaignStatistics& from, int channel, const Curve& c,
                          int g) {
     QVector<double> f, y;
     for (const analysis::BinStatistics& bin : from.bins) {
-      const double value = bin.channel(channel).*c.value;
-      if (!(value > 0) || !std::isfinite(value)) continue;
-      f << bin.fCentre;
+      const double value = analysis::formOf(units, bin.channel(channel).*c.value);
+      const double x = analysis::axisX(units, bin.fCentre);
+      if (!std::isfinite(value) || !(units.db || value > 0) || !std::isfinite(x)) continue;
+      f << x;
       y << value;
       low = std::min(low, value);
       high = std::max(high, value);
     }
-    plot()->graph(g)->setData(f, y, true);
+    plot()->graph(g)->setData(f, y, !periodAxis(units));
   };
   int g = 0;
   for (int channel : {1, 2}) {
@@ -119,8 +128,20 @@ void PercentilePlot::draw() {
     }
   }
   const auto& bins = shown_->statistics.bins;
-  if (!bins.empty()) plot()->xAxis->setRange(bins.front().fLow, bins.back().fHigh);
-  if (high > 0) plot()->yAxis->setRange(low / 2, high * 2);
+  if (!bins.empty()) {
+    plot()->xAxis->setRange(periodAxis(units)
+                                ? QCPRange(1 / bins.back().fHigh, 1 / bins.front().fLow)
+                                : QCPRange(bins.front().fLow, bins.back().fHigh));
+  }
+  setAxisLogarithmic(plot()->yAxis, !units.db);
+  plot()->xAxis->setLabel(frequencyTitle(units, "frequency (Hz)"));
+  plot()->yAxis->setLabel(valueTitle(units, "PSD (mum^2/Hz)"));
+  if (units.db && low <= high) {
+    plot()->yAxis->setRange(std::floor(low / 10) * 10 - 5, std::ceil(high / 10) * 10 + 5);
+  } else if (!units.db && high > 0) {
+    plot()->yAxis->setRange(low / 2, high * 2);
+  }
+  noiseModels_.apply(*plot(), units);
   if (view && (view->selection.active() || compared)) {
     QString title = QStringLiteral("percentiles of %1 selected records").arg(view->selectedUsed);
     if (compared) {
@@ -129,6 +150,11 @@ void PercentilePlot::draw() {
     setTitle(title);
   }
   plot()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+const analysis::SpectralUnits& PercentilePlot::unitsShown() const {
+  const bool selection = view_ && view_->snapshot == shown_;
+  return (selection ? view_->selectionStatistics() : shown_->statistics).units;
 }
 
 QString PercentilePlot::dataAsCsv() const {

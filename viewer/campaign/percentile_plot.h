@@ -7,12 +7,17 @@
 // their own colours (channel 1 blue, channel 2 green), and the title gives both selections'
 // counts of used records.
 //
+// In the units of the main window's "units" menu the curves are those of the statistics in that
+// quantity, drawn in its form against frequency or period, the axes titled as the PSD plot's
+// (plot_units.h); the noise models drawn on the plot follow.
+//
 // plot() is the plot itself: other curves (noise models, say) may be drawn on it.
 #pragma once
 
 #include "viewer/campaign/campaign_plot.h"
 #include "viewer/campaign/campaign_snapshot.h"
 #include "viewer/campaign/campaign_time_view.h"
+#include "viewer/campaign/plot_units.h"
 
 namespace viewer {
 
@@ -25,11 +30,15 @@ class PercentilePlot : public CampaignPlot {
   // The selections of the snapshot shown (a view of another snapshot is ignored); redraws.
   void setTimeView(SharedTimeView view);
 
-  // The percentile table: f_low,f_high,f_centre,n1,p5_1,p50_1,p95_1,mean1,n2,p5_2,... .
+  // The percentile table: f_low,f_high,f_centre,n1,p5_1,p50_1,p95_1,mean1,n2,p5_2,... (in other
+  // units with the unit in brackets, as psd-analyze --units writes it).
   QString dataAsCsv() const override;
 
  private:
   void draw();
+  const analysis::SpectralUnits& unitsShown() const;  // of the statistics drawn
+
+  NoiseModelUnits noiseModels_;
 
   SharedSnapshot shown_;
   SharedTimeView view_;

@@ -28,25 +28,30 @@ SharedTimeView SelectionWorker::compute(const SelectionRequest& request, Index& 
   view->compare = request.compare;
   if (request.compare)
     view->compared = analysis::selectedFiles(view->starts.start, *request.compare);
-  const bool needIndex = request.selection.active() || request.compare.has_value();
+  const bool converted = !request.units.recorded();
+  const bool needIndex = request.selection.active() || request.compare.has_value() || converted;
   if (!needIndex && index.snapshot != request.snapshot) {  // an old campaign's columns
     index.snapshot.reset();
     index.statistics.reset();
   }
-  if (needIndex && index.snapshot != request.snapshot) {
+  const analysis::Quantity quantity = request.units.quantity;
+  if (needIndex && (index.snapshot != request.snapshot || index.quantity != quantity)) {
     index.statistics.reset();  // the old columns go before the new ones are built
-    index.statistics =
-        std::make_shared<const analysis::SelectionStatistics>(files, request.snapshot->bins);
+    index.statistics = std::make_shared<const analysis::SelectionStatistics>(
+        files, request.snapshot->bins, analysis::SpectralUnits{.quantity = quantity});
     index.snapshot = request.snapshot;
+    index.quantity = quantity;
   }
-  if (request.selection.active()) {
+  if (request.selection.active() || converted) {
     view->statistics = index.statistics->statisticsOf(view->selected);
+    view->statistics->units = request.units;  // the form and axis: drawn, not computed
     view->selectedUsed = index.statistics->usedSelected(view->selected);
   } else {
     view->selectedUsed = request.snapshot->statistics.counts.used;
   }
   if (request.compare) {
     view->compareStatistics = index.statistics->statisticsOf(view->compared);
+    view->compareStatistics->units = request.units;
     view->comparedUsed = index.statistics->usedSelected(view->compared);
   }
   if (index.complianceOf != request.snapshot) {

@@ -26,6 +26,9 @@ struct SelectionRequest {
   analysis::StartTimeChoice timeFrom;
   analysis::TimeSelection selection;
   std::optional<analysis::TimeSelection> compare;
+  // The units of the statistics: in another quantity the selection's statistics are always
+  // computed, from columns of that quantity (campaign_window_units.cpp).
+  analysis::SpectralUnits units = {};
 };
 
 class SelectionWorker : public QObject {
@@ -44,6 +47,7 @@ class SelectionWorker : public QObject {
   // (or has another snapshot's).
   struct Index {
     SharedSnapshot snapshot;
+    analysis::Quantity quantity = analysis::Quantity::Recorded;  // of the columns
     std::shared_ptr<const analysis::SelectionStatistics> statistics;
     // The records' judgements against the criteria, of `complianceOf`, built on first need.
     SharedSnapshot complianceOf;

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/campaign/binned_units.h"
+
 namespace viewer {
 
 SpectrogramCells spectrogramCellsOf(std::span<const analysis::CampaignFile> files,
                                     std::span<const int> fileOfColumn, int channel, int firstBin,
-                                    int rows, int mostColumns) {
+                                    int rows, int mostColumns, analysis::Quantity quantity,
+                                    const analysis::FrequencyBins* bins) {
+  const bool converted = quantity != analysis::Quantity::Recorded && bins;
   SpectrogramCells cells;
   const auto columns = static_cast<int>(fileOfColumn.size());
   rows = std::max(rows, 0);
@@ -31,7 +35,10 @@ SpectrogramCells spectrogramCellsOf(std::span<const analysis::CampaignFile> file
       // Zero and below have no place on the logarithmic colour scale; NaN is no value.
       if (row < 0 || row >= rows || !(binned[i] > 0)) continue;
       const auto y = static_cast<std::size_t>(row);
-      sum[group + y] += binned[i];
+      const double value =
+          converted ? analysis::binnedDensity(file, channel, i, quantity, *bins) : binned[i];
+      if (!(value > 0)) continue;
+      sum[group + y] += value;
       ++count[group + y];
     }
   }
@@ -50,6 +57,21 @@ SpectrogramCells spectrogramCellsOf(std::span<const analysis::CampaignFile> file
     cells.highest = highest;
   }
   return cells;
+}
+
+void formCells(SpectrogramCells& cells, const analysis::SpectralUnits& units) {
+  if (units.recorded() || !(units.asd || units.db)) return;
+  double lowest = std::numeric_limits<double>::infinity();
+  double highest = -std::numeric_limits<double>::infinity();
+  for (double& cell : cells.mean) {
+    if (std::isnan(cell)) continue;
+    cell = analysis::formOf(units, cell);
+    if (!std::isfinite(cell)) continue;
+    lowest = std::min(lowest, cell);
+    highest = std::max(highest, cell);
+  }
+  cells.lowest = lowest <= highest ? lowest : std::numeric_limits<double>::quiet_NaN();
+  cells.highest = lowest <= highest ? highest : std::numeric_limits<double>::quiet_NaN();
 }
 
 }  // namespace viewer

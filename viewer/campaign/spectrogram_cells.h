@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "analysis/campaign/campaign_file.h"
+#include "analysis/units/spectral_units.h"
 
 namespace viewer {
 
@@ -37,8 +38,16 @@ struct SpectrogramCells {
 };
 
 // `fileOfColumn`: the index into `files` of each column's file, -1 for none. `channel`: 1 or 2.
+// In another quantity (with the files' `bins`) each value is the file's bin in that quantity
+// (analysis/campaign/binned_units.h), a linear density: the groups' means are of those.
 SpectrogramCells spectrogramCellsOf(std::span<const analysis::CampaignFile> files,
                                     std::span<const int> fileOfColumn, int channel, int firstBin,
-                                    int rows, int mostColumns = kMostSpectrogramColumns);
+                                    int rows, int mostColumns = kMostSpectrogramColumns,
+                                    analysis::Quantity quantity = analysis::Quantity::Recorded,
+                                    const analysis::FrequencyBins* bins = nullptr);
+
+// The cells' linear densities in the form of `units` (ASD, dB; analysis/units/spectral_units.h),
+// lowest and highest with them; a cell without a value in that form is left empty.
+void formCells(SpectrogramCells& cells, const analysis::SpectralUnits& units);
 
 }  // namespace viewer

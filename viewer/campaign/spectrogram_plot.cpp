@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/campaign/campaign_csv.h"
+#include "viewer/campaign/plot_units.h"
 #include "viewer/campaign/spectrogram_cells.h"
 
 namespace viewer {
@@ -64,7 +65,12 @@ QString SpectrogramPlot::fileAtKey(double key) const {
 void SpectrogramPlot::draw() {
   veil_->setVisible(false);
   const bool timeShown = timeAxisShown();
-  Drawn now{shown(), channel(), timeShown, timeShown ? timeView()->grid : analysis::TimeGrid{}};
+  // The units of the statistics shown (plot_units.h): the colours are the files' bins in that
+  // quantity and form, the rows against frequency or, reversed, against period.
+  const analysis::SpectralUnits units =
+      shown() ? statisticsShown().units : analysis::SpectralUnits{};
+  Drawn now{shown(), channel(), timeShown, timeShown ? timeView()->grid : analysis::TimeGrid{},
+            units};
   if (shown() && now == drawn_) {
     // The same cells: a selection changed, nothing else (35,040 columns take long to fill).
     veilUnselected(static_cast<int>(fileOfColumn_.size()));
@@ -97,11 +103,15 @@ void SpectrogramPlot::draw() {
   // or row has no neighbour to measure its width by: its range is its extent.
   const double x0 = time ? static_cast<double>(grid->first) : 0.5;
   const double width = time ? static_cast<double>(grid->cell) : 1.0;
-  const QCPRange values = rows > 1
-                              ? QCPRange(bins.centre(range->first), bins.centre(range->last))
-                              : QCPRange(bins.lowEdge(range->first), bins.highEdge(range->first));
-  const SpectrogramCells cells =
-      spectrogramCellsOf(files, fileOfColumn_, channel(), range->first, rows);
+  const bool period = periodAxis(units);
+  const auto yOf = [&](double f) { return analysis::axisX(units, f); };
+  const QCPRange values =
+      rows > 1 ? QCPRange(yOf(bins.centre(period ? range->last : range->first)),
+                          yOf(bins.centre(period ? range->first : range->last)))
+               : QCPRange(yOf(bins.lowEdge(range->first)), yOf(bins.highEdge(range->first)));
+  SpectrogramCells cells = spectrogramCellsOf(files, fileOfColumn_, channel(), range->first, rows,
+                                              kMostSpectrogramColumns, units.quantity, &bins);
+  formCells(cells, units);
   QCPColorMapData* map = colourMap()->data();
   map->setSize(cells.groupCount, rows);
   // A group of columns is a cell as wide as they are; the last group's part beyond the columns
@@ -112,11 +122,17 @@ void SpectrogramPlot::draw() {
                     : QCPRange(x0, x0 + cellWidth),
                 values);
   for (int x = 0; x < cells.groupCount; ++x) {
-    for (int y = 0; y < rows; ++y) map->setCell(x, y, cells.at(x, y));
+    for (int y = 0; y < rows; ++y) map->setCell(x, period ? rows - 1 - y : y, cells.at(x, y));
   }
   colourMap()->setVisible(true);
+  colourMap()->setDataScaleType(units.db ? QCPAxis::stLinear : QCPAxis::stLogarithmic);
+  colourMap()->colorScale()->axis()->setTicker(
+      units.db ? QSharedPointer<QCPAxisTicker>::create()
+               : QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog));
   colourMap()->colorScale()->axis()->setLabel(
-      QStringLiteral("PSD, channel %1 (mum^2/Hz)").arg(channel()));
+      units.recorded()
+          ? QStringLiteral("PSD, channel %1 (mum^2/Hz)").arg(channel())
+          : QStringLiteral("%1, channel %2").arg(valueTitle(units, "")).arg(channel()));
   setColourRange(colourMap(), cells.lowest, cells.highest);
   if (time) {
     auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
@@ -129,7 +145,10 @@ void SpectrogramPlot::draw() {
     plot()->xAxis->setLabel("file (position in the list)");
   }
   plot()->xAxis->setRange(x0, x0 + columns * width);
-  plot()->yAxis->setRange(bins.lowEdge(range->first), bins.highEdge(range->last));
+  plot()->yAxis->setRange(
+      period ? QCPRange(1 / bins.highEdge(range->last), 1 / bins.lowEdge(range->first))
+             : QCPRange(bins.lowEdge(range->first), bins.highEdge(range->last)));
+  plot()->yAxis->setLabel(frequencyTitle(units, "frequency (Hz)"));
   veilUnselected(columns);
   drawn_ = std::move(now);
   plot()->replot(QCustomPlot::rpQueuedReplot);

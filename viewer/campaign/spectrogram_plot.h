@@ -46,6 +46,7 @@ class SpectrogramPlot : public ChannelMapPlot {
     int channel = 0;
     bool time = false;
     analysis::TimeGrid grid;
+    analysis::SpectralUnits units;  // of the colours and the frequency axis
     bool operator==(const Drawn&) const = default;
   };
   Drawn drawn_;

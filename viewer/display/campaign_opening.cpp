@@ -42,6 +42,7 @@ void CampaignOpening::openTree(const QString& root) {
   // The window opens once the tree has been walked, off the GUI thread.
   treeSource_ = std::make_unique<TreeCampaignSource>(display_, root, [this] {
     treeWindow_ = new CampaignWindow(*treeSource_, &display_);
+    treeWindow_->setUnits(units_);
     referenceCurves_.showAlsoOn(treeWindow_->percentiles()->plot());
     treeWindow_->show();
     treeWindow_->raise();
@@ -53,9 +54,17 @@ CampaignWindow* CampaignOpening::treeWindow() const {
   return treeWindow_.data();
 }
 
+void CampaignOpening::setUnits(const analysis::SpectralUnits& units) {
+  units_ = units;
+  for (CampaignWindow* window : {window_.data(), treeWindow_.data()}) {
+    if (window) window->setUnits(units);
+  }
+}
+
 void CampaignOpening::mstatistics_Click() {
   if (!window_) {
     window_ = new CampaignWindow(*this, &display_);
+    window_->setUnits(units_);
     // The percentiles against the noise models, as the PSD plot.
     referenceCurves_.showAlsoOn(window_->percentiles()->plot());
   }

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <memory>
 
+#include "analysis/units/spectral_units.h"
 #include "viewer/campaign/campaign_source.h"
 #include "viewer/display/display_component.h"
 
@@ -36,6 +37,8 @@ class CampaignOpening : public QObject, public DisplayComponent, public Campaign
   // ".csw" choice, once the tree has been walked; a tree window open before is closed.
   void openTree(const QString& root);
   CampaignWindow* treeWindow() const;  // the open tree campaign window, or null
+  // The "units" menu's choice: the campaign windows open and opened later follow it.
+  void setUnits(const analysis::SpectralUnits& units);
 
   QListWidget* fileList() const override;
   QString directory() const override;
@@ -52,6 +55,7 @@ class CampaignOpening : public QObject, public DisplayComponent, public Campaign
   QPointer<CampaignWindow> window_;                 // while open
   std::unique_ptr<TreeCampaignSource> treeSource_;  // outlives its window
   QPointer<CampaignWindow> treeWindow_;
+  analysis::SpectralUnits units_;
 };
 
 }  // namespace viewer

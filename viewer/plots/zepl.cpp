@@ -166,13 +166,28 @@ void ZEPL::SetCursor(bool show, double x, int) {
 }
 
 QString ZEPL::curvesAsCsv() const {
-  return viewer::graphsAsCsv(*plot_, [this](int index) {
+  const auto nameOf = [this](int index) {
     const QCPGraph* graph = plot_->graph(index);
     const QVariant own = graph->property(kCurveNameProperty);
     if (own.isValid()) return own.toString();
     return curveNames_.value(viewer::bgrOf(graph->pen().color()),
                              QStringLiteral("curve %1").arg(index + 1));
-  });
+  };
+  const QString text = viewer::graphsAsCsv(*plot_, nameOf);
+  if (xUnit_.isEmpty() && yUnit_.isEmpty()) return text;
+  // The header again, each name followed by its unit.
+  QStringList header;
+  for (int i = 0; i < plot_->graphCount(); ++i) {
+    const QString name = nameOf(i);
+    header << QStringLiteral("\"%1 x[%2]\"").arg(name, xUnit_)
+           << QStringLiteral("\"%1[%2]\"").arg(name, yUnit_);
+  }
+  return header.join(',') + text.mid(text.indexOf('\n'));
+}
+
+void ZEPL::setDataUnits(const QString& x, const QString& y) {
+  xUnit_ = x;
+  yUnit_ = y;
 }
 
 void ZEPL::markLastCurve(const QString& name, bool dashed) {

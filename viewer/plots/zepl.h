@@ -94,6 +94,9 @@ class ZEPL : public QWidget {
   void mapCurves(const std::function<void(double& x, double& y)>& map);
   // Titles of the x and y axes; empty, the default, for none.
   void setAxisTitles(const QString& x, const QString& y);
+  // Units named in brackets after each column's name in "Copy data" ("channel 1 x[s]",
+  // "channel 1[dB re 1 (m/s^2)^2/Hz]"); empty, the default, for the names alone.
+  void setDataUnits(const QString& x, const QString& y);
   // Appends an item to the right-click menu, after "Save image..." and "Copy data".
   void addContextAction(QAction* action);
 
@@ -131,6 +134,7 @@ class ZEPL : public QWidget {
   int frameStyle_ = 2;
   int foreColor_ = 0;
   QMap<int, QString> curveNames_;
+  QString xUnit_, yUnit_;  // of "Copy data" (setDataUnits)
   QList<QAction*> contextActions_;
   std::vector<float> transformInput_;
   std::unique_ptr<analysis::InverseTransform> transform_;

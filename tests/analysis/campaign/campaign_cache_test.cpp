@@ -266,6 +266,8 @@ TEST_F(CampaignCacheTest, AnImplausibleRowIsReadAgainReportedAndReplaced) {
       "status = 2",  // vetoed, of a plain name
       "status = 4",  // refused, with its reading
       "bands = bands || X'00'",
+      "ratios = substr(ratios, 1, length(ratios) - 8)",
+      "ratios = X'0000C07F' || substr(ratios, 5)",  // a NaN velocity ratio of bin 0's value
       "bands = substr(bands, 1, 16) || X'" + minusOne + "' || substr(bands, 25)",
   };
   const std::string expected = tables({}, nullptr);
@@ -413,6 +415,10 @@ TEST_F(CampaignCacheTest, LookUpsAndWritesOfManyFilesCrossEveryTransactionBounda
     for (int q = 1; q <= 1199; ++q) {
       file.binned1[static_cast<std::size_t>(*bins.binOf(q / 60.0) - first)] =
           static_cast<double>(i);
+    }
+    for (double v : file.binned1) {  // the ratios of a value: 1 for a single line at the centre
+      const float r = std::isnan(v) ? NAN : 1;
+      file.ratios1.push_back({r, r});
     }
     file.rms1 = static_cast<double>(i);
     return file;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 
+#include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
 #include "viewer/plots/noise_model_curves.h"
 #include "viewer/plots/readout_format.h"
@@ -115,6 +116,7 @@ void UnitsView::redraw() {
   showNoiseModels(plot, false);
   showNoiseModels(plot, noiseModels);
   display_.ch_Click(0);  // every curve from the analysis state; then onChannelsChanged
+  display_.campaign->setUnits(units_);  // the campaign windows' plots follow
 }
 
 void UnitsView::onRunFinished(const analysis::RunResult&) {
@@ -144,6 +146,7 @@ void UnitsView::convertPlot() {
     if (!converted_) return;
     converted_ = false;
     plot.setAxisTitles({}, {});
+    plot.setDataUnits({}, {});
     plot.setAxisType(recorded_.axisType);
     plot.setXMin(recorded_.xMin);
     plot.setXMax(recorded_.xMax);
@@ -164,6 +167,7 @@ void UnitsView::convertPlot() {
   convertNoiseModels();
   plot.setAxisTitles(text(units_.period ? analysis::periodAxisTitle(units_) : "frequency, Hz"),
                      text(analysis::valueAxisTitle(units_)));
+  plot.setDataUnits(units_.period ? "s" : "Hz", text(analysis::unitText(units_)));
   fitCaption();
   rangeToCurves();
 }
