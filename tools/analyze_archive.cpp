@@ -10,6 +10,7 @@
 #include "analysis/campaign/selection_statistics.h"
 #include "analysis/record/averaging.h"
 #include "datafiles/number_format.h"
+#include "tools/campaign_report.h"
 
 namespace tools {
 namespace {
@@ -144,6 +145,21 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
     err << "psd-analyze: " << *failure << '\n';
     return 1;
   }
+  const bool reportFailed =
+      !campaign.report.empty() &&
+      !writeCampaignReport(campaign.report,
+                           {.source = options.sds.empty() ? std::to_string(options.mseed.size()) +
+                                                                " miniSEED files, first " +
+                                                                options.mseed.front().string()
+                                                          : "SDS archive " + options.sds.string(),
+                            .files = files,
+                            .band = campaign.settings.band,
+                            .starts = starts,
+                            .startSource = "segment starts, UTC",
+                            .selection = selection,
+                            .statistics = &statistics,
+                            .selectedUsed = usedSelected},
+                           err);
   err << "campaign: " << files.size() << " segments used; start times UTC\n";
   if (files.empty()) {
     err << "psd-analyze: no complete segment in the span\n";
@@ -157,7 +173,7 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
       return 1;
     }
   }
-  return 0;
+  return reportFailed ? 1 : 0;
 }
 
 }  // namespace tools
