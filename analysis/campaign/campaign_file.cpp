@@ -171,6 +171,16 @@ CampaignFileReader::BandRms CampaignFileReader::bandRms(const RmsBand& band) con
   return rms;
 }
 
+RecordBands CampaignFileReader::bandVelocities() const {
+  const std::size_t count = spectrum_.count;
+  const std::span<const double> freq = std::span<const double>(spectrum_.freq).first(count);
+  const BandVelocities one = thirdOctaveVelocity(freq, std::span<const double>(psd1_).first(count),
+                                                 seconds_, 1, lastUsedLine_);
+  if (!spectrum_.twoChannels) return recordBandsOf(one, {});
+  return recordBandsOf(one, thirdOctaveVelocity(freq, std::span<const double>(psd2_).first(count),
+                                                seconds_, 1, lastUsedLine_));
+}
+
 CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const FrequencyBins& bins,
                                       const RmsBand& band) {
   CampaignFile file;
@@ -243,6 +253,7 @@ CampaignFile CampaignFileReader::read(const CampaignEntry& entry, const Frequenc
   file.rms1 = rms.rms1;
   file.rms2 = rms.rms2;
   file.rmsRel = rms.rmsRel;
+  file.bands = bandVelocities();
   return file;
 }
 

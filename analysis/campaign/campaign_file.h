@@ -54,6 +54,7 @@
 #include <vector>
 
 #include "analysis/campaign/frequency_bins.h"
+#include "analysis/compliance/record_bands.h"
 #include "datafiles/measurement_file.h"
 
 namespace analysis {
@@ -110,6 +111,9 @@ struct CampaignFile {
   double rms1 = kNoValue, rms2 = kNoValue;  // band rms, mum; NaN when not computed
   // Band rms of channel 1 minus channel 2, mum; NaN for one-channel files and when not computed.
   double rmsRel = kNoValue;
+  // One-third-octave rms velocities per band, mum/s, as the third-octave view shows them
+  // (record_bands.h); empty unless used or vetoed.
+  RecordBands bands;
 
   // The name the tables and the window show: the path in the tree, else the name.
   const std::string& tableName() const { return relativePath.empty() ? name : relativePath; }
@@ -148,6 +152,8 @@ class CampaignFileReader {
   std::optional<std::string> load(const std::filesystem::path& directory, std::string_view fileName,
                                   std::int32_t stemLength);
   BandRms bandRms(const RmsBand& band) const;
+  // The one-third-octave velocities of the file last loaded (record_bands.h).
+  RecordBands bandVelocities() const;
 
   std::string text_;
   datafiles::SpectrumRecords spectrum_;
