@@ -159,7 +159,7 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
                             .selection = selection,
                             .statistics = &statistics,
                             .selectedUsed = usedSelected},
-                           err);
+                           selected, err);
   err << "campaign: " << files.size() << " segments used; start times UTC\n";
   if (files.empty()) {
     err << "psd-analyze: no complete segment in the span\n";

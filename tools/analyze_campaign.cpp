@@ -174,6 +174,8 @@ int runCampaign(const CampaignOptions& options, const std::vector<std::filesyste
            .selection = options.selection,
            .statistics = &statistics,
            .selectedUsed = options.selection.active() ? usedSelected : statistics.counts.used},
+          options.selection.active() ? std::span<const std::uint8_t>(selected)
+                                     : std::span<const std::uint8_t>(),
           err);
   const analysis::CampaignCounts& n = statistics.counts;
   err << "campaign: " << entries.size() << " files: " << n.used << " used, " << n.vetoed

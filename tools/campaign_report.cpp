@@ -15,8 +15,11 @@ std::string filesSourceText(std::span<const analysis::CampaignFile> files) {
   return "files in " + directory.string();
 }
 
-bool writeCampaignReport(const std::filesystem::path& path,
-                         const viewer::CampaignReportInput& input, std::ostream& err) {
+bool writeCampaignReport(const std::filesystem::path& path, viewer::CampaignReportInput input,
+                         std::span<const std::uint8_t> selected, std::ostream& err) {
+  const analysis::ComplianceTables tables =
+      analysis::complianceTables(input.files, input.starts, selected);
+  input.compliance = &tables;
   if (auto failure = viewer::writeReportPdf(path, viewer::campaignReport(input))) {
     err << "psd-analyze: " << *failure << '\n';
     return false;

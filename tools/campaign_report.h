@@ -4,6 +4,7 @@
 // offscreen application it needs).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
 #include <span>
@@ -16,8 +17,10 @@ namespace tools {
 // "files in DIR" when every file lies in DIR, else "N files given".
 std::string filesSourceText(std::span<const analysis::CampaignFile> files);
 
-// Writes the report; on failure says so on `err`, naming the file, and returns false.
-bool writeCampaignReport(const std::filesystem::path& path,
-                         const viewer::CampaignReportInput& input, std::ostream& err);
+// Writes the report, its criteria pages from the compliance tables of the files `selected`
+// takes (one flag per file; empty: every file); on failure says so on `err`, naming the file,
+// and returns false.
+bool writeCampaignReport(const std::filesystem::path& path, viewer::CampaignReportInput input,
+                         std::span<const std::uint8_t> selected, std::ostream& err);
 
 }  // namespace tools

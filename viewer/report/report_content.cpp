@@ -9,6 +9,7 @@
 #include "analysis/campaign/time_grid.h"
 #include "analysis/standards/noise_models.h"
 #include "psd_version.h"
+#include "viewer/report/report_compliance.h"
 
 namespace viewer {
 
@@ -89,7 +90,8 @@ void addNoiseModels(ReportPlot& plot, double low, double high) {
   if (!(low < high)) return;
   for (auto [model, name] : {std::pair{analysis::NoiseModel::Low, "NLNM"},
                              std::pair{analysis::NoiseModel::High, "NHNM"}}) {
-    ReportCurve curve{.label = name, .colour = 0, .style = LineStyle::Dashed, .width = 0.8};
+    ReportCurve curve{
+        .label = name, .colour = 0, .style = LineStyle::Dashed, .width = 0.8, .reference = true};
     const int steps = std::max(2, static_cast<int>(std::ceil(50 * std::log10(high / low))));
     for (int i = 0; i <= steps; ++i) {
       const double f = low * std::pow(high / low, static_cast<double>(i) / steps);
@@ -245,6 +247,8 @@ ReportDocument campaignReport(const CampaignReportInput& in) {
              {"program", std::string("psd-display ") + PSD_DISPLAY_VERSION}};
   d.percentiles = percentilePlot(in);
   d.levelsMissing = "The one-third-octave levels were not computed for this report.";
+  if (in.compliance)
+    addComplianceSections(d, *in.compliance, in.compareCompliance, in.gridCriterion);
   d.timeline = timelinePlot(in);
   d.refused = refusedOf(in.files);
   d.gaps = gapsOf(in.starts);

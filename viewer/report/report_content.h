@@ -29,6 +29,7 @@
 #include "analysis/campaign/campaign_statistics.h"
 #include "analysis/campaign/start_time.h"
 #include "analysis/campaign/time_selection.h"
+#include "analysis/compliance/compliance.h"
 #include "viewer/report/report_document.h"
 
 namespace viewer {
@@ -47,6 +48,12 @@ struct CampaignReportInput {
   std::optional<analysis::TimeSelection> compare;
   const analysis::CampaignStatistics* compareStatistics = nullptr;  // with `compare`
   std::size_t comparedUsed = 0;
+  // The criteria pages (report_compliance.h): the selection's tables, the compared selection's,
+  // and the criterion of the weekday x hour grids (an index into vibrationCriteria(); nothing:
+  // the one report_compliance.h chooses). Without tables those pages say they were not computed.
+  const analysis::ComplianceTables* compliance = nullptr;
+  const analysis::ComplianceTables* compareCompliance = nullptr;
+  std::optional<std::size_t> gridCriterion;
 };
 
 ReportDocument campaignReport(const CampaignReportInput& input);

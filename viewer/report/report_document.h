@@ -20,6 +20,9 @@ struct ReportCurve {
   int colour = 0;     // 1, 2: the channels' colours; 3, 4: the compared channels'; 0 grey
   LineStyle style = LineStyle::Solid;
   double width = 1;  // pt
+  // A reference curve (criteria, noise models) is drawn over the x range of the data curves
+  // and clipped there, never widening it.
+  bool reference = false;
   std::vector<std::pair<double, double>> points;
 };
 

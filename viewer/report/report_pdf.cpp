@@ -117,16 +117,18 @@ void Pages::table(const ReportTable& table) {
   if (!table.caption.empty()) paragraph(table.caption);
   const std::size_t columns = table.header.size();
   if (columns == 0) return;
-  const QFontMetricsF metrics(painter_.font());
+  QFont bold = painter_.font();
+  bold.setBold(true);
   std::vector<double> widths(columns, 0);
-  const auto measure = [&](const std::vector<std::string>& row) {
+  const auto measure = [&](const std::vector<std::string>& row, const QFont& font) {
+    const QFontMetricsF metrics(font);
     for (std::size_t c = 0; c < columns && c < row.size(); ++c) {
       widths[c] =
           std::max(widths[c], metrics.horizontalAdvance(QString::fromStdString(row[c])) + 10);
     }
   };
-  measure(table.header);
-  for (const auto& row : table.rows) measure(row);
+  measure(table.header, bold);
+  for (const auto& row : table.rows) measure(row, painter_.font());
   double total = 0;
   for (double w : widths) total += w;
   if (total > width_) {
@@ -168,12 +170,13 @@ void Pages::table(const ReportTable& table) {
 
 void Pages::grid(const ReportGrid& grid) {
   static const char* const kDays[kGridDays] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+  const double rowHeight = 16;
+  need(rowHeight * (kGridDays + 1) + 3 * line());  // the caption with its grid
   if (!grid.caption.empty()) paragraph(grid.caption);
   QFont small = textFont();
   small.setPointSizeF(7);
   const double label = 32;
   const double cell = (width_ - label) / kGridHours;
-  const double rowHeight = 16;
   const double top = take(rowHeight * (kGridDays + 1) + 4);
   painter_.save();
   painter_.setFont(small);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "analysis/campaign/start_time.h"
 
@@ -38,13 +39,17 @@ bool drawable(double v, bool log) {
   return std::isfinite(v) && (!log || v > 0);
 }
 
-// The range of one coordinate over every curve's drawable points.
-Axis axisOf(const ReportPlot& plot, bool x) {
+// The range of one coordinate over the curves' drawable points: x over the data curves, y over
+// every point within `xRange` (none: x is being found).
+Axis axisOf(const ReportPlot& plot, const Axis* xRange) {
+  const bool x = xRange == nullptr;
   Axis axis{.log = x ? plot.logX : plot.logY, .time = x && plot.timeAxis};
   double low = std::numeric_limits<double>::infinity(), high = -low;
   for (const ReportCurve& curve : plot.curves) {
+    if (x && curve.reference) continue;
     for (const auto& [px, py] : curve.points) {
       if (!drawable(px, plot.logX) || !drawable(py, plot.logY)) continue;
+      if (xRange && (px < xRange->low || px > xRange->high)) continue;
       const double v = x ? px : py;
       low = std::min(low, v);
       high = std::max(high, v);
@@ -191,6 +196,7 @@ void drawCurves(QPainter& painter, const QRectF& frame, const ReportPlot& plot, 
   for (const ReportCurve& curve : plot.curves) {
     painter.setPen(penOf(curve));
     QPolygonF line;
+    std::optional<QPointF> labelAt;
     const auto flush = [&] {
       if (line.size() > 1) painter.drawPolyline(line);
       line.clear();
@@ -202,8 +208,17 @@ void drawCurves(QPainter& painter, const QRectF& frame, const ReportPlot& plot, 
       }
       line << QPointF(frame.left() + xAxis.fraction(px) * frame.width(),
                       frame.bottom() - yAxis.fraction(py) * frame.height());
+      if (curve.reference && frame.contains(line.back())) labelAt = line.back();
     }
     flush();
+    // A reference curve is named at its right end within the frame: they are all grey.
+    if (curve.reference && labelAt && !curve.label.empty()) {
+      const QString label = QString::fromStdString(curve.label);
+      const double width = QFontMetricsF(painter.font()).horizontalAdvance(label);
+      painter.setPen(reportColour(curve.colour));
+      painter.drawText(QPointF(std::max(frame.left(), labelAt->x() - width - 2), labelAt->y() - 2),
+                       label);
+    }
   }
   painter.restore();
 }
@@ -237,7 +252,7 @@ void drawReportPlot(QPainter& painter, const QRectF& area, const ReportPlot& plo
   painter.setPen(Qt::black);
   painter.drawText(QRectF(area.left(), area.top(), area.width(), 1.3 * line), Qt::AlignCenter,
                    QString::fromStdString(plot.title));
-  const Axis xAxis = axisOf(plot, true), yAxis = axisOf(plot, false);
+  const Axis xAxis = axisOf(plot, nullptr), yAxis = axisOf(plot, &xAxis);
   QPen grid(QColor(215, 215, 215), 0.4);
   for (const Tick& t : ticksOf(xAxis)) {
     const double x = frame.left() + xAxis.fraction(t.value) * frame.width();
