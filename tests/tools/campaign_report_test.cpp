@@ -79,7 +79,7 @@ TEST(CampaignReport, TheTextHoldsTheCountsAndTheVerdictTable) {
     if (row.meeting > 0 && row.meeting < row.judged) ++partly;
     char percent[16];
     std::snprintf(percent, sizeof percent, "%.1f", 100.0 * row.meeting / row.judged);
-    const std::string line = "\n " + std::string(row.name()) + " " + std::to_string(row.channel) +
+    const std::string line = "\n" + std::string(row.name()) + " " + std::to_string(row.channel) +
                              " " + std::to_string(row.judged) + " " + std::to_string(row.meeting) +
                              " " + percent + "\n";
     EXPECT_NE(text.find(line), std::string::npos) << line;

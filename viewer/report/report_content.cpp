@@ -221,10 +221,9 @@ ReportList gapsOf(std::span<const std::optional<analysis::CivilSeconds>> starts,
     }
     const long long missing =
         std::llround(static_cast<double>(spacing) / static_cast<double>(cell)) - 1;
-    list.items.push_back("no record between " + analysis::isoText(sorted[i - 1]) + " and " +
-                         analysis::isoText(sorted[i]) + ": " + std::to_string(missing) +
-                         (missing == 1 ? " record" : " records") + " missing at " +
-                         std::to_string(cell) + " s");
+    list.items.push_back(analysis::isoText(sorted[i - 1]) + " to " + analysis::isoText(sorted[i]) +
+                         ": " + std::to_string(missing) + (missing == 1 ? " record" : " records") +
+                         " missing (every " + std::to_string(cell) + " s)");
   }
   return list;
 }

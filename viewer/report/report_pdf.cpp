@@ -71,13 +71,13 @@ class Pages {
     painter_.restore();
   }
 
-  void paragraph(const std::string& text) {
+  void paragraph(const std::string& text, double after = 4) {
     const QString words = QString::fromStdString(text);
     const int flags = Qt::AlignLeft | Qt::TextWordWrap;
     const QRectF bounds = painter_.boundingRect(QRectF(0, 0, width_, 1e6), flags, words);
     const double top = take(bounds.height());
     painter_.drawText(QRectF(0, top, width_, bounds.height() + 1), flags, words);
-    gap(4);
+    gap(after);
   }
 
   void table(const ReportTable& table);
@@ -212,13 +212,8 @@ void list(Pages& pages, const ReportList& list, const std::string& none) {
     pages.paragraph(none);
     return;
   }
-  for (const std::string& item : list.items) {
-    const double top = pages.take(pages.line() + 1);
-    pages.painter().drawText(
-        QRectF(0, top, pages.width(), pages.line() + 1), Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetricsF(pages.painter().font())
-            .elidedText(QString::fromStdString(item), Qt::ElideMiddle, pages.width()));
-  }
+  // Wrapped, not cut: a path or a message is read in full.
+  for (const std::string& item : list.items) pages.paragraph(item, 1);
   if (list.more > 0) pages.paragraph("and " + std::to_string(list.more) + " more");
   pages.gap();
 }

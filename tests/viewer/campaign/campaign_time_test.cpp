@@ -231,8 +231,8 @@ TEST_F(CampaignTimeTest, TheReportSaysTheSelectionTheComparisonAndTheGap) {
        {std::string("records: 18: 18 used, 0 vetoed, 0 skipped, 0 refused"),
         "selection: 22:00 to 06:00: " + std::to_string(nights) + " of 18 used records",
         "compared with: 06:00 to 22:00: " + std::to_string(18 - nights) + " used records",
-        std::string("no record between 2026-05-09T05:00:00 and 2026-05-09T09:00:00: 3 records "
-                    "missing at 3600 s")}) {
+        std::string("2026-05-09T05:00:00 to 2026-05-09T09:00:00: 3 records missing (every "
+                    "3600 s)")}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
 }
