@@ -8,6 +8,7 @@
 #include "analysis/archive/segment_campaign.h"
 #include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/selection_statistics.h"
+#include "analysis/compliance/compliance_csv.h"
 #include "analysis/record/averaging.h"
 #include "datafiles/number_format.h"
 #include "tools/campaign_report.h"
@@ -144,6 +145,13 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
                                                             statisticsOf, statistics, times)) {
     err << "psd-analyze: " << *failure << '\n';
     return 1;
+  }
+  if (campaign.compliance) {
+    if (auto failure = analysis::writeComplianceCsv(
+            campaign.prefix, files, starts, analysis::complianceTables(files, starts, selected))) {
+      err << "psd-analyze: " << *failure << '\n';
+      return 1;
+    }
   }
   const bool reportFailed =
       !campaign.report.empty() &&

@@ -16,6 +16,7 @@
 #include "analysis/campaign/selection_statistics.h"
 #include "analysis/campaign/start_time.h"
 #include "analysis/campaign/time_selection.h"
+#include "analysis/compliance/compliance_csv.h"
 #include "tools/campaign_report.h"
 
 namespace tools {
@@ -160,6 +161,15 @@ int runCampaign(const CampaignOptions& options, const std::vector<std::filesyste
           options.prefix, campaign.files(), campaign.bins(), statisticsOf, statistics, times)) {
     err << "psd-analyze: " << *failure << '\n';
     return 1;
+  }
+  if (options.compliance) {
+    const analysis::ComplianceTables tables =
+        analysis::complianceTables(campaign.files(), starts.start, selected);
+    if (auto failure =
+            analysis::writeComplianceCsv(options.prefix, campaign.files(), starts.start, tables)) {
+      err << "psd-analyze: " << *failure << '\n';
+      return 1;
+    }
   }
   const bool reportFailed =
       !options.report.empty() &&

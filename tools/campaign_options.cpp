@@ -97,6 +97,12 @@ void addTreeOptions(CLI::App& app, CampaignOptions& o, CLI::Option* campaign, co
       ->needs(campaign)
       ->excludes(cache)
       ->group(group);
+  app.add_flag("--compliance", o.compliance,
+               "also write PREFIX-thirdoct.csv, PREFIX-levels.csv, PREFIX-compliance.csv and "
+               "PREFIX-compliance-hours.csv: one-third-octave velocities, L10/L50/L90 levels and "
+               "how often the selected records meet each vibration criterion")
+      ->needs(campaign)
+      ->group(group);
 }
 
 }  // namespace

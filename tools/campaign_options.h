@@ -2,7 +2,8 @@
 //   --campaign PREFIX [--band FLOW FHIGH] [--bins-per-octave B] [--threads N]
 //              [--time-from auto|mtime|name:PATTERN] [--from DATETIME] [--to DATETIME]
 //              [--hours HH:MM-HH:MM] [--weekdays LIST] [--cache PATH | --no-cache]
-//              [--report FILE.pdf] (FILE... | --tree DIR [--component z|n|e|all] [--csw])
+//              [--compliance] [--report FILE.pdf]
+//              (FILE... | --tree DIR [--component z|n|e|all] [--csw])
 // The time options choose where the records' start times come from (analysis/campaign/
 // start_time.h) and which records the statistics take (analysis/campaign/time_selection.h).
 // All of them need --campaign; --campaign cannot be combined with
@@ -33,6 +34,8 @@ struct CampaignOptions {
   analysis::SpectrumFileChoice choice;
   std::filesystem::path cache;  // empty: the default place
   bool noCache = false;
+  // --compliance: the vibration criteria tables too (analysis/compliance/compliance_csv.h).
+  bool compliance = false;
   std::filesystem::path report;  // --report FILE.pdf; empty: none
 };
 

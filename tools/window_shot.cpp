@@ -3,7 +3,7 @@
 //
 //   window-shot DIR OUT.png [FILE] [--raw] [--noise-models] [--third-octave] [--campaign]
 //               [--units QUANTITY[,asd][,db][,period]]
-//               [--select SELECTION [--compare SELECTION]] [--two-sensors N]
+//               [--select SELECTION [--compare SELECTION]] [--criteria] [--two-sensors N]
 //               [--width PX --height PX]
 //
 // Opens the viewer browsing DIR, selects FILE (if given), switches to the raw-data view with
@@ -12,7 +12,8 @@
 // --campaign it opens the campaign statistics of the listed files instead, waits until they are
 // computed and saves that window. --select draws it against time with that time selection,
 // --compare adds the "compare with" selection; a SELECTION is one argument of words: hours
-// HH:MM-HH:MM and weekdays (mon-fri, sat,sun), e.g. "06:00-22:00 mon-fri". --two-sensors N
+// HH:MM-HH:MM and weekdays (mon-fri, sat,sun), e.g. "06:00-22:00 mon-fri". --criteria shows
+// the campaign window's "criteria" tab (with --campaign). --two-sensors N
 // averages the first N listed files and shows relative motion, self-noise and the transfer
 // function.
 #include <QAction>
@@ -21,11 +22,13 @@
 #include <QEventLoop>
 #include <QListWidget>
 #include <QPixmap>
+#include <QTabWidget>
 #include <iostream>
 #include <optional>
 
 #include "analysis/campaign/time_selection.h"
 #include "viewer/campaign/campaign_window.h"
+#include "viewer/campaign/criteria_view.h"
 #include "viewer/display/campaign_opening.h"
 #include "viewer/display/display.h"
 #include "viewer/display/reference_curves_view.h"
@@ -65,7 +68,7 @@ int main(int argc, char** argv) {
   viewer::Display window(args.at(1));
   window.show();
   int width = 0, height = 0;
-  bool raw = false, noiseModels = false, thirdOctave = false, campaign = false;
+  bool raw = false, noiseModels = false, thirdOctave = false, campaign = false, criteria = false;
   QString file, select, compare;
   int twoSensors = 0;
   QStringList units;  // a quantity (disp, vel, acc) and any of asd, db, period
@@ -78,6 +81,8 @@ int main(int argc, char** argv) {
       thirdOctave = true;
     } else if (args.at(i) == "--campaign") {
       campaign = true;
+    } else if (args.at(i) == "--criteria") {
+      criteria = true;
     } else if (args.at(i) == "--select" && i + 1 < args.size()) {
       select = args.at(++i);
     } else if (args.at(i) == "--compare" && i + 1 < args.size()) {
@@ -163,6 +168,15 @@ int main(int argc, char** argv) {
         if (!statistics->timeViewPending()) computed.quit();
       });
       if (statistics->timeViewPending()) computed.exec();
+    }
+    if (criteria) {
+      if (!statistics->timeView()) {  // the first time view is computed after the campaign
+        QEventLoop computed;
+        QObject::connect(statistics, &viewer::CampaignWindow::timeViewReady, &computed,
+                         &QEventLoop::quit);
+        computed.exec();
+      }
+      statistics->findChild<QTabWidget*>("views")->setCurrentWidget(statistics->criteria());
     }
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     shown = statistics;

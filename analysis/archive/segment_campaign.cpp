@@ -5,8 +5,35 @@
 #include <map>
 
 #include "analysis/record/psd_estimator.h"
+#include "analysis/standards/third_octave.h"
 
 namespace analysis::archive {
+namespace {
+
+// The bands of one channel over lines 1 .. lastUsed, leaving out each band that holds a line
+// without an estimate: its velocity would read low.
+BandVelocities estimatedBands(const datafiles::SpectrumRecords& s, std::span<const double> psd,
+                              std::span<const std::uint8_t> estimated, double seconds,
+                              std::size_t lastUsed) {
+  const BandVelocities all = thirdOctaveVelocity(s.freq, psd, seconds, 1, lastUsed);
+  std::vector<int> broken;  // bands holding a line without an estimate
+  for (std::size_t q = 1; q <= lastUsed; ++q) {
+    const double f = s.freq[q];
+    if (estimated[q] != 0 || !(f > 0) || !std::isfinite(f)) continue;
+    const int band = thirdOctaveBandOf(f);
+    if (broken.empty() || broken.back() != band) broken.push_back(band);
+  }
+  std::sort(broken.begin(), broken.end());
+  BandVelocities kept;
+  for (std::size_t i = 0; i < all.bands.size(); ++i) {
+    if (std::binary_search(broken.begin(), broken.end(), all.bands[i].index)) continue;
+    kept.bands.push_back(all.bands[i]);
+    kept.rms.push_back(all.rms[i]);
+  }
+  return kept;
+}
+
+}  // namespace
 
 CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBins& bins,
                                  const RmsBand& band) {
@@ -27,12 +54,19 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
   double band1 = 0, band2 = 0, bandRel = 0;
   std::size_t bandLines = 0;
   const double t = file.seconds;
+  // Per line, for the one-third-octave velocities.
+  std::vector<double> psd1(lastUsed + 1, 0.0), psd2(lastUsed + 1, 0.0);
+  std::vector<std::uint8_t> has1s(lastUsed + 1, 0), has2s(lastUsed + 1, 0);
   for (std::size_t q = 1; q <= lastUsed; ++q) {
     const double f = s.freq[q];
     const bool has1 = s.re1[q] != 0 || s.im1[q] != 0;
     const bool has2 = s.re2[q] != 0 || s.im2[q] != 0;
     const double p1 = displacementPsd(f, s.re1[q], s.im1[q], t);
     const double p2 = displacementPsd(f, s.re2[q], s.im2[q], t);
+    psd1[q] = p1;
+    psd2[q] = p2;
+    has1s[q] = has1;
+    has2s[q] = has2;
     if (const auto k = bins.binOf(f); k && (has1 || has2)) {
       Sums& bin = perBin[*k];
       if (has1) bin.sum1 += p1, ++bin.lines1;
@@ -57,6 +91,11 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
         file.binned2[i] = bin.sum2 / static_cast<double>(bin.lines2);
       }
     }
+  }
+  if (lastUsed > 0 && t > 0) {
+    file.bands = recordBandsOf(
+        estimatedBands(s, psd1, has1s, t, lastUsed),
+        file.twoChannels ? estimatedBands(s, psd2, has2s, t, lastUsed) : BandVelocities{});
   }
   if (bandLines > 0) {
     file.rms1 = std::sqrt(band1 / t / 2);

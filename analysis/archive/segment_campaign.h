@@ -5,6 +5,8 @@
 // sqrt(sum psd / T / 2) over the used lines in the band, rmsRel likewise of c1 - c2.
 // Lines without an estimate (coefficient 0: below the instrument's passband, see
 // segment_spectrum.h) count in neither: a bin of only such lines has no value, never 0.
+// The one-third-octave velocities (record_bands.h) are thirdOctaveVelocity's over the used lines,
+// less every band holding a line without an estimate, whose velocity would read low.
 // The name is the segment's; the directory and path are empty, the status used.
 #pragma once
 

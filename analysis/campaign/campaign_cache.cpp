@@ -15,6 +15,7 @@
 
 #include "analysis/campaign/reading_plausibility.h"
 #include "analysis/campaign/start_time.h"
+#include "analysis/standards/third_octave.h"
 
 namespace analysis {
 namespace {
@@ -25,8 +26,9 @@ namespace fs = std::filesystem;
 constexpr int kApplicationId = 0x50534443;
 // Raised whenever the rows change meaning; a cache of another version is left alone.
 // 2: a band holds the relative rms too; 3: a file's own line spacing sets its record length, so
-// that rows of 10-character names with 60 s lines, read as 6 s records before, are not used.
-constexpr int kSchemaVersion = 3;
+// that rows of 10-character names with 60 s lines, read as 6 s records before, are not used;
+// 4: the one-third-octave velocities of each used or vetoed reading, in a table of their own.
+constexpr int kSchemaVersion = 4;
 // Files per write transaction: few enough that a killed run loses little.
 constexpr std::size_t kFilesPerTransaction = 64;
 // Look-ups per read transaction: the log's read lock taken once for them, yet a writer's
@@ -41,9 +43,21 @@ constexpr const char* kSchema =
     " bins_per_octave INTEGER NOT NULL, status INTEGER NOT NULL, message TEXT NOT NULL,"
     " samples INTEGER NOT NULL, seconds REAL NOT NULL, two_channels INTEGER NOT NULL,"
     " bytes INTEGER NOT NULL, first_bin INTEGER NOT NULL, binned1 BLOB, binned2 BLOB,"
-    " bands BLOB);";
+    " bands BLOB);"
+    // The third-octave velocities of a reading (record_bands.h), which go with its row.
+    "CREATE TABLE IF NOT EXISTS third_octaves("
+    " path TEXT PRIMARY KEY, first_band INTEGER NOT NULL, velocities1 BLOB, velocities2 BLOB);";
 
-enum Statement { kSelect, kReplace, kUpdateBands, kDelete };
+enum Statement {
+  kSelect,
+  kReplace,
+  kUpdateBands,
+  kDelete,
+  kSelectThirds,
+  kReplaceThirds,
+  kDeleteThirds,
+  kStatements
+};
 
 constexpr const char* kSelectSql =
     "SELECT size, modified_ns, bins_per_octave, status, message, samples, seconds, two_channels,"
@@ -53,6 +67,11 @@ constexpr const char* kReplaceSql =
     " ?13, ?14)";
 constexpr const char* kUpdateBandsSql = "UPDATE readings SET bands = ?2 WHERE path = ?1";
 constexpr const char* kDeleteSql = "DELETE FROM readings WHERE path = ?1";
+constexpr const char* kSelectThirdsSql =
+    "SELECT first_band, velocities1, velocities2 FROM third_octaves WHERE path = ?1";
+constexpr const char* kReplaceThirdsSql =
+    "INSERT OR REPLACE INTO third_octaves VALUES (?1, ?2, ?3, ?4)";
+constexpr const char* kDeleteThirdsSql = "DELETE FROM third_octaves WHERE path = ?1";
 
 struct StatementReset {
   sqlite3_stmt* statement;
@@ -163,6 +182,46 @@ std::optional<std::string> readRow(sqlite3_stmt* row, std::string_view name,
     if (auto problem = implausibleRms(b[2], b[3], b[4], file.twoChannels)) return problem;
   }
   return implausibilityOf(file, name, bins);
+}
+
+// Reads the third-octave row under `row` (kSelectThirds, stepped) into `bands` of the plausible
+// reading `file`. Returns why it is no row this program stores, or nothing.
+std::optional<std::string> readThirdsRow(sqlite3_stmt* row, const CampaignFile& file,
+                                         const FrequencyBins& bins, RecordBands& bands) {
+  for (int column : {1, 2}) {
+    if (!blobFits(row, column)) {
+      return "third-octave velocities of " + std::to_string(sqlite3_column_bytes(row, column)) +
+             " bytes, no whole number of doubles";
+    }
+  }
+  const std::int64_t firstBand = sqlite3_column_int64(row, 0);
+  bands.channel1 = doublesOf(sqlite3_column_blob(row, 1), sqlite3_column_bytes(row, 1));
+  bands.channel2 = doublesOf(sqlite3_column_blob(row, 2), sqlite3_column_bytes(row, 2));
+  if (bands.channel1.empty() && bands.channel2.empty()) {
+    if (firstBand != 0) return "third-octave first band " + std::to_string(firstBand);
+    return std::nullopt;
+  }
+  if (bands.channel2.size() != (file.twoChannels ? bands.channel1.size() : 0)) {
+    return "third-octave velocities of " + std::to_string(bands.channel1.size()) + " and " +
+           std::to_string(bands.channel2.size()) + " bands";
+  }
+  // Every band lies wholly within the lines read, so within the bins they fall in.
+  const auto range = file.binnedRange(bins);
+  const auto last = firstBand + static_cast<std::int64_t>(bands.channel1.size()) - 1;
+  if (!range || firstBand < thirdOctaveBandOf(bins.lowEdge(range->first)) ||
+      last > thirdOctaveBandOf(bins.highEdge(range->last))) {
+    return "third-octave bands " + std::to_string(firstBand) + " to " + std::to_string(last) +
+           " beyond the lines read";
+  }
+  bands.firstBand = static_cast<int>(firstBand);
+  for (const std::vector<double>* values : {&bands.channel1, &bands.channel2}) {
+    for (const double v : *values) {
+      if (!std::isnan(v) && !(v >= 0 && std::isfinite(v))) {
+        return "a third-octave velocity of " + std::to_string(v);
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 // The row under `statement` (kSelect, stepped) is that of `key` and bins per octave.
@@ -399,7 +458,7 @@ std::optional<std::string> CampaignCache::clear() {
   sqlite3* db = connect();
   if (!db) return problem();
   std::optional<std::string> failure;
-  if (!execute(db, "DELETE FROM readings")) {
+  if (!execute(db, "DELETE FROM readings; DELETE FROM third_octaves")) {
     failure = "cache " + path_.string() + ": cannot be cleared (" + errorOf(db) + ")";
   } else {
     execute(db, "VACUUM");  // gives the space back; another program's reading may prevent it
@@ -487,6 +546,7 @@ bool CampaignCache::Session::lookup(const CacheKey& key, int binsPerOctave, cons
   file.message = std::move(stored.message);
   file.modified = key.localModified();
   if (stored.status == CampaignStatus::Refused) return true;  // nothing else is known of it
+  if (!lookupThirds(key, stored, FrequencyBins{binsPerOctave}, file.bands)) return false;
   file.samples = stored.samples;
   file.seconds = stored.seconds;
   file.twoChannels = stored.twoChannels;
@@ -497,6 +557,25 @@ bool CampaignCache::Session::lookup(const CacheKey& key, int binsPerOctave, cons
   file.rms1 = rms->rms1;
   file.rms2 = rms->rms2;
   file.rmsRel = rms->rmsRel;
+  return true;
+}
+
+bool CampaignCache::Session::lookupThirds(const CacheKey& key, const CampaignFile& stored,
+                                          const FrequencyBins& bins, RecordBands& bands) {
+  sqlite3_stmt* row = prepared(kSelectThirds, kSelectThirdsSql);
+  if (!row) return false;
+  const StatementReset reset{row};
+  sqlite3_bind_text(row, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+  const int step = sqlite3_step(row);
+  if (step != SQLITE_ROW) {
+    if (step != SQLITE_DONE) fail("read");
+    return false;
+  }
+  if (auto problem = readThirdsRow(row, stored, bins, bands)) {
+    cache_.reportRow(key.path, *problem);
+    bands = {};
+    return false;
+  }
   return true;
 }
 
@@ -568,7 +647,7 @@ bool CampaignCache::Session::apply(const PendingWrite& write) {
     if (!erase) return false;
     const StatementReset reset{erase};
     sqlite3_bind_text(erase, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
-    return sqlite3_step(erase) == SQLITE_DONE;
+    return sqlite3_step(erase) == SQLITE_DONE && replaceThirds(key, nullptr);
   }
   // The bands stored with the same reading stay; those of an implausible row go with it.
   std::vector<double> bands;
@@ -624,6 +703,25 @@ bool CampaignCache::Session::apply(const PendingWrite& write) {
   bindDoubles(replace, 12, file.binned1);
   bindDoubles(replace, 13, file.binned2);
   bindDoubles(replace, 14, kept);
+  return sqlite3_step(replace) == SQLITE_DONE &&
+         replaceThirds(key, file.hasSpectrum() ? &file.bands : nullptr);
+}
+
+bool CampaignCache::Session::replaceThirds(const CacheKey& key, const RecordBands* bands) {
+  if (!bands) {
+    sqlite3_stmt* erase = prepared(kDeleteThirds, kDeleteThirdsSql);
+    if (!erase) return false;
+    const StatementReset reset{erase};
+    sqlite3_bind_text(erase, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+    return sqlite3_step(erase) == SQLITE_DONE;
+  }
+  sqlite3_stmt* replace = prepared(kReplaceThirds, kReplaceThirdsSql);
+  if (!replace) return false;
+  const StatementReset reset{replace};
+  sqlite3_bind_text(replace, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
+  sqlite3_bind_int64(replace, 2, bands->firstBand);
+  bindDoubles(replace, 3, bands->channel1);
+  bindDoubles(replace, 4, bands->channel2);
   return sqlite3_step(replace) == SQLITE_DONE;
 }
 

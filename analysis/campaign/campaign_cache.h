@@ -3,7 +3,9 @@
 //
 // Kept per file: its status and message, samples, record length, whether it has two channels,
 // the size of its text, its binned spectrum of each channel (first bin and values) and the band
-// rms of every band computed so far (channel 1, channel 2 and channel 1 minus channel 2). Not kept:
+// rms of every band computed so far (channel 1, channel 2 and channel 1 minus channel 2), and in a
+// table of their own (third_octaves, one row per used or vetoed reading, replaced and removed with
+// it) its one-third-octave velocities (record_bands.h). Not kept:
 // the start time, recomputed from the name and the modification time, and the modification time in
 // local time, recomputed from the key.
 //
@@ -22,10 +24,12 @@
 // that changes the file (such as the log's mode) comes before its application id and schema
 // version are known to be this one's.
 //
-// A row is used only when it is plausible in every field (reading_plausibility.h); only such
-// readings are stored. Any other row, of a corrupt or crafted cache, is a miss: its file is read
-// again and the row replaced, and the first such row is reported through problem() while the
-// cache stays in use.
+// A row is used only when it is plausible in every field (reading_plausibility.h) and, for a used
+// or vetoed reading, has its third-octave row: velocities finite and not negative or NaN, channel 2
+// as many as channel 1 for two channels and none for one, every band within the bins of the
+// reading's spectrum; only such readings are stored. Any other row, of a corrupt or crafted cache,
+// is a miss: its file is read again and the row replaced, and the first such row is reported
+// through problem() while the cache stays in use.
 //
 // Writes are transactions of up to 64 files, committed at the latest when the session ends; in WAL
 // mode, so that a process killed mid-write leaves the last committed state and two programs can use
@@ -126,6 +130,12 @@ class CampaignCache {
       bool erase = false;  // the reading cannot be stored: the row goes
     };
     bool apply(const PendingWrite& write);
+    // The third-octave row of `key` for the plausible reading `stored`; false (a miss) when
+    // absent or implausible.
+    bool lookupThirds(const CacheKey& key, const CampaignFile& stored, const FrequencyBins& bins,
+                      RecordBands& bands);
+    // Replaces the third-octave row of `key` by `bands`, or removes it (null).
+    bool replaceThirds(const CacheKey& key, const RecordBands* bands);
     void fail(const std::string& what);
     // Before a look-up: the shared read transaction, begun anew every 256 look-ups.
     bool beginLookup();
@@ -134,7 +144,7 @@ class CampaignCache {
 
     CampaignCache& cache_;
     sqlite3* db_ = nullptr;
-    sqlite3_stmt* statements_[4] = {};
+    sqlite3_stmt* statements_[7] = {};
     std::vector<PendingWrite> pending_;
     std::size_t lookupsInTransaction_ = 0;  // 0: no read transaction open
   };

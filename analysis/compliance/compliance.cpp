@@ -11,12 +11,6 @@ namespace {
 
 constexpr std::uint8_t kJudged = 1, kMet = 2;
 
-std::uint8_t judgementOf(const BandVelocities& channel, const VibrationCriterion& criterion) {
-  const auto meets = meetsCriterion(channel, criterion);
-  if (!meets) return 0;
-  return *meets ? (kJudged | kMet) : kJudged;
-}
-
 BandLevels levelsOf(std::span<const double> sorted) {
   BandLevels levels;
   levels.n = sorted.size();
@@ -65,8 +59,7 @@ std::optional<bool> meetsCriterion(const BandVelocities& channel,
   return met;
 }
 
-CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files,
-                                       std::span<const std::optional<CivilSeconds>> starts)
+CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files)
     : fileCount_(files.size()) {
   const auto criteria = vibrationCriteria();
   bool anyBand = false;
@@ -74,19 +67,8 @@ CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files,
   for (std::size_t i = 0; i < files.size(); ++i) {
     const CampaignFile& file = files[i];
     if (file.status != CampaignStatus::Used) continue;
-    Record record{.file = static_cast<std::uint32_t>(i), .twoChannels = file.twoChannels};
-    if (i < starts.size() && starts[i]) {
-      record.weekHour = static_cast<std::int16_t>(weekdayOf(*starts[i]) * kHoursPerDay +
-                                                  secondOfDay(*starts[i]) / 3600);
-    }
-    records_.push_back(record);
-    const BandVelocities one = file.bands.velocities(1);
-    const BandVelocities two = file.twoChannels ? file.bands.velocities(2) : BandVelocities{};
-    for (const VibrationCriterion& criterion : criteria) {
-      judgements_.push_back(judgementOf(one, criterion));
-      judgements_.push_back(file.twoChannels ? judgementOf(two, criterion) : std::uint8_t{0});
-    }
-    const std::size_t size = file.bands.channel1.size();
+    records_.push_back({.file = static_cast<std::uint32_t>(i), .twoChannels = file.twoChannels});
+    const std::size_t size = std::max(file.bands.channel1.size(), file.bands.channel2.size());
     if (size > 0) {
       const int low = file.bands.firstBand, high = low + static_cast<int>(size) - 1;
       firstBand_ = anyBand ? std::min(firstBand_, low) : low;
@@ -94,8 +76,38 @@ CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files,
       anyBand = true;
     }
   }
+  // Each criterion's limit in each band, NaN where the band does not count: found once, not
+  // per record (each is a power of the nominal centre).
+  const std::size_t bandCount = anyBand ? static_cast<std::size_t>(last - firstBand_ + 1) : 0;
+  std::vector<double> limits(criteria.size() * bandCount, kNoValue);
+  for (std::size_t c = 0; c < criteria.size(); ++c) {
+    for (std::size_t b = 0; b < bandCount; ++b) {
+      const auto limit = bandLimit(criteria[c], thirdOctaveBand(firstBand_ + static_cast<int>(b)));
+      if (limit) limits[c * bandCount + b] = *limit;
+    }
+  }
+  // As meetsCriterion, on the stored values: NaN marks a band the record does not have.
+  const auto judge = [&](const std::vector<double>& values, int first, std::size_t c) {
+    bool judged = false, met = true;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (std::isnan(values[i])) continue;
+      const double limit = limits[c * bandCount + static_cast<std::size_t>(first - firstBand_) + i];
+      if (std::isnan(limit)) continue;
+      judged = true;
+      met &= values[i] <= limit;
+    }
+    return static_cast<std::uint8_t>(judged ? (met ? (kJudged | kMet) : kJudged) : 0);
+  };
+  judgements_.reserve(records_.size() * criteria.size() * 2);
+  for (const Record& record : records_) {
+    const RecordBands& bands = files[record.file].bands;
+    for (std::size_t c = 0; c < criteria.size(); ++c) {
+      judgements_.push_back(judge(bands.channel1, bands.firstBand, c));
+      judgements_.push_back(record.twoChannels ? judge(bands.channel2, bands.firstBand, c)
+                                               : std::uint8_t{0});
+    }
+  }
   if (!anyBand) return;
-  const auto bandCount = static_cast<std::size_t>(last - firstBand_ + 1);
   channel1_.resize(bandCount);
   channel2_.resize(bandCount);
   // Per column, the values with their records, then sorted once for every later selection.
@@ -124,7 +136,9 @@ CampaignCompliance::CampaignCompliance(std::span<const CampaignFile> files,
   }
 }
 
-ComplianceTables CampaignCompliance::tablesOf(std::span<const std::uint8_t> selected) const {
+ComplianceTables CampaignCompliance::tablesOf(
+    std::span<const std::uint8_t> selected,
+    std::span<const std::optional<CivilSeconds>> starts) const {
   ComplianceTables tables;
   const auto criteria = vibrationCriteria();
   const std::size_t criterionCount = criteria.size();
@@ -144,15 +158,20 @@ ComplianceTables CampaignCompliance::tablesOf(std::span<const std::uint8_t> sele
     ++tables.records;
     const Record& record = records_[r];
     anyTwo |= record.twoChannels;
+    int weekHour = -1;  // weekday x 24 + hour of the start; -1 without a start time
+    if (record.file < starts.size() && starts[record.file]) {
+      const CivilSeconds start = *starts[record.file];
+      weekHour = weekdayOf(start) * kHoursPerDay + secondOfDay(start) / 3600;
+    }
     const std::uint8_t* judgement = &judgements_[r * criterionCount * 2];
     for (std::size_t c = 0; c < criterionCount * 2; ++c) {
       if (!(judgement[c] & kJudged)) continue;
       const bool meets = (judgement[c] & kMet) != 0;
       judged[c * kSlots + kSlots - 1] += 1;
       met[c * kSlots + kSlots - 1] += meets;
-      if (record.weekHour >= 0) {
-        judged[c * kSlots + static_cast<std::size_t>(record.weekHour)] += 1;
-        met[c * kSlots + static_cast<std::size_t>(record.weekHour)] += meets;
+      if (weekHour >= 0) {
+        judged[c * kSlots + static_cast<std::size_t>(weekHour)] += 1;
+        met[c * kSlots + static_cast<std::size_t>(weekHour)] += meets;
       }
     }
   }
@@ -196,7 +215,7 @@ ComplianceTables CampaignCompliance::tablesOf(std::span<const std::uint8_t> sele
 ComplianceTables complianceTables(std::span<const CampaignFile> files,
                                   std::span<const std::optional<CivilSeconds>> starts,
                                   std::span<const std::uint8_t> selected) {
-  return CampaignCompliance(files, starts).tablesOf(selected);
+  return CampaignCompliance(files).tablesOf(selected, starts);
 }
 
 }  // namespace analysis

@@ -104,12 +104,12 @@ std::optional<bool> meetsCriterion(const BandVelocities& channel,
 class CampaignCompliance {
  public:
   CampaignCompliance() = default;
-  // `starts` has one entry per file (start_time.h), or is empty (no weekday and hour).
-  CampaignCompliance(std::span<const CampaignFile> files,
-                     std::span<const std::optional<CivilSeconds>> starts);
+  explicit CampaignCompliance(std::span<const CampaignFile> files);
 
-  // `selected[i] != 0` takes file i (if used); an empty span takes every file.
-  ComplianceTables tablesOf(std::span<const std::uint8_t> selected) const;
+  // `selected[i] != 0` takes file i (if used); an empty span takes every file. `starts` has one
+  // entry per file (start_time.h), or is empty (no weekday and hour).
+  ComplianceTables tablesOf(std::span<const std::uint8_t> selected,
+                            std::span<const std::optional<CivilSeconds>> starts) const;
 
  private:
   // A band's values of one channel over the used records, ascending, each with its record.
@@ -118,8 +118,7 @@ class CampaignCompliance {
     std::vector<std::uint32_t> records;
   };
   struct Record {
-    std::uint32_t file = 0;      // index into the files
-    std::int16_t weekHour = -1;  // weekday x 24 + hour; -1 without a start time
+    std::uint32_t file = 0;  // index into the files
     bool twoChannels = false;
   };
   std::size_t fileCount_ = 0;

@@ -13,6 +13,7 @@
 #include "analysis/campaign/start_time.h"
 #include "analysis/campaign/time_grid.h"
 #include "analysis/campaign/time_selection.h"
+#include "analysis/compliance/compliance.h"
 #include "viewer/campaign/campaign_snapshot.h"
 
 namespace viewer {
@@ -30,6 +31,9 @@ struct CampaignTimeView {
   std::vector<std::uint8_t> compared;              // per file; empty without compare
   std::optional<analysis::CampaignStatistics> compareStatistics;
   std::size_t comparedUsed = 0;
+  // The vibration criteria tables of the selection and of the compared one (compliance.h).
+  analysis::ComplianceTables compliance;
+  std::optional<analysis::ComplianceTables> compareCompliance;
 
   // The statistics of the selection, whichever holds them.
   const analysis::CampaignStatistics& selectionStatistics() const {

@@ -21,6 +21,7 @@
 #include "viewer/campaign/campaign_entry.h"
 #include "viewer/campaign/campaign_follow.h"
 #include "viewer/campaign/campaign_run.h"
+#include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/density_plot.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/selection_worker.h"
@@ -385,6 +386,7 @@ void CampaignWindow::clearPlots() {
   spectrogram_->clear();
   percentiles_->clear();
   density_->clear();
+  criteria_->clear();
 }
 
 void CampaignWindow::selectInMainList(const QString& name) {

@@ -27,7 +27,9 @@
 // first. Selections are recomputed from memory off the GUI thread (selection_worker.h). A click
 // on the spectrogram selects that column's record in the main window's list, as the timeline
 // does. "relative motion" (off at first) adds the band rms of channel 1 minus channel 2 to the
-// timeline as a third series.
+// timeline as a third series. The "criteria" tab shows the selection's vibration criteria
+// (criteria_view.h); a click on its weekday x hour grid makes that hour of that weekday the
+// selection, its dates kept.
 //
 // A source naming files by their paths in a tree (campaign_source.h) makes a campaign of the
 // tree; its cache of readings, if any, is used by every run, a cache that cannot be used is
@@ -67,6 +69,7 @@ namespace viewer {
 
 class CacheClearing;
 class CampaignRun;
+class CriteriaView;
 class DensityPlot;
 class PercentilePlot;
 class ReportSaving;
@@ -132,6 +135,7 @@ class CampaignWindow : public QWidget {
   DensityPlot* density() const { return density_; }
   // The "Save report..." button and its writing (report_saving.h).
   ReportSaving* reportSaving() const { return reportSaving_; }
+  CriteriaView* criteria() const { return criteria_; }
 
  signals:
   // A run ended: completed, cancelled or failed (for tests and tools).
@@ -169,6 +173,8 @@ class CampaignWindow : public QWidget {
   std::optional<SelectionRequest> timeRequest();
   void showTimeView();
   void chooseAxis(bool time);
+  // The criteria grid's cell: that hour of that weekday becomes the selection.
+  void selectHour(int weekday, int hour);
 
   CampaignSource& source_;
   QString directory_, pattern_;  // of the campaign
@@ -197,6 +203,7 @@ class CampaignWindow : public QWidget {
   SpectrogramPlot* spectrogram_;
   PercentilePlot* percentiles_;
   DensityPlot* density_;
+  CriteriaView* criteria_;  // the "criteria" tab
   QListWidget* refused_;
   QLabel* status_;
   CacheClearing* cacheClearing_;  // the "clear cache" button

@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "viewer/campaign/cache_clearing.h"
 #include "viewer/campaign/campaign_window.h"
+#include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/density_plot.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/report_saving.h"
@@ -101,8 +103,12 @@ void CampaignWindow::createControls() {
   problemsLayout->addWidget(new QLabel("refused files and other problems", problems));
   refused_ = named(new QListWidget(problems), "refused");
   problemsLayout->addWidget(refused_);
+  criteria_ = named(new CriteriaView(this), "criteria");
+  auto* views = named(new QTabWidget(this), "views");
+  views->addTab(plots, "statistics");
+  views->addTab(criteria_, "criteria");
   auto* splitter = new QSplitter(Qt::Vertical, this);
-  splitter->addWidget(plots);
+  splitter->addWidget(views);
   splitter->addWidget(problems);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 0);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "viewer/campaign/campaign_window.h"
+#include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/density_plot.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/selection_row.h"
@@ -86,6 +87,18 @@ void CampaignWindow::createTimeControls(QVBoxLayout* layout) {
   });
   connect(selectionWorker_, &SelectionWorker::ready, this, &CampaignWindow::showTimeView);
   connect(spectrogram_, &SpectrogramPlot::fileClicked, this, &CampaignWindow::selectInMainList);
+  connect(criteria_, &CriteriaView::hourChosen, this, &CampaignWindow::selectHour);
+}
+
+void CampaignWindow::selectHour(int weekday, int hour) {
+  QString problem;
+  analysis::TimeSelection selection =
+      selectionRow_->selection(&problem).value_or(analysis::TimeSelection{});
+  // An hour ending at midnight wraps: 23:00 to 00:00.
+  selection.hours = analysis::HoursOfDay{.from = hour * 3600, .to = (hour + 1) % 24 * 3600};
+  selection.weekdays = static_cast<std::uint8_t>(1u << weekday);
+  compareOn_->isChecked() ? setTimeSelection(selection, compareRow_->selection(&problem))
+                          : setTimeSelection(selection);
 }
 
 void CampaignWindow::setStartTimeSource(const analysis::StartTimeChoice& choice) {
@@ -202,6 +215,7 @@ void CampaignWindow::showTimeView() {
   spectrogram_->setTimeView(view);
   percentiles_->setTimeView(view);
   density_->setTimeView(view);
+  criteria_->setTimeView(view);
   if ((view->selection.active() && view->selectedUsed == 0) ||
       (view->compare && view->comparedUsed == 0)) {
     report("the selection takes no used record: no statistics to show");

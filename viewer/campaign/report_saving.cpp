@@ -7,6 +7,7 @@
 
 #include "analysis/compliance/compliance.h"
 #include "viewer/campaign/campaign_window.h"
+#include "viewer/campaign/criteria_view.h"
 #include "viewer/report/report_content.h"
 #include "viewer/report/report_pdf.h"
 
@@ -48,53 +49,58 @@ bool ReportSaving::save(const QString& path) {
   }
   SharedTimeView view = window_->timeView();
   if (view && view->snapshot != snapshot) view = nullptr;
+  // The grids show the criterion chosen in the "criteria" view.
+  const std::size_t gridCriterion = window_->criteria()->criterion();
   saving_ = true;
   report_("saving the report to " + QDir::toNativeSeparators(path));
-  writer_ = std::jthread([this, snapshot, view, path, source = source_().toStdString()] {
-    CampaignReportInput input{.source = source,
-                              .files = snapshot->files,
-                              .band = snapshot->band,
-                              .startSource = "no start times",
-                              .statistics = &snapshot->statistics,
-                              .selectedUsed = snapshot->statistics.counts.used};
-    analysis::ComplianceTables tables, compared;
-    if (view) {
-      input.starts = view->starts.start;
-      input.startSource = view->starts.source;
-      input.selection = view->selection;
-      input.statistics = &view->selectionStatistics();
-      if (view->selection.active()) input.selectedUsed = view->selectedUsed;
-      input.compare = view->compare;
-      input.compareStatistics = view->compareStatistics ? &*view->compareStatistics : nullptr;
-      input.comparedUsed = view->comparedUsed;
-    }
-    // The judgements once, the tables of both selections from them.
-    const analysis::CampaignCompliance compliance(snapshot->files, input.starts);
-    tables = compliance.tablesOf(view && view->selection.active()
-                                     ? std::span<const std::uint8_t>(view->selected)
-                                     : std::span<const std::uint8_t>());
-    input.compliance = &tables;
-    if (view && view->compare) {
-      compared = compliance.tablesOf(view->compared);
-      input.compareCompliance = &compared;
-    }
-    const auto failure = writeReportPdf(
-        std::filesystem::path(QDir::toNativeSeparators(path).toStdString()), campaignReport(input));
-    QMetaObject::invokeMethod(
-        this,
-        [this, failure, path, records = snapshot->files.size()] {
-          saving_ = false;
-          if (failure) {
-            report_("report: " + QString::fromStdString(*failure));
-          } else {
-            report_(QStringLiteral("report of %1 files saved as %2")
-                        .arg(records)
-                        .arg(QDir::toNativeSeparators(path)));
-          }
-          emit saved(!failure);
-        },
-        Qt::QueuedConnection);
-  });
+  writer_ =
+      std::jthread([this, snapshot, view, path, gridCriterion, source = source_().toStdString()] {
+        CampaignReportInput input{.source = source,
+                                  .files = snapshot->files,
+                                  .band = snapshot->band,
+                                  .startSource = "no start times",
+                                  .statistics = &snapshot->statistics,
+                                  .selectedUsed = snapshot->statistics.counts.used};
+        analysis::ComplianceTables tables, compared;
+        if (view) {
+          input.starts = view->starts.start;
+          input.startSource = view->starts.source;
+          input.selection = view->selection;
+          input.statistics = &view->selectionStatistics();
+          if (view->selection.active()) input.selectedUsed = view->selectedUsed;
+          input.compare = view->compare;
+          input.compareStatistics = view->compareStatistics ? &*view->compareStatistics : nullptr;
+          input.comparedUsed = view->comparedUsed;
+        }
+        // The judgements once, the tables of both selections from them.
+        const analysis::CampaignCompliance compliance(snapshot->files, input.starts);
+        tables = compliance.tablesOf(view && view->selection.active()
+                                         ? std::span<const std::uint8_t>(view->selected)
+                                         : std::span<const std::uint8_t>());
+        input.compliance = &tables;
+        input.gridCriterion = gridCriterion;
+        if (view && view->compare) {
+          compared = compliance.tablesOf(view->compared);
+          input.compareCompliance = &compared;
+        }
+        const auto failure =
+            writeReportPdf(std::filesystem::path(QDir::toNativeSeparators(path).toStdString()),
+                           campaignReport(input));
+        QMetaObject::invokeMethod(
+            this,
+            [this, failure, path, records = snapshot->files.size()] {
+              saving_ = false;
+              if (failure) {
+                report_("report: " + QString::fromStdString(*failure));
+              } else {
+                report_(QStringLiteral("report of %1 files saved as %2")
+                            .arg(records)
+                            .arg(QDir::toNativeSeparators(path)));
+              }
+              emit saved(!failure);
+            },
+            Qt::QueuedConnection);
+      });
   return true;
 }
 

@@ -1,6 +1,7 @@
 // The campaign window's "Save report..." button: asks for a file (a name without ".pdf" gets it)
 // and writes the campaign report (viewer/report/) of the campaign shown, with the selection,
-// the "compare with" selection and their compliance tables as the window shows them, off the
+// the "compare with" selection and their compliance tables as the window shows them (the grids
+// of the criterion chosen in the "criteria" view), off the
 // GUI thread: a station-year's report takes a few seconds. The status line says where it goes,
 // then that it was saved or what went wrong, naming the file.
 #pragma once

@@ -29,7 +29,10 @@ SharedTimeView SelectionWorker::compute(const SelectionRequest& request, Index& 
   if (request.compare)
     view->compared = analysis::selectedFiles(view->starts.start, *request.compare);
   const bool needIndex = request.selection.active() || request.compare.has_value();
-  if (!needIndex && index.snapshot != request.snapshot) index = {};  // an old campaign's columns
+  if (!needIndex && index.snapshot != request.snapshot) {  // an old campaign's columns
+    index.snapshot.reset();
+    index.statistics.reset();
+  }
   if (needIndex && index.snapshot != request.snapshot) {
     index.statistics.reset();  // the old columns go before the new ones are built
     index.statistics =
@@ -45,6 +48,15 @@ SharedTimeView SelectionWorker::compute(const SelectionRequest& request, Index& 
   if (request.compare) {
     view->compareStatistics = index.statistics->statisticsOf(view->compared);
     view->comparedUsed = index.statistics->usedSelected(view->compared);
+  }
+  if (index.complianceOf != request.snapshot) {
+    index.compliance.reset();
+    index.compliance = std::make_shared<const analysis::CampaignCompliance>(files);
+    index.complianceOf = request.snapshot;
+  }
+  view->compliance = index.compliance->tablesOf(view->selected, view->starts.start);
+  if (request.compare) {
+    view->compareCompliance = index.compliance->tablesOf(view->compared, view->starts.start);
   }
   return view;
 }

@@ -3,7 +3,8 @@
 // "compare with" selection. The sorted columns the statistics are taken from
 // (analysis/campaign/selection_statistics.h) are built once per snapshot, on first need (about a
 // second for a station-year); a change of selection then costs a few tens of ms, none of it on
-// the GUI thread.
+// the GUI thread. So are the records' judgements against the vibration criteria
+// (analysis/compliance/compliance.h), of which each selection's criteria tables are counted.
 //
 // Requests made while one is computed wait; only the latest waiting one is computed, so a quick
 // succession of edits ends with the view of the last. ready() is emitted on the GUI thread.
@@ -15,6 +16,7 @@
 #include <thread>
 
 #include "analysis/campaign/selection_statistics.h"
+#include "analysis/compliance/compliance.h"
 #include "viewer/campaign/campaign_time_view.h"
 
 namespace viewer {
@@ -43,6 +45,9 @@ class SelectionWorker : public QObject {
   struct Index {
     SharedSnapshot snapshot;
     std::shared_ptr<const analysis::SelectionStatistics> statistics;
+    // The records' judgements against the criteria, of `complianceOf`, built on first need.
+    SharedSnapshot complianceOf;
+    std::shared_ptr<const analysis::CampaignCompliance> compliance;
   };
   static SharedTimeView compute(const SelectionRequest& request, Index& index);
 

@@ -21,6 +21,7 @@
 
 #include "analysis/campaign/campaign.h"
 #include "analysis/campaign/campaign_csv.h"
+#include "analysis/compliance/compliance_csv.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -202,7 +203,7 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
        [](const fs::path& p) {
          execute(p,
                  "CREATE TABLE readings(x); PRAGMA application_id = 1347634243;"
-                 " PRAGMA user_version = 3");
+                 " PRAGMA user_version = 4");
        },
        "no campaign cache of psd-display (no such column"},
       {"schema 1, its bands without the relative rms",
@@ -215,7 +216,7 @@ TEST_F(CampaignCacheTest, AnUnusableCacheSaysWhyOnceAndChangesNoTable) {
                  "PRAGMA journal_mode = DELETE; UPDATE readings SET bands = substr(bands, 1, 32);"
                  " PRAGMA user_version = 1");
        },
-       "another version of psd-display (schema 1, this one reads 3)"},
+       "another version of psd-display (schema 1, this one reads 4)"},
       {"its directory a file", [](const fs::path&) {}, "its directory cannot be made"},
   };
   for (const Case& c : cases) {
@@ -291,6 +292,53 @@ TEST_F(CampaignCacheTest, AnImplausibleRowIsReadAgainReportedAndReplaced) {
     EXPECT_EQ(tables({}, &again, &hits), expected) << change;
     EXPECT_EQ(hits, 4u) << change << ": the row replaced";
     EXPECT_EQ(again.problem(), "") << change;
+  }
+}
+
+// The third-octave velocities of a reading come back from the cache as read; a row of them
+// that is missing or implausible is a miss, the file read again, an implausible one reported.
+TEST_F(CampaignCacheTest, ThirdOctaveVelocitiesComeBackAsReadOrTheFileIsReadAgain) {
+  const auto velocities = [this](CampaignCache* cache, std::size_t& hits) {
+    Campaign campaign;
+    campaign.append(entries);
+    hits = campaign.computePending({.threads = 1, .cache = cache}).filesFromCache;
+    return thirdOctaveRecordsCsv(campaign.files(), {});
+  };
+  std::size_t hits = 0;
+  const std::string expected = velocities(nullptr, hits);
+  ASSERT_GT(std::count(expected.begin(), expected.end(), '\n'), 60);
+  const fs::path filled = dir.path() / "filled.sqlite";
+  {
+    CampaignCache cache(filled);
+    velocities(&cache, hits);
+  }
+  const std::string minusOne = "000000000000F0BF";
+  const struct {
+    std::string change;
+    bool reported;
+  } cases[] = {
+      {"", false},  // unchanged: every reading from the cache
+      {"DELETE FROM third_octaves WHERE path = '$'", false},
+      {"UPDATE third_octaves SET velocities1 = velocities1 || X'00' WHERE path = '$'", true},
+      {"UPDATE third_octaves SET velocities2 = substr(velocities2, 9) WHERE path = '$'", true},
+      {"UPDATE third_octaves SET first_band = first_band - 40 WHERE path = '$'", true},
+      {"UPDATE third_octaves SET first_band = first_band + 40 WHERE path = '$'", true},
+      {"UPDATE third_octaves SET velocities1 = X'" + minusOne +
+           "' || substr(velocities1, 9) WHERE path = '$'",
+       true},
+  };
+  for (const auto& c : cases) {
+    std::string change = c.change;
+    if (const auto at = change.find('$'); at != std::string::npos) {
+      change.replace(at, 1, file(0).string());
+    }
+    fs::create_directories(cachePath.parent_path());
+    fs::copy_file(filled, cachePath, fs::copy_options::overwrite_existing);
+    if (!change.empty()) execute(cachePath, change.c_str());
+    CampaignCache cache(cachePath);
+    EXPECT_EQ(velocities(&cache, hits), expected) << change;
+    EXPECT_EQ(hits, change.empty() ? 4u : 3u) << change;
+    EXPECT_EQ(cache.problem().empty(), !c.reported) << change << ": " << cache.problem();
   }
 }
 

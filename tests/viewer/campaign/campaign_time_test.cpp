@@ -18,6 +18,8 @@
 #include "tests/support/test_files.h"
 #include "tests/support/wait_until.h"
 #include "viewer/campaign/campaign_window.h"
+#include "viewer/campaign/criteria_grid.h"
+#include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/report_saving.h"
 #include "viewer/campaign/selection_worker.h"
@@ -200,6 +202,28 @@ TEST_F(CampaignTimeTest, TheSpectrogramKeepsGapsEmptyAndAClickSelectsTheRecord) 
   campaign->setTimeAxis(false);
   EXPECT_EQ(cells->keySize(), static_cast<int>(records().size()));
   EXPECT_FALSE(campaign->timeline()->timeAxisShown());
+}
+
+// The criteria view's grid has a cell for each hour a record starts in, none in the gap; a click
+// on a cell makes that hour of that weekday the selection.
+TEST_F(CampaignTimeTest, TheCriteriaGridShowsTheHoursRecordedAndAClickSelectsOne) {
+  CriteriaGrid* grid = campaign->criteria()->grid();
+  for (int hour = 0; hour < 24; ++hour) {
+    const bool friday = hour >= 18, saturday = hour < 15 && (hour < 6 || hour >= 9);
+    EXPECT_EQ(std::isnan(grid->percentAt(4, hour)), !friday) << hour;
+    EXPECT_EQ(std::isnan(grid->percentAt(5, hour)), !saturday) << hour;
+  }
+  QSignalSpy ready(campaign, &CampaignWindow::timeViewReady);
+  QCustomPlot* plot = grid->plot();
+  plot->replot(QCustomPlot::rpImmediateRefresh);
+  const QPoint cell(int(plot->xAxis->coordToPixel(2)), int(plot->yAxis->coordToPixel(6 - 5)));
+  QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, cell);  // Saturday, 02:00
+  WAIT_UNTIL(!ready.isEmpty() && !campaign->timeViewPending(), 20000);
+  const SharedTimeView view = campaign->timeView();
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->selection.describe(), "02:00 to 03:00, sat");
+  EXPECT_EQ(view->selectedUsed, 1u);
+  EXPECT_EQ(view->compliance.records, 1u);
 }
 
 }  // namespace
