@@ -71,9 +71,9 @@ void BM_Report(benchmark::State& bm) {
   const analysis::CampaignStatistics dayStatistics = index.statisticsOf(days);
   std::size_t bytes = 0;
   for (auto _ : bm) {
-    const analysis::CampaignCompliance compliance(year.files, year.starts);
-    const analysis::ComplianceTables nightTables = compliance.tablesOf(nights);
-    const analysis::ComplianceTables dayTables = compliance.tablesOf(days);
+    const analysis::CampaignCompliance compliance(year.files);
+    const analysis::ComplianceTables nightTables = compliance.tablesOf(nights, year.starts);
+    const analysis::ComplianceTables dayTables = compliance.tablesOf(days, year.starts);
     const viewer::ReportDocument document =
         viewer::campaignReport({.source = "station year",
                                 .files = year.files,

@@ -1,5 +1,6 @@
 #include "viewer/campaign/report_saving.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMetaObject>
@@ -49,8 +50,11 @@ bool ReportSaving::save(const QString& path) {
   }
   SharedTimeView view = window_->timeView();
   if (view && view->snapshot != snapshot) view = nullptr;
-  // The grids show the criterion chosen in the "criteria" view.
-  const std::size_t gridCriterion = window_->criteria()->criterion();
+  // The grids show the criterion chosen in the "criteria" view, when there is one.
+  std::optional<std::size_t> gridCriterion;
+  if (const auto* chosen = window_->criteria()->findChild<QComboBox*>("criterion")) {
+    gridCriterion = static_cast<std::size_t>(chosen->currentData().toULongLong());
+  }
   saving_ = true;
   report_("saving the report to " + QDir::toNativeSeparators(path));
   writer_ =
@@ -73,14 +77,15 @@ bool ReportSaving::save(const QString& path) {
           input.comparedUsed = view->comparedUsed;
         }
         // The judgements once, the tables of both selections from them.
-        const analysis::CampaignCompliance compliance(snapshot->files, input.starts);
+        const analysis::CampaignCompliance compliance(snapshot->files);
         tables = compliance.tablesOf(view && view->selection.active()
                                          ? std::span<const std::uint8_t>(view->selected)
-                                         : std::span<const std::uint8_t>());
+                                         : std::span<const std::uint8_t>(),
+                                     input.starts);
         input.compliance = &tables;
         input.gridCriterion = gridCriterion;
         if (view && view->compare) {
-          compared = compliance.tablesOf(view->compared);
+          compared = compliance.tablesOf(view->compared, input.starts);
           input.compareCompliance = &compared;
         }
         const auto failure =

@@ -126,7 +126,8 @@ void addComplianceSections(ReportDocument& document, const analysis::ComplianceT
       document.levels.push_back(levelPlot(tables, compared, channel));
   }
   document.compliance.push_back(verdictTable(tables));
-  const std::size_t criterion = gridCriterion.value_or(gridCriterionOf(tables));
+  const bool known = gridCriterion && *gridCriterion < analysis::vibrationCriteria().size();
+  const std::size_t criterion = known ? *gridCriterion : gridCriterionOf(tables);
   for (int channel : {1, 2}) {
     if (hasChannel(tables, channel)) document.grids.push_back(hourGrid(tables, criterion, channel));
   }
