@@ -83,6 +83,13 @@ class Pages {
   void table(const ReportTable& table);
   void grid(const ReportGrid& grid);
   void plot(const ReportPlot& plot) {
+    // Reference curves alone (a selection taking no record) make no plot worth a page.
+    const bool data = std::any_of(plot.curves.begin(), plot.curves.end(),
+                                  [](const auto& c) { return !c.reference && !c.points.empty(); });
+    if (!data) {
+      paragraph(plot.title + ": no record to draw.");
+      return;
+    }
     const double top = take(kPlotHeight);
     drawReportPlot(painter_, QRectF(0, top, width_, kPlotHeight), plot);
     gap();

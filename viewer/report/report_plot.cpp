@@ -60,7 +60,9 @@ Axis axisOf(const ReportPlot& plot, const Axis* xRange) {
     if (!x) low /= 2, high *= 2;
     if (high <= low * 1.0001) low /= 10, high *= 10;
   } else {
-    const double pad = high > low ? 0.04 * (high - low) : std::max(1.0, std::abs(low) * 0.1);
+    // One value: an hour either side on a time axis, a tenth of it on others.
+    const double alone = axis.time ? 3600 : std::max(1.0, std::abs(low) * 0.1);
+    const double pad = high > low ? 0.04 * (high - low) : alone;
     if (!x || high == low) low -= pad, high += pad;
   }
   axis.low = low;
@@ -199,6 +201,7 @@ void drawCurves(QPainter& painter, const QRectF& frame, const ReportPlot& plot, 
     std::optional<QPointF> labelAt;
     const auto flush = [&] {
       if (line.size() > 1) painter.drawPolyline(line);
+      if (line.size() == 1) painter.drawEllipse(line.front(), 1, 1);  // a lone point shows too
       line.clear();
     };
     for (const auto& [px, py] : curve.points) {
