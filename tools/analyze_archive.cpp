@@ -12,6 +12,7 @@
 #include "analysis/record/averaging.h"
 #include "datafiles/number_format.h"
 #include "tools/analyze_campaign.h"
+#include "tools/campaign_report.h"
 
 namespace tools {
 namespace {
@@ -146,6 +147,21 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
       return 1;
     }
   }
+  const bool reportFailed =
+      !campaign.report.empty() &&
+      !writeCampaignReport(campaign.report,
+                           {.source = options.sds.empty() ? std::to_string(options.mseed.size()) +
+                                                                " miniSEED files, first " +
+                                                                options.mseed.front().string()
+                                                          : "SDS archive " + options.sds.string(),
+                            .files = files,
+                            .band = campaign.settings.band,
+                            .starts = starts,
+                            .startSource = "segment starts, UTC",
+                            .selection = selection,
+                            .statistics = &statistics,
+                            .selectedUsed = usedSelected},
+                           selected, err);
   err << "campaign: " << files.size() << " segments used; start times UTC\n";
   if (readings.fromCache > 0) {
     err << "campaign: " << readings.fromCache << " of " << files.size()
@@ -163,7 +179,7 @@ int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& op
       return 1;
     }
   }
-  return 0;
+  return reportFailed ? 1 : 0;
 }
 
 }  // namespace tools

@@ -17,6 +17,7 @@
 #include "analysis/campaign/start_time.h"
 #include "analysis/campaign/time_selection.h"
 #include "analysis/compliance/compliance_csv.h"
+#include "tools/campaign_report.h"
 
 namespace tools {
 namespace {
@@ -171,6 +172,22 @@ int runCampaign(const CampaignOptions& options, const std::vector<std::filesyste
       return 1;
     }
   }
+  const bool reportFailed =
+      !options.report.empty() &&
+      !writeCampaignReport(
+          options.report,
+          {.source = options.tree.empty() ? filesSourceText(campaign.files())
+                                          : "tree " + options.tree.string(),
+           .files = campaign.files(),
+           .band = campaign.band(),
+           .starts = starts.start,
+           .startSource = starts.source,
+           .selection = options.selection,
+           .statistics = &statistics,
+           .selectedUsed = options.selection.active() ? usedSelected : statistics.counts.used},
+          options.selection.active() ? std::span<const std::uint8_t>(selected)
+                                     : std::span<const std::uint8_t>(),
+          err);
   const analysis::CampaignCounts& n = statistics.counts;
   err << "campaign: " << entries.size() << " files: " << n.used << " used, " << n.vetoed
       << " vetoed, " << n.skipped << " skipped, " << n.refused << " refused\n";
@@ -193,7 +210,7 @@ int runCampaign(const CampaignOptions& options, const std::vector<std::filesyste
       return 1;
     }
   }
-  return 0;
+  return reportFailed ? 1 : 0;
 }
 
 }  // namespace tools

@@ -1,6 +1,7 @@
 #include "tools/campaign_options.h"
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cmath>
 #include <optional>
 #include <string_view>
@@ -153,6 +154,20 @@ void addCampaignOptions(CLI::App& app, CampaignOptions& o) {
       ->group(group);
   addTimeOptions(app, o, campaign, group);
   addTreeOptions(app, o, campaign, group);
+  // Only a name ending in .pdf: a slip of the hand must not replace a table or a record.
+  app.add_option("--report", o.report,
+                 "also write the campaign report (A4 pages: statistics, timeline, refused "
+                 "records, gaps) to FILE.pdf")
+      ->type_name("FILE.pdf")
+      ->check([](const std::string& path) {
+        const std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+        std::string lower;
+        for (char c : tail) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower == ".pdf" && path.size() > 4 ? std::string()
+                                                  : std::string("FILE.pdf must end in .pdf");
+      })
+      ->needs(campaign)
+      ->group(group);
 }
 
 }  // namespace tools

@@ -2,7 +2,7 @@
 //   --campaign PREFIX [--band FLOW FHIGH] [--bins-per-octave B] [--threads N]
 //              [--time-from auto|mtime|name:PATTERN] [--from DATETIME] [--to DATETIME]
 //              [--hours HH:MM-HH:MM] [--weekdays LIST] [--cache PATH | --no-cache]
-//              [--compliance]
+//              [--compliance] [--report FILE.pdf]
 //              (FILE... | --tree DIR [--component z|n|e|all] [--csw])
 // The time options choose where the records' start times come from (analysis/campaign/
 // start_time.h) and which records the statistics take (analysis/campaign/time_selection.h).
@@ -39,6 +39,7 @@ struct CampaignOptions {
   bool compliance = false;
   // The units of the percentiles and density tables (--units, --asd, --db, --period).
   analysis::SpectralUnits units;
+  std::filesystem::path report;  // --report FILE.pdf; empty: none
 };
 
 // Adds the options to `app`, in the help group "campaign". Call it after the per-file run's

@@ -238,6 +238,9 @@ TEST(CommandLine, MistakesEndWithStatusTwoNamingTheOption) {
       {{"--campaign", "site", "--tree", ".", "--component", "x"}, "--component"},
       {{"--campaign", "site", "--no-cache", "--cache", "c.sqlite", "a.csvz"}, "--cache"},
       {{"--campaign", "site"}, "FILE"},
+      {{"--report", "r.pdf", "a.csvz"}, "--campaign"},
+      {{"--campaign", "site", "--report", "site-files.csv", "a.csvz"}, "--report"},
+      {{"--campaign", "site", "--report", ".pdf", "a.csvz"}, "--report"},
   };
   for (const Case& c : cases) {
     Parsed p;

@@ -72,6 +72,7 @@ class CampaignRun;
 class CriteriaView;
 class DensityPlot;
 class PercentilePlot;
+class ReportSaving;
 class SelectionRow;
 class SelectionWorker;
 struct SelectionRequest;
@@ -136,6 +137,8 @@ class CampaignWindow : public QWidget {
   SpectrogramPlot* spectrogram() const { return spectrogram_; }
   PercentilePlot* percentiles() const { return percentiles_; }
   DensityPlot* density() const { return density_; }
+  // The "Save report..." button and its writing (report_saving.h).
+  ReportSaving* reportSaving() const { return reportSaving_; }
   CriteriaView* criteria() const { return criteria_; }
 
  signals:
@@ -209,6 +212,7 @@ class CampaignWindow : public QWidget {
   QListWidget* refused_;
   QLabel* status_;
   CacheClearing* cacheClearing_;  // the "clear cache" button
+  ReportSaving* reportSaving_;    // the "Save report..." button
   QTimer* listTimer_;             // gathers the list's changes into one follow-up
   QTimer* arrivalTimer_;          // looks again at files that were still being written
   ArrivingFiles arriving_;

@@ -1,5 +1,6 @@
 // The campaign window's controls and their connections.
 #include <QCheckBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/density_plot.h"
 #include "viewer/campaign/percentile_plot.h"
+#include "viewer/campaign/report_saving.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
 
@@ -49,6 +51,11 @@ void CampaignWindow::createControls() {
   cacheClearing_ =
       new CacheClearing(this, source_.cache(), [this](const QString& message) { report(message); });
   top->addWidget(cacheClearing_->button());
+  reportSaving_ = new ReportSaving(
+      this,
+      [this] { return "directory " + QDir::toNativeSeparators(directory_) + ", " + pattern_; },
+      [this](const QString& message) { report(message); });
+  top->addWidget(reportSaving_->button());
 
   bandLow_ = named(new QLineEdit("1", this), "bandLow");
   bandHigh_ = named(new QLineEdit(this), "bandHigh");

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "analysis/campaign/campaign.h"
+#include "tests/support/pdf_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 #include "tests/support/wait_until.h"
@@ -20,6 +21,7 @@
 #include "viewer/campaign/criteria_grid.h"
 #include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/percentile_plot.h"
+#include "viewer/campaign/report_saving.h"
 #include "viewer/campaign/selection_worker.h"
 #include "viewer/campaign/spectrogram_plot.h"
 #include "viewer/campaign/timeline_plot.h"
@@ -222,6 +224,41 @@ TEST_F(CampaignTimeTest, TheCriteriaGridShowsTheHoursRecordedAndAClickSelectsOne
   EXPECT_EQ(view->selection.describe(), "02:00 to 03:00, sat");
   EXPECT_EQ(view->selectedUsed, 1u);
   EXPECT_EQ(view->compliance.records, 1u);
+}
+
+}  // namespace
+}  // namespace viewer
+
+namespace viewer {
+namespace {
+
+// "Save report..." writes what the window shows: the selection and the comparison with the
+// records they take, and the gap of three hours missing between 05:00 and 09:00.
+TEST_F(CampaignTimeTest, TheReportSaysTheSelectionTheComparisonAndTheGap) {
+  const analysis::TimeSelection night{.hours = analysis::HoursOfDay{22 * 3600, 6 * 3600}};
+  const analysis::TimeSelection day{.hours = analysis::HoursOfDay{6 * 3600, 22 * 3600}};
+  select(night, day);
+  ReportSaving* saving = campaign->reportSaving();
+  QSignalSpy saved(saving, &ReportSaving::saved);
+  const std::filesystem::path pdf = dir.path() / "night.pdf";
+  ASSERT_TRUE(saving->save(QString::fromStdString(pdf.string())));
+  EXPECT_FALSE(saving->save(QString::fromStdString(pdf.string())));  // still being written
+  WAIT_UNTIL(!saved.isEmpty(), 20000);
+  EXPECT_TRUE(saved.first().first().toBool());
+  EXPECT_EQ(
+      campaign->statusText(),
+      QStringLiteral("report of 18 files saved as %1").arg(QString::fromStdString(pdf.string())));
+  std::size_t nights = 0;
+  for (const Record& r : records()) nights += isNight(r);
+  const std::string text = testing_support::pdfText(pdf);
+  for (const std::string& line :
+       {std::string("records: 18: 18 used, 0 vetoed, 0 skipped, 0 refused"),
+        "selection: 22:00 to 06:00: " + std::to_string(nights) + " of 18 used records",
+        "compared with: 06:00 to 22:00: " + std::to_string(18 - nights) + " used records",
+        std::string("2026-05-09T05:00:00 to 2026-05-09T09:00:00: 3 records missing (every "
+                    "3600 s)")}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
 }
 
 }  // namespace
