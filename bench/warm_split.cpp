@@ -2,21 +2,23 @@
 // step by step in one process, as that run does it (one thread after the other here, so that each
 // step is timed alone): the tree's walk; the look-ups of every reading in the cache (the default
 // place, $XDG_CACHE_HOME/psd-display/campaigns.sqlite, filled before); the order by start time;
-// the statistics; laying out the four tables in memory; writing those bytes (OUT-*.csv). Beside
-// the writing, `dd` writes as many bytes from /dev/zero to OUT-dd (conv=fsync off, as ours: into
-// the page cache, flushed by the system later): the floor of the writing on this machine.
-// Wall and process processor time (user + system) of each step, in ms.
+// the statistics; laying out the four tables (the bins table streamed, the bytes kept nowhere);
+// the same laid out and written to OUT-*.csv as psd-analyze writes them (the difference is the
+// writing). Beside it, `dd` writes as many bytes from /dev/zero to OUT-dd (no sync, as ours:
+// into the page cache, flushed by the system later): the floor of the writing on this machine.
+// Wall and process processor time (user + system; dd's is its own, not counted) of each step,
+// in ms.
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "analysis/campaign/campaign.h"
 #include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/campaign_csv.h"
+#include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/campaign_tree.h"
 #include "analysis/campaign/start_time.h"
 
@@ -43,12 +45,6 @@ class Step {
   std::chrono::steady_clock::time_point wall_ = std::chrono::steady_clock::now();
   double cpu_ = processCpuMs();
 };
-
-bool writeText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  return static_cast<bool>(out);
-}
 
 }  // namespace
 
@@ -87,23 +83,23 @@ int main(int argc, char** argv) {
     const Step step("statistics");
     statistics = campaign.statistics();
   }
-  std::string files, percentiles, density, bins;
+  std::vector<analysis::FileTime> times(campaign.files().size());
+  for (std::size_t i = 0; i < times.size(); ++i) times[i] = {starts.start[i], true};
+  std::size_t bytes = 0;
   {
-    const Step step("laying out the four tables");
-    std::vector<analysis::FileTime> times(campaign.files().size());
-    for (std::size_t i = 0; i < times.size(); ++i) times[i] = {starts.start[i], true};
-    files = analysis::campaignFilesCsv(campaign.files(), times);
-    percentiles = analysis::campaignPercentilesCsv(statistics);
-    density = analysis::campaignDensityCsv(statistics);
-    bins = analysis::campaignBinsCsv(campaign.files(), campaign.bins());
+    // The bins table streamed in pieces as psd-analyze streams it, to a sink that keeps nothing.
+    const Step step("laying out the four tables (kept nowhere)");
+    bytes += analysis::campaignFilesCsv(campaign.files(), times).size();
+    bytes += analysis::campaignPercentilesCsv(statistics).size();
+    bytes += analysis::campaignDensityCsv(statistics).size();
+    analysis::writeCampaignBinsCsv(campaign.files(), campaign.bins(),
+                                   [&bytes](std::string_view piece) { bytes += piece.size(); });
   }
-  const std::size_t bytes = files.size() + percentiles.size() + density.size() + bins.size();
   {
-    const Step step("writing the tables' bytes");
-    if (!writeText(out + "-files.csv", files) ||
-        !writeText(out + "-percentiles.csv", percentiles) ||
-        !writeText(out + "-density.csv", density) || !writeText(out + "-bins.csv", bins)) {
-      std::fprintf(stderr, "bench_warm_split: cannot write %s-*.csv\n", out.c_str());
+    const Step step("the four tables laid out and written, as psd-analyze does");
+    if (auto failure = analysis::writeCampaignTables(out, campaign.files(), campaign.bins(),
+                                                     statistics, times)) {
+      std::fprintf(stderr, "bench_warm_split: %s\n", failure->c_str());
       return 1;
     }
   }
