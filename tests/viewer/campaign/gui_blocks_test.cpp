@@ -4,6 +4,7 @@
 #include <qcustomplot.h>
 
 #include <QFileInfo>
+#include <QListWidget>
 #include <QtTest/QTest>
 #include <chrono>
 #include <cmath>
@@ -12,6 +13,8 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 #include "viewer/campaign/afresh_list.h"
+#include "viewer/campaign/campaign_source.h"
+#include "viewer/campaign/campaign_window.h"
 #include "viewer/campaign/selection_worker.h"
 #include "viewer/campaign/spectrogram_plot.h"
 
@@ -137,6 +140,49 @@ TEST(AfreshList, TakesTheNamesTheArrivingFilesTakeAndTheirCampaign) {
   for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(QString::fromStdString(list.campaign->files()[i].name), expected[i]);
     EXPECT_EQ(list.campaign->files()[i].status, analysis::CampaignStatus::Pending);
+  }
+}
+
+// A directory's list, as the main window's.
+class ListSource : public CampaignSource {
+ public:
+  explicit ListSource(QString directory) : directory_(std::move(directory)) {}
+  QListWidget* fileList() const override { return &list_; }
+  QString directory() const override { return directory_; }
+  QString filePattern() const override { return "*.csvz"; }
+  void analyseSelected() override {}
+
+ private:
+  QString directory_;
+  mutable QListWidget list_;
+};
+
+// A list longer than the window prepares at once is prepared off the GUI thread: the campaign
+// starts a moment later with the same files in the same order, and a file listed meanwhile is
+// taken once that first run has ended, as when the list is short.
+TEST(CampaignWindowOpening, ALongListGivesTheCampaignAShortOneGives) {
+  for (const int files : {999, 1200}) {
+    testing_support::TempDir dir;
+    const auto settled = std::chrono::file_clock::now() - std::chrono::seconds(10);
+    ListSource source(QString::fromStdString(dir.path().string()));
+    QStringList names;
+    for (int i = 0; i <= files; ++i) {
+      const std::string name = std::to_string(10000000 + i) + ".csvz";
+      std::filesystem::last_write_time(dir.write(name, "not a spectrum\n"), settled);
+      names << QString::fromStdString(name);
+    }
+    source.fileList()->addItems(names.mid(0, files));
+    CampaignWindow window(source, nullptr);
+    EXPECT_EQ(window.running(), files <= 1000) << files;
+    source.fileList()->addItem(names.last());  // listed while the first campaign starts
+    WAIT_UNTIL(window.shown() &&
+                   window.shown()->files.size() == static_cast<std::size_t>(names.size()) &&
+                   !window.running(),
+               20000);
+    QStringList shown;
+    for (const auto& file : window.shown()->files) shown << QString::fromStdString(file.name);
+    EXPECT_EQ(shown, names) << files;
+    EXPECT_EQ(window.shown()->statistics.counts.refused, static_cast<std::size_t>(files + 1));
   }
 }
 
