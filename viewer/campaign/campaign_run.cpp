@@ -44,6 +44,11 @@ CampaignRun::CampaignRun(std::shared_ptr<analysis::Campaign> campaign,
   }
 }
 
+void CampaignRun::appendFirst(std::vector<analysis::CampaignEntry> entries) {
+  total_ += entries.size();
+  appended_ = std::move(entries);
+}
+
 void CampaignRun::start() {
   // The signals go to objects of the GUI thread: queued, since they are emitted on this one.
   thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
@@ -75,6 +80,7 @@ void CampaignRun::run(std::stop_token stop) {
     if (!progressPending_.exchange(true)) emit progressed();
   };
   try {
+    campaign_->append(appended_);
     const analysis::CampaignRunOutcome outcome = band_
                                                      ? campaign_->changeBand(*band_, options, stop)
                                                      : campaign_->computePending(options, stop);

@@ -23,6 +23,7 @@
 #include "viewer/campaign/campaign_run.h"
 #include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/density_plot.h"
+#include "viewer/campaign/gui_phase.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/selection_worker.h"
 #include "viewer/campaign/spectrogram_plot.h"
@@ -47,7 +48,10 @@ CampaignWindow::CampaignWindow(CampaignSource& source, QWidget* parent)
     : QWidget(parent, Qt::Window), source_(source) {
   setObjectName("campaignWindow");
   setAttribute(Qt::WA_DeleteOnClose);
-  createControls();
+  {
+    const GuiPhase phase("campaign window controls");
+    createControls();
+  }
   listTimer_ = new QTimer(this);
   listTimer_->setSingleShot(true);
   listTimer_->setInterval(0);
@@ -125,6 +129,7 @@ void CampaignWindow::recompute() {
 }
 
 void CampaignWindow::startAfresh() {
+  const GuiPhase phase("campaign list construction");
   if (run_) {
     // The old campaign stays with its run until the run has ended.
     run_->cancel();
@@ -135,21 +140,14 @@ void CampaignWindow::startAfresh() {
   arriving_ = {};
   taken_.clear();
   changed_.clear();
-  // The files still being written join when they have settled, as new files do.
-  names_ = takeSettled(listedNames());
   setWindowTitle(QStringLiteral("campaign statistics: %1 (%2)")
                      .arg(QDir::toNativeSeparators(directory_), pattern_));
-  campaign_ = std::make_shared<analysis::Campaign>(analysis::CampaignSettings{.band = band_});
-  campaign_->append(campaignEntriesOf(directory_, names_, source_.namesPathsInTree()));
-  listChanged_ = false;
-  shown_.reset();
-  clearPlots();
-  refused_->clear();
-  report(QString());
-  startRun(std::nullopt);
+  // The files still being written join when they have settled, as new files do.
+  prepareAfresh(listedNames());
 }
 
 void CampaignWindow::followList() {
+  const GuiPhase phase("following the list");
   if (source_.directory() != directory_ || source_.filePattern() != pattern_) {
     // Another campaign altogether; even a cancelled one starts again.
     stoppedByUser_ = false;
@@ -157,7 +155,7 @@ void CampaignWindow::followList() {
     return;
   }
   if (stoppedByUser_) return;  // "recompute" takes the list as it is then
-  if (run_) {
+  if (run_ || afreshPending_) {
     listChanged_ = true;  // the campaign belongs to the run until it ends
     return;
   }
@@ -207,9 +205,9 @@ void CampaignWindow::followList() {
     const analysis::CampaignEntry entry = entryOf(name);
     campaign_->readAgain(entry.directory, entry.fileName);
   }
-  campaign_->append(campaignEntriesOf(directory_, added, source_.namesPathsInTree()));
   names_ = listed;
-  startRun(std::nullopt);  // reads the new and changed files only, then the statistics anew
+  // Reads the new and changed files only, then the statistics anew.
+  startRun(std::nullopt, campaignEntriesOf(directory_, added, source_.namesPathsInTree()));
 }
 
 QStringList CampaignWindow::takeSettled(const QStringList& names) {
@@ -248,13 +246,15 @@ void CampaignWindow::filesChanged(const QStringList& names, const QHash<QString,
   if (any) listTimer_->start();
 }
 
-void CampaignWindow::startRun(std::optional<analysis::RmsBand> band) {
+void CampaignWindow::startRun(std::optional<analysis::RmsBand> band,
+                              std::vector<analysis::CampaignEntry> appended) {
   std::vector<std::string> order;
   order.reserve(static_cast<std::size_t>(names_.size()));
   for (const QString& name : names_) order.push_back(name.toStdString());
   run_ = std::make_unique<CampaignRun>(campaign_, band, threads_, std::move(order));
   CampaignRun* run = run_.get();
   run->setCache(source_.cache());
+  run->appendFirst(std::move(appended));
   lastRunFiles_ = run->filesTotal();
   connect(run, &CampaignRun::progressed, this, &CampaignWindow::runProgressed);
   connect(run, &CampaignRun::finished, this, [this, run] { runFinished(run); });
@@ -277,6 +277,7 @@ void CampaignWindow::runProgressed() {
 }
 
 void CampaignWindow::runFinished(CampaignRun* run) {
+  const GuiPhase phase("run finished");
   if (run != run_.get()) {
     // A run of an older campaign, cancelled: its thread has ended (or is about to).
     std::erase_if(retired_, [run](const auto& retired) { return retired.get() == run; });
@@ -307,8 +308,10 @@ void CampaignWindow::runFinished(CampaignRun* run) {
   }
   if (!stoppedByUser_) {
     if (listChanged_) {
+      // In an event of its own: after a station-year's statistics were drawn, following its
+      // list is another few tens of ms of the GUI thread.
       listChanged_ = false;
-      followList();
+      listTimer_->start();
     }
     if (!running() && !(campaign_->band() == band_)) startRun(band_);
   }
@@ -339,8 +342,9 @@ void CampaignWindow::applyBand() {
   if (band == band_) return;
   band_ = band;
   report(QString());
-  // A run in progress keeps the campaign; the band follows when it has ended.
-  if (!run_ && !stoppedByUser_) startRun(band_);
+  // A run in progress keeps the campaign; the band follows when it has ended, or comes with the
+  // campaign whose list is being stamped.
+  if (!run_ && !stoppedByUser_ && !afreshPending_) startRun(band_);
 }
 
 void CampaignWindow::showSnapshot(SharedSnapshot snapshot) {
@@ -367,16 +371,31 @@ void CampaignWindow::showSnapshot(SharedSnapshot snapshot) {
         summary_->text() +
         QStringLiteral("; %1 more still being written, taken once settled").arg(waiting));
   }
-  refused_->clear();
-  for (const analysis::CampaignFile& file : shown_->files) {
-    if (!file.message.empty() && file.status != analysis::CampaignStatus::Skipped) {
-      refused_->addItem(QString::fromStdString(file.message));
+  {
+    const GuiPhase phase("refused list");
+    refused_->clear();
+    for (const analysis::CampaignFile& file : shown_->files) {
+      if (!file.message.empty() && file.status != analysis::CampaignStatus::Skipped) {
+        refused_->addItem(QString::fromStdString(file.message));
+      }
     }
   }
-  timeline_->show(shown_, bandText());
-  spectrogram_->show(shown_);
-  percentiles_->show(shown_);
-  density_->show(shown_);
+  {
+    const GuiPhase phase("fill: timeline");
+    timeline_->show(shown_, bandText());
+  }
+  {
+    const GuiPhase phase("fill: spectrogram");
+    spectrogram_->show(shown_);
+  }
+  {
+    const GuiPhase phase("fill: percentiles");
+    percentiles_->show(shown_);
+  }
+  {
+    const GuiPhase phase("fill: density");
+    density_->show(shown_);
+  }
   requestTimeView();  // start times and selections of this campaign, off the GUI thread
 }
 

@@ -75,6 +75,7 @@ class PercentilePlot;
 class ReportSaving;
 class SelectionRow;
 class SelectionWorker;
+struct AfreshList;
 struct SelectionRequest;
 class SpectrogramPlot;
 class TimelinePlot;
@@ -159,7 +160,13 @@ class CampaignWindow : public QWidget {
   QStringList takeSettled(const QStringList& names);
   void filesChanged(const QStringList& names, const QHash<QString, FileStamp>& seen);
   void startAfresh();
-  void startRun(std::optional<analysis::RmsBand> band);
+  // The rest of startAfresh once its list is prepared (campaign_window_opening.cpp): off the
+  // GUI thread for a long list, which the window then waits for (afreshPending_).
+  void prepareAfresh(const QStringList& listed);
+  void adoptAfresh(unsigned generation, AfreshList list);
+  // `appended`: entries the run appends to the campaign before reading them.
+  void startRun(std::optional<analysis::RmsBand> band,
+                std::vector<analysis::CampaignEntry> appended = {});
   void runProgressed();
   void runFinished(CampaignRun* run);
   void showSnapshot(SharedSnapshot snapshot);
@@ -221,6 +228,8 @@ class CampaignWindow : public QWidget {
   QSet<QString> changed_;            // files changed since taken, to be read again
   QTimer* changeTimer_;              // looks for changed files every kChangeCheckMs
   bool lookingForChanges_ = false;   // checker_ runs
+  bool afreshPending_ = false;       // preparer_ prepares the list of a campaign started afresh
+  unsigned afreshGeneration_ = 0;    // of the last campaign started afresh
   // Campaigns in time.
   QComboBox* timeFrom_;
   QLineEdit* timePattern_;
@@ -231,6 +240,7 @@ class CampaignWindow : public QWidget {
   SelectionWorker* selectionWorker_;
   bool axisChosen_ = false;  // the user chose the axis: no automatic choice any more
   std::jthread checker_;     // looks for changed files; ends before the members it uses
+  std::jthread preparer_;    // prepares a long list started afresh
   std::jthread saver_;       // writes the tables; last, so that it ends before the members it uses
 };
 

@@ -12,6 +12,7 @@
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/density_plot.h"
+#include "viewer/campaign/gui_phase.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/selection_row.h"
 #include "viewer/campaign/selection_worker.h"
@@ -212,6 +213,7 @@ void CampaignWindow::showTimeView() {
     timeline_->setTimeAxis(named);
     spectrogram_->setTimeAxis(named);
   }
+  const GuiPhase phase("time view");
   timeline_->setTimeView(view);
   spectrogram_->setTimeView(view);
   percentiles_->setTimeView(view);

@@ -10,7 +10,13 @@
 // values (spectrogram_cells.h). Columns of records outside the time selection are veiled
 // (faded, a translucent white map of one row over them). A click selects the record of the
 // column under it, grouped or not.
+//
+// A campaign of kFilledOffThreadFrom files or more has its cells computed off the GUI thread
+// (a station-year's took it some 30 ms at each fill), the map swapped in on the GUI thread
+// when they are done: the same cells, a moment later.
 #pragma once
+
+#include <thread>
 
 #include "viewer/campaign/campaign_plot.h"
 
@@ -18,11 +24,20 @@ class QCPColorMap;
 
 namespace viewer {
 
+struct SpectrogramImage;
+
 class SpectrogramPlot : public ChannelMapPlot {
   Q_OBJECT
 
  public:
   explicit SpectrogramPlot(QWidget* parent = nullptr);
+  ~SpectrogramPlot() override;
+
+  static constexpr std::size_t kFilledOffThreadFrom = 4096;
+  // Campaigns of `files` files or more are filled off the GUI thread (for tests).
+  void setFilledOffThreadFrom(std::size_t files) { offThreadFrom_ = files; }
+  // Whether cells are being computed off the GUI thread.
+  bool filling() const { return filling_; }
 
   // True: on the time grid (when the time view has any time); false: positions.
   void setTimeAxis(bool time);
@@ -50,10 +65,17 @@ class SpectrogramPlot : public ChannelMapPlot {
     bool operator==(const Drawn&) const = default;
   };
   Drawn drawn_;
+  // Sets the map to `image`, computed for `now`.
+  void fill(Drawn now, const SpectrogramImage& image);
+  Drawn pending_;  // what filler_ computes the cells of
+  bool filling_ = false;
+  unsigned generation_ = 0;  // of the last fill asked for: an older one is dropped
+  std::size_t offThreadFrom_ = kFilledOffThreadFrom;
 
   bool timeAxis_ = false;
   std::vector<int> fileOfColumn_;  // per column of the map drawn, -1 for none
-  QCPColorMap* veil_;  // over the columns the selection leaves out, one row, translucent
+  QCPColorMap* veil_;    // over the columns the selection leaves out, one row, translucent
+  std::jthread filler_;  // last: ends before the members it uses
 };
 
 }  // namespace viewer

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "viewer/campaign/campaign_window.h"
+#include "viewer/campaign/gui_phase.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/display/display.h"
 #include "viewer/display/reference_curves_view.h"
@@ -41,6 +42,7 @@ void CampaignOpening::openTree(const QString& root) {
   delete treeWindow_;  // cancels its runs before its source goes
   // The window opens once the tree has been walked, off the GUI thread.
   treeSource_ = std::make_unique<TreeCampaignSource>(display_, root, [this] {
+    const GuiPhase phase("campaign window construction");
     treeWindow_ = new CampaignWindow(*treeSource_, &display_);
     treeWindow_->setUnits(units_);
     referenceCurves_.showAlsoOn(treeWindow_->percentiles()->plot());

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "analysis/campaign/campaign_cache.h"
+#include "viewer/campaign/gui_phase.h"
 #include "viewer/display/display.h"
 
 namespace viewer {
@@ -66,9 +67,14 @@ void TreeCampaignSource::lookAgain() {
 void TreeCampaignSource::walked(const QStringList& names) {
   walking_ = false;
   if (firstWalked_) {
-    list_->addItems(names);
+    {
+      const GuiPhase phase("tree list construction");
+      list_->addItems(names);
+    }
     timer_->start();
-    std::exchange(firstWalked_, nullptr)();
+    // The window in an event of its own: a station-year's list took some 25 ms to fill, the
+    // window as long to build.
+    QTimer::singleShot(0, this, std::exchange(firstWalked_, nullptr));
     return;
   }
   QStringList listed;

@@ -1,15 +1,41 @@
 #include "viewer/live/arriving_files.h"
 
+#if defined(__linux__)
+#include <sys/stat.h>
+#endif
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
 namespace viewer {
 
 FileStamp fileStampOf(const QString& path) {
+#if defined(__linux__)
+  // stat itself, the time in UTC: QFileInfo's local time costs a time zone conversion each, most
+  // of the 20 µs a file took (a station-year has 35,040). Equal instants compare equal whatever
+  // their zone, so stamps compare as before. Followed links, as QFileInfo does.
+  struct stat status {};
+  if (::stat(QFile::encodeName(path).constData(), &status) != 0) return {};
+  const qint64 ms =
+      static_cast<qint64>(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1'000'000;
+  return {static_cast<qint64>(status.st_size), QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)};
+#else
   const QFileInfo info(path);
   if (!info.exists()) return {};
   return {info.size(), info.lastModified()};
+#endif
+}
+
+QList<FileStamp> fileStampsOf(const QString& directory, const QStringList& names,
+                              std::stop_token stop) {
+  QList<FileStamp> stamps(names.size());
+  const QDir dir(directory);
+  for (qsizetype i = 0; i < names.size() && !stop.stop_requested(); ++i) {
+    stamps[i] = fileStampOf(dir.filePath(names[i]));
+  }
+  return stamps;
 }
 
 QStringList changedFiles(const QString& directory, const QHash<QString, FileStamp>& taken) {
@@ -24,12 +50,17 @@ QStringList changedFiles(const QString& directory, const QHash<QString, FileStam
 
 QStringList ArrivingFiles::settled(const QStringList& names, const QString& directory,
                                    const QDateTime& now, qint64 nowMs) {
+  return settled(names, fileStampsOf(directory, names), now, nowMs);
+}
+
+QStringList ArrivingFiles::settled(const QStringList& names, const QList<FileStamp>& stamps,
+                                   const QDateTime& now, qint64 nowMs) {
   QHash<QString, Stamp> stillWaiting;
   QStringList result;
   settledStamps_.clear();
-  const QDir dir(directory);
-  for (const QString& name : names) {
-    const FileStamp file = fileStampOf(dir.filePath(name));
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    const QString& name = names[i];
+    const FileStamp& file = stamps[i];
     if (file.size < 0) {
       result << name;
       continue;
