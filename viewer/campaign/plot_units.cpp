@@ -23,7 +23,9 @@ QString unitsKey(const analysis::SpectralUnits& u) {
 }  // namespace
 
 QString valueTitle(const analysis::SpectralUnits& units, const QString& recorded) {
-  return units.recorded() ? recorded : QString::fromStdString(analysis::valueAxisTitle(units));
+  if (units.recorded()) return recorded;
+  // One part a line: in one line the title is longer than a plot of the campaign window is high.
+  return QString::fromStdString(analysis::valueAxisTitle(units)).replace(", ", "\n");
 }
 
 QString frequencyTitle(const analysis::SpectralUnits& units, const QString& recorded) {

@@ -20,7 +20,7 @@ inline bool periodAxis(const analysis::SpectralUnits& units) {
   return !units.recorded() && units.period;
 }
 
-// "acceleration PSD, dB re 1 (m/s^2)^2/Hz, one-sided"; `recorded` as recorded.
+// "acceleration PSD\ndB re 1 (m/s^2)^2/Hz\none-sided", a part a line; `recorded` as recorded.
 QString valueTitle(const analysis::SpectralUnits& units, const QString& recorded);
 // "period, s" with the period axis, else `recorded`.
 QString frequencyTitle(const analysis::SpectralUnits& units, const QString& recorded);

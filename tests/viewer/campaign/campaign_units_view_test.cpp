@@ -65,7 +65,7 @@ TEST_F(CampaignUnitsViewTest, PlotsAndTheirDataFollowTheUnitsMenu) {
   choose(units.mvelocity);
   choose(units.mdecibels);
   choose(units.mperiod);
-  const QString title = "velocity PSD, dB re 1 (m/s)^2/Hz, one-sided";
+  const QString title = "velocity PSD\ndB re 1 (m/s)^2/Hz\none-sided";
   QCustomPlot& percentiles = *campaign->percentiles()->plot();
   EXPECT_EQ(percentiles.yAxis->label(), title);
   EXPECT_EQ(percentiles.xAxis->label(), "period, s");
