@@ -87,6 +87,20 @@ TEST(CampaignReport, TheTextHoldsTheCountsAndTheVerdictTable) {
   EXPECT_GT(partly, 0u) << "the levels leave no criterion partly met: the test proves little";
 }
 
+TEST(CampaignReport, ThePercentilesAreTitledInTheUnitsOfTheStatistics) {
+  Site site;
+  std::string errors;
+  const std::filesystem::path pdf = site.dir.path() / "report.pdf";
+  ASSERT_EQ(tools_testing::runAnalyze(site.dir, site.arguments(pdf.string()) + " --units acc --db",
+                                      errors),
+            0)
+      << errors;
+  const std::string text = testing_support::pdfText(pdf);
+  EXPECT_NE(text.find("acceleration PSD, dB re 1 (m/s^2)^2/Hz, one-sided"), std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("PSD (mum^2/Hz)"), std::string::npos);
+}
+
 TEST(CampaignReport, AReportThatCannotBeWrittenIsNamedAndTheTablesStay) {
   Site site;
   std::string errors;

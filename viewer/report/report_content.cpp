@@ -8,6 +8,7 @@
 
 #include "analysis/campaign/time_grid.h"
 #include "analysis/standards/noise_models.h"
+#include "analysis/units/spectral_units.h"
 #include "psd_version.h"
 #include "viewer/report/report_compliance.h"
 
@@ -69,8 +70,11 @@ void addPercentiles(ReportPlot& plot, const analysis::CampaignStatistics& statis
                         .style = compared ? LineStyle::Dashed : p.style,
                         .width = p.width};
       for (const analysis::BinStatistics& bin : statistics.bins) {
-        const double v = bin.channel(channel).*p.value;
-        if (v > 0 && std::isfinite(v)) curve.points.emplace_back(bin.fCentre, v);
+        // In the statistics' units: their values are linear densities of that quantity.
+        const double v = analysis::formOf(statistics.units, bin.channel(channel).*p.value);
+        if ((statistics.units.db || v > 0) && std::isfinite(v)) {
+          curve.points.emplace_back(bin.fCentre, v);
+        }
       }
       if (curve.points.empty()) continue;
       // Only the compared medians are listed: the dashes tell the rest.
@@ -84,7 +88,8 @@ void addPercentiles(ReportPlot& plot, const analysis::CampaignStatistics& statis
 }
 
 // The noise models over low .. high Hz (within where they are defined), 50 points a decade.
-void addNoiseModels(ReportPlot& plot, double low, double high) {
+void addNoiseModels(ReportPlot& plot, double low, double high,
+                    const analysis::SpectralUnits& units) {
   low = std::max(low, analysis::kNoiseModelLowestHz);
   high = std::min(high, analysis::kNoiseModelHighestHz);
   if (!(low < high)) return;
@@ -95,23 +100,28 @@ void addNoiseModels(ReportPlot& plot, double low, double high) {
     const int steps = std::max(2, static_cast<int>(std::ceil(50 * std::log10(high / low))));
     for (int i = 0; i <= steps; ++i) {
       const double f = low * std::pow(high / low, static_cast<double>(i) / steps);
-      if (auto psd = analysis::noiseModelPsd(model, f)) curve.points.emplace_back(f, *psd);
+      if (auto psd = analysis::noiseModelPsd(model, f)) {
+        curve.points.emplace_back(f, analysis::shownValue(units, *psd, f));
+      }
     }
     plot.curves.push_back(std::move(curve));
   }
 }
 
 ReportPlot percentilePlot(const CampaignReportInput& in) {
+  // In the units the statistics were computed in, against frequency.
+  const analysis::SpectralUnits& units = in.statistics->units;
   ReportPlot plot{.title = "percentiles of " + std::to_string(in.selectedUsed) + " used records",
                   .xLabel = "frequency (Hz)",
-                  .yLabel = "PSD (mum^2/Hz)"};
+                  .yLabel = units.recorded() ? "PSD (mum^2/Hz)" : analysis::valueAxisTitle(units),
+                  .logY = !units.db};
   if (in.compareStatistics) {
     plot.title += ", dashed: " + std::to_string(in.comparedUsed) + " compared records";
   }
   addPercentiles(plot, *in.statistics, false);
   if (in.compareStatistics) addPercentiles(plot, *in.compareStatistics, true);
   if (!in.statistics->bins.empty()) {
-    addNoiseModels(plot, in.statistics->bins.front().fLow, in.statistics->bins.back().fHigh);
+    addNoiseModels(plot, in.statistics->bins.front().fLow, in.statistics->bins.back().fHigh, units);
   }
   return plot;
 }

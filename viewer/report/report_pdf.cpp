@@ -57,14 +57,15 @@ class Pages {
     pageNumber();
   }
 
-  void heading(const std::string& text, double size = 14) {
+  // `keepWith`: the height of what follows that must stand on the heading's page (a plot).
+  void heading(const std::string& text, double size = 14, double keepWith = 0) {
     QFont font = textFont();
     font.setPointSizeF(size);
     font.setBold(true);
     painter_.save();
     painter_.setFont(font);
     const double height = QFontMetricsF(font).height() + 4;
-    need(height + 6 * line());  // never alone at the foot of a page
+    need(height + std::max(6 * line(), keepWith));  // never alone at the foot of a page
     const double top = take(height);
     painter_.drawText(QRectF(0, top, width_, height), Qt::AlignLeft | Qt::AlignVCenter,
                       QString::fromStdString(text));
@@ -230,16 +231,16 @@ void layOut(Pages& pages, const ReportDocument& d) {
   pages.gap();
   for (const auto& [caption, text] : d.facts) pages.paragraph(caption + ": " + text);
   pages.gap();
-  pages.heading("Percentiles");
+  pages.heading("Percentiles", 14, kPlotHeight);
   pages.plot(d.percentiles);
-  pages.heading("Levels exceeded, one-third octaves");
+  pages.heading("Levels exceeded, one-third octaves", 14, d.levels.empty() ? 0 : kPlotHeight);
   if (d.levels.empty()) pages.paragraph(d.levelsMissing);
   for (const ReportPlot& plot : d.levels) pages.plot(plot);
   pages.heading("Compliance with the vibration criteria");
   if (d.compliance.empty() && d.grids.empty()) pages.paragraph(d.levelsMissing);
   for (const ReportTable& table : d.compliance) pages.table(table);
   for (const ReportGrid& grid : d.grids) pages.grid(grid);
-  pages.heading("Timeline");
+  pages.heading("Timeline", 14, kPlotHeight);
   pages.plot(d.timeline);
   pages.heading("Refused records");
   list(pages, d.refused, "No record was refused.");

@@ -293,8 +293,15 @@ void drawReportPlot(QPainter& painter, const QRectF& area, const ReportPlot& plo
   painter.save();
   painter.translate(area.left() + 0.1 * line, frame.center().y());
   painter.rotate(-90);
-  painter.drawText(QRectF(-frame.height() / 2, 0, frame.height(), line), Qt::AlignCenter,
-                   QString::fromStdString(plot.yLabel));
+  const QString yLabel = QString::fromStdString(plot.yLabel);
+  // A long title (a unit in decibels) is set smaller rather than cut at the frame's ends.
+  const double wide = QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(yLabel);
+  if (wide > frame.height() && painter.font().pointSizeF() > 0) {
+    QFont smaller = painter.font();
+    smaller.setPointSizeF(smaller.pointSizeF() * std::max(0.6, frame.height() / wide));
+    painter.setFont(smaller);
+  }
+  painter.drawText(QRectF(-frame.height() / 2, 0, frame.height(), line), Qt::AlignCenter, yLabel);
   painter.restore();
   legend(painter,
          QRectF(frame.left(), frame.bottom() + 2.6 * line, frame.width(), legendHeight + line),
