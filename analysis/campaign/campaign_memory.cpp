@@ -11,7 +11,9 @@
 
 namespace analysis {
 
-void holdCampaignInLargePages() {
+namespace {
+
+void reserveHeapInLargePages() {
 #if defined(__GLIBC__) && defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
   mallopt(M_ARENA_MAX, 1);
@@ -30,6 +32,13 @@ void holdCampaignInLargePages() {
   if (to > from && to - from <= kCampaignHeapReserve + kLargePage)
     madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 #endif
+}
+
+}  // namespace
+
+void holdCampaignInLargePages() {
+  static const bool reserved = (reserveHeapInLargePages(), true);
+  (void)reserved;
 }
 
 }  // namespace analysis

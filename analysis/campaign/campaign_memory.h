@@ -12,9 +12,9 @@
 // pages; every thread allocates from that one heap (the C library's per-thread heaps lie
 // elsewhere); blocks up to 32 MB stay in it, so that the statistics' columns reuse freed memory
 // rather than mapping fresh pages each; and it is not given back while the process runs (given
-// back, the range would be taken again without asking for large pages). What
-// outgrows the reserve is taken as before, in small pages. The reserve is address space: only
-// the pages touched are memory (rounded up to 2 MB).
+// back, the range would be taken again without asking for large pages). What outgrows the
+// reserve is taken as before, in small pages. The reserve is address space: only the pages
+// touched are memory (rounded up to 2 MB).
 #pragma once
 
 #include <cstddef>
@@ -23,8 +23,9 @@ namespace analysis {
 
 inline constexpr std::size_t kCampaignHeapReserve = std::size_t{512} << 20;
 
-// Sets up the heap as above for the whole process. Call it once, early, before any thread is
-// made. Does nothing where the C library or the system offers no such settings.
+// Sets up the heap as above for the whole process, the first time it is called; early, before
+// threads are made, so that they use that heap. Does nothing where the C library or the system
+// offers no such settings.
 void holdCampaignInLargePages();
 
 }  // namespace analysis
