@@ -18,6 +18,7 @@
 #include "analysis/campaign/campaign.h"
 #include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/campaign_csv.h"
+#include "analysis/campaign/campaign_memory.h"
 #include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/campaign_tree.h"
 #include "analysis/campaign/start_time.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string out = argv[2];
+  analysis::holdCampaignInLargePages();  // as psd-analyze --campaign does
   std::printf("| step | wall ms | processor ms |\n|---|---:|---:|\n");
   const auto place = analysis::defaultCampaignCachePath();
   if (!place) return 1;

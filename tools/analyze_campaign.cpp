@@ -11,6 +11,7 @@
 
 #include "analysis/campaign/campaign_cache.h"
 #include "analysis/campaign/campaign_csv.h"
+#include "analysis/campaign/campaign_memory.h"
 #include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/campaign_tree.h"
 #include "analysis/campaign/selection_statistics.h"
@@ -114,6 +115,7 @@ void reportCacheProblem(const analysis::CampaignCache* cache, std::ostream& err)
 
 int runCampaign(const CampaignOptions& options, const std::vector<std::filesystem::path>& files,
                 std::ostream& err) {
+  analysis::holdCampaignInLargePages();
   const std::vector<analysis::CampaignEntry> entries = entriesOf(options, files, err);
   analysis::Campaign campaign(options.settings);
   campaign.append(entries);

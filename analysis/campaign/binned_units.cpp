@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/campaign/bin_edges.h"
 #include "analysis/campaign/campaign_file.h"
 
 namespace analysis {
@@ -40,6 +41,7 @@ double binnedDensity(const CampaignFile& file, int channel, std::size_t i, Quant
 }
 
 std::optional<std::string> implausibleRatios(const CampaignFile& file, const FrequencyBins& bins) {
+  const BinEdges& edges = BinEdges::of(bins);
   for (int c = 1; c <= 2; ++c) {
     const std::vector<double>& values = c == 1 ? file.binned1 : file.binned2;
     const std::vector<BinRatios>& ratios = c == 1 ? file.ratios1 : file.ratios2;
@@ -54,7 +56,8 @@ std::optional<std::string> implausibleRatios(const CampaignFile& file, const Fre
         if (std::isnan(r.velocity) && std::isnan(r.acceleration)) continue;
         return "a ratio in bin " + std::to_string(k) + " where it has no value";
       }
-      const double low = bins.lowEdge(k) / bins.centre(k), high = bins.highEdge(k) / bins.centre(k);
+      const double centre = edges.centre(k);
+      const double low = edges.lowEdge(k) / centre, high = edges.highEdge(k) / centre;
       if (!within(r.velocity, low * low, high * high) ||
           !within(r.acceleration, low * low * low * low, high * high * high * high)) {
         return "a ratio in bin " + std::to_string(k) + " beyond its lines' frequencies";

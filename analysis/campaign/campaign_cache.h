@@ -131,10 +131,6 @@ class CampaignCache {
       bool erase = false;  // the reading cannot be stored: the row goes
     };
     bool apply(const PendingWrite& write);
-    // The third-octave row of `key` for the plausible reading `stored`; false (a miss) when
-    // absent or implausible.
-    bool lookupThirds(const CacheKey& key, const CampaignFile& stored, const FrequencyBins& bins,
-                      RecordBands& bands);
     // Replaces the third-octave row of `key` by `bands`, or removes it (null).
     bool replaceThirds(const CacheKey& key, const RecordBands* bands);
     void fail(const std::string& what);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "analysis/campaign/bin_edges.h"
 #include "analysis/campaign/binned_units.h"
 #include "analysis/campaign/start_time.h"
 #include "analysis/record/psd_estimator.h"
@@ -26,7 +27,8 @@ bool isValueOrNone(double v) {
 // Whether a line q / seconds (q a whole number) lies in bin k. Called only for bins between
 // those of the first and the last used line, so q is within them.
 bool hasLine(const FrequencyBins& bins, int k, double seconds) {
-  const double low = bins.lowEdge(k), high = bins.highEdge(k);
+  const BinEdges& edges = BinEdges::of(bins);
+  const double low = edges.lowEdge(k), high = edges.highEdge(k);
   // The first q with q / seconds >= low, the product's rounding mended either way.
   double q = std::ceil(low * seconds);
   if ((q - 1) / seconds >= low) --q;

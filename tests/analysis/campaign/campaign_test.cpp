@@ -299,5 +299,25 @@ TEST(CampaignStatistics, KnownPercentilesAndCells) {
   }
 }
 
+// A file is held once under every spelling of its path, plain or not; other files stay apart.
+TEST(Campaign, AFileAppendedUnderAnySpellingOfItsPathIsHeldOnce) {
+  Campaign campaign;
+  const CampaignEntry entries[] = {
+      {"/site/may", "05010000.csv", ""},         {"/site/may/.", "05010000.csv", ""},
+      {"/site/june/../may", "05010000.csv", ""}, {"/site//may", "05010000.csv", ""},
+      {"/site/may/", "05010000.csv", ""},        {"/site/may", "./05010000.csv", ""},
+      {"/site/may", "05010015.csv", ""},         {"/site/may.", "05010000.csv", ""},
+      {"/site/..may", "05010000.csv", ""},       {"site/may", "05010000.csv", ""},
+  };
+  campaign.append(entries);
+  campaign.append(std::span(entries).first(1));
+  std::vector<std::string> held;
+  for (const CampaignFile& file : campaign.files())
+    held.push_back((file.directory / file.name).string());
+  EXPECT_EQ(held, (std::vector<std::string>{"/site/may/05010000.csv", "/site/may/05010015.csv",
+                                            "/site/may./05010000.csv", "/site/..may/05010000.csv",
+                                            "site/may/05010000.csv"}));
+}
+
 }  // namespace
 }  // namespace analysis
