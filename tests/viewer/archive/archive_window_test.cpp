@@ -1,0 +1,84 @@
+// The campaign window on a station archive, offscreen: the dialog lists the archive's
+// channels, its source computes the segments and the window shows them as psd-analyze's
+// readings of the same archive are, with their start times (UTC); a bad choice goes to the
+// main window's status line.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <cstdlib>
+
+#include "analysis/archive/segment_readings.h"
+#include "analysis/campaign/campaign_csv.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
+#include "viewer/archive/archive_dialog.h"
+#include "viewer/archive/archive_opening.h"
+#include "viewer/campaign/campaign_window.h"
+#include "viewer/display/campaign_opening.h"
+#include "viewer/display/display.h"
+
+namespace viewer {
+namespace {
+
+namespace archive = analysis::archive;
+
+// One day at 5 samples/s: some 260 segments of 655.36 s, in a second or so.
+struct ArchiveWindowTest : testing::Test {
+  static void SetUpTestSuite() {
+    const std::string command = std::string(MAKE_SAMPLES) + " --mseed '" +
+                                archiveDir().path().string() + "' --days 1 --rate 5 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  static testing_support::TempDir& archiveDir() {
+    static testing_support::TempDir dir;
+    return dir;
+  }
+  QString root() const { return QString::fromStdString(archiveDir().path().string()); }
+};
+
+TEST_F(ArchiveWindowTest, TheDialogsChoiceOpensTheWindowOnTheSegments) {
+  Display display(root());
+  ArchiveDialog dialog(root());
+  dialog.setDirectory(root());
+  ASSERT_EQ(dialog.channel1->count(), 2);
+  EXPECT_EQ(dialog.channel1->currentText(), "XX.ST1..HHZ");
+  EXPECT_EQ(dialog.channel2->currentText(), "XX.ST2..HHZ");
+  EXPECT_TRUE(dialog.responses->text().endsWith("response.xml"));
+  display.campaign->archive->openArchive(dialog.choice());
+  WAIT_UNTIL(display.campaign->archive->archiveWindow() != nullptr, 60000);
+  CampaignWindow* window = display.campaign->archive->archiveWindow();
+  WAIT_UNTIL(!window->running() && window->shown() && window->timeView(), 60000);
+
+  // The readings psd-analyze's archive campaign takes, computed here without the window.
+  const ArchiveSetup setup = archiveSetupOf(dialog.choice());
+  const archive::SegmentReadings direct = archive::readSegments(
+      setup.request, setup.responses, setup.responsesDigest,
+      analysis::FrequencyBins{analysis::kDefaultBinsPerOctave}, {}, 1, nullptr);
+  ASSERT_GT(direct.files.size(), 250u);  // the places at the day's ends lack samples
+  const auto& shown = window->shown()->files;
+  EXPECT_EQ(analysis::campaignFilesCsv(shown), analysis::campaignFilesCsv(direct.files));
+  EXPECT_EQ(analysis::campaignBinsCsv(shown, window->shown()->bins),
+            analysis::campaignBinsCsv(direct.files, window->shown()->bins));
+  const auto view = window->timeView();
+  EXPECT_EQ(view->starts.source, "start times of the segments, UTC");
+  for (std::size_t i = 0; i < direct.starts.size(); ++i) {
+    ASSERT_EQ(view->starts.start[i], direct.starts[i] / archive::kMicrosPerSecond);
+  }
+}
+
+TEST_F(ArchiveWindowTest, ABadChoiceGoesToTheStatusLine) {
+  Display display(root());
+  ArchiveChoice choice{.directory = root(), .channel1 = "XX.ST1..HHZ"};
+  display.campaign->archive->openArchive(choice);
+  EXPECT_EQ(display.statusText(),
+            "no response for XX.ST1..HHZ: choose its StationXML or pole-zero file");
+  choice.responseFiles = {root() + "/XX.ST1..HHZ.pz"};
+  choice.segmentSeconds = 100000;  // 500,000 samples at 5 samples/s
+  display.campaign->archive->openArchive(choice);
+  WAIT_UNTIL(display.statusText().contains("131072"), 60000);
+  EXPECT_EQ(display.campaign->archive->archiveWindow(), nullptr);
+}
+
+}  // namespace
+}  // namespace viewer
