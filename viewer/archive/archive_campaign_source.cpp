@@ -8,6 +8,7 @@
 #include <tuple>
 #include <utility>
 
+#include "analysis/archive/archive_time.h"
 #include "analysis/archive/segment_readings.h"
 #include "analysis/campaign/campaign_cache.h"
 #include "viewer/display/display.h"
@@ -141,7 +142,44 @@ analysis::CampaignReading ArchiveCampaignSource::reading() const {
 }
 
 void ArchiveCampaignSource::analyseSelected() {
-  // Shown in the main window: segment_showing.h.
+  const QListWidgetItem* item = list_->currentItem();
+  if (!item) return;
+  const std::string name = item->text().toStdString();
+  const std::size_t at = name.rfind('@');
+  const auto start =
+      at == std::string::npos ? std::nullopt : archive::parseIsoUtc(name.substr(at + 1));
+  if (!start) return;
+  const unsigned picked = ++picked_;
+  archive::ArchiveRequest request = readings_->setup.request;
+  // The name holds the start to the millisecond, the grid to the microsecond.
+  request.from = *start;
+  request.to = *start + 999;
+  showing_ = std::jthread([this, picked, request, readings = readings_](std::stop_token stop) {
+    auto record = std::make_shared<archive::SegmentRecord>();
+    const archive::ArchiveReport report =
+        archive::forEachSegment(request, readings->setup.responses, [&](const auto& r) {
+          *record = r;
+          return false;
+        });
+    if (stop.stop_requested()) return;
+    const QString problem =
+        record->name.empty()
+            ? QString::fromStdString(
+                  request.channel1.text() + ": the segment could not be cut " +
+                  "again: " + (report.refusal.empty() ? "a sample is missing" : report.refusal))
+            : QString();
+    QMetaObject::invokeMethod(
+        this,
+        [this, picked, record, problem] {
+          if (picked != picked_) return;  // another segment was picked since
+          if (!problem.isEmpty()) {
+            display_.report(problem);
+          } else {
+            display_.showRecord(*record);
+          }
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 }  // namespace viewer

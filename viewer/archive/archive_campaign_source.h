@@ -7,7 +7,9 @@
 // every segment at once (through the cache), when the campaign first asks for it.
 //
 // A segment picked in the campaign window is shown in the main window like a measurement file
-// (segment_showing.h).
+// (Display::showRecord): its record (spectra and raw samples) is computed again off the GUI
+// thread from the day files, a second or less, then analysed on the GUI thread; a segment
+// picked meanwhile replaces it.
 #pragma once
 
 #include <QObject>
@@ -48,7 +50,9 @@ class ArchiveCampaignSource : public QObject, public CampaignSource {
   std::unique_ptr<QListWidget> list_;
   std::shared_ptr<ArchiveReadings> readings_;
   std::function<void()> ready_;
-  std::jthread thread_;  // last: ends first
+  unsigned picked_ = 0;   // the latest segment picked; an older record arriving is dropped
+  std::jthread showing_;  // computes the record of the segment picked
+  std::jthread thread_;   // last: ends first
 };
 
 }  // namespace viewer

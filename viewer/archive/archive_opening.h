@@ -31,6 +31,7 @@ class ArchiveOpening : public QObject {
   // Opens a campaign window on the archive's segments; an archive window open before is closed.
   void openArchive(const ArchiveChoice& choice);
   CampaignWindow* archiveWindow() const { return window_.data(); }
+  ArchiveCampaignSource* archiveSource() const { return source_.get(); }
   void setUnits(const analysis::SpectralUnits& units);
 
   QAction* marchive;

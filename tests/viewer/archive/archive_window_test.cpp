@@ -6,12 +6,15 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <cstdlib>
 
 #include "analysis/archive/segment_readings.h"
 #include "analysis/campaign/campaign_csv.h"
+#include "analysis/record/file_analysis.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
+#include "viewer/archive/archive_campaign_source.h"
 #include "viewer/archive/archive_dialog.h"
 #include "viewer/archive/archive_opening.h"
 #include "viewer/campaign/campaign_window.h"
@@ -64,6 +67,37 @@ TEST_F(ArchiveWindowTest, TheDialogsChoiceOpensTheWindowOnTheSegments) {
   EXPECT_EQ(view->starts.source, "start times of the segments, UTC");
   for (std::size_t i = 0; i < direct.starts.size(); ++i) {
     ASSERT_EQ(view->starts.start[i], direct.starts[i] / archive::kMicrosPerSecond);
+  }
+}
+
+// A segment picked is analysed in the main window as psd-analyze analyses the same segment.
+TEST_F(ArchiveWindowTest, APickedSegmentIsShownInTheMainWindow) {
+  Display display(root());
+  ArchiveDialog dialog(root());
+  dialog.setDirectory(root());
+  display.campaign->archive->openArchive(dialog.choice());
+  WAIT_UNTIL(display.campaign->archive->archiveWindow() != nullptr, 60000);
+  QListWidget* list = display.campaign->archive->archiveSource()->fileList();
+  list->setCurrentRow(7);
+  const std::string name = list->item(7)->text().toStdString();
+  WAIT_UNTIL(display.statusText().startsWith(QString::fromStdString(name)), 60000);
+
+  const ArchiveSetup setup = archiveSetupOf(dialog.choice());
+  analysis::AnalysisState state;
+  analysis::FileAnalysis analysis;
+  std::size_t taken = 0;
+  archive::forEachSegment(setup.request, setup.responses, [&](const archive::SegmentRecord& r) {
+    if (taken++ < 7) return true;
+    EXPECT_EQ(r.name, name);
+    analysis.analyzeRecord(state, r.name, r.spectrum, r.samples, r.seconds, {});
+    return false;
+  });
+  const analysis::AnalysisState& shown = display.analysisState();
+  ASSERT_EQ(shown.nSamples, state.nSamples);
+  ASSERT_GT(state.nPlot, 100);
+  for (int q = 1; q < state.nPlot; ++q) {
+    ASSERT_EQ(shown.psd1[q], state.psd1[q]) << q;
+    ASSERT_EQ(shown.coh[q], state.coh[q]) << q;
   }
 }
 
