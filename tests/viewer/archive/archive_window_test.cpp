@@ -68,6 +68,19 @@ TEST_F(ArchiveWindowTest, TheDialogsChoiceOpensTheWindowOnTheSegments) {
   for (std::size_t i = 0; i < direct.starts.size(); ++i) {
     ASSERT_EQ(view->starts.start[i], direct.starts[i] / archive::kMicrosPerSecond);
   }
+
+  // Another band: every segment's rms computed for it, as readSegments gives it.
+  window->findChild<QLineEdit*>("bandLow")->setText("2");
+  window->findChild<QLineEdit*>("bandHigh")->setText("5");
+  window->applyBand();
+  WAIT_UNTIL(!window->running() && window->shown() && window->shown()->band.fLow == 2, 60000);
+  const archive::SegmentReadings band =
+      archive::readSegments(setup.request, setup.responses, setup.responsesDigest,
+                            window->shown()->bins, {.fLow = 2, .fHigh = 5}, 1, nullptr);
+  EXPECT_EQ(analysis::campaignFilesCsv(window->shown()->files),
+            analysis::campaignFilesCsv(band.files));
+  ASSERT_EQ(band.files.size(), direct.files.size());
+  EXPECT_NE(band.files[0].rms1, direct.files[0].rms1);
 }
 
 // A segment picked is analysed in the main window as psd-analyze analyses the same segment.
