@@ -4,6 +4,7 @@
 // main window's status line.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -96,14 +97,14 @@ TEST_F(ArchiveWindowTest, APickedSegmentIsShownInTheMainWindow) {
   WAIT_UNTIL(display.statusText().startsWith(QString::fromStdString(name)), 60000);
 
   const ArchiveSetup setup = archiveSetupOf(dialog.choice());
-  analysis::AnalysisState state;
+  analysis::AnalysisState state, next;  // of segments 7 and 8
   analysis::FileAnalysis analysis;
   std::size_t taken = 0;
   archive::forEachSegment(setup.request, setup.responses, [&](const archive::SegmentRecord& r) {
     if (taken++ < 7) return true;
-    EXPECT_EQ(r.name, name);
-    analysis.analyzeRecord(state, r.name, r.spectrum, r.samples, r.seconds, {});
-    return false;
+    if (taken == 8) EXPECT_EQ(r.name, name);
+    analysis.analyzeRecord(taken == 8 ? state : next, r.name, r.spectrum, r.samples, r.seconds, {});
+    return taken < 9;
   });
   const analysis::AnalysisState& shown = display.analysisState();
   ASSERT_EQ(shown.nSamples, state.nSamples);
@@ -111,6 +112,15 @@ TEST_F(ArchiveWindowTest, APickedSegmentIsShownInTheMainWindow) {
   for (int q = 1; q < state.nPlot; ++q) {
     ASSERT_EQ(shown.psd1[q], state.psd1[q]) << q;
     ASSERT_EQ(shown.coh[q], state.coh[q]) << q;
+  }
+
+  // Averaging by clicks: "average" starts from the segment shown, a click adds the next.
+  display.chav->click();
+  list->setCurrentRow(8);
+  WAIT_UNTIL(display.analysisState().kvCount == 2, 60000);
+  for (int q = 1; q < state.nPlot; ++q) {
+    const double mean = (state.psd1[q] + next.psd1[q]) / 2;
+    ASSERT_NEAR(shown.psd1[q], mean, 1e-9 * mean) << q;
   }
 }
 
