@@ -2,7 +2,7 @@
 // looking at the window without a display.
 //
 //   window-shot DIR OUT.png [FILE] [--raw] [--noise-models] [--third-octave] [--campaign]
-//               [--units QUANTITY[,asd][,db][,period]]
+//               [--archive] [--units QUANTITY[,asd][,db][,period]]
 //               [--select SELECTION [--compare SELECTION]] [--criteria] [--two-sensors N]
 //               [--width PX --height PX]
 //
@@ -10,15 +10,20 @@
 // --raw, draws the seismic noise models on the PSD plot with --noise-models, shows the
 // third-octave velocity view with --third-octave, and saves the window to OUT.png. With
 // --campaign it opens the campaign statistics of the listed files instead (with --units, drawn
-// in those units), waits until they are computed and saves that window. --select draws it against time with that time selection,
+// in those units), waits until they are computed and saves that window. --select draws it against
+// time with that time selection,
 // --compare adds the "compare with" selection; a SELECTION is one argument of words: hours
 // HH:MM-HH:MM and weekdays (mon-fri, sat,sun), e.g. "06:00-22:00 mon-fri". --criteria shows
-// the campaign window's "criteria" tab (with --campaign). --two-sensors N
+// the campaign window's "criteria" tab (with --campaign). --archive takes DIR as a station
+// archive (make-samples --mseed): the campaign window on its segments with the channels,
+// response file and segments the "statistics of a station archive..." dialog proposes, drawn
+// against time. --two-sensors N
 // averages the first N listed files and shows relative motion, self-noise and the transfer
 // function.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QListWidget>
 #include <QPixmap>
@@ -27,6 +32,8 @@
 #include <optional>
 
 #include "analysis/campaign/time_selection.h"
+#include "viewer/archive/archive_dialog.h"
+#include "viewer/archive/archive_opening.h"
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/campaign/criteria_view.h"
 #include "viewer/display/campaign_opening.h"
@@ -62,13 +69,14 @@ int main(int argc, char** argv) {
   const QStringList args = QApplication::arguments();
   if (args.size() < 3) {
     std::cerr << "usage: window-shot DIR OUT.png [FILE] [--raw] [--noise-models] [--third-octave] "
-                 "[--campaign] [--width PX --height PX]\n";
+                 "[--campaign] [--archive] [--width PX --height PX]\n";
     return 2;
   }
   viewer::Display window(args.at(1));
   window.show();
   int width = 0, height = 0;
   bool raw = false, noiseModels = false, thirdOctave = false, campaign = false, criteria = false;
+  bool archive = false;
   QString file, select, compare;
   int twoSensors = 0;
   QStringList units;  // a quantity (disp, vel, acc) and any of asd, db, period
@@ -81,6 +89,8 @@ int main(int argc, char** argv) {
       thirdOctave = true;
     } else if (args.at(i) == "--campaign") {
       campaign = true;
+    } else if (args.at(i) == "--archive") {
+      archive = true;
     } else if (args.at(i) == "--criteria") {
       criteria = true;
     } else if (args.at(i) == "--select" && i + 1 < args.size()) {
@@ -135,9 +145,26 @@ int main(int argc, char** argv) {
   }
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   QWidget* shown = &window;
-  if (campaign) {
-    window.campaign->mstatistics_Click();
-    viewer::CampaignWindow* statistics = window.campaign->campaignWindow();
+  if (archive) {
+    viewer::ArchiveDialog dialog(window.directory());
+    dialog.setDirectory(args.at(1));
+    window.campaign->archive->openArchive(dialog.choice());
+    // The window opens once the segments' readings are computed, off the GUI thread.
+    QElapsedTimer waited;
+    waited.start();
+    while (!window.campaign->archive->archiveWindow() && waited.elapsed() < 600000 &&
+           window.statusText().startsWith("reading the station archive")) {
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    }
+    if (!window.campaign->archive->archiveWindow()) {
+      std::cerr << "window-shot: no archive window: " << window.statusText().toStdString() << '\n';
+      return 1;
+    }
+  }
+  if (campaign || archive) {
+    if (campaign) window.campaign->mstatistics_Click();
+    viewer::CampaignWindow* statistics =
+        archive ? window.campaign->archive->archiveWindow() : window.campaign->campaignWindow();
     if (width > 0 && height > 0) statistics->resize(width, height);
     QEventLoop wait;
     // Files written just before (make-samples) join once they have settled: wait for them too.
@@ -152,6 +179,14 @@ int main(int argc, char** argv) {
       std::cerr << "window-shot: the campaign was not completed: "
                 << statistics->statusText().toStdString() << '\n';
       return 1;
+    }
+    if (archive && select.isEmpty()) {
+      statistics->setTimeAxis(true);
+      QEventLoop computed;
+      QObject::connect(statistics, &viewer::CampaignWindow::timeViewReady, &computed, [&] {
+        if (!statistics->timeViewPending()) computed.quit();
+      });
+      if (statistics->timeViewPending() || !statistics->timeView()) computed.exec();
     }
     if (!select.isEmpty()) {
       const auto selection = selectionOf(select);

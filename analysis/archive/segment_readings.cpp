@@ -44,7 +44,8 @@ std::string hex(std::uint64_t v) {
 // The readings of every segment of `request`, computed on `threads` threads, by start.
 ArchiveReport readAll(const ArchiveRequest& request, const ResponseSet& responses,
                       const FrequencyBins& bins, const RmsBand& band, unsigned threads,
-                      std::map<MicroTime, CampaignFile>& read) {
+                      std::map<MicroTime, CampaignFile>& read, const SegmentReadingControl& control,
+                      std::size_t& computed) {
   std::vector<CampaignFile> slots(threads > 0 ? threads
                                               : std::max(1u, std::thread::hardware_concurrency()));
   std::vector<MicroTime> slotStarts(slots.size());
@@ -58,7 +59,8 @@ ArchiveReport readAll(const ArchiveRequest& request, const ResponseSet& response
                          .take =
                              [&](std::size_t slot) {
                                read.emplace(slotStarts[slot], std::move(slots[slot]));
-                               return true;
+                               if (control.progress) control.progress(++computed);
+                               return !control.stop.stop_requested();
                              }};
   return forEachSegment(request, responses, work);
 }
@@ -100,12 +102,13 @@ std::uint64_t responseDigest(std::span<const std::string> responses,
 
 SegmentReadings readSegments(const ArchiveRequest& request, const ResponseSet& responses,
                              std::uint64_t responsesDigest, const FrequencyBins& bins,
-                             const RmsBand& band, unsigned threads,
-                             CampaignCache::Session* session) {
+                             const RmsBand& band, unsigned threads, CampaignCache::Session* session,
+                             const SegmentReadingControl& control) {
   SegmentReadings out;
+  std::size_t computed = 0;
   std::map<MicroTime, CampaignFile> read;
   const auto readEverything = [&] {
-    out.report = readAll(request, responses, bins, band, threads, read);
+    out.report = readAll(request, responses, bins, band, threads, read, control, computed);
     for (auto& [start, file] : read) {
       out.starts.push_back(start);
       out.files.push_back(std::move(file));
@@ -201,7 +204,8 @@ SegmentReadings readSegments(const ArchiveRequest& request, const ResponseSet& r
     stretch.from = places[i].start;
     stretch.to = places[j].start;
     read.clear();
-    ArchiveReport part = readAll(stretch, responses, bins, band, threads, read);
+    ArchiveReport part = readAll(stretch, responses, bins, band, threads, read, control, computed);
+    if (control.stop.stop_requested()) break;  // the stretch not stored: it was not read whole
     const bool refused = !part.refusal.empty() && !part.noSamples;
     // A stretch without samples (its day files absent) is not stored: reading it costs nothing,
     // and the whole span without samples is refused below as without a cache.

@@ -25,7 +25,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -42,11 +44,21 @@ struct SegmentReadings {
   ArchiveReport report;
 };
 
+// For a caller off the GUI thread: `progress` is called on the calling thread after each
+// segment computed (not those the cache gives) with the count computed so far; a stop
+// requested ends the reading after the segment being computed, storing nothing more in the
+// cache (no place is stored as left out because it was not read), and the readings are then
+// incomplete.
+struct SegmentReadingControl {
+  std::stop_token stop = {};
+  std::function<void(std::size_t computed)> progress = {};
+};
+
 // `threads` as SegmentWork's; `session` may be null (no cache).
 SegmentReadings readSegments(const ArchiveRequest& request, const ResponseSet& responses,
                              std::uint64_t responsesDigest, const FrequencyBins& bins,
-                             const RmsBand& band, unsigned threads,
-                             CampaignCache::Session* session);
+                             const RmsBand& band, unsigned threads, CampaignCache::Session* session,
+                             const SegmentReadingControl& control = {});
 
 // A digest (FNV-1a, 64 bits) of the response arguments ("FILE" or "ID=FILE") with the bytes of
 // their files, and of the sensitivities ("ID=S"): another response file, or the same file

@@ -154,9 +154,16 @@ CampaignRunOutcome Campaign::computePending(const CampaignRunOptions& options,
   }
   return forEachFile(
       pending, files_, readers_, options, stop,
-      [this](CampaignFileReader& reader, CampaignCache::Session* cache, std::size_t i) {
+      [this, &options](CampaignFileReader& reader, CampaignCache::Session* cache, std::size_t i) {
         CampaignFile& file = files_[i];
         const CampaignEntry entry{file.directory, file.name, file.relativePath};
+        if (options.reading) {
+          file = options.reading(entry, bins_, band_);
+          file.directory = entry.directory;
+          file.name = entry.fileName;
+          file.relativePath = entry.relativePath;
+          return FileWork{};
+        }
         // Names skipped without reading are not worth a look-up.
         const std::optional<CacheKey> key = cache && isMeasurementName(file.name)
                                                 ? CacheKey::of(file.directory / file.name)
@@ -180,9 +187,16 @@ CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOp
   std::vector<CampaignFileReader::BandRms> rms(files_.size());
   const CampaignRunOutcome outcome = forEachFile(
       reread, files_, readers_, options, stop,
-      [this, &band, &rms](CampaignFileReader& reader, CampaignCache::Session* cache,
-                          std::size_t i) {
+      [this, &band, &rms, &options](CampaignFileReader& reader, CampaignCache::Session* cache,
+                                    std::size_t i) {
         const CampaignFile& file = files_[i];
+        if (options.reading) {
+          const CampaignFile again =
+              options.reading({file.directory, file.name, file.relativePath}, bins_, band);
+          rms[i] = {.rms1 = again.rms1, .rms2 = again.rms2, .rmsRel = again.rmsRel};
+          rms[i].problem = again.message;
+          return FileWork{};
+        }
         const std::optional<CacheKey> key =
             cache ? CacheKey::of(file.directory / file.name) : std::nullopt;
         if (key) {

@@ -50,12 +50,21 @@ struct CampaignProgress {
   const CampaignFile* file = nullptr;  // that file; valid during the call only
 };
 
+// The reading of an entry computed elsewhere than from its file (a station archive's segments,
+// which are no files: analysis/archive/segment_readings.h), under the campaign's bins and the
+// band asked for. Called on the worker threads, from several at once.
+using CampaignReading =
+    std::function<CampaignFile(const CampaignEntry&, const FrequencyBins&, const RmsBand&)>;
+
 struct CampaignRunOptions {
   unsigned threads = 0;  // 0: std::thread::hardware_concurrency() (at least 1)
   std::function<void(const CampaignProgress&)> progress;  // may be empty
   // Readings taken from and kept in a persistent cache (campaign_cache.h), or none. The results
   // are the same with and without it; only files the cache does not hold are read.
   CampaignCache* cache = nullptr;
+  // When given, every entry's reading comes from it instead of its file (the cache is then not
+  // consulted: the one giving the readings keeps its own), also the rms of another band.
+  CampaignReading reading = {};
 };
 
 struct CampaignRunOutcome {

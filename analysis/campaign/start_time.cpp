@@ -223,6 +223,18 @@ std::optional<StartTimeChoice> StartTimeChoice::parse(std::string_view text, std
   return std::nullopt;
 }
 
+std::optional<CivilSeconds> segmentNameStart(std::string_view name) {
+  // "@" then the 24 characters of "2026-04-11T03:05:27.680Z", after a channel id.
+  constexpr std::size_t kStamp = 24;
+  const std::size_t at = name.rfind('@');
+  if (at == std::string_view::npos || at == 0 || name.size() - at - 1 != kStamp) {
+    return std::nullopt;
+  }
+  const std::string_view stamp = name.substr(at + 1);
+  if (stamp[19] != '.' || stamp[23] != 'Z' || !digitsAt(stamp, 20, 3)) return std::nullopt;
+  return parseIsoDateTime(stamp.substr(0, 19));
+}
+
 bool isMeasurementName(std::string_view name) {
   if (datafiles::isAverageFileName(name)) return false;
   const std::int32_t stemLength = datafiles::stemLengthOf(name);
@@ -292,8 +304,15 @@ StartTimes startTimesOf(std::span<const CampaignFile> files, const StartTimeChoi
   }
 
   bool byName = false, byModification = false;
+  std::size_t segments = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const CampaignFile& file = files[i];
+    if (const auto start = segmentNameStart(file.name)) {
+      times.start[i] = start;
+      ++times.measurements;
+      ++segments;
+      continue;
+    }
     if (!isMeasurementName(file.name)) continue;
     ++times.measurements;
     const std::string_view stem = stemOf(file);
@@ -313,7 +332,9 @@ StartTimes startTimesOf(std::span<const CampaignFile> files, const StartTimeChoi
     names += names.empty() ? "" : ", ";
     names += pattern.text();
   }
-  if (choice.source == StartSource::Name) {
+  if (segments > 0 && segments == times.measurements) {
+    times.source = "start times of the segments, UTC";
+  } else if (choice.source == StartSource::Name) {
     times.source = "start times from the names (" + choice.pattern->text() + ")";
   } else if (byName && byModification) {
     times.source = "start times from the names (" + names + ") and the modification times";

@@ -21,6 +21,9 @@
 //     of a length without such a pattern take the modification time, and the source names the
 //     first few files that are no valid name of the patterns of that length ("start times from
 //     the modification times: 13400145.csvz is no MMDDhhmm name").
+//   - a station archive's segment (analysis/archive/segment_record.h), named
+//     "ID1[+ID2]@2026-04-11T03:05:27.680Z", under every source: its START, UTC, the
+//     milliseconds dropped (floor). Its time is exact, so no choice of source overrides it.
 // A record without a valid time under its source has no start time (std::nullopt).
 #pragma once
 
@@ -97,6 +100,10 @@ struct StartTimes {
 // A measurement's name, as the campaign classifies names (campaign_file.h): no average file, a
 // stem with a value, a spectrum extension.
 bool isMeasurementName(std::string_view name);
+
+// The start of a segment's name "ID1[+ID2]@YYYY-MM-DDThh:mm:ss.fffZ" (UTC, to the second,
+// the milliseconds dropped); nothing for any other name or an invalid date or time.
+std::optional<CivilSeconds> segmentNameStart(std::string_view name);
 
 StartTimes startTimesOf(std::span<const CampaignFile> files, const StartTimeChoice& choice);
 

@@ -74,7 +74,8 @@ bool CampaignRun::cancelled() const {
 
 void CampaignRun::run(std::stop_token stop) {
   lowerPriorityOfThisThread();  // before the core starts its workers from here
-  analysis::CampaignRunOptions options{.threads = threads_, .progress = {}, .cache = cache_};
+  analysis::CampaignRunOptions options{
+      .threads = threads_, .progress = {}, .cache = cache_, .reading = reading_};
   options.progress = [this](const analysis::CampaignProgress& progress) {
     done_.store(progress.filesDone);
     if (!progressPending_.exchange(true)) emit progressed();

@@ -36,6 +36,8 @@ class CampaignRun : public QObject {
 
   // Readings from and into `cache` (null: none); before start().
   void setCache(analysis::CampaignCache* cache) { cache_ = cache; }
+  // Readings from the source instead of the files (CampaignRunOptions::reading); before start().
+  void setReading(analysis::CampaignReading reading) { reading_ = std::move(reading); }
   // Entries appended to the campaign on the run's thread before it reads them (appending to a
   // station-year's campaign takes the GUI thread about 0.1 s); they count as files to do.
   // Before start().
@@ -73,6 +75,7 @@ class CampaignRun : public QObject {
   std::optional<analysis::RmsBand> band_;
   unsigned threads_;
   analysis::CampaignCache* cache_ = nullptr;
+  analysis::CampaignReading reading_;
   std::size_t total_ = 0;
   std::atomic<std::size_t> done_{0};
   std::atomic<bool> progressPending_{false};

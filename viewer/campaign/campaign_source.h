@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "analysis/campaign/campaign.h"
+
 class QListWidget;
 
 namespace analysis {
@@ -27,6 +29,9 @@ class CampaignSource {
   virtual bool namesPathsInTree() const { return false; }
   // The cache of readings the campaign's runs use, or null to read every file.
   virtual analysis::CampaignCache* cache() const { return nullptr; }
+  // Readings computed by the source instead of read from files (a station archive's
+  // segments), or empty to read the files.
+  virtual analysis::CampaignReading reading() const { return {}; }
 };
 
 }  // namespace viewer

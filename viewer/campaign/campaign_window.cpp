@@ -254,6 +254,7 @@ void CampaignWindow::startRun(std::optional<analysis::RmsBand> band,
   run_ = std::make_unique<CampaignRun>(campaign_, band, threads_, std::move(order));
   CampaignRun* run = run_.get();
   run->setCache(source_.cache());
+  run->setReading(source_.reading());
   run->appendFirst(std::move(appended));
   lastRunFiles_ = run->filesTotal();
   connect(run, &CampaignRun::progressed, this, &CampaignWindow::runProgressed);

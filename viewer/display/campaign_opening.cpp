@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "viewer/archive/archive_opening.h"
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/campaign/gui_phase.h"
 #include "viewer/campaign/percentile_plot.h"
@@ -25,6 +26,7 @@ CampaignOpening::CampaignOpening(Display& display, ReferenceCurvesView& referenc
   mtree = mcampaign->addAction("statistics of a directory tree...");
   mtree->setObjectName("mtree");
   connect(mtree, &QAction::triggered, this, [this] { mtree_Click(); });
+  archive = std::make_unique<ArchiveOpening>(display, referenceCurves, *mcampaign);
 }
 
 CampaignOpening::~CampaignOpening() {
@@ -61,6 +63,7 @@ void CampaignOpening::setUnits(const analysis::SpectralUnits& units) {
   for (CampaignWindow* window : {window_.data(), treeWindow_.data()}) {
     if (window) window->setUnits(units);
   }
+  archive->setUnits(units);
 }
 
 void CampaignOpening::mstatistics_Click() {

@@ -16,6 +16,7 @@ class QMenu;
 
 namespace viewer {
 
+class ArchiveOpening;
 class CampaignWindow;
 class Display;
 class ReferenceCurvesView;
@@ -56,6 +57,9 @@ class CampaignOpening : public QObject, public DisplayComponent, public Campaign
   std::unique_ptr<TreeCampaignSource> treeSource_;  // outlives its window
   QPointer<CampaignWindow> treeWindow_;
   analysis::SpectralUnits units_;
+
+ public:
+  std::unique_ptr<ArchiveOpening> archive;  // "statistics of a station archive..."
 };
 
 }  // namespace viewer

@@ -40,6 +40,10 @@ class QScrollBar;
 class QTimer;
 class QPrinter;
 
+namespace analysis::archive {
+struct SegmentRecord;
+}
+
 namespace viewer {
 
 class BandView;
@@ -64,6 +68,10 @@ class Display : public QMainWindow {
 
   // The analysis of the file selected in flb (runs on every change of the selection).
   void flb_Click();
+  // Analyses a record that is no file, a station archive's segment, as a click on a
+  // measurement file analyses the file (averaging with the window's settings), and draws its
+  // spectra, coherence and raw traces (display_record.cpp).
+  void showRecord(const analysis::archive::SegmentRecord& record);
   // Redraws all five plots from the analysis state, as the channel boxes now ask.
   void ch_Click(int index);
 

@@ -224,5 +224,29 @@ TEST(StartTime, ModificationTimeMinusTheRecordLengthOrAChosenPattern) {
   EXPECT_EQ(named.withoutTime, 4u);
 }
 
+// Segment names carry their start (UTC, milliseconds dropped) whatever the source chosen.
+TEST(StartTime, SegmentNamesGiveTheirStart) {
+  const struct {
+    const char* name;
+    std::optional<CivilSeconds> start;
+  } cases[] = {
+      {"XX.ST1..HHZ@2026-04-11T03:05:27.680Z", libcSeconds(2026, 4, 11, 3, 5, 27)},
+      {"XX.ST1..HHZ+XX.ST2.00.HHN@2024-02-29T23:59:59.999Z", libcSeconds(2024, 2, 29, 23, 59, 59)},
+      {"XX.ST1..HHZ@2025-02-29T00:00:00.000Z", std::nullopt},  // no such day
+      {"XX.ST1..HHZ@2026-04-11T03:05:27.680", std::nullopt},   // no zone
+      {"XX.ST1..HHZ@2026-04-11T03:05:27,680Z", std::nullopt},
+      {"@2026-04-11T03:05:27.680Z", std::nullopt},  // no channel
+      {"05131200.csvz", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(segmentNameStart(c.name), c.start) << c.name;
+  for (const char* choice : {"auto", "mtime", "name:MMDDhhmm"}) {
+    CampaignFile segment;
+    segment.name = cases[0].name;
+    const StartTimes times = startTimesOf({&segment, 1}, *StartTimeChoice::parse(choice));
+    EXPECT_EQ(times.start[0], cases[0].start) << choice;
+    EXPECT_EQ(times.source, "start times of the segments, UTC");
+  }
+}
+
 }  // namespace
 }  // namespace analysis

@@ -1,0 +1,61 @@
+// A station archive's segment shown in the main window: analysed by FileAnalysis::analyzeRecord
+// as psd-analyze analyses it, drawn as flb_Click draws a measurement file. Its raw traces are
+// its samples divided by the sensitivity (mum/s, no line removed), drawn over T = N / rate.
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "analysis/archive/segment_record.h"
+#include "viewer/display/display.h"
+#include "viewer/plots/curve_colours.h"
+
+namespace viewer {
+namespace {
+
+constexpr int kTimeSeries = 60;  // last AddCurve argument of time series
+
+// Samples from index 1, as the plots take time series.
+std::vector<double> fromOne(const std::vector<double>& samples) {
+  std::vector<double> y(samples.size() + 1, 0.0);
+  std::copy(samples.begin(), samples.end(), y.begin() + 1);
+  return y;
+}
+
+}  // namespace
+
+void Display::showRecord(const analysis::archive::SegmentRecord& record) {
+  const QString name = QString::fromStdString(record.name);
+  const analysis::RunResult result = fileAnalysis_.analyzeRecord(
+      *state_, record.name, record.spectrum, record.samples, record.seconds, runSettings());
+  if (result.kind == analysis::FileKind::Refused) {
+    report(QString::fromStdString(result.message));
+    return;
+  }
+  if (mdispdisp->isChecked()) mdispraw_Click();  // a back transformation of the record before
+  mdispdisp->setEnabled(false);
+  report(name + ": segment of " + QString::number(record.seconds) + " s");
+  ZEPL3->setXMax(record.seconds);
+  ZEPL5->setXMax(record.seconds);
+  crück->setEnabled(result.backTransformAvailable);
+  showCounters();
+  drawSpectra(result);
+  ZEPL3->ClearCurves();
+  const int count = static_cast<int>(record.raw1.size());
+  ZEPL3->setForeColor(kChannel1);
+  if (ch[0]->isChecked())
+    ZEPL3->AddCurve(fromOne(record.raw1), std::span<const float>(), count, kTimeSeries);
+  ZEPL3->setForeColor(kChannel2);
+  if (ch[1]->isChecked() && !record.raw2.empty()) {
+    ZEPL3->AddCurve(fromOne(record.raw2), std::span<const float>(), count, kTimeSeries);
+  }
+  for (const std::string& said : {result.notAveraged, result.notPaired}) {
+    if (!said.empty()) status_->setText(status_->text() + "  |  " + QString::fromStdString(said));
+  }
+}
+
+}  // namespace viewer
