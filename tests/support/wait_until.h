@@ -13,6 +13,6 @@
 
 #define WAIT_UNTIL_EQ(actual, expected, ms)                                 \
   do {                                                                      \
-    QTest::qWaitFor([&] { return (actual) == (expected); }, (ms));          \
+    (void)QTest::qWaitFor([&] { return (actual) == (expected); }, (ms));    \
     ASSERT_EQ(actual, expected) << "still unequal after " << (ms) << " ms"; \
   } while (false)

@@ -207,6 +207,10 @@ class Display : public QMainWindow {
                          const analysis::FixedArray<double>& channel2);
   void drawTraces(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& trace1,
                   const analysis::FixedArray<double>& trace2);
+  // The raw traces of the segment shown (display_record.cpp), samples from index 1; both empty
+  // while a file is shown, whose traces are the analysis state's.
+  void drawSegmentTraces();
+  std::vector<double> segmentRaw1_, segmentRaw2_;
   bool setBarValue(QScrollBar* bar, double value);
   void rawBarChanged(int i, bool upper);
 

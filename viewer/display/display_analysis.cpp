@@ -78,6 +78,8 @@ void Display::flb_Click() {
     return;
   }
 
+  segmentRaw1_.clear();  // a file's traces are the analysis state's again
+  segmentRaw2_.clear();
   // A back-transformation result belongs to the file shown before.
   if (mdispdisp->isChecked()) mdispraw_Click();
   mdispdisp->setEnabled(false);
@@ -220,7 +222,11 @@ void Display::ch_Click(int) {
   if (ch[0]->isChecked() && ch[1]->isChecked()) {
     ZEPL2->AddCurve(s.coh.span(), s.freq.span(), s.nPlot, s.nPlot);
   }
-  drawTraces(ZEPL3, s.raw1, s.raw2);
+  if (segmentRaw1_.empty()) {
+    drawTraces(ZEPL3, s.raw1, s.raw2);
+  } else {
+    drawSegmentTraces();
+  }
   drawChannelCurves(ZEPL4, s.refRmsCut1, s.refRmsCut2, s.rmsCut1, s.rmsCut2);
   drawTraces(ZEPL5, s.backTrans1, s.backTrans2);
   for (const auto& component : components_) component->onChannelsChanged();

@@ -45,16 +45,25 @@ void Display::showRecord(const analysis::archive::SegmentRecord& record) {
   showCounters();
   drawSpectra(result);
   ZEPL3->ClearCurves();
-  const int count = static_cast<int>(record.raw1.size());
-  ZEPL3->setForeColor(kChannel1);
-  if (ch[0]->isChecked())
-    ZEPL3->AddCurve(fromOne(record.raw1), std::span<const float>(), count, kTimeSeries);
-  ZEPL3->setForeColor(kChannel2);
-  if (ch[1]->isChecked() && !record.raw2.empty()) {
-    ZEPL3->AddCurve(fromOne(record.raw2), std::span<const float>(), count, kTimeSeries);
-  }
+  // Kept here: the analysis state's raw arrays hold a file's traces (at most 12000 times), so a
+  // redraw from them (a channel box) would show the file shown before.
+  segmentRaw1_ = fromOne(record.raw1);
+  segmentRaw2_ = record.raw2.empty() ? std::vector<double>() : fromOne(record.raw2);
+  drawSegmentTraces();
   for (const std::string& said : {result.notAveraged, result.notPaired}) {
     if (!said.empty()) status_->setText(status_->text() + "  |  " + QString::fromStdString(said));
+  }
+}
+
+void Display::drawSegmentTraces() {
+  const int count = static_cast<int>(segmentRaw1_.size()) - 1;
+  ZEPL3->setForeColor(kChannel1);
+  if (ch[0]->isChecked()) {
+    ZEPL3->AddCurve(segmentRaw1_, std::span<const float>(), count, kTimeSeries);
+  }
+  ZEPL3->setForeColor(kChannel2);
+  if (ch[1]->isChecked() && !segmentRaw2_.empty()) {
+    ZEPL3->AddCurve(segmentRaw2_, std::span<const float>(), count, kTimeSeries);
   }
 }
 

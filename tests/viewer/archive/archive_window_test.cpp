@@ -102,7 +102,9 @@ TEST_F(ArchiveWindowTest, APickedSegmentIsShownInTheMainWindow) {
   std::size_t taken = 0;
   archive::forEachSegment(setup.request, setup.responses, [&](const archive::SegmentRecord& r) {
     if (taken++ < 7) return true;
-    if (taken == 8) EXPECT_EQ(r.name, name);
+    if (taken == 8) {
+      EXPECT_EQ(r.name, name);
+    }
     analysis.analyzeRecord(taken == 8 ? state : next, r.name, r.spectrum, r.samples, r.seconds, {});
     return taken < 9;
   });
@@ -113,6 +115,14 @@ TEST_F(ArchiveWindowTest, APickedSegmentIsShownInTheMainWindow) {
     ASSERT_EQ(shown.psd1[q], state.psd1[q]) << q;
     ASSERT_EQ(shown.coh[q], state.coh[q]) << q;
   }
+
+  // A channel box redraws the segment's traces, not those of a file shown before.
+  const ZEPLLib::ZEPL::Curve drawn = display.ZEPL3->CurveAt(0);
+  ASSERT_EQ(drawn.y.size(), shown.nSamples);
+  display.ch[1]->click();
+  display.ch[1]->click();
+  ASSERT_EQ(display.ZEPL3->CurveCount(), 2);
+  EXPECT_EQ(display.ZEPL3->CurveAt(0).y, drawn.y);
 
   // Averaging by clicks: "average" starts from the segment shown, a click adds the next.
   display.chav->click();
