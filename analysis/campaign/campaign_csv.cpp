@@ -6,29 +6,11 @@
 #include <vector>
 
 #include "analysis/campaign/campaign_tables.h"
+#include "analysis/campaign/csv_fields.h"
 #include "datafiles/number_format.h"
 
 namespace analysis {
 namespace {
-
-// Appends ",value", or "," alone for no value (NaN).
-void appendField(std::string& out, double value) {
-  out += ',';
-  if (!std::isnan(value)) datafiles::appendDouble(out, value);
-}
-
-void appendName(std::string& out, std::string_view name) {
-  if (name.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += name;
-    return;
-  }
-  out += '"';
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}
 
 // The values are linear densities of units.quantity: shown in its form (ASD, dB), an empty
 // field where the form has none.

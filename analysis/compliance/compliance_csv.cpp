@@ -2,30 +2,12 @@
 
 #include <cmath>
 
+#include "analysis/campaign/csv_fields.h"
 #include "datafiles/number_format.h"
 #include "datafiles/text_file.h"
 
 namespace analysis {
 namespace {
-
-// Appends ",value", or "," alone for no value (NaN).
-void appendField(std::string& out, double value) {
-  out += ',';
-  if (!std::isnan(value)) datafiles::appendDouble(out, value);
-}
-
-void appendName(std::string& out, std::string_view name) {
-  if (name.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += name;
-    return;
-  }
-  out += '"';
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}
 
 void appendLevels(std::string& out, const BandLevels& levels) {
   out += ',';
