@@ -352,7 +352,9 @@ TEST_F(CampaignWindowTest, ACancelledRunShowsNothingAndRecomputeStartsAgain) {
 
 TEST_F(CampaignWindowTest, AClickOnATimelinePointAnalysesThatFileInTheMainWindow) {
   CampaignWindow* campaign = open();
-  waitForRun(campaign);
+  // Settled: no later run or time view may redraw the timeline between the pixel and the click.
+  WAIT_UNTIL(!campaign->running() && !campaign->waitingForFiles() && !campaign->timeViewPending(),
+             20000);
   QCustomPlot* timeline = campaign->timeline()->plot();
   timeline->replot(QCustomPlot::rpImmediateRefresh);
   const QCPGraph* channel1 = timeline->graph(0);
@@ -368,7 +370,10 @@ TEST_F(CampaignWindowTest, AClickOnATimelinePointAnalysesThatFileInTheMainWindow
   // record is in the average already and is not added again.
   window->chav->setChecked(true);
   window->chav_Click();
-  QTest::mouseClick(timeline, Qt::LeftButton, Qt::NoModifier, pixel.toPoint());
+  // The point's place again: the window's layout may have settled since the first click.
+  timeline->replot(QCustomPlot::rpImmediateRefresh);
+  const QPointF again = channel1->coordsToPixels(point->key, point->value);
+  QTest::mouseClick(timeline, Qt::LeftButton, Qt::NoModifier, again.toPoint());
   EXPECT_TRUE(window->statusText().endsWith("26120803.csvz: already in the average"))
       << window->statusText().toStdString();
   EXPECT_EQ(window->analysisState().kvCount, 1);
