@@ -16,6 +16,7 @@
 
 #include <random>
 
+#include "bench/station_year_record.h"
 #include "viewer/campaign/density_plot.h"
 #include "viewer/campaign/percentile_plot.h"
 #include "viewer/campaign/selection_worker.h"
@@ -29,18 +30,8 @@ viewer::SharedSnapshot stationYear() {
     std::mt19937_64 random(9);
     std::lognormal_distribution<double> psd(-3, 2);
     std::uniform_real_distribution<float> ratio(0.97f, 1.03f);
-    const analysis::CivilSeconds first = *analysis::parseIsoDateTime("2026-01-01");
-    for (int i = 0; i < 35040; ++i) {
-      const analysis::CivilTime t = analysis::civilTimeOf(first + i * 900LL);
-      char name[32];
-      std::snprintf(name, sizeof name, "%02d%02d%02d%02d.csvz", t.month, t.day, t.hour, t.minute);
-      analysis::CampaignFile f;
-      f.name = name;
-      f.status = analysis::CampaignStatus::Used;
-      f.samples = 12000;
-      f.seconds = 60;
-      f.twoChannels = true;
-      f.modified = *analysis::parseIsoDateTime("2027-01-02");
+    for (int i = 0; i < bench::kStationYearRecords; ++i) {
+      analysis::CampaignFile f = bench::stationYearRecord(i);
       f.firstBin = -70;
       for (int k = 0; k < 147; ++k) {
         f.binned1.push_back(psd(random));

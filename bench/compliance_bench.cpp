@@ -19,6 +19,7 @@
 #include <random>
 
 #include "analysis/compliance/compliance.h"
+#include "bench/station_year_record.h"
 #include "viewer/campaign/criteria_grid.h"
 #include "viewer/campaign/criteria_view.h"
 #include "viewer/campaign/selection_worker.h"
@@ -31,18 +32,8 @@ viewer::SharedSnapshot stationYear() {
     auto made = std::make_shared<viewer::CampaignSnapshot>();
     std::mt19937_64 random(9);
     std::lognormal_distribution<double> velocity(1, 1);
-    const analysis::CivilSeconds first = *analysis::parseIsoDateTime("2026-01-01");
-    for (int i = 0; i < 35040; ++i) {
-      const analysis::CivilTime t = analysis::civilTimeOf(first + i * 900LL);
-      char name[32];
-      std::snprintf(name, sizeof name, "%02d%02d%02d%02d.csvz", t.month, t.day, t.hour, t.minute);
-      analysis::CampaignFile f;
-      f.name = name;
-      f.status = analysis::CampaignStatus::Used;
-      f.samples = 12000;
-      f.seconds = 60;
-      f.twoChannels = true;
-      f.modified = *analysis::parseIsoDateTime("2027-01-02");
+    for (int i = 0; i < bench::kStationYearRecords; ++i) {
+      analysis::CampaignFile f = bench::stationYearRecord(i);
       f.bands.firstBand = -17;
       for (int m = 0; m < 36; ++m) {
         f.bands.channel1.push_back(velocity(random));
