@@ -51,6 +51,7 @@
 #include "viewer/campaign/campaign_snapshot.h"
 #include "viewer/campaign/campaign_source.h"
 #include "viewer/campaign/campaign_time_view.h"
+#include "viewer/campaign/off_thread_release.h"
 #include "viewer/live/arriving_files.h"
 
 class QCheckBox;
@@ -238,10 +239,12 @@ class CampaignWindow : public QWidget {
   QCheckBox* compareOn_;
   QLabel* timeSummary_;
   SelectionWorker* selectionWorker_;
-  bool axisChosen_ = false;  // the user chose the axis: no automatic choice any more
-  std::jthread checker_;     // looks for changed files; ends before the members it uses
-  std::jthread preparer_;    // prepares a long list started afresh
-  std::jthread saver_;       // writes the tables; last, so that it ends before the members it uses
+  bool axisChosen_ = false;       // the user chose the axis: no automatic choice any more
+  SharedTimeView drawnTimeView_;  // the one the plots were given last
+  OffThreadRelease released_;     // frees the time view the plots gave up
+  std::jthread checker_;          // looks for changed files; ends before the members it uses
+  std::jthread preparer_;         // prepares a long list started afresh
+  std::jthread saver_;  // writes the tables; last, so that it ends before the members it uses
 };
 
 }  // namespace viewer

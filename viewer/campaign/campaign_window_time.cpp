@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "viewer/campaign/campaign_window.h"
 #include "viewer/campaign/criteria_view.h"
@@ -214,11 +215,13 @@ void CampaignWindow::showTimeView() {
     spectrogram_->setTimeAxis(named);
   }
   const GuiPhase phase("time view");
+  SharedTimeView previous = std::exchange(drawnTimeView_, view);
   timeline_->setTimeView(view);
   spectrogram_->setTimeView(view);
   percentiles_->setTimeView(view);
   density_->setTimeView(view);
   criteria_->setTimeView(view);
+  released_.release(std::move(previous));  // no plot holds it any more
   if ((view->selection.active() && view->selectedUsed == 0) ||
       (view->compare && view->comparedUsed == 0)) {
     report("the selection takes no used record: no statistics to show");
