@@ -216,10 +216,10 @@ TEST_F(ArchiveAnalyzeTest, BothSourcesGiveTheSameTablesWithAndWithoutTheCache) {
       "2026-04-10T23:00Z --response " +
       sds() + "/response.xml --campaign " + (dir_.path() / "t").string();
   std::string first, counts;
-  for (const std::string source : {"--sds " + sds(), "--mseed " + sds() + "/2026"}) {
+  for (const std::string& source : {"--sds " + sds(), "--mseed " + sds() + "/2026"}) {
     const std::string cache =
         (dir_.path() / (source.starts_with("--sds") ? "sds.sqlite" : "mseed.sqlite")).string();
-    for (const std::string mode :
+    for (const std::string& mode :
          {std::string("--no-cache"), "--cache " + cache, "--cache " + cache}) {
       const bool warm = mode.starts_with("--cache") && std::filesystem::exists(cache);
       ASSERT_EQ(runAnalyze(dir_, source + common + " " + mode, errors_), 0) << errors_;
