@@ -22,7 +22,9 @@
 // places is read from the files reaching into its windows only.
 // The cache is used only when each channel's records in the span have one sample rate, bit for
 // bit: the rate of a run is that of its first trace, which for a stretch read alone would
-// depend on where the stretch begins. An archive changing its rate is read as without a cache.
+// depend on where the stretch begins. Such files are read as without a cache. An SDS tree's
+// rates are not checked (that would read every day file): a tree changing its rate within the
+// span can give a cached run other readings at the change than reading it whole.
 #pragma once
 
 #include <cstdint>

@@ -22,9 +22,9 @@
 // tables are the same with and without it. Damaged records of files not read again are not
 // reported again.
 //
-// No cache session, or a source the cache cannot key (segment_keys.h: an archive changing its
-// sample rate, no day files, a grid out of bounds): every segment is read, as forEachSegment
-// does.
+// No cache session, or a source the cache cannot key (segment_keys.h: miniSEED files changing
+// their sample rate, no day files, a grid out of bounds): every segment is read, as
+// forEachSegment does.
 #pragma once
 
 #include <cstdint>
