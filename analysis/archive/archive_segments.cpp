@@ -33,25 +33,6 @@ struct Chunk {
   std::vector<std::size_t> channels;  // of each file; empty: not known
 };
 
-std::vector<fs::path> expandPaths(const std::vector<fs::path>& paths) {
-  std::vector<fs::path> files;
-  for (const fs::path& path : paths) {
-    std::error_code error;
-    if (!fs::is_directory(path, error)) {
-      files.push_back(path);
-      continue;
-    }
-    std::vector<fs::path> inside;
-    for (fs::recursive_directory_iterator it(path, error), end; !error && it != end;
-         it.increment(error)) {
-      if (it->is_regular_file(error)) inside.push_back(it->path());
-    }
-    std::sort(inside.begin(), inside.end());
-    files.insert(files.end(), inside.begin(), inside.end());
-  }
-  return files;
-}
-
 MicroTime micros(double seconds) {
   return std::llround(seconds * kMicrosPerSecond);
 }
@@ -237,7 +218,8 @@ class SegmentCutter {
                                         : std::optional<std::span<const double>>();
       if (s1 && (!request_.channel2 || s2)) {
         if (!queue(t, *s1, s2)) return false;
-      } else if (to_ || completeBefore < kLatest || t + length <= latestEnd()) {
+      } else if (to_ || completeBefore < kLatest ||
+                 static_cast<double>(t + length) <= latestEnd() + 0.5e6 / layout.rate) {
         ++report_.leftOut;
       } else {
         break;  // past the end of the data, with no end asked for
@@ -251,12 +233,13 @@ class SegmentCutter {
     return *nextK_ <= lastK;
   }
 
-  MicroTime latestEnd() const {
+  // When the sample after the latest one read is due (the end of the data).
+  double latestEnd() const {
     double end = 0;
     for (const auto* traces : {&traces1_, &traces2_}) {
       for (const Trace& trace : *traces) end = std::max(end, trace.nextDue());
     }
-    return static_cast<MicroTime>(end);
+    return end;
   }
 
   const InstrumentResponse* responseOf(const SeedId& id, MicroTime t) {
@@ -373,7 +356,7 @@ class SegmentCutter {
 
 // The day chunks of an SDS span: the day before the first, then each day to the last.
 std::vector<Chunk> sdsChunks(const ArchiveRequest& request, const std::vector<SeedId>& ids,
-                             ArchiveReport& report, std::optional<MicroTime>& from) {
+                             ArchiveReport& report) {
   std::vector<std::int64_t> days;
   for (const SeedId& id : ids) {
     const auto present = sdsDaysPresent(request.sdsRoot, id);
@@ -385,7 +368,6 @@ std::vector<Chunk> sdsChunks(const ArchiveRequest& request, const std::vector<Se
   }
   std::sort(days.begin(), days.end());
   const std::int64_t firstDay = request.from ? dayNumberOf(*request.from) : days.front();
-  if (!from) from = firstDay * kMicrosPerDay;
   // The last segment ends at most a segment's length (and a sample) after TO.
   const std::int64_t lastDay =
       request.to ? dayNumberOf(*request.to + micros(request.grid.seconds + 1)) : days.back();
@@ -406,6 +388,25 @@ std::vector<Chunk> sdsChunks(const ArchiveRequest& request, const std::vector<Se
 }
 
 }  // namespace
+
+std::vector<fs::path> mseedFilesOf(const std::vector<fs::path>& paths) {
+  std::vector<fs::path> files;
+  for (const fs::path& path : paths) {
+    std::error_code error;
+    if (!fs::is_directory(path, error)) {
+      files.push_back(path);
+      continue;
+    }
+    std::vector<fs::path> inside;
+    for (fs::recursive_directory_iterator it(path, error), end; !error && it != end;
+         it.increment(error)) {
+      if (it->is_regular_file(error)) inside.push_back(it->path());
+    }
+    std::sort(inside.begin(), inside.end());
+    files.insert(files.end(), inside.begin(), inside.end());
+  }
+  return files;
+}
 
 std::string segmentName(const SeedId& channel1, const std::optional<SeedId>& channel2,
                         MicroTime start) {
@@ -436,18 +437,17 @@ ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& r
       return report;
     }
   }
-  std::optional<MicroTime> from = request.from;
   std::vector<Chunk> chunks;
   if (!request.mseedPaths.empty()) {
-    chunks.push_back({expandPaths(request.mseedPaths), kLatest});
+    chunks.push_back({mseedFilesOf(request.mseedPaths), kLatest});
   } else {
-    chunks = sdsChunks(request, ids, report, from);
+    chunks = sdsChunks(request, ids, report);
     if (!report.refusal.empty()) return report;
   }
   const MicroTime windowFrom = request.from ? *request.from - kMicrosPerSecond : kEarliest;
   const MicroTime windowTo = request.to ? *request.to + micros(request.grid.seconds + 1) : kLatest;
   SegmentCutter cutter(request, responses, work, report);
-  cutter.setSpan(from, request.to);
+  cutter.setSpan(request.from, request.to);
   for (const Chunk& chunk : chunks) {
     if (!cutter.readChunk(chunk, windowFrom, windowTo)) break;
   }

@@ -11,10 +11,15 @@
 // Channels: ID1 (channel 1) and optionally ID2 (channel 2); one id gives one-channel records.
 // The rate is that of the first trace of channel 1; a channel 2 of another rate (libmseed's
 // tolerance, |1 - r1/r2| < 1e-4) is refused (no resampling).
-// A segment with any sample missing on either channel (a gap, a damaged record, the start or
-// end of the data, a trace at another rate) is left out and counted.
-// Without FROM the span begins with the earliest sample read (SDS: the first day file's day),
-// without TO it ends with the latest.
+// The span: the grid places from FROM to TO. Without FROM it begins with the first place at or
+// after the earliest sample of either channel (SDS: in the first day's files); without TO it
+// ends with the last place whose segment ends by the end of the data, E + 1 / (2 x rate), E
+// the end of the latest record of either channel (SDS: also every place whose segment ends by
+// the beginning of the last day file's day, which may hold nothing readable).
+// Left out (counted, not taken): a place of the span whose segment has a sample missing on
+// either channel (a gap, a damaged record, the start or end of the data within FROM .. TO, a
+// trace at another rate). Places before the first sample or after the end of the data, with
+// no FROM or TO asking for them, are no segments and not counted.
 // Every segment needs a response for each channel covering its start; the first channel
 // without one refuses the run, naming the id.
 #pragma once
@@ -74,6 +79,10 @@ struct SegmentWork {
 };
 ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& responses,
                              const SegmentWork& work);
+
+// The files of the miniSEED arguments, in their order, a directory giving every regular file
+// under it (sorted by path).
+std::vector<std::filesystem::path> mseedFilesOf(const std::vector<std::filesystem::path>& paths);
 
 // "ID1[+ID2]@START".
 std::string segmentName(const SeedId& channel1, const std::optional<SeedId>& channel2,

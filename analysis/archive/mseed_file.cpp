@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <mutex>
 
 namespace analysis::archive {
@@ -252,6 +253,33 @@ std::vector<SeedId> channelsInMseedFile(const std::filesystem::path& path) {
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return ids;
+}
+
+std::vector<RecordSpan> recordSpansInMseedFile(const std::filesystem::path& path,
+                                               std::span<const SeedId> wanted) {
+  silenceLibrary();
+  std::vector<RecordSpan> spans;
+  std::string bytes;
+  if (readBytes(path, bytes) || isMiniSeed3(bytes)) return spans;
+  MseedFileContents ignored;
+  RecordWalk walk(path, bytes);
+  walk.run(ignored, [&](std::size_t offset, int length) -> std::optional<std::string> {
+    ParsedRecord header;
+    if (msr_parse(bytes.data() + offset, length, &header.msr, length, 0, 0) != MS_NOERROR) {
+      return std::string("header");
+    }
+    const MSRecord& h = *header.msr;
+    // The window of decodeMseedFile when no span is asked for.
+    const WantedHeader w = wantedHeader(h, wanted, std::numeric_limits<MicroTime>::min() / 4,
+                                        std::numeric_limits<MicroTime>::max() / 4);
+    if (!w.id) return w.problem;
+    spans.push_back({*w.id, h.starttime,
+                     static_cast<double>(h.starttime) +
+                         static_cast<double>(h.samplecnt) / h.samprate * kMicrosPerSecond,
+                     h.samprate});
+    return std::nullopt;
+  });
+  return spans;
 }
 
 }  // namespace analysis::archive

@@ -62,4 +62,20 @@ MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<c
 // The channel ids found in the headers of a file's records (nothing decoded), sorted, unique.
 std::vector<SeedId> channelsInMseedFile(const std::filesystem::path& path);
 
+// A data record as its header tells it: the samples it holds lie in [start, end), end = start +
+// samples / rate (microseconds, not rounded).
+struct RecordSpan {
+  SeedId id;
+  MicroTime start = 0;
+  double end = 0;
+  double rate = 0;
+};
+
+// The records of `path` whose channel is one of `wanted` that decodeMseedFile would decode over
+// the whole time axis (a sound header, samples, a positive finite rate), in file order, from
+// their headers alone: nothing is decoded. A record whose samples then fail to decode is listed
+// all the same.
+std::vector<RecordSpan> recordSpansInMseedFile(const std::filesystem::path& path,
+                                               std::span<const SeedId> wanted);
+
 }  // namespace analysis::archive

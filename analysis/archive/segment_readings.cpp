@@ -1,45 +1,19 @@
 #include "analysis/archive/segment_readings.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <optional>
 #include <system_error>
 #include <thread>
 
-#include "analysis/archive/sds_layout.h"
 #include "analysis/archive/segment_campaign.h"
+#include "analysis/archive/segment_keys.h"
 
 namespace analysis::archive {
 namespace {
 
 namespace fs = std::filesystem;
-
-// FNV-1a, 64 bits: the same bytes give the same digest on every run, unlike std::hash.
-class Digest {
- public:
-  void add(std::string_view bytes) {
-    for (const char c : bytes) {
-      value_ ^= static_cast<unsigned char>(c);
-      value_ *= 0x100000001b3ULL;
-    }
-    add0();
-  }
-  void add(std::int64_t v) { add(std::string_view(reinterpret_cast<const char*>(&v), sizeof v)); }
-  std::uint64_t value() const { return value_; }
-
- private:
-  void add0() { value_ = (value_ ^ 0xffU) * 0x100000001b3ULL; }  // ends a field
-  std::uint64_t value_ = 0xcbf29ce484222325ULL;
-};
-
-std::string hex(std::uint64_t v) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(v));
-  return text;
-}
 
 // The readings of every segment of `request`, computed on `threads` threads, by start.
 ArchiveReport readAll(const ArchiveRequest& request, const ResponseSet& responses,
@@ -79,13 +53,20 @@ struct Place {
 };
 
 constexpr std::int64_t kMostPlaces = 4'000'000;
-constexpr const char* kLeftOut = "left out: a sample missing on a channel";
+
+// A place whose segment is left out, as its row says.
+CampaignFile leftOut() {
+  CampaignFile file;
+  file.status = CampaignStatus::Refused;
+  file.message = "left out: a sample missing on a channel";
+  return file;
+}
 
 }  // namespace
 
 std::uint64_t responseDigest(std::span<const std::string> responses,
                              std::span<const std::string> sensitivities) {
-  Digest digest;
+  SourceDigest digest;
   for (const std::string& argument : responses) {
     digest.add(argument);
     std::error_code error;
@@ -115,65 +96,30 @@ SegmentReadings readSegments(const ArchiveRequest& request, const ResponseSet& r
     }
     return std::move(out);
   };
-  if (!session || !request.mseedPaths.empty()) return readEverything();
-  std::vector<SeedId> ids{request.channel1};
-  if (request.channel2) ids.push_back(*request.channel2);
-  std::vector<std::int64_t> days;
-  for (const SeedId& id : ids) {
-    const auto present = sdsDaysPresent(request.sdsRoot, id);
-    if (present.empty()) return readEverything();  // refused there, naming the channel
-    days.insert(days.end(), present.begin(), present.end());
-  }
-  std::sort(days.begin(), days.end());
-  const SegmentGrid& grid = request.grid;
-  const double hopSeconds = grid.seconds * (1 - grid.overlapPercent / 100);
-  if (!(hopSeconds > 0) || !std::isfinite(hopSeconds) || !(grid.overlapPercent >= 0)) {
-    return readEverything();  // refused there
-  }
-  const SegmentLayout layout{.hop = std::llround(hopSeconds * kMicrosPerSecond)};
-  if (layout.hop <= 0) return readEverything();
-  const MicroTime from = request.from.value_or(days.front() * kMicrosPerDay);
-  const MicroTime to = request.to.value_or((days.back() + 1) * kMicrosPerDay - 1);
-  const std::int64_t kFirst = layout.firstAtOrAfter(from), kLast = layout.lastAtOrBefore(to);
+  if (!session) return readEverything();
+  const std::optional<SegmentKeys> keys = segmentKeys(request);
   // A span of millions of places (years of short segments) is read as without a cache rather
   // than held as places.
-  if (kLast < kFirst || kLast - kFirst > kMostPlaces) return readEverything();
+  if (!keys || keys->last < keys->first || keys->last - keys->first > kMostPlaces) {
+    return readEverything();
+  }
 
-  // The keys of the span's places; each day's files examined once.
-  std::error_code error;
-  const fs::path root = fs::absolute(request.sdsRoot, error).lexically_normal();
-  Digest source;
-  source.add(root.string());
-  source.add(std::llround(grid.seconds * kMicrosPerSecond));
-  source.add(std::llround(grid.overlapPercent * 1e6));
-  const std::string prefix = "archive:" + hex(source.value()) + "/";
-  std::map<std::int64_t, std::string> dayFiles;
-  const auto filesOfDay = [&](std::int64_t day) -> const std::string& {
-    auto [it, added] = dayFiles.try_emplace(day);
-    if (added) {
-      for (const SeedId& id : ids) {
-        const fs::path file = sdsDayFile(request.sdsRoot, id, day);
-        const auto key = CacheKey::of(file);
-        it->second += key ? key->path + '\n' + std::to_string(key->size) + '\n' +
-                                std::to_string(key->modifiedNs) + '\n'
-                          : file.string() + "\nabsent\n";
-      }
-    }
-    return it->second;
-  };
-  const auto length = std::llround((grid.seconds + 1) * kMicrosPerSecond);
+  // The keys of the span's places, and what the cache holds of them.
+  const std::string& prefix = keys->prefix;
   std::vector<Place> places;
   bool anyCached = false, anyRead = false;
-  places.reserve(static_cast<std::size_t>(kLast - kFirst + 1));
-  for (std::int64_t k = kFirst; k <= kLast; ++k) {
+  places.reserve(static_cast<std::size_t>(keys->last - keys->first + 1));
+  for (std::int64_t k = keys->first; k <= keys->last; ++k) {
     Place& place = places.emplace_back();
-    place.start = layout.startOf(k);
-    Digest digest;
-    digest.add(static_cast<std::int64_t>(responsesDigest));
-    for (std::int64_t day = dayNumberOf(place.start) - 1; day <= dayNumberOf(place.start + length);
-         ++day) {
-      digest.add(filesOfDay(day));
+    place.start = k * keys->hop;
+    const std::optional<std::uint64_t> sources = keys->sources(place.start);
+    if (!sources) {  // no sample there: left out without reading, nothing stored
+      place.reading = leftOut();
+      continue;
     }
+    SourceDigest digest;
+    digest.add(static_cast<std::int64_t>(responsesDigest));
+    digest.add(static_cast<std::int64_t>(*sources));
     place.key =
         CacheKey{.path = prefix + segmentName(request.channel1, request.channel2, place.start),
                  .size = static_cast<std::int64_t>(digest.value() >> 2),
@@ -200,11 +146,14 @@ SegmentReadings readSegments(const ArchiveRequest& request, const ResponseSet& r
       if (places[next].start - places[j].start > kMicrosPerDay) break;
       if (!places[next].reading) j = next;
     }
-    ArchiveRequest stretch = request;
-    stretch.from = places[i].start;
-    stretch.to = places[j].start;
+    const std::optional<ArchiveRequest> stretch = keys->stretch(places[i].start, places[j].start);
     read.clear();
-    ArchiveReport part = readAll(stretch, responses, bins, band, threads, read, control, computed);
+    ArchiveReport part;
+    if (stretch) {
+      part = readAll(*stretch, responses, bins, band, threads, read, control, computed);
+    } else {
+      part.noSamples = true;
+    }
     if (control.stop.stop_requested()) break;  // the stretch not stored: it was not read whole
     const bool refused = !part.refusal.empty() && !part.noSamples;
     // A stretch without samples (its day files absent) is not stored: reading it costs nothing,
@@ -218,20 +167,20 @@ SegmentReadings readSegments(const ArchiveRequest& request, const ResponseSet& r
     addReport(out.report, std::move(part));
     for (std::size_t p = i; p <= j; ++p) {
       Place& place = places[p];
-      if (const auto it = read.find(place.start); it != read.end()) {
+      const auto it = read.find(place.start);
+      if (refused && it == read.end()) {
+        places.resize(p);  // what the run would have taken before its refusal
+        break;
+      }
+      // Known before: the cache's reading (the same), or no file reaching the place.
+      if (place.reading) continue;
+      if (it != read.end()) {
         it->second.name = place.key.path.substr(prefix.size());
         session->store(place.key, bins.perOctave, band, it->second);
         place.reading = std::move(it->second);
-        place.cached = false;
-      } else if (!refused) {
-        CampaignFile leftOut;
-        leftOut.status = CampaignStatus::Refused;
-        leftOut.message = kLeftOut;
-        if (!noSamples) session->store(place.key, bins.perOctave, band, leftOut);
-        place.reading = std::move(leftOut);
       } else {
-        places.resize(p);  // what the run would have taken before its refusal
-        break;
+        if (!noSamples) session->store(place.key, bins.perOctave, band, leftOut());
+        place.reading = leftOut();
       }
     }
     if (refused) break;

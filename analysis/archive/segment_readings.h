@@ -1,27 +1,30 @@
 // The campaign readings of a station archive's segments (segment_campaign.h), through the
-// campaign cache (analysis/campaign/campaign_cache.h) for an SDS tree.
+// campaign cache (analysis/campaign/campaign_cache.h), for an SDS tree and for miniSEED files.
 //
-// A segment's row is keyed by a path of its own, "archive:HEX/NAME": HEX a digest of the SDS
-// root (absolute), the segment length and the overlap; NAME the segment's name, which holds the
-// channel pair and the start. The row's size column holds a digest of everything else the
-// reading depends on: the path, size and modification time (ns) of each channel's day files from
-// the day before the segment's start to the day of its end (a file absent is part of the digest
-// too, so a day file appearing reads the segment again), and the digest of the responses
-// (responseDigest). The bins per octave are the row's own column; a band not stored reads the
-// segment again. A change of any of them misses, and the segment is read again and its row
-// replaced.
+// A segment's row is keyed by a path of its own, "archive:HEX/NAME": HEX a digest of the source
+// (SDS: the root, absolute; miniSEED: none, the files are the place's sources), the segment
+// length and the overlap; NAME the segment's name, which holds the channel pair and the start.
+// The row's size column holds a digest of everything else the reading depends on: the place's
+// sources (segment_keys.h: the day files around it, or the miniSEED files reaching into it, by
+// path, size and modification time) and the digest of the responses (responseDigest). The bins
+// per octave are the row's own column; a band not stored reads the segment again. A change of
+// any of them misses, and the segment is read again and its row replaced.
 //
-// A grid place in the span whose segment is left out (a sample missing) is stored as a refused
-// row saying so, so that a warm run decodes nothing: the span's grid places are looked up
+// The span's grid places are those forEachSegment takes or counts as left out
+// (archive_segments.h), found from the record headers alone; a warm run decodes no sample (a
+// miniSEED source's files are read for their headers). A place whose segment is left out is
+// stored as a refused row saying so (one no file reaches is known to be left out without one),
+// so the left-out count is the same with and without the cache. The places are looked up
 // first, and only the stretches around the misses are read (forEachSegment from the first to
-// the last miss of a stretch; misses more than a day apart are read as separate stretches).
-// Without --from the span begins on the first day file's day, without --to it ends with the
-// last day file's day: places after the data's end are then left out (the run without cache
-// stops there without counting them). What the cache gives back is bit for bit what reading
-// gave, so the tables are the same with and without it. Damaged records of day files not read
-// again are not reported again.
+// the last miss of a stretch, from the files it needs; misses more than a day apart are read
+// as separate stretches; places of a stretch the cache held keep its reading and count as
+// from the cache). What the cache gives back is bit for bit what reading gave, so the
+// tables are the same with and without it. Damaged records of files not read again are not
+// reported again.
 //
-// --mseed files, or no cache session: every segment is read, as forEachSegment does.
+// No cache session, or a source the cache cannot key (segment_keys.h: miniSEED files changing
+// their sample rate, no day files, a grid out of bounds): every segment is read, as
+// forEachSegment does.
 #pragma once
 
 #include <cstdint>

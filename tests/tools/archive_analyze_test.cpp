@@ -207,6 +207,44 @@ TEST_F(ArchiveAnalyzeTest, CachedSegmentsGiveTheTablesOfReadingThem) {
   }
 }
 
+// The last hour of the archive, to the end of its data, as an SDS tree and as its day files
+// given as miniSEED files: without a cache, with a cold one and a warm one (which reads no
+// file), the same tables and the same counts of segments and of segments left out.
+TEST_F(ArchiveAnalyzeTest, BothSourcesGiveTheSameTablesWithAndWithoutTheCache) {
+  const std::string common =
+      " --channels XX.ST1..HHZ,XX.ST2..HHZ --segment 60 --from "
+      "2026-04-10T23:00Z --response " +
+      sds() + "/response.xml --campaign " + (dir_.path() / "t").string();
+  std::string first, counts;
+  for (const std::string& source : {"--sds " + sds(), "--mseed " + sds() + "/2026"}) {
+    const std::string cache =
+        (dir_.path() / (source.starts_with("--sds") ? "sds.sqlite" : "mseed.sqlite")).string();
+    for (const std::string& mode :
+         {std::string("--no-cache"), "--cache " + cache, "--cache " + cache}) {
+      const bool warm = mode.starts_with("--cache") && std::filesystem::exists(cache);
+      ASSERT_EQ(runAnalyze(dir_, source + common + " " + mode, errors_), 0) << errors_;
+      std::string all;
+      for (const char* table : {"-files.csv", "-percentiles.csv", "-density.csv", "-bins.csv"}) {
+        all += dir_.read(std::string("t") + table) + '\n';
+      }
+      const std::size_t at = errors_.find(" segments, ");
+      ASSERT_NE(at, std::string::npos) << errors_;
+      const std::string runCounts = errors_.substr(at, errors_.find('\n', at) - at);
+      if (first.empty()) {
+        first = all;
+        counts = runCounts;
+        EXPECT_EQ(counts, " segments, 0 left out (incomplete)");  // the data end at midnight
+      }
+      EXPECT_TRUE(all == first) << source << ' ' << mode;
+      EXPECT_EQ(runCounts, counts) << source << ' ' << mode;
+      EXPECT_EQ(errors_.find("archive: 0 files read, 119 segments") != std::string::npos, warm)
+          << source << ' ' << mode << ": " << errors_;
+      EXPECT_EQ(errors_.find("119 of 119 segments from the cache") != std::string::npos, warm)
+          << source << ' ' << mode << ": " << errors_;
+    }
+  }
+}
+
 struct RefusalCase {
   std::string arguments;  // after the span
   int status;

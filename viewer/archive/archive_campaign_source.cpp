@@ -141,6 +141,12 @@ analysis::CampaignReading ArchiveCampaignSource::reading() const {
       };
 }
 
+void ArchiveCampaignSource::clearReadings(const std::function<void()>& clear) {
+  const std::lock_guard lock(readings_->mutex);
+  readings_->byBand.clear();
+  clear();
+}
+
 void ArchiveCampaignSource::analyseSelected() {
   const QListWidgetItem* item = list_->currentItem();
   if (!item) return;

@@ -1,6 +1,6 @@
 // A station archive's segments as a campaign window's source: the readings of every complete
 // segment are computed off the GUI thread (analysis/archive/segment_readings.h, through the
-// campaign cache at its default place for an SDS tree), progress and failures on the main
+// campaign cache at its default place), progress and failures on the main
 // window's status line; the list then holds the segments' names ("ID1[+ID2]@START"), which give
 // the window its start times (UTC), and the campaign takes their readings from here instead of
 // reading files. A band of the window's rms not computed yet is computed the same way, for
@@ -41,6 +41,9 @@ class ArchiveCampaignSource : public QObject, public CampaignSource {
   QString filePattern() const override { return pattern_; }
   void analyseSelected() override;
   analysis::CampaignReading reading() const override;
+  // Forgets the readings of every band, waiting for one being computed, and clears the cache
+  // meanwhile: the next computation reads the segments again.
+  void clearReadings(const std::function<void()>& clear) override;
 
  private:
   void computed(std::size_t leftOut, std::size_t fromCache, const QString& refusal);

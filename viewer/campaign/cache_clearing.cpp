@@ -5,12 +5,13 @@
 #include <QWidget>
 
 #include "analysis/campaign/campaign_cache.h"
+#include "viewer/campaign/campaign_source.h"
 
 namespace viewer {
 
-CacheClearing::CacheClearing(QWidget* parent, analysis::CampaignCache* cache,
+CacheClearing::CacheClearing(QWidget* parent, CampaignSource& source,
                              std::function<void(const QString&)> report)
-    : QObject(parent), cache_(cache), report_(std::move(report)) {
+    : QObject(parent), source_(source), report_(std::move(report)) {
   button_ = new QPushButton("clear cache", parent);
   button_->setObjectName("clearCache");
   button_->setToolTip(
@@ -27,16 +28,18 @@ void CacheClearing::clear() {
   clearing_ = std::jthread([this] {
     std::optional<std::string> failure;
     std::string place;
-    if (cache_) {
-      failure = cache_->clear();
-      place = cache_->path().string();
-    } else if (const auto path = analysis::defaultCampaignCachePath()) {
-      analysis::CampaignCache cache(*path);
-      failure = cache.clear();
-      place = path->string();
-    } else {
-      failure = "no cache: neither XDG_CACHE_HOME nor HOME is set";
-    }
+    source_.clearReadings([&] {
+      if (analysis::CampaignCache* cache = source_.cache()) {
+        failure = cache->clear();
+        place = cache->path().string();
+      } else if (const auto path = analysis::defaultCampaignCachePath()) {
+        analysis::CampaignCache defaultCache(*path);
+        failure = defaultCache.clear();
+        place = path->string();
+      } else {
+        failure = "no cache: neither XDG_CACHE_HOME nor HOME is set";
+      }
+    });
     const QString message = failure ? QString::fromStdString(*failure)
                                     : "cache cleared: " + QString::fromStdString(place);
     QMetaObject::invokeMethod(

@@ -1,6 +1,8 @@
 // The campaign window's "clear cache" button: empties the cache of readings (the source's, else
 // the one at the default place) off the GUI thread, since removing a station-year's rows takes
-// a while, and tells the outcome through `report` on the GUI thread.
+// a while, and tells the outcome through `report` on the GUI thread. The source forgets the
+// readings it keeps in memory too (a station archive's segments): the next computation reads
+// every file or segment again.
 #pragma once
 
 #include <QObject>
@@ -11,16 +13,15 @@
 class QPushButton;
 class QWidget;
 
-namespace analysis {
-class CampaignCache;
-}
-
 namespace viewer {
+
+class CampaignSource;
 
 class CacheClearing : public QObject {
  public:
-  // `cache` may be null: the cache at defaultCampaignCachePath() is cleared.
-  CacheClearing(QWidget* parent, analysis::CampaignCache* cache,
+  // A source without a cache of its own: the cache at defaultCampaignCachePath() is cleared.
+  // The source outlives this.
+  CacheClearing(QWidget* parent, CampaignSource& source,
                 std::function<void(const QString&)> report);
   ~CacheClearing() override;
 
@@ -28,7 +29,7 @@ class CacheClearing : public QObject {
   void clear();
 
  private:
-  analysis::CampaignCache* cache_;
+  CampaignSource& source_;
   std::function<void(const QString&)> report_;
   QPushButton* button_;
   std::jthread clearing_;

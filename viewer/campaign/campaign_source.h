@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "analysis/campaign/campaign.h"
 
@@ -32,6 +33,10 @@ class CampaignSource {
   // Readings computed by the source instead of read from files (a station archive's
   // segments), or empty to read the files.
   virtual analysis::CampaignReading reading() const { return {}; }
+  // "clear cache": empties the cache of readings by calling `clear` (off the GUI thread) after
+  // forgetting the readings the source keeps in memory, none being computed meanwhile, so that
+  // the next computation reads them again. By default `clear` alone.
+  virtual void clearReadings(const std::function<void()>& clear) { clear(); }
 };
 
 }  // namespace viewer

@@ -49,7 +49,7 @@ void CampaignWindow::createControls() {
   top->addWidget(recompute_);
   top->addWidget(save_);
   cacheClearing_ =
-      new CacheClearing(this, source_.cache(), [this](const QString& message) { report(message); });
+      new CacheClearing(this, source_, [this](const QString& message) { report(message); });
   top->addWidget(cacheClearing_->button());
   reportSaving_ = new ReportSaving(
       this,
