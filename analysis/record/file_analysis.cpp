@@ -110,8 +110,9 @@ RunResult FileAnalysis::analyzeRecord(AnalysisState& state, std::string_view nam
     }
     ++kCount;
   }
+  // Known by its name, which no file's path is: averaged once, as a file is.
   return analyzeSpectrum(state, name, spectrum, false, settings, 8, nSamples, recordSeconds, kCount,
-                         std::nullopt);
+                         RecordIdentity{.path = std::string(name)});
 }
 
 RunResult FileAnalysis::analyzeSpectrum(AnalysisState& state, std::string_view fileName,

@@ -81,7 +81,8 @@ class FileAnalysis {
   // (analysis/archive/segment_record.h): `spectrum` holds its lines as the spectrum file reader
   // leaves them, `nSamples` its sample count, `recordSeconds` its length T = N / rate. It runs
   // exactly as a measurement file with an 8-character stem does (80 % of the lines drawn), with
-  // that T, never vetoed and with no rename caption; a refusal names `name` and the line.
+  // that T, never vetoed and with no rename caption; a refusal names `name` and the line. The
+  // average takes it once, knowing it by `name` (record_identity.h).
   RunResult analyzeRecord(AnalysisState& state, std::string_view name,
                           const datafiles::SpectrumRecords& spectrum, std::int32_t nSamples,
                           double recordSeconds, const RunSettings& settings);

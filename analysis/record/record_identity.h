@@ -2,7 +2,8 @@
 //
 // A record is the same when its file has the same path (made absolute and lexically normal:
 // "a/b.csvz" and "./a/b.csvz" are one file), the same size in bytes and the same time of last
-// modification. A file written again (new size or time) is another record.
+// modification. A file written again (new size or time) is another record. A station archive's
+// segment, which is no file, is known by its name ("ID1[+ID2]@START") alone.
 #pragma once
 
 #include <compare>

@@ -52,7 +52,8 @@ ArchiveCampaignSource::ArchiveCampaignSource(Display& display, ArchiveSetup setu
     : display_(display),
       list_(std::make_unique<QListWidget>()),
       readings_(std::make_shared<ArchiveReadings>()),
-      ready_(std::move(ready)) {
+      ready_(std::move(ready)),
+      steps_(std::make_shared<SegmentSteps>(*list_)) {
   const archive::ArchiveRequest& request = setup.request;
   directory_ = QDir::toNativeSeparators(QString::fromStdString(
       (request.mseedPaths.empty() ? request.sdsRoot : request.mseedPaths.front()).string()));
@@ -156,6 +157,7 @@ void ArchiveCampaignSource::analyseSelected() {
       at == std::string::npos ? std::nullopt : archive::parseIsoUtc(name.substr(at + 1));
   if (!start) return;
   const unsigned picked = ++picked_;
+  steps_->setBusy(true);
   archive::ArchiveRequest request = readings_->setup.request;
   // The name holds the start to the millisecond, the grid to the microsecond.
   request.from = *start;
@@ -178,10 +180,12 @@ void ArchiveCampaignSource::analyseSelected() {
         this,
         [this, picked, record, problem] {
           if (picked != picked_) return;  // another segment was picked since
+          steps_->setBusy(false);
           if (!problem.isEmpty()) {
-            display_.report(problem);
+            display_.report(problem);  // the loop goes on with the next segment, as past a
+                                       // file it could not read
           } else {
-            display_.showRecord(*record);
+            display_.showRecord(*record, steps_);
           }
         },
         Qt::QueuedConnection);

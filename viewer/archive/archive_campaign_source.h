@@ -9,7 +9,8 @@
 // A segment picked in the campaign window is shown in the main window like a measurement file
 // (Display::showRecord): its record (spectra and raw samples) is computed again off the GUI
 // thread from the day files, a second or less, then analysed on the GUI thread; a segment
-// picked meanwhile replaces it.
+// picked meanwhile replaces it. The main window's loop then steps on through the list's
+// segments (segment_steps.h), one segment per tick, as it steps through files.
 #pragma once
 
 #include <QObject>
@@ -19,6 +20,7 @@
 #include <thread>
 
 #include "viewer/archive/archive_choice.h"
+#include "viewer/archive/segment_steps.h"
 #include "viewer/campaign/campaign_source.h"
 
 class QListWidget;
@@ -44,6 +46,8 @@ class ArchiveCampaignSource : public QObject, public CampaignSource {
   // Forgets the readings of every band, waiting for one being computed, and clears the cache
   // meanwhile: the next computation reads the segments again.
   void clearReadings(const std::function<void()>& clear) override;
+  // The record of the segment selected last is being computed (not yet shown).
+  bool computingRecord() const { return steps_->busy(); }
 
  private:
   void computed(std::size_t leftOut, std::size_t fromCache, const QString& refusal);
@@ -53,6 +57,9 @@ class ArchiveCampaignSource : public QObject, public CampaignSource {
   std::unique_ptr<QListWidget> list_;
   std::shared_ptr<ArchiveReadings> readings_;
   std::function<void()> ready_;
+  // The loop's steps through the list; the main window holds them weakly while it shows one of
+  // our segments.
+  std::shared_ptr<SegmentSteps> steps_;
   unsigned picked_ = 0;   // the latest segment picked; an older record arriving is dropped
   std::jthread showing_;  // computes the record of the segment picked
   std::jthread thread_;   // last: ends first

@@ -18,6 +18,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "analysis/record/analysis_state.h"
@@ -50,6 +51,7 @@ class BandView;
 class CampaignOpening;
 class LiveDirectory;
 class PooledCoherenceView;
+class RecordSteps;
 class ReferenceCurvesView;
 class TwoSensorView;
 class UnitsView;
@@ -70,8 +72,10 @@ class Display : public QMainWindow {
   void flb_Click();
   // Analyses a record that is no file, a station archive's segment, as a click on a
   // measurement file analyses the file (averaging with the window's settings), and draws its
-  // spectra, coherence and raw traces (display_record.cpp).
-  void showRecord(const analysis::archive::SegmentRecord& record);
+  // spectra, coherence and raw traces (display_record.cpp). The loop then steps on through
+  // `steps` (the records it belongs to) until a file is clicked in flb.
+  void showRecord(const analysis::archive::SegmentRecord& record,
+                  std::weak_ptr<RecordSteps> steps = {});
   // Redraws all five plots from the analysis state, as the channel boxes now ask.
   void ch_Click(int index);
 
@@ -138,6 +142,8 @@ class Display : public QMainWindow {
   const analysis::AnalysisState& analysisState() const { return *state_; }
   QString statusText() const;
   QString directory() const { return directory_; }  // the directory flb shows
+  // The name of the record shown: the segment's, else the file selected (display_loop.cpp).
+  QString recordName() const;
   QString filePattern() const { return pattern_; }
   // Selects `path` as the directory of the browser (as a double click in dirlb does).
   void openDirectory(const QString& path);
@@ -198,6 +204,9 @@ class Display : public QMainWindow {
 
   analysis::RunSettings runSettings() const;
   QString selectedFileName() const;
+  // What a run says beside its record (not averaged, not paired), after the record's own
+  // messages.
+  void reportRunNotes(const analysis::RunResult& result);
   void showCounters();
   void drawSpectra(const analysis::RunResult& result);
   void drawRawData(const QString& name, bool expectRawData);
@@ -211,6 +220,10 @@ class Display : public QMainWindow {
   // while a file is shown, whose traces are the analysis state's.
   void drawSegmentTraces();
   std::vector<double> segmentRaw1_, segmentRaw2_;
+  QString segmentShown_;  // the name of the segment shown; empty while a file is shown
+  // The steps of the record shown last by showRecord, which the loop takes instead of flb;
+  // none after a click in flb. Expired: their source is gone, and the loop stops.
+  std::optional<std::weak_ptr<RecordSteps>> recordSteps_;
   bool setBarValue(QScrollBar* bar, double value);
   void rawBarChanged(int i, bool upper);
 

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <span>
 
 #include "viewer/display/display.h"
 #include "viewer/display/pooled_coherence_view.h"
@@ -67,6 +68,7 @@ void Display::flb_Click() {
 
   const int row = flb->currentRow();
   if (row < 0) return;
+  recordSteps_.reset();  // a file clicked: the loop steps through the files again
   const QString name = flb->item(row)->text();
   const analysis::RunResult result =
       fileAnalysis_.analyzeFile(*state_, QDir::toNativeSeparators(directory_).toStdString(),
@@ -80,6 +82,7 @@ void Display::flb_Click() {
 
   segmentRaw1_.clear();  // a file's traces are the analysis state's again
   segmentRaw2_.clear();
+  segmentShown_.clear();
   // A back-transformation result belongs to the file shown before.
   if (mdispdisp->isChecked()) mdispraw_Click();
   mdispdisp->setEnabled(false);
@@ -105,6 +108,10 @@ void Display::flb_Click() {
   if (!(Timer1->isActive() && mdispcoh->isChecked())) {
     drawRawData(name, result.kind == analysis::FileKind::Measurement);
   }
+  reportRunNotes(result);
+}
+
+void Display::reportRunNotes(const analysis::RunResult& result) {
   // Said after the raw data, beside a message of theirs rather than replaced by it.
   for (const std::string& said : {result.notAveraged, result.notPaired}) {
     if (said.empty()) continue;
@@ -172,10 +179,14 @@ void Display::drawChannelCurves(ZEPLLib::ZEPL* plot, const analysis::FixedArray<
 void Display::drawTraces(ZEPLLib::ZEPL* plot, const analysis::FixedArray<double>& trace1,
                          const analysis::FixedArray<double>& trace2) {
   const analysis::AnalysisState& s = *state_;
+  // The raw time axis is a file's (written when its raw data are read); a segment's samples lie
+  // at r x T / N, which the plot gives points without a time axis of their own.
+  const std::span<const float> time =
+      segmentShown_.isEmpty() ? s.rawTime.span() : std::span<const float>();
   plot->setForeColor(kChannel1);
-  if (ch[0]->isChecked()) plot->AddCurve(trace1.span(), s.rawTime.span(), s.nSamples, kTimeSeries);
+  if (ch[0]->isChecked()) plot->AddCurve(trace1.span(), time, s.nSamples, kTimeSeries);
   plot->setForeColor(kChannel2);
-  if (ch[1]->isChecked()) plot->AddCurve(trace2.span(), s.rawTime.span(), s.nSamples, kTimeSeries);
+  if (ch[1]->isChecked()) plot->AddCurve(trace2.span(), time, s.nSamples, kTimeSeries);
 }
 
 bool Display::setBarValue(QScrollBar* bar, double value) {

@@ -31,7 +31,8 @@ void Display::crück_Click() {
   std::vector<float> packed1, packed2;
   if (auto refusal = analysis::packBand(s, band, packed1, packed2)) {
     // Nothing is transformed, drawn or written: the last result stays as it was.
-    report("back transformation: " + proposalFor_ + ": " + QString::fromStdString(*refusal) +
+    const QString& name = segmentShown_.isEmpty() ? proposalFor_ : segmentShown_;
+    report("back transformation: " + name + ": " + QString::fromStdString(*refusal) +
            "; nothing written");
     crück->setEnabled(true);
     return;

@@ -9,7 +9,7 @@ void Display::ZEPL1_CursorMove(double x) {
   const double f = units->frequencyAt(x);  // x may be a period (units menu)
   ZEPL2->SetCursor(true, f, 0);
   const analysis::AnalysisState& s = *state_;
-  const auto i = static_cast<std::size_t>(lineAtFrequency(f, s.nSamples, s.nameStemLength));
+  const auto i = static_cast<std::size_t>(lineAtFrequency(f, s));
   QString text = "f: " + fixedPattern(f, 3) + "Hz,  K1: " + scientificPattern(s.psd1[i]) +
                  "  K2: " + scientificPattern(s.psd2[i]);
   if (s.refPsd1[i] > 0 || s.refPsd2[i] > 0) {
@@ -22,7 +22,7 @@ void Display::ZEPL1_CursorMove(double x) {
 
 void Display::ZEPL4_CursorMove(double x) {
   const analysis::AnalysisState& s = *state_;
-  const auto i = static_cast<std::size_t>(lineAtFrequency(x, s.nSamples, s.nameStemLength));
+  const auto i = static_cast<std::size_t>(lineAtFrequency(x, s));
   const auto nm = [](double mum) { return optionalDigitsPattern(mum * 1000); };
   QString text = "f: " + fixedPattern(x, 2) + "Hz,  K1: " + nm(s.rmsCut1[i]) +
                  "nm  K2: " + nm(s.rmsCut2[i]) + "nm";

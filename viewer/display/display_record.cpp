@@ -1,6 +1,9 @@
 // A station archive's segment shown in the main window: analysed by FileAnalysis::analyzeRecord
 // as psd-analyze analyses it, drawn as flb_Click draws a measurement file. Its raw traces are
-// its samples divided by the sensitivity (mum/s, no line removed), drawn over T = N / rate.
+// its samples divided by the sensitivity (mum/s, no line removed), drawn over T = N / rate,
+// sample r (from 1) at r T / N as a file's sample is at r T / N of its record; so are the traces
+// of its back transformation. The loop then steps through the segments' source
+// (viewer/archive/record_steps.h).
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -28,16 +31,23 @@ std::vector<double> fromOne(const std::vector<double>& samples) {
 
 }  // namespace
 
-void Display::showRecord(const analysis::archive::SegmentRecord& record) {
+void Display::showRecord(const analysis::archive::SegmentRecord& record,
+                         std::weak_ptr<RecordSteps> steps) {
+  // The loop goes on from this segment also when it is refused, as past a file it cannot read.
+  recordSteps_ = std::move(steps);
   const QString name = QString::fromStdString(record.name);
   const analysis::RunResult result = fileAnalysis_.analyzeRecord(
       *state_, record.name, record.spectrum, record.samples, record.seconds, runSettings());
   if (result.kind == analysis::FileKind::Refused) {
     report(QString::fromStdString(result.message));
+    if (result.stopBatchLoop) stopBatchLoop();
     return;
   }
+  segmentShown_ = name;
   if (mdispdisp->isChecked()) mdispraw_Click();  // a back transformation of the record before
   mdispdisp->setEnabled(false);
+  // Also while the loop runs (beside its last problems): the list the segment was picked in
+  // shows no selection of the loop's, as the file list does.
   report(name + ": segment of " + QString::number(record.seconds) + " s");
   ZEPL3->setXMax(record.seconds);
   ZEPL5->setXMax(record.seconds);
@@ -50,9 +60,7 @@ void Display::showRecord(const analysis::archive::SegmentRecord& record) {
   segmentRaw1_ = fromOne(record.raw1);
   segmentRaw2_ = record.raw2.empty() ? std::vector<double>() : fromOne(record.raw2);
   drawSegmentTraces();
-  for (const std::string& said : {result.notAveraged, result.notPaired}) {
-    if (!said.empty()) status_->setText(status_->text() + "  |  " + QString::fromStdString(said));
-  }
+  reportRunNotes(result);
 }
 
 void Display::drawSegmentTraces() {

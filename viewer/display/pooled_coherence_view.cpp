@@ -170,12 +170,10 @@ void PooledCoherenceView::ZEPL2_CursorMove(double x) {
     const analysis::PairLines lines =
         analysis::pairLines(s, analysis::PairSource::RunningAverage, 0);
     // On the average's lines when the record shown has other spacing: the nearest one.
-    const auto i =
-        lines.freq == &s.freq
-            ? static_cast<std::size_t>(lineAtFrequency(x, s.nSamples, s.nameStemLength))
-            : std::min(
-                  static_cast<std::size_t>(std::lround(std::clamp(x / (*lines.freq)[1], 0.0, 1e9))),
-                  lines.last);
+    const auto i = lines.freq == &s.freq ? static_cast<std::size_t>(lineAtFrequency(x, s))
+                                         : std::min(static_cast<std::size_t>(std::lround(std::clamp(
+                                                        x / (*lines.freq)[1], 0.0, 1e9))),
+                                                    lines.last);
     text += "gamma^2: " + fixedPattern(analysis::pooledMsc(s, i), 3) +
             "  level: " + chanceLevelText(analysis::mscChanceLevel(s.pooledCount));
   }

@@ -303,7 +303,7 @@ std::size_t TwoSensorView::lineIn(const analysis::FixedArray<double>* freq, std:
                                   double f) const {
   const analysis::AnalysisState& s = display_.analysisState();
   if (!freq || freq == &s.freq) {  // the record shown's lines, as the readouts take them
-    return static_cast<std::size_t>(std::max(lineAtFrequency(f, s.nSamples, s.nameStemLength), 0));
+    return static_cast<std::size_t>(std::max(lineAtFrequency(f, s), 0));
   }
   // The average's lines (a record of other spacing shown): the nearest.
   const double spacing = (*freq)[1];

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/record/psd_estimator.h"
+#include "analysis/record/record_length.h"
 #include "analysis/record/rounding.h"
 
 namespace viewer {
@@ -77,14 +78,27 @@ QString optionalDigitsPattern(double value) {
   return text;
 }
 
-std::int32_t lineAtFrequency(double f, std::int32_t nSamples, std::int32_t nameStemLength) {
-  double seconds = analysis::kDefaultRecordSeconds;
-  if (nameStemLength == 10) seconds = analysis::kShortRecordSeconds;
-  if (nSamples > analysis::kLongRecordThreshold) seconds = analysis::kLongRecordSeconds;
+namespace {
+
+// Round half to even of T x f, capped at nSamples / 2 and at 0.
+std::int32_t lineOfRecord(double f, std::int32_t nSamples, double seconds) {
   double line = analysis::roundHalfEven(seconds * f);
   if (line > nSamples / 2.0) line = nSamples / 2;
   if (!(line >= 0)) line = 0;  // a cursor left of 0 Hz reads the first line
   return static_cast<std::int32_t>(line);
+}
+
+}  // namespace
+
+std::int32_t lineAtFrequency(double f, std::int32_t nSamples, std::int32_t nameStemLength) {
+  double seconds = analysis::kDefaultRecordSeconds;
+  if (nameStemLength == 10) seconds = analysis::kShortRecordSeconds;
+  if (nSamples > analysis::kLongRecordThreshold) seconds = analysis::kLongRecordSeconds;
+  return lineOfRecord(f, nSamples, seconds);
+}
+
+std::int32_t lineAtFrequency(double f, const analysis::AnalysisState& state) {
+  return lineOfRecord(f, state.nSamples, analysis::shownRecordSeconds(state));
 }
 
 }  // namespace viewer

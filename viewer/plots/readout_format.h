@@ -4,6 +4,10 @@
 #include <QString>
 #include <cstdint>
 
+namespace analysis {
+struct AnalysisState;
+}
+
 namespace viewer {
 
 // "0.000" (decimals = 3) or "0.00" (decimals = 2): fixed point, at least one digit before the
@@ -22,5 +26,10 @@ QString optionalDigitsPattern(double value);
 // round half to even of T x f, T = 60 s, 6 s for 10-character stems, 655.36 s for more than
 // 20000 samples; capped at nSamples / 2 and at 0.
 std::int32_t lineAtFrequency(double f, std::int32_t nSamples, std::int32_t nameStemLength);
+
+// The line nearest to f (Hz) of the record shown in `state`: as above with T its own record
+// length (analysis::shownRecordSeconds), which the name rule does not give for a station
+// archive's segment (N / rate) nor for a file whose spacing contradicts its name.
+std::int32_t lineAtFrequency(double f, const analysis::AnalysisState& state);
 
 }  // namespace viewer

@@ -8,13 +8,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <cstdlib>
 
 #include "analysis/archive/segment_readings.h"
 #include "analysis/campaign/campaign_csv.h"
 #include "analysis/record/file_analysis.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
+#include "tests/viewer/archive/archive_fixture.h"
 #include "viewer/archive/archive_campaign_source.h"
 #include "viewer/archive/archive_dialog.h"
 #include "viewer/archive/archive_opening.h"
@@ -27,18 +27,9 @@ namespace {
 
 namespace archive = analysis::archive;
 
-// One day at 5 samples/s: some 260 segments of 655.36 s, in a second or so.
+// The archive of archive_fixture.h: some 260 segments of 655.4 s.
 struct ArchiveWindowTest : testing::Test {
-  static void SetUpTestSuite() {
-    const std::string command = std::string(MAKE_SAMPLES) + " --mseed '" +
-                                archiveDir().path().string() + "' --days 1 --rate 5 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  }
-  static testing_support::TempDir& archiveDir() {
-    static testing_support::TempDir dir;
-    return dir;
-  }
-  QString root() const { return QString::fromStdString(archiveDir().path().string()); }
+  QString root() const { return archive_testing::sampleArchiveRoot(); }
 };
 
 TEST_F(ArchiveWindowTest, TheDialogsChoiceOpensTheWindowOnTheSegments) {

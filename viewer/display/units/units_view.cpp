@@ -249,7 +249,7 @@ QString UnitsView::readoutAt(const ZEPLLib::ZEPL* plot, double f) const {
   if (plot != display_.ZEPL1 || units_.recorded()) return {};
   if (!(f > 0)) return {};
   const analysis::AnalysisState& s = display_.analysisState();
-  const auto i = static_cast<std::size_t>(lineAtFrequency(f, s.nSamples, s.nameStemLength));
+  const auto i = static_cast<std::size_t>(lineAtFrequency(f, s));
   const auto value = [&](double psd) {
     const double shown = analysis::shownValue(units_, psd, s.freq[i]);
     return units_.db ? fixedPattern(shown, 1) : scientificPattern(shown);
