@@ -65,11 +65,14 @@ std::vector<Open> open;
 Block longestInside;
 // The worst instance of each phase, by processor time.
 std::map<std::string, Block> worstOf;
+// When each phase was first entered, ms after the opening: where the wait for the statistics goes.
+std::map<std::string, double> firstEntered;
 int phasesCount = 0;
 
 void record(const char* name, bool entering) {
   if (entering) {
     open.push_back({name, threadCpuMs(), wallMs()});
+    firstEntered.emplace(name, open.back().wall);
     return;
   }
   // Left in the reverse order of entering; a stray leave is ignored.
@@ -200,9 +203,13 @@ int main(int argc, char** argv) {
       threadCpuMs() - cpuStart);
   std::printf("  longest block before the statistics were shown: %.1f ms processor (%s)\n",
               longestBeforeShown.cpu, longestBeforeShown.phase.c_str());
-  std::printf("  phases (%d entered), worst instance: processor / wall ms\n", phasesCount);
+  std::printf(
+      "  phases (%d entered), worst instance: processor / wall ms; first entered, ms after the "
+      "opening\n",
+      phasesCount);
   for (const auto& [name, block] : worstOf) {
-    std::printf("    %-40s %7.1f %7.1f\n", name.c_str(), block.cpu, block.wall);
+    std::printf("    %-40s %7.1f %7.1f %7.0f\n", name.c_str(), block.cpu, block.wall,
+                firstEntered[name]);
   }
   return 0;
 }

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
-#include <map>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <vector>
 
 #include "analysis/record/psd_estimator.h"
 #include "analysis/standards/third_octave.h"
@@ -34,6 +38,51 @@ BandVelocities estimatedBands(const datafiles::SpectrumRecords& s, std::span<con
   return kept;
 }
 
+// The bin of each line q = 1 .. lastUsed of a segment's grid (kNoBin where none) and
+// x = f / centre(bin). Every segment of a run shares one grid (N and rate) and one set of bins,
+// so the logarithm and powers of 2 behind them are taken once per grid, not for every line of
+// every segment (they were half of a month's processor time). Segments are computed on threads
+// that come and go, so the tables are the process's, the last few grids kept. The grid is
+// compared in full, so a segment of another length or rate gets its own table, never another's.
+constexpr int kNoBin = std::numeric_limits<int>::min();
+
+struct LineBins {
+  std::vector<double> freq;  // the grid's lines 1 .. lastUsed it was made for
+  int perOctave = 0;
+  std::vector<int> bin;
+  std::vector<double> x;
+};
+
+std::shared_ptr<const LineBins> lineBinsOf(std::span<const double> freq,
+                                           const FrequencyBins& bins) {
+  constexpr std::size_t kGridsKept = 4;
+  static std::mutex mutex;
+  static std::deque<std::shared_ptr<const LineBins>> kept;  // the latest first
+  {
+    const std::lock_guard lock(mutex);
+    for (const auto& table : kept) {
+      if (table->perOctave == bins.perOctave && std::ranges::equal(table->freq, freq)) {
+        return table;
+      }
+    }
+  }
+  auto table = std::make_shared<LineBins>();
+  table->freq.assign(freq.begin(), freq.end());
+  table->perOctave = bins.perOctave;
+  table->bin.assign(freq.size(), kNoBin);
+  table->x.assign(freq.size(), 0.0);
+  for (std::size_t i = 0; i < freq.size(); ++i) {
+    if (const auto k = bins.binOf(freq[i])) {
+      table->bin[i] = *k;
+      table->x[i] = freq[i] / bins.centre(*k);
+    }
+  }
+  const std::lock_guard lock(mutex);
+  kept.push_front(table);
+  if (kept.size() > kGridsKept) kept.pop_back();
+  return table;
+}
+
 }  // namespace
 
 CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBins& bins,
@@ -50,8 +99,20 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
   struct Sums {
     WeightedSums sum1, sum2;  // with the ratios to velocity and acceleration (binned_units.h)
     std::size_t lines1 = 0, lines2 = 0;
+    bool touched = false;  // a line with an estimate in either channel
   };
-  std::map<int, Sums> perBin;
+  // Lines rise in frequency, so their bins do: bin k is perBin[k - lowest].
+  const std::shared_ptr<const LineBins> table =
+      lineBinsOf(lastUsed > 0 ? std::span<const double>(s.freq).subspan(1, lastUsed)
+                              : std::span<const double>(),
+                 bins);
+  int lowest = kNoBin, highest = kNoBin;
+  for (int k : table->bin) {
+    if (k == kNoBin) continue;
+    if (lowest == kNoBin) lowest = k;
+    highest = k;
+  }
+  std::vector<Sums> perBin(lowest == kNoBin ? 0 : static_cast<std::size_t>(highest - lowest + 1));
   double band1 = 0, band2 = 0, bandRel = 0;
   std::size_t bandLines = 0;
   const double t = file.seconds;
@@ -68,9 +129,10 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
     psd2[q] = p2;
     has1s[q] = has1;
     has2s[q] = has2;
-    if (const auto k = bins.binOf(f); k && (has1 || has2)) {
-      Sums& bin = perBin[*k];
-      const double x = f / bins.centre(*k);
+    if (const int k = table->bin[q - 1]; k != kNoBin && (has1 || has2)) {
+      Sums& bin = perBin[static_cast<std::size_t>(k - lowest)];
+      const double x = table->x[q - 1];
+      bin.touched = true;
       if (has1) bin.sum1.add(p1, x), ++bin.lines1;
       if (has2) bin.sum2.add(p2, x), ++bin.lines2;
     }
@@ -81,9 +143,11 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
       ++bandLines;
     }
   }
-  if (!perBin.empty()) {
-    file.firstBin = perBin.begin()->first;
-    const auto size = static_cast<std::size_t>(perBin.rbegin()->first - file.firstBin + 1);
+  const auto first = std::ranges::find_if(perBin, &Sums::touched);
+  if (first != perBin.end()) {
+    const auto last = std::ranges::find_if(perBin.rbegin(), perBin.rend(), &Sums::touched);
+    file.firstBin = lowest + static_cast<int>(first - perBin.begin());
+    const auto size = static_cast<std::size_t>(last.base() - first);
     const float none = std::numeric_limits<float>::quiet_NaN();
     file.binned1.assign(size, kNoValue);
     file.ratios1.assign(size, {none, none});
@@ -91,8 +155,8 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
       file.binned2.assign(size, kNoValue);
       file.ratios2.assign(size, {none, none});
     }
-    for (const auto& [k, bin] : perBin) {
-      const auto i = static_cast<std::size_t>(k - file.firstBin);
+    for (std::size_t i = 0; i < size; ++i) {
+      const Sums& bin = first[static_cast<std::ptrdiff_t>(i)];
       if (bin.lines1 > 0) {
         file.binned1[i] = bin.sum1.power / static_cast<double>(bin.lines1);
         file.ratios1[i] = binRatiosOf(bin.sum1);

@@ -30,6 +30,12 @@ struct SegmentSpectrum::Plan {
       window[i] = hann(i, n);
       windowSquares += window[i] * window[i];
     }
+    // The sum of squares of the centred indices, the same for every segment of this length.
+    const double meanIndex = 0.5 * static_cast<double>(n - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double d = static_cast<double>(i) - meanIndex;
+      centredSquares += d * d;
+    }
   }
   ~Plan() {
     std::lock_guard lock(planningMutex());
@@ -43,6 +49,7 @@ struct SegmentSpectrum::Plan {
   fftw_plan plan;
   std::vector<double> window;
   double windowSquares = 0;
+  double centredSquares = 0;
 };
 
 SegmentSpectrum::SegmentSpectrum() = default;
@@ -81,15 +88,15 @@ void SegmentSpectrum::coefficients(std::span<const double> counts, double rate,
   double mean = 0;
   for (double x : counts) mean += x;
   mean /= static_cast<double>(n);
-  double sxy = 0, sxx = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double d = static_cast<double>(i) - meanIndex;
-    sxy += d * (counts[i] - mean);
-    sxx += d * d;
-  }
+  // The index as a double counted up (exact: n < 2^53) rather than converted in each step.
+  double sxy = 0;
+  double index = 0;
+  for (std::size_t i = 0; i < n; ++i, index += 1) sxy += (index - meanIndex) * (counts[i] - mean);
+  const double sxx = plan.centredSquares;
   const double slope = sxx > 0 ? sxy / sxx : 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double line = mean + slope * (static_cast<double>(i) - meanIndex);
+  index = 0;
+  for (std::size_t i = 0; i < n; ++i, index += 1) {
+    const double line = mean + slope * (index - meanIndex);
     plan.trace[i] = (counts[i] - line) * plan.window[i];
   }
   fftw_execute(plan.plan);
