@@ -235,11 +235,16 @@ MseedFileContents readMseedFile(const std::filesystem::path& path, std::span<con
   return out;
 }
 
-std::vector<SeedId> channelsInMseedFile(const std::filesystem::path& path) {
+namespace {
+
+// Calls `take` with the header of each record of a miniSEED 2 file, walked as decodeMseedFile
+// walks it, decoding no samples; `take` returns the record's problem, if any. A file that
+// cannot be read, or of miniSEED 3, has none.
+template <typename Take>
+void forEachRecordHeader(const std::filesystem::path& path, Take take) {
   silenceLibrary();
-  std::vector<SeedId> ids;
   std::string bytes;
-  if (readBytes(path, bytes) || isMiniSeed3(bytes)) return ids;
+  if (readBytes(path, bytes) || isMiniSeed3(bytes)) return;
   MseedFileContents ignored;
   RecordWalk walk(path, bytes);
   walk.run(ignored, [&](std::size_t offset, int length) -> std::optional<std::string> {
@@ -247,7 +252,16 @@ std::vector<SeedId> channelsInMseedFile(const std::filesystem::path& path) {
     if (msr_parse(bytes.data() + offset, length, &header.msr, length, 0, 0) != MS_NOERROR) {
       return std::string("header");
     }
-    if (MS_ISDATAINDICATOR(header.msr->dataquality)) ids.push_back(idOf(*header.msr));
+    return take(*header.msr);
+  });
+}
+
+}  // namespace
+
+std::vector<SeedId> channelsInMseedFile(const std::filesystem::path& path) {
+  std::vector<SeedId> ids;
+  forEachRecordHeader(path, [&](const MSRecord& h) -> std::optional<std::string> {
+    if (MS_ISDATAINDICATOR(h.dataquality)) ids.push_back(idOf(h));
     return std::nullopt;
   });
   std::sort(ids.begin(), ids.end());
@@ -257,18 +271,8 @@ std::vector<SeedId> channelsInMseedFile(const std::filesystem::path& path) {
 
 std::vector<RecordSpan> recordSpansInMseedFile(const std::filesystem::path& path,
                                                std::span<const SeedId> wanted) {
-  silenceLibrary();
   std::vector<RecordSpan> spans;
-  std::string bytes;
-  if (readBytes(path, bytes) || isMiniSeed3(bytes)) return spans;
-  MseedFileContents ignored;
-  RecordWalk walk(path, bytes);
-  walk.run(ignored, [&](std::size_t offset, int length) -> std::optional<std::string> {
-    ParsedRecord header;
-    if (msr_parse(bytes.data() + offset, length, &header.msr, length, 0, 0) != MS_NOERROR) {
-      return std::string("header");
-    }
-    const MSRecord& h = *header.msr;
+  forEachRecordHeader(path, [&](const MSRecord& h) -> std::optional<std::string> {
     // The window of decodeMseedFile when no span is asked for.
     const WantedHeader w = wantedHeader(h, wanted, std::numeric_limits<MicroTime>::min() / 4,
                                         std::numeric_limits<MicroTime>::max() / 4);
