@@ -217,6 +217,11 @@ MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<c
              std::to_string(data.msr->samplecnt);
     }
     if (!samplesOf(*data.msr, samples)) return std::string("its samples are text, not numbers");
+    // A float record may hold NaN or infinity, which would spread through every spectrum and
+    // sum its segments take part in.
+    if (!std::all_of(samples.begin(), samples.end(), [](double v) { return std::isfinite(v); })) {
+      return std::string("a sample is not a finite number");
+    }
     sink.take(*w.id, h.starttime, h.samprate, samples);
     return std::nullopt;
   });

@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <limits>
 #include <numeric>
 
 #include "analysis/archive/continuous_trace.h"
@@ -115,6 +118,29 @@ TEST(MseedReading, DamagedRecordIsReportedByOffsetAndBecomesAGap) {
   EXPECT_EQ(traces[1].start, static_cast<MicroTime>(2 * perRecord) * 10000);  // 100 Hz
   EXPECT_EQ(traces[1].samples.front(), values[2 * perRecord]);
   EXPECT_EQ(traces[0].samples.size() + traces[1].samples.size(), 2000u - perRecord);
+}
+
+// A float record holding NaN or infinity is damaged like one whose header cannot be read: its
+// time becomes a gap, and no sample that is not finite reaches a trace.
+TEST(MseedReading, RecordWithANonFiniteSampleBecomesAGap) {
+  for (const double bad : {std::numeric_limits<double>::quiet_NaN(), -HUGE_VAL}) {
+    testing_support::TempDir dir;
+    const auto path = dir.path() / "float.mseed";
+    std::vector<double> values = testCounts(2000, 100);
+    values[70] = bad;  // in the second 512-byte record (56 samples of 8 bytes each)
+    writeTrace(path, idOf(segmentId()), 0, 100, values, MseedEncoding::Float64, 512);
+    const auto contents = readMseedFile(path, {}, kAll0, kAll1);
+    ASSERT_EQ(contents.problems.size(), 1u);
+    EXPECT_NE(contents.problems[0].find("a sample is not a finite number"), std::string::npos)
+        << contents.problems[0];
+    const auto traces = joinIntoTraces({}, contents.pieces);
+    ASSERT_EQ(traces.size(), 2u);
+    const std::size_t perRecord = traces[0].samples.size();
+    EXPECT_EQ(traces[1].start, static_cast<MicroTime>(2 * perRecord) * 10000);
+    for (const auto& trace : traces) {
+      EXPECT_TRUE(std::ranges::all_of(trace.samples, [](double v) { return std::isfinite(v); }));
+    }
+  }
 }
 
 }  // namespace
