@@ -10,34 +10,22 @@
 #include <filesystem>
 
 #include "analysis/campaign/campaign_csv.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/wait_until.h"
-#include "viewer/archive/archive_dialog.h"
-#include "viewer/archive/archive_opening.h"
-#include "viewer/campaign/campaign_window.h"
-#include "viewer/display/campaign_opening.h"
-#include "viewer/display/display.h"
+#include "tests/viewer/archive/archive_fixture.h"
 
 namespace viewer {
 namespace {
 
 namespace fs = std::filesystem;
 
-// One day at 5 samples/s, some 260 segments; a cache home of the test's own.
-struct ArchiveCacheClearingTest : testing::Test {
-  static void SetUpTestSuite() {
-    const std::string command = std::string(MAKE_SAMPLES) + " --mseed '" +
-                                archiveDir().path().string() + "' --days 1 --rate 5 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  }
-  static testing_support::TempDir& archiveDir() {
-    static testing_support::TempDir dir;
-    return dir;
-  }
+// The shared archive (archive_fixture.h) with a cache home of the test's own.
+struct ArchiveCacheClearingTest : archive_testing::SegmentShowing {
   ArchiveCacheClearingTest() {
     qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(home.path().string()));
   }
-  ~ArchiveCacheClearingTest() override { qputenv("XDG_CACHE_HOME", oldHome); }
+  ~ArchiveCacheClearingTest() override {
+    display.reset();  // its campaign window's threads use the cache
+    qputenv("XDG_CACHE_HOME", oldHome);
+  }
 
   // The rows of segments in the cache, counted by SQLite itself.
   int segmentRows() const {
@@ -67,13 +55,8 @@ struct ArchiveCacheClearingTest : testing::Test {
 };
 
 TEST_F(ArchiveCacheClearingTest, TheNextComputationReadsTheSegmentsAgain) {
-  const QString root = QString::fromStdString(archiveDir().path().string());
-  Display display(root);
-  ArchiveDialog dialog(root);
-  dialog.setDirectory(root);
-  display.campaign->archive->openArchive(dialog.choice());
-  WAIT_UNTIL(display.campaign->archive->archiveWindow() != nullptr, 60000);
-  CampaignWindow* window = display.campaign->archive->archiveWindow();
+  openArchive();
+  CampaignWindow* window = display->campaign->archive->archiveWindow();
   WAIT_UNTIL(!window->running() && window->shown(), 60000);
   const std::string before = shownTables(window);
   const int rows = segmentRows();
