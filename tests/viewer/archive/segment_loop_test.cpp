@@ -153,8 +153,9 @@ TEST_F(SegmentLoopTest, ATickWhileASegmentIsComputedIsSkipped) {
 }
 
 // After a segment, a file clicked in the file list: "Start" walks the files from it, and the
-// archive's list stays where it was.
-TEST_F(SegmentLoopTest, AFileClickedAfterASegmentReturnsTheLoopToTheFiles) {
+// archive's list stays where it was; a segment picked after the files takes the loop back to
+// the segments.
+TEST_F(SegmentLoopTest, TheLastRecordClickedChoosesBetweenFilesAndSegments) {
   testing_support::TempDir files;
   for (const char* name : {"26120801.csvz", "26120802.csvz", "26120803.csvz"}) {
     files.write(name, analysis_testing::spectrumText(1501, 60, [](int k) {
@@ -174,23 +175,14 @@ TEST_F(SegmentLoopTest, AFileClickedAfterASegmentReturnsTheLoopToTheFiles) {
   EXPECT_EQ(display->analysisState().kvCount, 3);
   EXPECT_EQ(list->currentRow(), 80);
   EXPECT_EQ(display->analysisState().firstFileName, "26120801.csvz");
-}
 
-// A segment picked after the files takes the loop to the segments again.
-TEST_F(SegmentLoopTest, ASegmentPickedAfterAFileTakesTheLoopToTheSegments) {
-  testing_support::TempDir files;
-  files.write("26120801.csvz", analysis_testing::spectrumText(1501, 60, [](int k) {
-                return analysis_testing::Coefficients{1.0, 0.5, 1.0, 0.25 * k};
-              }));
-  ASSERT_NO_FATAL_FAILURE(openArchive(QString::fromStdString(files.path().string())));
-  display->flb->setCurrentRow(0);
   ASSERT_NO_FATAL_FAILURE(pick(100));
   display->chstop->setChecked(true);
   display->hsstop->setValue(5);
   startLoop(false);
   ASSERT_NO_FATAL_FAILURE(waitForTheLoopToStop());
   EXPECT_EQ(list->currentRow(), 104);
-  EXPECT_EQ(display->flb->currentRow(), 0);
+  EXPECT_EQ(display->flb->currentRow(), 2);
   EXPECT_EQ(display->analysisState().kCount, 5);
 }
 
