@@ -261,19 +261,25 @@ class SegmentCutter {
       return false;
     }
     pending_.push_back({t, s1, s2, r1, r2});
-    return pending_.size() < workers_.size() || flush();
+    return pending_.size() < std::max<std::size_t>(workers_.size(), work_.block) || flush();
   }
 
-  // Computes the block's records, the first on this thread and each other on a thread of its
-  // own, then takes them in order.
+  // Computes the block's records on this thread and up to one helper per other worker, each
+  // taking the next segment not yet begun, then takes them in order.
   bool flush() {
     if (pending_.empty()) return true;
     {
+      std::atomic<std::size_t> next = 0;
+      const auto compute = [&](std::size_t worker) {
+        for (std::size_t slot = next++; slot < pending_.size(); slot = next++) {
+          computeSlot(slot, *workers_[worker]);
+        }
+      };
       std::vector<std::jthread> helpers;
-      for (std::size_t slot = 1; slot < pending_.size(); ++slot) {
-        helpers.emplace_back([this, slot] { computeSlot(slot); });
+      for (std::size_t worker = 1; worker < std::min(workers_.size(), pending_.size()); ++worker) {
+        helpers.emplace_back(compute, worker);
       }
-      computeSlot(0);
+      compute(0);
     }  // the helpers are joined here
     const std::size_t count = pending_.size();
     pending_.clear();
@@ -284,8 +290,7 @@ class SegmentCutter {
     return true;
   }
 
-  void computeSlot(std::size_t slot) {
-    SegmentWorker& worker = *workers_[slot];
+  void computeSlot(std::size_t slot, SegmentWorker& worker) {
     fillRecord(pending_[slot], worker);
     work_.reduce(worker.record, slot);
   }

@@ -63,16 +63,20 @@ ArchiveReport forEachSegment(const ArchiveRequest& request, const ResponseSet& r
                              const std::function<bool(const SegmentRecord&)>& take);
 
 // The per-segment work on `threads` threads (0: one per core): the segments are taken in
-// blocks of `threads` consecutive ones; each segment's record (its spectra) is computed and
-// `reduce(record, slot)` called on a thread of its own, slot = its place in the block; then,
-// on the calling thread, `take(slot)` for each slot in time order, false to stop. `reduce` is
-// called for different slots at once; the record is kept until the next block begins. A block holds
-// `threads` records at a time (about 2 MB each at 65536 samples), never a day of them.
+// blocks of `block` consecutive ones (0 or fewer than the threads: one per thread); the threads
+// share out a block's segments, each computing a segment's record (its spectra) and calling
+// `reduce(record, slot)`, slot = the segment's place in the block; then, on the calling thread,
+// `take(slot)` for each slot in time order, false to stop. `reduce` is called for different
+// slots at once; a record is reused for the thread's next segment, so what `take` needs is kept
+// by `reduce` (with one thread and block, the record is there still). Only one record per thread
+// is held (about 2 MB each at 65536 samples), never a day of them; a block longer than the
+// threads lets them run on without waiting for each other after every segment.
 // With two threads or more an SDS day's two channel files are also decoded at once.
 // Everything reported and taken is the same as with one thread, in the same order.
 // With `rawSamples` false the records' raw1 and raw2 stay empty (work a campaign does not use).
 struct SegmentWork {
   unsigned threads = 1;
+  std::size_t block = 0;
   bool rawSamples = true;
   std::function<void(const SegmentRecord&, std::size_t slot)> reduce;
   std::function<bool(std::size_t slot)> take;

@@ -38,6 +38,57 @@ BandVelocities estimatedBands(const datafiles::SpectrumRecords& s, std::span<con
   return kept;
 }
 
+// The displacement PSD of lines 1 .. last (displacementPsd, its operations in its order) and
+// whether each has an estimate (a coefficient not 0), in loops without branches. A segment's
+// lines above 0 Hz are q / T > 0; a line at 0 Hz (never seen) gets displacementPsd's 0.
+template <typename Coefficient>
+void linePsds(const double* freq, const Coefficient* re, const Coefficient* im, double seconds,
+              std::size_t last, double* psd, std::uint8_t* has) {
+  for (std::size_t q = 1; q <= last; ++q) {
+    const double omega = freq[q] * kTwoPi;
+    const double r = re[q], i = im[q];
+    psd[q] = (r * r + i * i) / (omega * omega) * seconds;
+  }
+  for (std::size_t q = 1; q <= last; ++q) {
+    if (freq[q] * kTwoPi * (freq[q] * kTwoPi) == 0.0) psd[q] = 0;
+  }
+  for (std::size_t q = 1; q <= last; ++q) {
+    has[q] = static_cast<std::uint8_t>((re[q] != 0) | (im[q] != 0));
+  }
+}
+
+// The sums of the band rms over the lines within the band where channel 1 has an estimate.
+struct BandSums {
+  double channel1 = 0, channel2 = 0, relative = 0;
+  std::size_t lines = 0;
+};
+
+BandSums bandSums(const datafiles::SpectrumRecords& s, std::span<const double> psd1,
+                  std::span<const double> psd2, std::span<const std::uint8_t> has1,
+                  const RmsBand& band, double seconds, std::size_t last) {
+  // Summed in locals: the returned object lives in the caller's memory, and adding to it there
+  // waited on a store for every line.
+  // The relative motion's PSD of every line first, in a loop the compiler runs two lines at a
+  // time (displacementPsd's operations in its order).
+  std::vector<double> relativePsd(last + 1, 0.0);
+  for (std::size_t q = 1; q <= last; ++q) {
+    const double omega = s.freq[q] * kTwoPi;
+    const double re = s.re1[q] - s.re2[q], im = s.im1[q] - s.im2[q];
+    relativePsd[q] = (re * re + im * im) / (omega * omega) * seconds;
+  }
+  double channel1 = 0, channel2 = 0, relative = 0;
+  std::size_t lines = 0;
+  for (std::size_t q = 1; q <= last; ++q) {
+    const double f = s.freq[q];
+    if (!(f >= band.fLow && f <= band.fHigh && has1[q])) continue;
+    channel1 += psd1[q];
+    channel2 += psd2[q];
+    relative += f * kTwoPi * (f * kTwoPi) == 0.0 ? 0.0 : relativePsd[q];
+    ++lines;
+  }
+  return {.channel1 = channel1, .channel2 = channel2, .relative = relative, .lines = lines};
+}
+
 // The bin of each line q = 1 .. lastUsed of a segment's grid (kNoBin where none) and
 // x = f / centre(bin). Every segment of a run shares one grid (N and rate) and one set of bins,
 // so the logarithm and powers of 2 behind them are taken once per grid, not for every line of
@@ -113,36 +164,41 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
     highest = k;
   }
   std::vector<Sums> perBin(lowest == kNoBin ? 0 : static_cast<std::size_t>(highest - lowest + 1));
-  double band1 = 0, band2 = 0, bandRel = 0;
-  std::size_t bandLines = 0;
   const double t = file.seconds;
-  // Per line, for the one-third-octave velocities.
+  // Each line's PSD first, in loops of their own the compiler runs two lines at a time (the
+  // divisions were most of the time when mixed with the sums below).
   std::vector<double> psd1(lastUsed + 1, 0.0), psd2(lastUsed + 1, 0.0);
   std::vector<std::uint8_t> has1s(lastUsed + 1, 0), has2s(lastUsed + 1, 0);
-  for (std::size_t q = 1; q <= lastUsed; ++q) {
-    const double f = s.freq[q];
-    const bool has1 = s.re1[q] != 0 || s.im1[q] != 0;
-    const bool has2 = s.re2[q] != 0 || s.im2[q] != 0;
-    const double p1 = displacementPsd(f, s.re1[q], s.im1[q], t);
-    const double p2 = displacementPsd(f, s.re2[q], s.im2[q], t);
-    psd1[q] = p1;
-    psd2[q] = p2;
-    has1s[q] = has1;
-    has2s[q] = has2;
-    if (const int k = table->bin[q - 1]; k != kNoBin && (has1 || has2)) {
+  linePsds(s.freq.data(), s.re1.data(), s.im1.data(), t, lastUsed, psd1.data(), has1s.data());
+  linePsds(s.freq.data(), s.re2.data(), s.im2.data(), t, lastUsed, psd2.data(), has2s.data());
+  // The bins: their lines follow one another (both rise), so each bin's sums run in registers
+  // over its stretch of lines and are added to the bin once (the same additions in the same
+  // order as summing in place, which waited on each store).
+  for (std::size_t q = 1; q <= lastUsed;) {
+    const int k = table->bin[q - 1];
+    std::size_t end = q + 1;
+    while (end <= lastUsed && table->bin[end - 1] == k) ++end;
+    if (k != kNoBin) {
+      Sums stretch;
+      for (std::size_t r = q; r < end; ++r) {
+        const double x = table->x[r - 1];
+        if (has1s[r]) stretch.sum1.add(psd1[r], x), ++stretch.lines1;
+        if (has2s[r]) stretch.sum2.add(psd2[r], x), ++stretch.lines2;
+      }
       Sums& bin = perBin[static_cast<std::size_t>(k - lowest)];
-      const double x = table->x[q - 1];
-      bin.touched = true;
-      if (has1) bin.sum1.add(p1, x), ++bin.lines1;
-      if (has2) bin.sum2.add(p2, x), ++bin.lines2;
+      bin.touched = bin.touched || stretch.lines1 > 0 || stretch.lines2 > 0;
+      bin.sum1.power += stretch.sum1.power;
+      bin.sum1.power2 += stretch.sum1.power2;
+      bin.sum1.power4 += stretch.sum1.power4;
+      bin.sum2.power += stretch.sum2.power;
+      bin.sum2.power2 += stretch.sum2.power2;
+      bin.sum2.power4 += stretch.sum2.power4;
+      bin.lines1 += stretch.lines1;
+      bin.lines2 += stretch.lines2;
     }
-    if (f >= band.fLow && f <= band.fHigh && has1) {
-      band1 += p1;
-      band2 += p2;
-      bandRel += displacementPsd(f, s.re1[q] - s.re2[q], s.im1[q] - s.im2[q], t);
-      ++bandLines;
-    }
+    q = end;
   }
+  const BandSums inBand = bandSums(s, psd1, psd2, has1s, band, t, lastUsed);
   const auto first = std::ranges::find_if(perBin, &Sums::touched);
   if (first != perBin.end()) {
     const auto last = std::ranges::find_if(perBin.rbegin(), perBin.rend(), &Sums::touched);
@@ -172,11 +228,11 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
         estimatedBands(s, psd1, has1s, t, lastUsed),
         file.twoChannels ? estimatedBands(s, psd2, has2s, t, lastUsed) : BandVelocities{});
   }
-  if (bandLines > 0) {
-    file.rms1 = std::sqrt(band1 / t / 2);
+  if (inBand.lines > 0) {
+    file.rms1 = std::sqrt(inBand.channel1 / t / 2);
     if (file.twoChannels) {
-      file.rms2 = std::sqrt(band2 / t / 2);
-      file.rmsRel = std::sqrt(bandRel / t / 2);
+      file.rms2 = std::sqrt(inBand.channel2 / t / 2);
+      file.rmsRel = std::sqrt(inBand.relative / t / 2);
     }
   }
   return file;

@@ -20,10 +20,13 @@ ArchiveReport readAll(const ArchiveRequest& request, const ResponseSet& response
                       const FrequencyBins& bins, const RmsBand& band, unsigned threads,
                       std::map<MicroTime, CampaignFile>& read, const SegmentReadingControl& control,
                       std::size_t& computed) {
-  std::vector<CampaignFile> slots(threads > 0 ? threads
-                                              : std::max(1u, std::thread::hardware_concurrency()));
+  // A block of 64 segments: the threads wait for each other once per block, not per segment,
+  // and a segment's reading is a few kB.
+  const unsigned workers = threads > 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
+  std::vector<CampaignFile> slots(std::max<std::size_t>(workers, 64));
   std::vector<MicroTime> slotStarts(slots.size());
-  const SegmentWork work{.threads = static_cast<unsigned>(slots.size()),
+  const SegmentWork work{.threads = workers,
+                         .block = slots.size(),
                          .rawSamples = false,
                          .reduce =
                              [&](const SegmentRecord& r, std::size_t slot) {

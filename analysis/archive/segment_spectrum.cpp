@@ -83,26 +83,45 @@ void SegmentSpectrum::coefficients(std::span<const double> counts, double rate,
                                    std::span<std::complex<double>> out) {
   const std::size_t n = counts.size();
   Plan& plan = planFor(n);
-  // Least-squares line over n = 0 .. N - 1: slope from the centred sums.
+  // Least-squares line over n = 0 .. N - 1: slope from the centred sums. Each sum runs in four
+  // interleaved partial sums, added pairwise at the end: one running sum waited on every
+  // addition's latency, a fifth of a month's processor time, and the pairwise sums are no less
+  // exact. The index is a double counted up (exact: n < 2^53) rather than converted in each step.
   const double meanIndex = 0.5 * static_cast<double>(n - 1);
-  double mean = 0;
-  for (double x : counts) mean += x;
-  mean /= static_cast<double>(n);
-  // The index as a double counted up (exact: n < 2^53) rather than converted in each step.
-  double sxy = 0;
-  double index = 0;
-  for (std::size_t i = 0; i < n; ++i, index += 1) sxy += (index - meanIndex) * (counts[i] - mean);
+  const std::size_t whole = n - n % 4;
+  double part[4] = {0, 0, 0, 0};
+  for (std::size_t i = 0; i < whole; i += 4) {
+    for (std::size_t j = 0; j < 4; ++j) part[j] += counts[i + j];
+  }
+  for (std::size_t i = whole; i < n; ++i) part[i % 4] += counts[i];
+  const double mean = ((part[0] + part[1]) + (part[2] + part[3])) / static_cast<double>(n);
+  double index[4] = {-meanIndex, 1 - meanIndex, 2 - meanIndex, 3 - meanIndex};
+  for (double& p : part) p = 0;
+  for (std::size_t i = 0; i < whole; i += 4) {
+    for (std::size_t j = 0; j < 4; ++j) {
+      part[j] += index[j] * (counts[i + j] - mean);
+      index[j] += 4;
+    }
+  }
+  for (std::size_t i = whole; i < n; ++i) {
+    part[i % 4] += (static_cast<double>(i) - meanIndex) * (counts[i] - mean);
+  }
+  const double sxy = (part[0] + part[1]) + (part[2] + part[3]);
   const double sxx = plan.centredSquares;
   const double slope = sxx > 0 ? sxy / sxx : 0;
-  index = 0;
-  for (std::size_t i = 0; i < n; ++i, index += 1) {
-    const double line = mean + slope * (index - meanIndex);
+  double centred = -meanIndex;
+  for (std::size_t i = 0; i < n; ++i, centred += 1) {
+    const double line = mean + slope * centred;
     plan.trace[i] = (counts[i] - line) * plan.window[i];
   }
   fftw_execute(plan.plan);
   const auto& factors = factorsFor(response, n, rate);
+  // The product written out: std::complex's operator* checks every product for NaN parts,
+  // which cost a quarter of this function; the transform of finite samples has none.
   for (std::size_t k = 0; k <= n / 2; ++k) {
-    out[k] = std::complex<double>(plan.spectrum[k][0], plan.spectrum[k][1]) * factors[k];
+    const double re = plan.spectrum[k][0], im = plan.spectrum[k][1];
+    const double fr = factors[k].real(), fi = factors[k].imag();
+    out[k] = {re * fr - im * fi, re * fi + im * fr};
   }
 }
 

@@ -72,20 +72,30 @@ BandVelocities thirdOctaveVelocity(std::span<const double> freq, std::span<const
   for (std::size_t i = 0; i <= count; ++i) edges[i] = lowEdge(first + static_cast<int>(i));
   std::vector<double> sums(count, 0.0);
   std::vector<std::size_t> members(count, 0);
+  // Lines usually rise: the band of the line before is the first guess, and a band's sum runs
+  // in a register until a line falls in another band (the same additions in the same order as
+  // adding to the band's slot in memory, which waited on each store).
   std::size_t slot = 0;
+  double sum = 0;
+  std::size_t inSum = 0;
   for (std::size_t k = firstLine; k <= lastLine; ++k) {
     const double f = freq[k];
     if (!(f >= edges.front() && f < edges.back())) continue;
-    // Lines usually rise: the band of the line before is the first guess.
     if (!(f >= edges[slot] && f < edges[slot + 1])) {
+      sums[slot] += sum;
+      members[slot] += inSum;
+      sum = 0;
+      inSum = 0;
       slot = static_cast<std::size_t>(std::upper_bound(edges.begin(), edges.end(), f) -
                                       edges.begin()) -
              1;
     }
     const double omega = kTwoPi * f;
-    sums[slot] += psd[k] * omega * omega;
-    ++members[slot];
+    sum += psd[k] * omega * omega;
+    ++inSum;
   }
+  sums[slot] += sum;
+  members[slot] += inSum;
   for (std::size_t slot = 0; slot < count; ++slot) {
     if (members[slot] == 0) continue;
     result.bands.push_back(thirdOctaveBand(first + static_cast<int>(slot)));
