@@ -51,8 +51,9 @@ struct PendingSegment {
 // executed by one thread only) and its own record.
 struct SegmentWorker {
   SegmentSpectrum spectrumOf;
-  std::vector<std::complex<double>> coefficients;
   SegmentRecord record;
+  std::size_t linesCount = 0;  // the grid record.spectrum.freq holds
+  double linesSeconds = 0;
 };
 
 unsigned threadsOf(unsigned asked) {
@@ -303,7 +304,6 @@ class SegmentCutter {
     const InstrumentResponse* r2 = segment.response2;
     const SegmentLayout& layout = *layout_;
     SegmentRecord& record = worker.record;
-    std::vector<std::complex<double>>& coefficients = worker.coefficients;
     record.name = segmentName(request_.channel1, request_.channel2, t);
     record.start = t;
     record.samples = static_cast<std::int32_t>(layout.samples);
@@ -314,14 +314,21 @@ class SegmentCutter {
     spectrum.header = spectrum.twoChannels ? R"x("f(Hz)","ft1re","ft1im","ft2re","ft2im")x"
                                            : R"x("f(Hz)","ft1re","ft1im")x";
     spectrum.count = layout.samples / 2 + 1;
-    coefficients.resize(spectrum.count);
-    worker.spectrumOf.coefficients(s1, layout.rate, *r1, coefficients);
-    for (std::size_t k = 0; k < spectrum.count; ++k) {
-      spectrum.freq[k] = static_cast<double>(k) / record.seconds;
-      spectrum.re1[k] = static_cast<float>(coefficients[k].real());
-      spectrum.im1[k] = static_cast<float>(coefficients[k].imag());
-      spectrum.re2[k] = 0;
-      spectrum.im2[k] = 0;
+    // The coefficients go straight into the record; its lines are written only when the grid
+    // differs from the worker's segment before (the same for every segment of a run).
+    const std::size_t count = spectrum.count;
+    if (worker.linesCount != count || worker.linesSeconds != record.seconds) {
+      for (std::size_t k = 0; k < count; ++k) {
+        spectrum.freq[k] = static_cast<double>(k) / record.seconds;
+      }
+      worker.linesCount = count;
+      worker.linesSeconds = record.seconds;
+    }
+    worker.spectrumOf.coefficients(s1, layout.rate, *r1, std::span(spectrum.re1).first(count),
+                                   std::span(spectrum.im1).first(count));
+    if (!s2) {
+      std::fill_n(spectrum.re2.begin(), count, 0.0);
+      std::fill_n(spectrum.im2.begin(), count, 0.0);
     }
     record.raw1.clear();
     record.raw2.clear();
@@ -332,11 +339,8 @@ class SegmentCutter {
       }
     }
     if (s2) {
-      worker.spectrumOf.coefficients(*s2, layout.rate, *r2, coefficients);
-      for (std::size_t k = 0; k < spectrum.count; ++k) {
-        spectrum.re2[k] = coefficients[k].real();
-        spectrum.im2[k] = coefficients[k].imag();
-      }
+      worker.spectrumOf.coefficients(*s2, layout.rate, *r2, std::span(spectrum.re2).first(count),
+                                     std::span(spectrum.im2).first(count));
       if (work_.rawSamples) {
         record.raw2.resize(layout.samples);
         for (std::size_t i = 0; i < layout.samples; ++i) {

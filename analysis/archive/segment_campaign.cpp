@@ -15,96 +15,100 @@
 namespace analysis::archive {
 namespace {
 
-// The bands of one channel over lines 1 .. lastUsed, leaving out each band that holds a line
-// without an estimate: its velocity would read low.
-BandVelocities estimatedBands(const datafiles::SpectrumRecords& s, std::span<const double> psd,
-                              std::span<const std::uint8_t> estimated, double seconds,
-                              std::size_t lastUsed) {
-  const BandVelocities all = thirdOctaveVelocity(s.freq, psd, seconds, 1, lastUsed);
-  std::vector<int> broken;  // bands holding a line without an estimate
-  for (std::size_t q = 1; q <= lastUsed; ++q) {
-    const double f = s.freq[q];
-    if (estimated[q] != 0 || !(f > 0) || !std::isfinite(f)) continue;
+// A channel's one-third-octave sums and the bands holding a line without an estimate, whose
+// velocity would read low and is left out.
+struct ChannelBands {
+  ThirdOctaveSums sums;
+  std::vector<int> broken;
+
+  void noteBroken(double f) {
+    if (!(f > 0) || !std::isfinite(f)) return;
     const int band = thirdOctaveBandOf(f);
     if (broken.empty() || broken.back() != band) broken.push_back(band);
   }
-  std::sort(broken.begin(), broken.end());
-  BandVelocities kept;
-  for (std::size_t i = 0; i < all.bands.size(); ++i) {
-    if (std::binary_search(broken.begin(), broken.end(), all.bands[i].index)) continue;
-    kept.bands.push_back(all.bands[i]);
-    kept.rms.push_back(all.rms[i]);
-  }
-  return kept;
-}
 
-// The displacement PSD of lines 1 .. last (displacementPsd, its operations in its order) and
-// whether each has an estimate (a coefficient not 0), in loops without branches. A segment's
-// lines above 0 Hz are q / T > 0; a line at 0 Hz (never seen) gets displacementPsd's 0.
-template <typename Coefficient>
-void linePsds(const double* freq, const Coefficient* re, const Coefficient* im, double seconds,
-              std::size_t last, double* psd, std::uint8_t* has) {
-  for (std::size_t q = 1; q <= last; ++q) {
-    const double omega = freq[q] * kTwoPi;
-    const double r = re[q], i = im[q];
-    psd[q] = (r * r + i * i) / (omega * omega) * seconds;
+  BandVelocities kept(double seconds) {
+    const BandVelocities all = sums.velocities(seconds);
+    std::sort(broken.begin(), broken.end());
+    BandVelocities kept;
+    for (std::size_t i = 0; i < all.bands.size(); ++i) {
+      if (std::binary_search(broken.begin(), broken.end(), all.bands[i].index)) continue;
+      kept.bands.push_back(all.bands[i]);
+      kept.rms.push_back(all.rms[i]);
+    }
+    return kept;
   }
-  for (std::size_t q = 1; q <= last; ++q) {
-    if (freq[q] * kTwoPi * (freq[q] * kTwoPi) == 0.0) psd[q] = 0;
-  }
-  for (std::size_t q = 1; q <= last; ++q) {
-    has[q] = static_cast<std::uint8_t>((re[q] != 0) | (im[q] != 0));
-  }
-}
-
-// The sums of the band rms over the lines within the band where channel 1 has an estimate.
-struct BandSums {
-  double channel1 = 0, channel2 = 0, relative = 0;
-  std::size_t lines = 0;
 };
 
-BandSums bandSums(const datafiles::SpectrumRecords& s, std::span<const double> psd1,
-                  std::span<const double> psd2, std::span<const std::uint8_t> has1,
-                  const RmsBand& band, double seconds, std::size_t last) {
-  // Summed in locals: the returned object lives in the caller's memory, and adding to it there
-  // waited on a store for every line.
-  // The relative motion's PSD of every line first, in a loop the compiler runs two lines at a
-  // time (displacementPsd's operations in its order).
-  std::vector<double> relativePsd(last + 1, 0.0);
-  for (std::size_t q = 1; q <= last; ++q) {
-    const double omega = s.freq[q] * kTwoPi;
-    const double re = s.re1[q] - s.re2[q], im = s.im1[q] - s.im2[q];
-    relativePsd[q] = (re * re + im * im) / (omega * omega) * seconds;
+// The PSDs of a stretch of lines first .. first + count - 1: both channels' displacement PSD
+// |c|^2 T / (kTwoPi f)^2 (psd_estimator.h), the relative motion's (channel 1 minus channel 2)
+// and whether each channel has an estimate there (a coefficient not 0: 1, else 0), each PSD
+// with displacementPsd's operations in its order. One loop without branches that the compiler
+// runs two lines at a time. A segment's lines are q / T > 0; a line at 0 Hz (never seen) gets
+// displacementPsd's 0.
+struct StretchPsds {
+  static constexpr std::size_t kLines = 512;
+  double psd1[kLines], psd2[kLines], relative[kLines], has1[kLines], has2[kLines];
+  double estimated1 = 0, estimated2 = 0;  // the lines with an estimate in each channel
+
+  void compute(const datafiles::SpectrumRecords& s, double seconds, std::size_t first,
+               std::size_t count) {
+    const double* freq = s.freq.data() + first;
+    const float* re1 = s.re1.data() + first;
+    const float* im1 = s.im1.data() + first;
+    const double* re2 = s.re2.data() + first;
+    const double* im2 = s.im2.data() + first;
+    for (std::size_t i = 0; i < count; ++i) {
+      const double omega = freq[i] * kTwoPi;
+      const double w2 = omega * omega;
+      const double r1 = re1[i], m1 = im1[i], r2 = re2[i], m2 = im2[i];
+      const double dr = r1 - r2, dm = m1 - m2;
+      psd1[i] = (r1 * r1 + m1 * m1) / w2 * seconds;
+      psd2[i] = (r2 * r2 + m2 * m2) / w2 * seconds;
+      relative[i] = (dr * dr + dm * dm) / w2 * seconds;
+      has1[i] = (r1 != 0 || m1 != 0) ? 1.0 : 0.0;
+      has2[i] = (r2 != 0 || m2 != 0) ? 1.0 : 0.0;
+    }
+    estimated1 = estimated2 = 0;
+    for (std::size_t i = 0; i < count; ++i) estimated1 += has1[i], estimated2 += has2[i];
+    // Lines rise: only a first line at 0 Hz can be one.
+    if (count > 0 && freq[0] * kTwoPi * (freq[0] * kTwoPi) == 0.0) {
+      for (std::size_t i = 0; i < count && freq[i] * kTwoPi * (freq[i] * kTwoPi) == 0.0; ++i) {
+        psd1[i] = psd2[i] = relative[i] = 0;
+      }
+    }
   }
-  double channel1 = 0, channel2 = 0, relative = 0;
-  std::size_t lines = 0;
-  for (std::size_t q = 1; q <= last; ++q) {
-    const double f = s.freq[q];
-    if (!(f >= band.fLow && f <= band.fHigh && has1[q])) continue;
-    channel1 += psd1[q];
-    channel2 += psd2[q];
-    relative += f * kTwoPi * (f * kTwoPi) == 0.0 ? 0.0 : relativePsd[q];
-    ++lines;
-  }
-  return {.channel1 = channel1, .channel2 = channel2, .relative = relative, .lines = lines};
-}
+};
 
 // The bin of each line q = 1 .. lastUsed of a segment's grid (kNoBin where none) and
 // x = f / centre(bin). Every segment of a run shares one grid (N and rate) and one set of bins,
 // so the logarithm and powers of 2 behind them are taken once per grid, not for every line of
 // every segment (they were half of a month's processor time). Segments are computed on threads
-// that come and go, so the tables are the process's, the last few grids kept. The grid is
-// compared in full, so a segment of another length or rate gets its own table, never another's.
+// that come and go, so the tables are the process's, the last few grids kept. A segment's line
+// q lies at q / T (T its length in seconds), so a grid is known by its lines' count, T and its
+// first and last lines; a segment of another length or rate gets its own table, never another's.
 constexpr int kNoBin = std::numeric_limits<int>::min();
 
 struct LineBins {
-  std::vector<double> freq;  // the grid's lines 1 .. lastUsed it was made for
+  std::size_t lines = 0;
+  double seconds = 0, firstLine = 0, lastLine = 0;
   int perOctave = 0;
   std::vector<int> bin;
   std::vector<double> x;
+  int lowest = kNoBin, highest = kNoBin;  // the bins the lines reach
+  struct Run {
+    int bin;
+    std::size_t begin, end;  // positions in `bin`
+  };
+  std::vector<Run> runs;  // the stretches of lines of one bin, in order, kNoBin's left out
+
+  bool isFor(std::span<const double> freq, double t, int binsPerOctave) const {
+    return perOctave == binsPerOctave && lines == freq.size() && seconds == t &&
+           (freq.empty() || (firstLine == freq.front() && lastLine == freq.back()));
+  }
 };
 
-std::shared_ptr<const LineBins> lineBinsOf(std::span<const double> freq,
+std::shared_ptr<const LineBins> lineBinsOf(std::span<const double> freq, double seconds,
                                            const FrequencyBins& bins) {
   constexpr std::size_t kGridsKept = 4;
   static std::mutex mutex;
@@ -112,13 +116,13 @@ std::shared_ptr<const LineBins> lineBinsOf(std::span<const double> freq,
   {
     const std::lock_guard lock(mutex);
     for (const auto& table : kept) {
-      if (table->perOctave == bins.perOctave && std::ranges::equal(table->freq, freq)) {
-        return table;
-      }
+      if (table->isFor(freq, seconds, bins.perOctave)) return table;
     }
   }
   auto table = std::make_shared<LineBins>();
-  table->freq.assign(freq.begin(), freq.end());
+  table->lines = freq.size();
+  table->seconds = seconds;
+  if (!freq.empty()) table->firstLine = freq.front(), table->lastLine = freq.back();
   table->perOctave = bins.perOctave;
   table->bin.assign(freq.size(), kNoBin);
   table->x.assign(freq.size(), 0.0);
@@ -126,7 +130,15 @@ std::shared_ptr<const LineBins> lineBinsOf(std::span<const double> freq,
     if (const auto k = bins.binOf(freq[i])) {
       table->bin[i] = *k;
       table->x[i] = freq[i] / bins.centre(*k);
+      if (table->lowest == kNoBin) table->lowest = *k;
+      table->highest = *k;
     }
+  }
+  for (std::size_t i = 0; i < freq.size();) {
+    std::size_t end = i + 1;
+    while (end < freq.size() && table->bin[end] == table->bin[i]) ++end;
+    if (table->bin[i] != kNoBin) table->runs.push_back({table->bin[i], i, end});
+    i = end;
   }
   const std::lock_guard lock(mutex);
   kept.push_front(table);
@@ -156,49 +168,75 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
   const std::shared_ptr<const LineBins> table =
       lineBinsOf(lastUsed > 0 ? std::span<const double>(s.freq).subspan(1, lastUsed)
                               : std::span<const double>(),
-                 bins);
-  int lowest = kNoBin, highest = kNoBin;
-  for (int k : table->bin) {
-    if (k == kNoBin) continue;
-    if (lowest == kNoBin) lowest = k;
-    highest = k;
-  }
+                 record.seconds, bins);
+  const int lowest = table->lowest, highest = table->highest;
   std::vector<Sums> perBin(lowest == kNoBin ? 0 : static_cast<std::size_t>(highest - lowest + 1));
   const double t = file.seconds;
-  // Each line's PSD first, in loops of their own the compiler runs two lines at a time (the
-  // divisions were most of the time when mixed with the sums below).
-  std::vector<double> psd1(lastUsed + 1, 0.0), psd2(lastUsed + 1, 0.0);
-  std::vector<std::uint8_t> has1s(lastUsed + 1, 0), has2s(lastUsed + 1, 0);
-  linePsds(s.freq.data(), s.re1.data(), s.im1.data(), t, lastUsed, psd1.data(), has1s.data());
-  linePsds(s.freq.data(), s.re2.data(), s.im2.data(), t, lastUsed, psd2.data(), has2s.data());
-  // The bins: their lines follow one another (both rise), so each bin's sums run in registers
-  // over its stretch of lines and are added to the bin once (the same additions in the same
-  // order as summing in place, which waited on each store).
-  for (std::size_t q = 1; q <= lastUsed;) {
-    const int k = table->bin[q - 1];
-    std::size_t end = q + 1;
-    while (end <= lastUsed && table->bin[end - 1] == k) ++end;
-    if (k != kNoBin) {
-      Sums stretch;
-      for (std::size_t r = q; r < end; ++r) {
-        const double x = table->x[r - 1];
-        if (has1s[r]) stretch.sum1.add(psd1[r], x), ++stretch.lines1;
-        if (has2s[r]) stretch.sum2.add(psd2[r], x), ++stretch.lines2;
+  // One pass over the lines, a stretch of kStretch at a time: each sum below takes the stretch's
+  // PSDs while they are in the cache. Passing over the whole record for each sum moved 6.5 MB
+  // per segment through the shared cache, the bound of a month's run. Each sum takes its lines
+  // in their order, as a sum over the whole record would.
+  constexpr std::size_t kStretch = StretchPsds::kLines;
+  StretchPsds stretch;
+  const double *p1 = stretch.psd1, *p2 = stretch.psd2, *pRel = stretch.relative;
+  const double *has1 = stretch.has1, *has2 = stretch.has2;
+  // The segment's lines rise (q / T): the first and the last are the extremes.
+  const double lowestLine = lastUsed > 0 ? s.freq[1] : 0;
+  const double highestLine = lastUsed > 0 ? s.freq[lastUsed] : 0;
+  ChannelBands bands1{ThirdOctaveSums(lowestLine, highestLine), {}};
+  ChannelBands bands2{
+      ThirdOctaveSums(file.twoChannels ? lowestLine : 0, file.twoChannels ? highestLine : 0), {}};
+  double band1 = 0, band2 = 0, bandRel = 0;
+  std::size_t bandLines = 0;
+  auto run = table->runs.begin();
+  for (std::size_t from = 1; from <= lastUsed; from += kStretch) {
+    const std::size_t count = std::min(kStretch, lastUsed + 1 - from);
+    stretch.compute(s, t, from, count);
+    const std::span<const double> freq(s.freq.data() + from, count);
+    bands1.sums.add(freq, {p1, count});
+    if (file.twoChannels) bands2.sums.add(freq, {p2, count});
+    // A line without an estimate has a PSD of exactly 0 (its coefficient is 0), so adding it
+    // changes no sum: the sums below take every line, the counts only the estimated ones, and
+    // no branch waits on the estimate.
+    // The bins: their lines follow one another (both rise), so each bin's sums run in
+    // registers over its lines in the stretch, from what the bin held.
+    const std::size_t stretchEnd = from - 1 + count;  // positions in the table: line - 1
+    for (; run != table->runs.end() && run->begin < stretchEnd; ++run) {
+      const std::size_t begin = std::max(run->begin, from - 1),
+                        end = std::min(run->end, stretchEnd);
+      Sums& bin = perBin[static_cast<std::size_t>(run->bin - lowest)];
+      Sums sums = bin;
+      double lines1 = 0, lines2 = 0;
+      for (std::size_t r = begin - (from - 1); r < end - (from - 1); ++r) {
+        const double x = table->x[from - 1 + r];
+        sums.sum1.add(p1[r], x);
+        sums.sum2.add(p2[r], x);
+        lines1 += has1[r];
+        lines2 += has2[r];
       }
-      Sums& bin = perBin[static_cast<std::size_t>(k - lowest)];
-      bin.touched = bin.touched || stretch.lines1 > 0 || stretch.lines2 > 0;
-      bin.sum1.power += stretch.sum1.power;
-      bin.sum1.power2 += stretch.sum1.power2;
-      bin.sum1.power4 += stretch.sum1.power4;
-      bin.sum2.power += stretch.sum2.power;
-      bin.sum2.power2 += stretch.sum2.power2;
-      bin.sum2.power4 += stretch.sum2.power4;
-      bin.lines1 += stretch.lines1;
-      bin.lines2 += stretch.lines2;
+      sums.lines1 += static_cast<std::size_t>(lines1);
+      sums.lines2 += static_cast<std::size_t>(lines2);
+      sums.touched = sums.lines1 > 0 || sums.lines2 > 0;
+      bin = sums;
+      if (run->end > stretchEnd) break;  // the bin goes on in the next stretch
     }
-    q = end;
+    // The band rms: the lines within the band where channel 1 has an estimate.
+    for (std::size_t i = 0; i < count; ++i) {
+      const double f = freq[i];
+      const bool in = f >= band.fLow && f <= band.fHigh && has1[i] != 0;
+      band1 += in ? p1[i] : 0.0;
+      band2 += in ? p2[i] : 0.0;
+      bandRel += in ? pRel[i] : 0.0;
+      bandLines += in ? 1 : 0;
+    }
+    if (stretch.estimated1 < static_cast<double>(count) ||
+        (file.twoChannels && stretch.estimated2 < static_cast<double>(count))) {
+      for (std::size_t i = 0; i < count; ++i) {
+        if (has1[i] == 0) bands1.noteBroken(freq[i]);
+        if (file.twoChannels && has2[i] == 0) bands2.noteBroken(freq[i]);
+      }
+    }
   }
-  const BandSums inBand = bandSums(s, psd1, psd2, has1s, band, t, lastUsed);
   const auto first = std::ranges::find_if(perBin, &Sums::touched);
   if (first != perBin.end()) {
     const auto last = std::ranges::find_if(perBin.rbegin(), perBin.rend(), &Sums::touched);
@@ -224,15 +262,14 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
     }
   }
   if (lastUsed > 0 && t > 0) {
-    file.bands = recordBandsOf(
-        estimatedBands(s, psd1, has1s, t, lastUsed),
-        file.twoChannels ? estimatedBands(s, psd2, has2s, t, lastUsed) : BandVelocities{});
+    file.bands =
+        recordBandsOf(bands1.kept(t), file.twoChannels ? bands2.kept(t) : BandVelocities{});
   }
-  if (inBand.lines > 0) {
-    file.rms1 = std::sqrt(inBand.channel1 / t / 2);
+  if (bandLines > 0) {
+    file.rms1 = std::sqrt(band1 / t / 2);
     if (file.twoChannels) {
-      file.rms2 = std::sqrt(inBand.channel2 / t / 2);
-      file.rmsRel = std::sqrt(inBand.relative / t / 2);
+      file.rms2 = std::sqrt(band2 / t / 2);
+      file.rmsRel = std::sqrt(bandRel / t / 2);
     }
   }
   return file;

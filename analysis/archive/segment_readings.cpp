@@ -22,7 +22,8 @@ ArchiveReport readAll(const ArchiveRequest& request, const ResponseSet& response
                       std::size_t& computed) {
   // A block of 64 segments: the threads wait for each other once per block, not per segment,
   // and a segment's reading is a few kB.
-  const unsigned workers = threads > 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
+  const unsigned workers =
+      threads > 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
   std::vector<CampaignFile> slots(std::max<std::size_t>(workers, 64));
   std::vector<MicroTime> slotStarts(slots.size());
   const SegmentWork work{.threads = workers,

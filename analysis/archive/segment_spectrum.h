@@ -40,13 +40,21 @@ class SegmentSpectrum {
   SegmentSpectrum(const SegmentSpectrum&) = delete;
   SegmentSpectrum& operator=(const SegmentSpectrum&) = delete;
 
-  // Writes c_0 .. c_{N/2} into `out` (at least N/2 + 1 values), N = counts.size() >= 2.
+  // Writes the real and imaginary parts of c_0 .. c_{N/2} into `re` and `im` (at least N/2 + 1
+  // values each), N = counts.size() >= 2; in single precision as a record keeps channel 1.
   void coefficients(std::span<const double> counts, double rate, const InstrumentResponse& response,
-                    std::span<std::complex<double>> out);
+                    std::span<double> re, std::span<double> im);
+  void coefficients(std::span<const double> counts, double rate, const InstrumentResponse& response,
+                    std::span<float> re, std::span<float> im);
 
  private:
   struct Plan;
   Plan& planFor(std::size_t n);
+  // Steps 1 to 3: the plan's spectrum holds V_k.
+  Plan& transform(std::span<const double> counts);
+  template <typename Part>
+  void write(std::span<const double> counts, double rate, const InstrumentResponse& response,
+             std::span<Part> re, std::span<Part> im);
   // 1 / H_v(f_k) x 2e6 / sqrt(N sum w^2) per line, 0 on the lines without an estimate.
   const std::vector<std::complex<double>>& factorsFor(const InstrumentResponse& response,
                                                       std::size_t n, double rate);

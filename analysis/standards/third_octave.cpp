@@ -60,46 +60,66 @@ BandVelocities thirdOctaveVelocity(std::span<const double> freq, std::span<const
     lowest = std::min(lowest, freq[k]);
     highest = std::max(highest, freq[k]);
   }
-  if (!(lowest < highest)) return result;
+  ThirdOctaveSums sums(lowest, highest);
+  sums.add(freq.subspan(firstLine, lastLine + 1 - firstLine),
+           psd.subspan(firstLine, lastLine + 1 - firstLine));
+  return sums.velocities(recordSeconds);
+}
+
+ThirdOctaveSums::ThirdOctaveSums(double lowest, double highest) {
+  if (!(lowest < highest)) return;
   int first = thirdOctaveBandOf(lowest);
   if (lowEdge(first) < lowest) ++first;
   int last = thirdOctaveBandOf(highest);
   if (lowEdge(last + 1) > highest) --last;
-  if (first > last) return result;
-
+  if (first > last) return;
   const auto count = static_cast<std::size_t>(last - first + 1);
-  std::vector<double> edges(count + 1);
-  for (std::size_t i = 0; i <= count; ++i) edges[i] = lowEdge(first + static_cast<int>(i));
-  std::vector<double> sums(count, 0.0);
-  std::vector<std::size_t> members(count, 0);
+  first_ = first;
+  edges_.resize(count + 1);
+  for (std::size_t i = 0; i <= count; ++i) edges_[i] = lowEdge(first + static_cast<int>(i));
+  sums_.assign(count, 0.0);
+  members_.assign(count, 0);
+}
+
+void ThirdOctaveSums::add(std::span<const double> freq, std::span<const double> psd) {
+  if (edges_.empty()) return;
   // Lines usually rise: the band of the line before is the first guess, and a band's sum runs
   // in a register until a line falls in another band (the same additions in the same order as
   // adding to the band's slot in memory, which waited on each store).
-  std::size_t slot = 0;
-  double sum = 0;
-  std::size_t inSum = 0;
-  for (std::size_t k = firstLine; k <= lastLine; ++k) {
+  std::size_t slot = slot_;
+  double sum = sums_[slot];
+  std::size_t inSum = members_[slot];
+  double low = edges_[slot], high = edges_[slot + 1];
+  const double bottom = edges_.front(), top = edges_.back();
+  for (std::size_t k = 0; k < freq.size(); ++k) {
     const double f = freq[k];
-    if (!(f >= edges.front() && f < edges.back())) continue;
-    if (!(f >= edges[slot] && f < edges[slot + 1])) {
-      sums[slot] += sum;
-      members[slot] += inSum;
-      sum = 0;
-      inSum = 0;
-      slot = static_cast<std::size_t>(std::upper_bound(edges.begin(), edges.end(), f) -
-                                      edges.begin()) -
+    if (!(f >= bottom && f < top)) continue;
+    if (!(f >= low && f < high)) {
+      sums_[slot] = sum;
+      members_[slot] = inSum;
+      slot = static_cast<std::size_t>(std::upper_bound(edges_.begin(), edges_.end(), f) -
+                                      edges_.begin()) -
              1;
+      sum = sums_[slot];
+      inSum = members_[slot];
+      low = edges_[slot];
+      high = edges_[slot + 1];
     }
     const double omega = kTwoPi * f;
     sum += psd[k] * omega * omega;
     ++inSum;
   }
-  sums[slot] += sum;
-  members[slot] += inSum;
-  for (std::size_t slot = 0; slot < count; ++slot) {
-    if (members[slot] == 0) continue;
-    result.bands.push_back(thirdOctaveBand(first + static_cast<int>(slot)));
-    result.rms.push_back(std::sqrt(sums[slot] / recordSeconds / 2));
+  sums_[slot] = sum;
+  members_[slot] = inSum;
+  slot_ = slot;
+}
+
+BandVelocities ThirdOctaveSums::velocities(double recordSeconds) const {
+  BandVelocities result;
+  for (std::size_t slot = 0; slot < sums_.size(); ++slot) {
+    if (members_[slot] == 0) continue;
+    result.bands.push_back(thirdOctaveBand(first_ + static_cast<int>(slot)));
+    result.rms.push_back(std::sqrt(sums_[slot] / recordSeconds / 2));
   }
   return result;
 }

@@ -51,6 +51,24 @@ BandVelocities thirdOctaveVelocity(std::span<const double> freq, std::span<const
                                    double recordSeconds, std::size_t firstLine,
                                    std::size_t lastLine);
 
+// The sums behind thirdOctaveVelocity, taken a stretch of lines at a time, for a caller that
+// passes over the lines in stretches for other sums too (a stretch's lines stay in the cache):
+// the bands wholly within lowest .. highest (the extremes of the usable line frequencies), each
+// stretch added in the lines' order, give what thirdOctaveVelocity gives, to the bit.
+class ThirdOctaveSums {
+ public:
+  ThirdOctaveSums(double lowest, double highest);
+  void add(std::span<const double> freq, std::span<const double> psd);
+  BandVelocities velocities(double recordSeconds) const;
+
+ private:
+  int first_ = 0;
+  std::vector<double> edges_;  // of the bands first_ .., empty when there is none
+  std::vector<double> sums_;
+  std::vector<std::size_t> members_;
+  std::size_t slot_ = 0;  // the band of the line before: the first guess for the next
+};
+
 // What the window shows, over the lines 1 .. nPlot - 1 drawn on the spectrum plots: both
 // channels on `freq` with the record length of the record shown (as the PSD was computed),
 // both references on `refFreq` with the record length of their own line spacing

@@ -185,10 +185,12 @@ TEST(TwoChannelSdsTest, ThreadsTakeWhatOneThreadTakes) {
   ASSERT_EQ(one.refusal, "");
   EXPECT_EQ(one.leftOut, 0u);
   ASSERT_GT(inTurn.size(), 20u);
-  for (const unsigned threads : {2u, 3u}) {
-    std::vector<TakenSegment> slots(threads), atOnce;
+  // Blocks of one segment per thread, and longer blocks the threads share out.
+  for (const auto& [threads, block] : {std::pair{2u, std::size_t{0}}, {3u, 0}, {2u, 7}}) {
+    std::vector<TakenSegment> slots(std::max<std::size_t>(threads, block)), atOnce;
     const SegmentWork work{
         .threads = threads,
+        .block = block,
         .reduce = [&](const SegmentRecord& r, std::size_t slot) { slots[slot] = takenOf(r); },
         .take =
             [&](std::size_t slot) {
@@ -198,7 +200,7 @@ TEST(TwoChannelSdsTest, ThreadsTakeWhatOneThreadTakes) {
     const ArchiveReport report = forEachSegment(request, responses, work);
     EXPECT_EQ(report.segments, one.segments);
     EXPECT_EQ(report.leftOut, one.leftOut);
-    EXPECT_TRUE(atOnce == inTurn) << threads << " threads";
+    EXPECT_TRUE(atOnce == inTurn) << threads << " threads, blocks of " << block;
   }
 }
 
