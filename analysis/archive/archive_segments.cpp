@@ -128,7 +128,8 @@ class SegmentCutter {
                   appendRecord(*traces[channel], start, rate, samples, reserve);
                 }
               }};
-      contents[file] = decodeMseedFile(chunk.files[file], ids_, windowFrom, windowTo, sink);
+      contents[file] =
+          decodeMseedFile(chunk.files[file], ids_, windowFrom, windowTo, sink, fileBytes_[file]);
     };
     {
       const std::jthread second(decode, mixedFound.get_token(), 1);
@@ -162,7 +163,7 @@ class SegmentCutter {
             }};
     std::vector<MseedFileContents> contents;
     for (const fs::path& file : chunk.files) {
-      contents.push_back(decodeMseedFile(file, ids_, windowFrom, windowTo, sink));
+      contents.push_back(decodeMseedFile(file, ids_, windowFrom, windowTo, sink, fileBytes_[0]));
     }
     return contents;
   }
@@ -361,6 +362,7 @@ class SegmentCutter {
   std::optional<std::int64_t> nextK_;
   std::vector<std::unique_ptr<SegmentWorker>> workers_;
   std::vector<PendingSegment> pending_;
+  std::array<std::string, 2> fileBytes_;  // the day files' bytes, one buffer per decoding thread
 };
 
 // The day chunks of an SDS span: the day before the first, then each day to the last.

@@ -159,9 +159,15 @@ WantedHeader wantedHeader(const MSRecord& h, std::span<const SeedId> wanted, Mic
 
 MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
                                   MicroTime from, MicroTime to, const MseedSink& sink) {
+  std::string bytes;
+  return decodeMseedFile(path, wanted, from, to, sink, bytes);
+}
+
+MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
+                                  MicroTime from, MicroTime to, const MseedSink& sink,
+                                  std::string& bytes) {
   silenceLibrary();
   MseedFileContents out;
-  std::string bytes;
   if (auto failure = readBytes(path, bytes)) {
     out.problems.push_back(path.string() + ": " + *failure);
     out.refused = true;

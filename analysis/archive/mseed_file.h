@@ -59,6 +59,11 @@ struct MseedSink {
 // a day's samples are then held once, in the traces they join.
 MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
                                   MicroTime from, MicroTime to, const MseedSink& sink);
+// The same, the file's bytes read into `bytes`, which a caller reading file after file keeps:
+// its pages are then the process's already, not faulted in afresh for each day file.
+MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<const SeedId> wanted,
+                                  MicroTime from, MicroTime to, const MseedSink& sink,
+                                  std::string& bytes);
 
 // The channel ids found in the headers of a file's records (nothing decoded), sorted, unique.
 std::vector<SeedId> channelsInMseedFile(const std::filesystem::path& path);

@@ -15,24 +15,22 @@
 namespace analysis::archive {
 namespace {
 
-// A channel's one-third-octave sums and the bands holding a line without an estimate, whose
-// velocity would read low and is left out.
-struct ChannelBands {
-  ThirdOctaveSums sums;
-  std::vector<int> broken;
+// The bands of a channel holding a line without an estimate, whose velocity would read low and
+// is left out.
+struct BrokenBands {
+  std::vector<int> bands;
 
-  void noteBroken(double f) {
+  void note(double f) {
     if (!(f > 0) || !std::isfinite(f)) return;
     const int band = thirdOctaveBandOf(f);
-    if (broken.empty() || broken.back() != band) broken.push_back(band);
+    if (bands.empty() || bands.back() != band) bands.push_back(band);
   }
 
-  BandVelocities kept(double seconds) {
-    const BandVelocities all = sums.velocities(seconds);
-    std::sort(broken.begin(), broken.end());
+  BandVelocities keptOf(const BandVelocities& all) {
+    std::sort(bands.begin(), bands.end());
     BandVelocities kept;
     for (std::size_t i = 0; i < all.bands.size(); ++i) {
-      if (std::binary_search(broken.begin(), broken.end(), all.bands[i].index)) continue;
+      if (std::binary_search(bands.begin(), bands.end(), all.bands[i].index)) continue;
       kept.bands.push_back(all.bands[i]);
       kept.rms.push_back(all.rms[i]);
     }
@@ -183,9 +181,8 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
   // The segment's lines rise (q / T): the first and the last are the extremes.
   const double lowestLine = lastUsed > 0 ? s.freq[1] : 0;
   const double highestLine = lastUsed > 0 ? s.freq[lastUsed] : 0;
-  ChannelBands bands1{ThirdOctaveSums(lowestLine, highestLine), {}};
-  ChannelBands bands2{
-      ThirdOctaveSums(file.twoChannels ? lowestLine : 0, file.twoChannels ? highestLine : 0), {}};
+  ThirdOctaveSums octaves(lowestLine, highestLine);  // of channel 1 and, with two, channel 2
+  BrokenBands broken1, broken2;
   double band1 = 0, band2 = 0, bandRel = 0;
   std::size_t bandLines = 0;
   auto run = table->runs.begin();
@@ -193,8 +190,11 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
     const std::size_t count = std::min(kStretch, lastUsed + 1 - from);
     stretch.compute(s, t, from, count);
     const std::span<const double> freq(s.freq.data() + from, count);
-    bands1.sums.add(freq, {p1, count});
-    if (file.twoChannels) bands2.sums.add(freq, {p2, count});
+    if (file.twoChannels) {
+      octaves.add(freq, {p1, count}, {p2, count});
+    } else {
+      octaves.add(freq, {p1, count});
+    }
     // A line without an estimate has a PSD of exactly 0 (its coefficient is 0), so adding it
     // changes no sum: the sums below take every line, the counts only the estimated ones, and
     // no branch waits on the estimate.
@@ -232,8 +232,8 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
     if (stretch.estimated1 < static_cast<double>(count) ||
         (file.twoChannels && stretch.estimated2 < static_cast<double>(count))) {
       for (std::size_t i = 0; i < count; ++i) {
-        if (has1[i] == 0) bands1.noteBroken(freq[i]);
-        if (file.twoChannels && has2[i] == 0) bands2.noteBroken(freq[i]);
+        if (has1[i] == 0) broken1.note(freq[i]);
+        if (file.twoChannels && has2[i] == 0) broken2.note(freq[i]);
       }
     }
   }
@@ -262,8 +262,9 @@ CampaignFile segmentCampaignFile(const SegmentRecord& record, const FrequencyBin
     }
   }
   if (lastUsed > 0 && t > 0) {
-    file.bands =
-        recordBandsOf(bands1.kept(t), file.twoChannels ? bands2.kept(t) : BandVelocities{});
+    file.bands = recordBandsOf(
+        broken1.keptOf(octaves.velocities(t, 0)),
+        file.twoChannels ? broken2.keptOf(octaves.velocities(t, 1)) : BandVelocities{});
   }
   if (bandLines > 0) {
     file.rms1 = std::sqrt(band1 / t / 2);

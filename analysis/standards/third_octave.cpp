@@ -77,17 +77,29 @@ ThirdOctaveSums::ThirdOctaveSums(double lowest, double highest) {
   first_ = first;
   edges_.resize(count + 1);
   for (std::size_t i = 0; i <= count; ++i) edges_[i] = lowEdge(first + static_cast<int>(i));
-  sums_.assign(count, 0.0);
+  for (auto& sums : sums_) sums.assign(count, 0.0);
   members_.assign(count, 0);
 }
 
 void ThirdOctaveSums::add(std::span<const double> freq, std::span<const double> psd) {
+  addSeries<1>(freq, {psd.data()});
+}
+
+void ThirdOctaveSums::add(std::span<const double> freq, std::span<const double> psd,
+                          std::span<const double> secondPsd) {
+  addSeries<2>(freq, {psd.data(), secondPsd.data()});
+}
+
+template <std::size_t Series>
+void ThirdOctaveSums::addSeries(std::span<const double> freq,
+                                const std::array<const double*, Series>& psd) {
   if (edges_.empty()) return;
-  // Lines usually rise: the band of the line before is the first guess, and a band's sum runs
-  // in a register until a line falls in another band (the same additions in the same order as
+  // Lines usually rise: the band of the line before is the first guess, and a band's sums run
+  // in registers until a line falls in another band (the same additions in the same order as
   // adding to the band's slot in memory, which waited on each store).
   std::size_t slot = slot_;
-  double sum = sums_[slot];
+  std::array<double, Series> sum;
+  for (std::size_t j = 0; j < Series; ++j) sum[j] = sums_[j][slot];
   std::size_t inSum = members_[slot];
   double low = edges_[slot], high = edges_[slot + 1];
   const double bottom = edges_.front(), top = edges_.back();
@@ -95,31 +107,32 @@ void ThirdOctaveSums::add(std::span<const double> freq, std::span<const double> 
     const double f = freq[k];
     if (!(f >= bottom && f < top)) continue;
     if (!(f >= low && f < high)) {
-      sums_[slot] = sum;
+      for (std::size_t j = 0; j < Series; ++j) sums_[j][slot] = sum[j];
       members_[slot] = inSum;
       slot = static_cast<std::size_t>(std::upper_bound(edges_.begin(), edges_.end(), f) -
                                       edges_.begin()) -
              1;
-      sum = sums_[slot];
+      for (std::size_t j = 0; j < Series; ++j) sum[j] = sums_[j][slot];
       inSum = members_[slot];
       low = edges_[slot];
       high = edges_[slot + 1];
     }
     const double omega = kTwoPi * f;
-    sum += psd[k] * omega * omega;
+    for (std::size_t j = 0; j < Series; ++j) sum[j] += psd[j][k] * omega * omega;
     ++inSum;
   }
-  sums_[slot] = sum;
+  for (std::size_t j = 0; j < Series; ++j) sums_[j][slot] = sum[j];
   members_[slot] = inSum;
   slot_ = slot;
 }
 
-BandVelocities ThirdOctaveSums::velocities(double recordSeconds) const {
+BandVelocities ThirdOctaveSums::velocities(double recordSeconds, std::size_t series) const {
   BandVelocities result;
-  for (std::size_t slot = 0; slot < sums_.size(); ++slot) {
+  const std::vector<double>& sums = sums_[series];
+  for (std::size_t slot = 0; slot < sums.size(); ++slot) {
     if (members_[slot] == 0) continue;
     result.bands.push_back(thirdOctaveBand(first_ + static_cast<int>(slot)));
-    result.rms.push_back(std::sqrt(sums_[slot] / recordSeconds / 2));
+    result.rms.push_back(std::sqrt(sums[slot] / recordSeconds / 2));
   }
   return result;
 }

@@ -20,6 +20,7 @@
 // all. Lines at 0 Hz or below, or with a frequency that is not a finite number, are skipped.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <vector>
@@ -55,16 +56,25 @@ BandVelocities thirdOctaveVelocity(std::span<const double> freq, std::span<const
 // passes over the lines in stretches for other sums too (a stretch's lines stay in the cache):
 // the bands wholly within lowest .. highest (the extremes of the usable line frequencies), each
 // stretch added in the lines' order, give what thirdOctaveVelocity gives, to the bit.
+// A second PSD on the same lines (a record's other channel) may be summed alongside, an object
+// taking one PSD or two throughout: the second's running sum is independent of the first's, so
+// the two take little more time than one.
 class ThirdOctaveSums {
  public:
   ThirdOctaveSums(double lowest, double highest);
   void add(std::span<const double> freq, std::span<const double> psd);
-  BandVelocities velocities(double recordSeconds) const;
+  void add(std::span<const double> freq, std::span<const double> psd,
+           std::span<const double> secondPsd);
+  // Of the PSD added first (series 0) or second (1).
+  BandVelocities velocities(double recordSeconds, std::size_t series = 0) const;
 
  private:
+  template <std::size_t Series>
+  void addSeries(std::span<const double> freq, const std::array<const double*, Series>& psd);
+
   int first_ = 0;
   std::vector<double> edges_;  // of the bands first_ .., empty when there is none
-  std::vector<double> sums_;
+  std::array<std::vector<double>, 2> sums_;
   std::vector<std::size_t> members_;
   std::size_t slot_ = 0;  // the band of the line before: the first guess for the next
 };
