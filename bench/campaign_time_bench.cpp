@@ -28,6 +28,7 @@ namespace {
 viewer::SharedSnapshot stationYear() {
   static const viewer::SharedSnapshot snapshot = [] {
     auto made = std::make_shared<viewer::CampaignSnapshot>();
+    std::vector<analysis::CampaignFile> files;
     std::mt19937_64 random(9);
     std::lognormal_distribution<double> psd(-3, 2);
     for (int i = 0; i < bench::kStationYearRecords; ++i) {
@@ -39,10 +40,11 @@ viewer::SharedSnapshot stationYear() {
       }
       f.rms1 = psd(random);
       f.rms2 = psd(random);
-      made->files.push_back(std::move(f));
+      files.push_back(std::move(f));
     }
+    made->files = std::make_shared<const std::vector<analysis::CampaignFile>>(std::move(files));
     made->bins = analysis::FrequencyBins{12};
-    made->statistics = analysis::campaignStatistics(made->files, made->bins);
+    made->statistics = analysis::campaignStatistics(*made->files, made->bins);
     return made;
   }();
   return snapshot;

@@ -27,6 +27,7 @@ namespace {
 viewer::SharedSnapshot stationYear() {
   static const viewer::SharedSnapshot snapshot = [] {
     auto made = std::make_shared<viewer::CampaignSnapshot>();
+    std::vector<analysis::CampaignFile> files;
     std::mt19937_64 random(9);
     std::lognormal_distribution<double> psd(-3, 2);
     std::uniform_real_distribution<float> ratio(0.97f, 1.03f);
@@ -40,10 +41,11 @@ viewer::SharedSnapshot stationYear() {
         f.ratios1.push_back({r, r * r});
         f.ratios2.push_back({r, r * r});
       }
-      made->files.push_back(std::move(f));
+      files.push_back(std::move(f));
     }
+    made->files = std::make_shared<const std::vector<analysis::CampaignFile>>(std::move(files));
     made->bins = analysis::FrequencyBins{12};
-    made->statistics = analysis::campaignStatistics(made->files, made->bins);
+    made->statistics = analysis::campaignStatistics(*made->files, made->bins);
     return made;
   }();
   return snapshot;

@@ -30,6 +30,7 @@ namespace {
 viewer::SharedSnapshot stationYear() {
   static const viewer::SharedSnapshot snapshot = [] {
     auto made = std::make_shared<viewer::CampaignSnapshot>();
+    std::vector<analysis::CampaignFile> files;
     std::mt19937_64 random(9);
     std::lognormal_distribution<double> velocity(1, 1);
     for (int i = 0; i < bench::kStationYearRecords; ++i) {
@@ -39,17 +40,18 @@ viewer::SharedSnapshot stationYear() {
         f.bands.channel1.push_back(velocity(random));
         f.bands.channel2.push_back(velocity(random));
       }
-      made->files.push_back(std::move(f));
+      files.push_back(std::move(f));
     }
+    made->files = std::make_shared<const std::vector<analysis::CampaignFile>>(std::move(files));
     made->bins = analysis::FrequencyBins{12};
-    made->statistics = analysis::campaignStatistics(made->files, made->bins);
+    made->statistics = analysis::campaignStatistics(*made->files, made->bins);
     return made;
   }();
   return snapshot;
 }
 
 void BM_ComplianceTables(benchmark::State& bm) {
-  const auto& files = stationYear()->files;
+  const auto& files = *stationYear()->files;
   const analysis::StartTimes starts = analysis::startTimesOf(files, {});
   const std::vector<std::uint8_t> every(files.size(), 1);
   for (auto _ : bm) {

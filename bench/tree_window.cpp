@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
       "files %zu used %zu: statistics shown %.0f ms after the opening, all settled %.0f ms; GUI "
       "thread's longest block %.1f ms of processor time (%s), %.1f ms wall (%s); event loop "
       "stalled %.0f ms at most; GUI thread processor time %.0f ms in all\n",
-      campaign->shown()->files.size(), campaign->shown()->statistics.counts.used, shownAt, readyAt,
+      campaign->shown()->files->size(), campaign->shown()->statistics.counts.used, shownAt, readyAt,
       app.longestCpu.cpu, app.longestCpu.phase.c_str(), app.longestWall.wall,
       app.longestWall.phase.c_str(), static_cast<double>(longestGap) / 1e6,
       threadCpuMs() - cpuStart);

@@ -124,24 +124,42 @@ Campaign& Campaign::operator=(Campaign&&) noexcept = default;
 Campaign::~Campaign() = default;
 
 void Campaign::append(std::span<const CampaignEntry> entries) {
+  if (entries.empty()) return;
+  std::vector<CampaignFile>& files = ownFiles();
   // A path already held, or given twice, is taken once: it must not weigh twice in the
   // statistics.
   std::unordered_set<std::string> held;
-  held.reserve(files_.size() + entries.size());
-  for (const CampaignFile& file : files_) held.insert(heldPathOf(file.directory, file.name));
-  files_.reserve(files_.size() + entries.size());
+  held.reserve(files.size() + entries.size());
+  for (const CampaignFile& file : files) held.insert(heldPathOf(file.directory, file.name));
+  files.reserve(files.size() + entries.size());
   for (const CampaignEntry& entry : entries) {
     if (!held.insert(heldPathOf(entry.directory, entry.fileName)).second) continue;
     CampaignFile file;
     file.directory = entry.directory;
     file.name = entry.fileName;
     file.relativePath = entry.relativePath;
-    files_.push_back(std::move(file));
+    files.push_back(std::move(file));
   }
 }
 
+const std::vector<CampaignFile>& Campaign::files() const {
+  static const std::vector<CampaignFile> none;  // of a campaign moved from
+  return files_ ? *files_ : none;
+}
+
+std::vector<CampaignFile>& Campaign::ownFiles() {
+  // A holder may let go on another thread meanwhile: a count read too high costs a copy, never
+  // a change under a holder's eyes (holders are only made from this campaign, by its owner).
+  if (!files_) {
+    files_ = std::make_shared<std::vector<CampaignFile>>();
+  } else if (files_.use_count() > 1) {
+    files_ = std::make_shared<std::vector<CampaignFile>>(*files_);
+  }
+  return *files_;
+}
+
 bool Campaign::finished() const {
-  return std::none_of(files_.begin(), files_.end(), [](const CampaignFile& file) {
+  return std::none_of(files().begin(), files().end(), [](const CampaignFile& file) {
     return file.status == CampaignStatus::Pending;
   });
 }
@@ -149,47 +167,50 @@ bool Campaign::finished() const {
 CampaignRunOutcome Campaign::computePending(const CampaignRunOptions& options,
                                             std::stop_token stop) {
   std::vector<std::size_t> pending;
-  for (std::size_t i = 0; i < files_.size(); ++i) {
-    if (files_[i].status == CampaignStatus::Pending) pending.push_back(i);
+  for (std::size_t i = 0; i < files().size(); ++i) {
+    if (files()[i].status == CampaignStatus::Pending) pending.push_back(i);
   }
-  return forEachFile(
-      pending, files_, readers_, options, stop,
-      [this, &options](CampaignFileReader& reader, CampaignCache::Session* cache, std::size_t i) {
-        CampaignFile& file = files_[i];
-        const CampaignEntry entry{file.directory, file.name, file.relativePath};
-        if (options.reading) {
-          file = options.reading(entry, bins_, band_);
-          file.directory = entry.directory;
-          file.name = entry.fileName;
-          file.relativePath = entry.relativePath;
-          return FileWork{};
-        }
-        // Names skipped without reading are not worth a look-up.
-        const std::optional<CacheKey> key = cache && isMeasurementName(file.name)
-                                                ? CacheKey::of(file.directory / file.name)
-                                                : std::nullopt;
-        if (key && cache->lookup(*key, bins_.perOctave, band_, file)) {
-          return FileWork{.fromCache = true};
-        }
-        file = reader.read(entry, bins_, band_);
-        if (key) cache->store(*key, bins_.perOctave, band_, file);
-        return FileWork{.bytes = file.bytes};
-      });
+  if (pending.empty()) return {.finished = true};
+  std::vector<CampaignFile>& files = ownFiles();
+  return forEachFile(pending, files, readers_, options, stop,
+                     [this, &files, &options](CampaignFileReader& reader,
+                                              CampaignCache::Session* cache, std::size_t i) {
+                       CampaignFile& file = files[i];
+                       const CampaignEntry entry{file.directory, file.name, file.relativePath};
+                       if (options.reading) {
+                         file = options.reading(entry, bins_, band_);
+                         file.directory = entry.directory;
+                         file.name = entry.fileName;
+                         file.relativePath = entry.relativePath;
+                         return FileWork{};
+                       }
+                       // Names skipped without reading are not worth a look-up.
+                       const std::optional<CacheKey> key =
+                           cache && isMeasurementName(file.name)
+                               ? CacheKey::of(file.directory / file.name)
+                               : std::nullopt;
+                       if (key && cache->lookup(*key, bins_.perOctave, band_, file)) {
+                         return FileWork{.fromCache = true};
+                       }
+                       file = reader.read(entry, bins_, band_);
+                       if (key) cache->store(*key, bins_.perOctave, band_, file);
+                       return FileWork{.bytes = file.bytes};
+                     });
 }
 
 CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOptions& options,
                                         std::stop_token stop) {
   if (band == band_) return {.finished = true};
   std::vector<std::size_t> reread;
-  for (std::size_t i = 0; i < files_.size(); ++i) {
-    if (files_[i].hasSpectrum()) reread.push_back(i);
+  for (std::size_t i = 0; i < files().size(); ++i) {
+    if (files()[i].hasSpectrum()) reread.push_back(i);
   }
-  std::vector<CampaignFileReader::BandRms> rms(files_.size());
+  std::vector<CampaignFileReader::BandRms> rms(files().size());
   const CampaignRunOutcome outcome = forEachFile(
-      reread, files_, readers_, options, stop,
+      reread, files(), readers_, options, stop,
       [this, &band, &rms, &options](CampaignFileReader& reader, CampaignCache::Session* cache,
                                     std::size_t i) {
-        const CampaignFile& file = files_[i];
+        const CampaignFile& file = files()[i];
         if (options.reading) {
           const CampaignFile again =
               options.reading({file.directory, file.name, file.relativePath}, bins_, band);
@@ -213,40 +234,56 @@ CampaignRunOutcome Campaign::changeBand(const RmsBand& band, const CampaignRunOp
         return FileWork{.bytes = rms[i].bytes};
       });
   if (!outcome.finished) return outcome;
+  std::vector<CampaignFile>& files = ownFiles();
   for (std::size_t i : reread) {
-    files_[i].rms1 = rms[i].rms1;
-    files_[i].rms2 = rms[i].rms2;
-    files_[i].rmsRel = rms[i].rmsRel;
-    files_[i].message = std::move(rms[i].problem);
+    files[i].rms1 = rms[i].rms1;
+    files[i].rms2 = rms[i].rms2;
+    files[i].rmsRel = rms[i].rmsRel;
+    files[i].message = std::move(rms[i].problem);
   }
   band_ = band;
   return outcome;
 }
 
 void Campaign::reorder(std::span<const std::size_t> order) {
+  bool unchanged = true;
+  for (std::size_t i = 0; i < order.size() && unchanged; ++i) unchanged = order[i] == i;
+  if (unchanged) return;
+  if (files_.use_count() > 1) {
+    // Copying in the new order costs what copying in the old would.
+    std::vector<CampaignFile> ordered;
+    ordered.reserve(files().size());
+    for (std::size_t i : order) ordered.push_back(files()[i]);
+    files_ = std::make_shared<std::vector<CampaignFile>>(std::move(ordered));
+    return;
+  }
+  std::vector<CampaignFile>& files = ownFiles();
   std::vector<CampaignFile> ordered;
-  ordered.reserve(files_.size());
-  for (std::size_t i : order) ordered.push_back(std::move(files_[i]));
-  files_ = std::move(ordered);
+  ordered.reserve(files.size());
+  for (std::size_t i : order) ordered.push_back(std::move(files[i]));
+  files = std::move(ordered);
 }
 
-std::vector<CampaignFile>::iterator Campaign::find(const std::filesystem::path& directory,
-                                                   std::string_view fileName) {
-  return std::find_if(files_.begin(), files_.end(), [&](const CampaignFile& file) {
+std::size_t Campaign::find(const std::filesystem::path& directory,
+                           std::string_view fileName) const {
+  const auto it = std::find_if(files().begin(), files().end(), [&](const CampaignFile& file) {
     return file.directory == directory && file.name == fileName;
   });
+  return static_cast<std::size_t>(it - files().begin());
 }
 
 bool Campaign::remove(const std::filesystem::path& directory, std::string_view fileName) {
-  const auto it = find(directory, fileName);
-  if (it == files_.end()) return false;
-  files_.erase(it);
+  const std::size_t index = find(directory, fileName);
+  if (index == files().size()) return false;
+  std::vector<CampaignFile>& files = ownFiles();
+  files.erase(files.begin() + static_cast<std::ptrdiff_t>(index));
   return true;
 }
 
 bool Campaign::readAgain(const std::filesystem::path& directory, std::string_view fileName) {
-  const auto it = find(directory, fileName);
-  if (it == files_.end()) return false;
+  const std::size_t index = find(directory, fileName);
+  if (index == files().size()) return false;
+  const auto it = ownFiles().begin() + static_cast<std::ptrdiff_t>(index);
   CampaignFile pending;
   pending.directory = it->directory;
   pending.name = std::move(it->name);
@@ -257,9 +294,9 @@ bool Campaign::readAgain(const std::filesystem::path& directory, std::string_vie
 
 bool Campaign::rename(const std::filesystem::path& directory, std::string_view oldName,
                       std::string_view newName) {
-  const auto it = find(directory, oldName);
-  if (it == files_.end()) return false;
-  CampaignFile& file = *it;
+  const std::size_t index = find(directory, oldName);
+  if (index == files().size()) return false;
+  CampaignFile& file = ownFiles()[index];
   const std::int32_t stemLength = datafiles::stemLengthOf(oldName);
   const bool vetoToggled = file.hasSpectrum() && datafiles::stemLengthOf(newName) == stemLength &&
                            datafiles::toggledVetoName(oldName, stemLength) == newName;

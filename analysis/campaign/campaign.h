@@ -120,7 +120,11 @@ class Campaign {
   // `order` is a permutation of 0 .. files().size() - 1 (campaign_tree.h's treeOrder).
   void reorder(std::span<const std::size_t> order);
 
-  const std::vector<CampaignFile>& files() const { return files_; }
+  const std::vector<CampaignFile>& files() const;
+  // The files as they are now, held beside the campaign without a copy: the campaign copies them
+  // the next time it changes one while such a holder is alive, so that the holder's never change
+  // (a station-year's readings take a few hundred MB, and copying them costs most of a second).
+  std::shared_ptr<const std::vector<CampaignFile>> sharedFiles() const { return files_; }
   const RmsBand& band() const { return band_; }
   const FrequencyBins& bins() const { return bins_; }
   bool finished() const;  // no file pending
@@ -128,16 +132,18 @@ class Campaign {
   // Percentiles, mean and density per bin over the used files computed so far; see
   // campaign_statistics.h, in `units`. complete() tells a finished campaign from a partial one.
   CampaignStatistics statistics(const SpectralUnits& units = {}) const {
-    return campaignStatistics(files_, bins_, units);
+    return campaignStatistics(files(), bins_, units);
   }
 
  private:
-  std::vector<CampaignFile>::iterator find(const std::filesystem::path& directory,
-                                           std::string_view fileName);
+  // The index of the file of that directory and name, or files().size().
+  std::size_t find(const std::filesystem::path& directory, std::string_view fileName) const;
+  // The files to change: copied first when a holder of sharedFiles() is alive.
+  std::vector<CampaignFile>& ownFiles();
 
   FrequencyBins bins_;
   RmsBand band_;
-  std::vector<CampaignFile> files_;
+  std::shared_ptr<std::vector<CampaignFile>> files_ = std::make_shared<std::vector<CampaignFile>>();
   std::vector<std::unique_ptr<CampaignFileReader>> readers_;  // one per worker thread, reused
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <numeric>
 #include <string_view>
 #include <unordered_map>
 
@@ -87,8 +88,9 @@ void CampaignRun::run(std::stop_token stop) {
                                                      : campaign_->computePending(options, stop);
     complete_ = outcome.finished && campaign_->finished() && !stop.stop_requested();
     if (complete_) {
+      putFilesInOrder();
       snapshot_ = std::make_shared<const CampaignSnapshot>(CampaignSnapshot{
-          filesInOrder(), campaign_->bins(), campaign_->band(), campaign_->statistics()});
+          campaign_->sharedFiles(), campaign_->bins(), campaign_->band(), campaign_->statistics()});
     }
   } catch (const std::exception& error) {
     failure_ = error.what();
@@ -98,17 +100,20 @@ void CampaignRun::run(std::stop_token stop) {
   emit finished();
 }
 
-std::vector<analysis::CampaignFile> CampaignRun::filesInOrder() const {
+void CampaignRun::putFilesInOrder() {
   std::unordered_map<std::string_view, std::size_t> rank;
   for (std::size_t i = 0; i < order_.size(); ++i) rank.emplace(order_[i], i);
-  const auto rankOf = [&rank](const analysis::CampaignFile& file) {
-    const auto found = rank.find(file.tableName());
-    return found != rank.end() ? found->second : rank.size();
-  };
-  std::vector<analysis::CampaignFile> files = campaign_->files();
-  std::stable_sort(files.begin(), files.end(),
-                   [&rankOf](const auto& a, const auto& b) { return rankOf(a) < rankOf(b); });
-  return files;
+  const std::vector<analysis::CampaignFile>& files = campaign_->files();
+  std::vector<std::size_t> ranks(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const auto found = rank.find(files[i].tableName());
+    ranks[i] = found != rank.end() ? found->second : rank.size();
+  }
+  std::vector<std::size_t> order(files.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&ranks](std::size_t a, std::size_t b) { return ranks[a] < ranks[b]; });
+  campaign_->reorder(order);
 }
 
 }  // namespace viewer

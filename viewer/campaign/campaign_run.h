@@ -5,7 +5,8 @@
 //
 // While a run is alive its campaign belongs to it: nothing else may touch the campaign until
 // finished() has been delivered (or the run destroyed). At its end the run takes a snapshot of
-// the campaign and its statistics (on its own thread), which the window then shows.
+// the campaign's files, put in the window's order, and their statistics (on its own thread),
+// which the window then shows.
 #pragma once
 
 #include <QObject>
@@ -26,9 +27,9 @@ class CampaignRun : public QObject {
 
  public:
   // A run reading the pending files of `campaign`, or, with `band`, finding the rms of that
-  // band, on `threads` worker threads (0: one per core). The snapshot lists the files in the
-  // order of `order` (file names; names not in it follow in campaign order). start() starts it,
-  // once its signals are connected.
+  // band, on `threads` worker threads (0: one per core). A complete run puts the campaign's files
+  // in the order of `order` (file names; names not in it follow in campaign order), as its
+  // snapshot lists them. start() starts it, once its signals are connected.
   CampaignRun(std::shared_ptr<analysis::Campaign> campaign, std::optional<analysis::RmsBand> band,
               unsigned threads, std::vector<std::string> order, QObject* parent = nullptr);
   // Cancels and waits for the thread: a few ms, the file being read is finished first.
@@ -67,7 +68,8 @@ class CampaignRun : public QObject {
 
  private:
   void run(std::stop_token stop);
-  std::vector<analysis::CampaignFile> filesInOrder() const;
+  // Puts the campaign's files in the order of `order_`, as the snapshot lists them.
+  void putFilesInOrder();
 
   std::shared_ptr<analysis::Campaign> campaign_;
   std::vector<std::string> order_;

@@ -1,6 +1,7 @@
-// What the campaign window shows: a copy of a campaign taken when a run had finished, with its
-// statistics. The copy is made on the run's thread and read-only afterwards, so the plots, their
-// "Copy data" and "Save statistics..." read it while the next run updates the campaign itself.
+// What the campaign window shows: a campaign's files as a run had left them when it finished, with
+// their statistics. The files are shared with the campaign (Campaign::sharedFiles), which copies
+// them before it changes one: read-only, so the plots, their "Copy data" and "Save statistics..."
+// read them while the next run updates the campaign itself.
 #pragma once
 
 #include <memory>
@@ -12,7 +13,9 @@
 namespace viewer {
 
 struct CampaignSnapshot {
-  std::vector<analysis::CampaignFile> files;  // in campaign order (position 1 = files[0])
+  // In campaign order (position 1 = the first); never null.
+  std::shared_ptr<const std::vector<analysis::CampaignFile>> files =
+      std::make_shared<const std::vector<analysis::CampaignFile>>();
   analysis::FrequencyBins bins;
   analysis::RmsBand band;
   analysis::CampaignStatistics statistics;

@@ -351,7 +351,7 @@ void CampaignWindow::applyBand() {
 void CampaignWindow::showSnapshot(SharedSnapshot snapshot) {
   shown_ = std::move(snapshot);
   const analysis::CampaignCounts& counts = shown_->statistics.counts;
-  const std::size_t files = shown_->files.size();
+  const std::size_t files = shown_->files->size();
   if (counts.used + counts.vetoed == 0) {
     summary_->setText(files == 0 ? QStringLiteral("no file listed in %1 (%2)")
                                        .arg(QDir::toNativeSeparators(directory_), pattern_)
@@ -375,7 +375,7 @@ void CampaignWindow::showSnapshot(SharedSnapshot snapshot) {
   {
     const GuiPhase phase("refused list");
     refused_->clear();
-    for (const analysis::CampaignFile& file : shown_->files) {
+    for (const analysis::CampaignFile& file : *shown_->files) {
       if (!file.message.empty() && file.status != analysis::CampaignStatus::Skipped) {
         refused_->addItem(QString::fromStdString(file.message));
       }
@@ -469,16 +469,16 @@ bool CampaignWindow::saveStatistics(const QString& prefix) {
     }
     std::vector<analysis::FileTime> times;
     if (view) {
-      for (std::size_t i = 0; i < snapshot->files.size(); ++i) {
+      for (std::size_t i = 0; i < snapshot->files->size(); ++i) {
         times.push_back({view->starts.start[i], view->selected[i] != 0});
       }
     }
     auto failure = analysis::writeCampaignTables(
-        path, snapshot->files, snapshot->bins,
+        path, *snapshot->files, snapshot->bins,
         view ? view->selectionStatistics() : snapshot->statistics, times);
     QMetaObject::invokeMethod(
         this,
-        [this, failure = std::move(failure), files = snapshot->files.size()] {
+        [this, failure = std::move(failure), files = snapshot->files->size()] {
           saving_ = false;
           if (failure) {
             report("save: " + QString::fromStdString(*failure));

@@ -60,7 +60,7 @@ bool ReportSaving::save(const QString& path) {
   writer_ =
       std::jthread([this, snapshot, view, path, gridCriterion, source = source_().toStdString()] {
         CampaignReportInput input{.source = source,
-                                  .files = snapshot->files,
+                                  .files = *snapshot->files,
                                   .band = snapshot->band,
                                   .startSource = "no start times",
                                   .statistics = &snapshot->statistics,
@@ -77,7 +77,7 @@ bool ReportSaving::save(const QString& path) {
           input.comparedUsed = view->comparedUsed;
         }
         // The judgements once, the tables of both selections from them.
-        const analysis::CampaignCompliance compliance(snapshot->files);
+        const analysis::CampaignCompliance compliance(*snapshot->files);
         tables = compliance.tablesOf(view && view->selection.active()
                                          ? std::span<const std::uint8_t>(view->selected)
                                          : std::span<const std::uint8_t>(),
@@ -93,7 +93,7 @@ bool ReportSaving::save(const QString& path) {
                            campaignReport(input));
         QMetaObject::invokeMethod(
             this,
-            [this, failure, path, records = snapshot->files.size()] {
+            [this, failure, path, records = snapshot->files->size()] {
               saving_ = false;
               if (failure) {
                 report_("report: " + QString::fromStdString(*failure));

@@ -14,7 +14,7 @@ void SelectionWorker::request(SelectionRequest request) {
 SharedTimeView SelectionWorker::compute(const SelectionRequest& request, Index& index) {
   auto view = std::make_shared<CampaignTimeView>();
   view->snapshot = request.snapshot;
-  const auto& files = request.snapshot->files;
+  const auto& files = *request.snapshot->files;
   view->starts = analysis::startTimesOf(files, request.timeFrom);
   // The grid is the spectrogram's: only records it draws set it, so that a refused record's
   // time (a stray date years away) cannot widen the cells until the drawn ones look empty.

@@ -58,9 +58,9 @@ QString SpectrogramPlot::fileAtKey(double key) const {
   }
   if (column < 0 || column >= static_cast<long long>(fileOfColumn_.size())) return QString();
   const int file = fileOfColumn_[static_cast<std::size_t>(column)];
-  return file < 0
-             ? QString()
-             : QString::fromStdString(shown()->files[static_cast<std::size_t>(file)].tableName());
+  return file < 0 ? QString()
+                  : QString::fromStdString(
+                        (*shown()->files)[static_cast<std::size_t>(file)].tableName());
 }
 
 // The colour map's contents, computed from a snapshot alone (off the GUI thread for a long
@@ -80,7 +80,7 @@ namespace {
 SpectrogramImage imageOf(const CampaignSnapshot& shown, const analysis::BinRange& range,
                          int channel, const analysis::TimeGrid* grid,
                          const analysis::SpectralUnits& units) {
-  const auto& files = shown.files;
+  const auto& files = *shown.files;
   const analysis::FrequencyBins& bins = shown.bins;
   const bool time = grid != nullptr;
   SpectrogramImage image;
@@ -134,14 +134,14 @@ void SpectrogramPlot::draw() {
   filling_ = false;
   drawn_ = {};
   fileOfColumn_.clear();
-  const auto range = shown() ? analysis::binRangeOf(shown()->files, shown()->bins)
+  const auto range = shown() ? analysis::binRangeOf(*shown()->files, shown()->bins)
                              : std::optional<analysis::BinRange>();
   if (!range) {
     plot()->xAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
     drawNothing(QCPRange(0.5, 1.5), QCPRange(1, 100));
     return;
   }
-  if (shown()->files.size() < offThreadFrom_) {
+  if (shown()->files->size() < offThreadFrom_) {
     fill(now, imageOf(*shown(), *range, channel(), now.time ? &now.grid : nullptr, units));
     return;
   }
@@ -231,7 +231,7 @@ void SpectrogramPlot::veilUnselected(int columns) {
 }
 
 QString SpectrogramPlot::dataAsCsv() const {
-  return shown() ? QString::fromStdString(analysis::campaignBinsCsv(shown()->files, shown()->bins))
+  return shown() ? QString::fromStdString(analysis::campaignBinsCsv(*shown()->files, shown()->bins))
                  : QString();
 }
 

@@ -146,7 +146,7 @@ void TimelinePlot::draw() {
   QVector<double> keys[kGraphs], values[kGraphs];
   double low = std::numeric_limits<double>::infinity(), high = 0;
   double first = std::numeric_limits<double>::infinity(), last = -first;
-  const auto& files = shown_->files;
+  const auto& files = *shown_->files;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const analysis::CampaignFile& file = files[i];
     if (!file.hasSpectrum()) continue;
@@ -210,7 +210,7 @@ QString TimelinePlot::fileOfPoint(double key, double value) const {
   if (!shown_) return QString();
   if (!timeAxisShown()) return fileAt(static_cast<int>(std::lround(key)));
   const CampaignTimeView* view = timeView();
-  const auto& files = shown_->files;
+  const auto& files = *shown_->files;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const auto& start = view->starts.start[i];
     if (start && static_cast<double>(*start) == key &&
@@ -224,7 +224,7 @@ QString TimelinePlot::fileOfPoint(double key, double value) const {
 
 QString TimelinePlot::fileAt(int position) const {
   if (!shown_ || position < 1) return QString();
-  const auto& files = shown_->files;
+  const auto& files = *shown_->files;
   const auto index = static_cast<std::size_t>(position - 1);
   return index < files.size() ? QString::fromStdString(files[index].tableName()) : QString();
 }
@@ -233,11 +233,11 @@ QString TimelinePlot::dataAsCsv() const {
   if (!shown_) return QString();
   std::vector<analysis::FileTime> times;
   if (const CampaignTimeView* view = timeView()) {
-    for (std::size_t i = 0; i < shown_->files.size(); ++i) {
+    for (std::size_t i = 0; i < shown_->files->size(); ++i) {
       times.push_back({view->starts.start[i], view->selected[i] != 0});
     }
   }
-  return QString::fromStdString(analysis::campaignFilesCsv(shown_->files, times));
+  return QString::fromStdString(analysis::campaignFilesCsv(*shown_->files, times));
 }
 
 }  // namespace viewer

@@ -6,9 +6,12 @@
 
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <limits>
 #include <map>
 
+#include "analysis/campaign/campaign_csv.h"
+#include "datafiles/file_names.h"
 #include "tests/analysis/campaign/campaign_samples.h"
 #include "tools/sample_synthesis.h"
 
@@ -317,6 +320,53 @@ TEST(Campaign, AFileAppendedUnderAnySpellingOfItsPathIsHeldOnce) {
   EXPECT_EQ(held, (std::vector<std::string>{"/site/may/05010000.csv", "/site/may/05010015.csv",
                                             "/site/may./05010000.csv", "/site/..may/05010000.csv",
                                             "site/may/05010000.csv"}));
+}
+
+// Files held through sharedFiles() stay as they were whatever the campaign does next, and the
+// campaign itself takes every change.
+TEST(Campaign, SharedFilesStayAsTheyWereWhenTheCampaignChanges) {
+  const CampaignEntry& first = sampleCampaign().entries.front();
+  const std::string used = sampleCampaign().measurements.front();
+  const auto tables = [](const std::vector<CampaignFile>& files) {
+    return campaignFilesCsv(files) + campaignBinsCsv(files, FrequencyBins{});
+  };
+  const std::pair<const char*, std::function<void(Campaign&)>> changes[] = {
+      {"append",
+       [](Campaign& c) {
+         c.append({{CampaignEntry{"/elsewhere", "05010000.csv"}}});
+       }},
+      {"read again", [&](Campaign& c) { c.readAgain(first.directory, first.fileName); }},
+      {"read again and refused",
+       [&](Campaign& c) {
+         c.readAgain(first.directory, first.fileName);
+         c.computePending(
+             {.threads = 2,
+              .reading = [](const CampaignEntry&, const FrequencyBins&, const RmsBand&) {
+                return CampaignFile{.status = CampaignStatus::Refused};
+              }});
+       }},
+      {"another band", [](Campaign& c) { c.changeBand({.fLow = 3, .fHigh = 9}, {.threads = 2}); }},
+      {"removed", [&](Campaign& c) { c.remove(first.directory, first.fileName); }},
+      {"vetoed by its name",
+       [&](Campaign& c) {
+         c.rename(first.directory, used,
+                  datafiles::toggledVetoName(used, datafiles::stemLengthOf(used)));
+       }},
+      {"reordered",
+       [](Campaign& c) {
+         std::vector<std::size_t> reversed(c.files().size());
+         for (std::size_t i = 0; i < reversed.size(); ++i) reversed[i] = reversed.size() - 1 - i;
+         c.reorder(reversed);
+       }},
+  };
+  for (const auto& [name, change] : changes) {
+    Campaign campaign = computed();
+    const std::shared_ptr<const std::vector<CampaignFile>> held = campaign.sharedFiles();
+    const std::string before = tables(*held);
+    change(campaign);
+    EXPECT_TRUE(tables(*held) == before) << name;
+    EXPECT_FALSE(tables(campaign.files()) == before) << name;
+  }
 }
 
 }  // namespace

@@ -46,8 +46,8 @@ struct ArchiveCacheClearingTest : archive_testing::SegmentShowing {
   }
   static std::string shownTables(const CampaignWindow* window) {
     const auto shown = window->shown();
-    return analysis::campaignFilesCsv(shown->files) +
-           analysis::campaignBinsCsv(shown->files, shown->bins);
+    return analysis::campaignFilesCsv(*shown->files) +
+           analysis::campaignBinsCsv(*shown->files, shown->bins);
   }
 
   testing_support::TempDir home;

@@ -51,7 +51,7 @@ TEST_F(ArchiveWindowTest, TheDialogsChoiceOpensTheWindowOnTheSegments) {
       setup.request, setup.responses, setup.responsesDigest,
       analysis::FrequencyBins{analysis::kDefaultBinsPerOctave}, {}, 1, nullptr);
   ASSERT_GT(direct.files.size(), 250u);  // the places at the day's ends lack samples
-  const auto& shown = window->shown()->files;
+  const auto& shown = *window->shown()->files;
   EXPECT_EQ(analysis::campaignFilesCsv(shown), analysis::campaignFilesCsv(direct.files));
   EXPECT_EQ(analysis::campaignBinsCsv(shown, window->shown()->bins),
             analysis::campaignBinsCsv(direct.files, window->shown()->bins));
@@ -69,7 +69,7 @@ TEST_F(ArchiveWindowTest, TheDialogsChoiceOpensTheWindowOnTheSegments) {
   const archive::SegmentReadings band =
       archive::readSegments(setup.request, setup.responses, setup.responsesDigest,
                             window->shown()->bins, {.fLow = 2, .fHigh = 5}, 1, nullptr);
-  EXPECT_EQ(analysis::campaignFilesCsv(window->shown()->files),
+  EXPECT_EQ(analysis::campaignFilesCsv(*window->shown()->files),
             analysis::campaignFilesCsv(band.files));
   ASSERT_EQ(band.files.size(), direct.files.size());
   EXPECT_NE(band.files[0].rms1, direct.files[0].rms1);

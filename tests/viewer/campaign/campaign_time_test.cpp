@@ -131,16 +131,18 @@ class CampaignTimeTest : public ::testing::Test {
 // Only the records drawn set the spectrogram's time grid: a refused record that names a start
 // months away adds no column, so the drawn ones keep their hour-wide cells.
 TEST(CampaignTimeView, ARefusedRecordSetsNoColumnOfTheGrid) {
-  auto snapshot = std::make_shared<CampaignSnapshot>();
+  std::vector<analysis::CampaignFile> files;
   for (const char* name : {"05080000.csvz", "05080100.csvz", "05080200xxx.csvz", "12310000.csvz"}) {
     analysis::CampaignFile file;
     file.name = name;
-    file.status = snapshot->files.size() == 2   ? analysis::CampaignStatus::Vetoed
-                  : snapshot->files.size() == 3 ? analysis::CampaignStatus::Refused
-                                                : analysis::CampaignStatus::Used;
+    file.status = files.size() == 2   ? analysis::CampaignStatus::Vetoed
+                  : files.size() == 3 ? analysis::CampaignStatus::Refused
+                                      : analysis::CampaignStatus::Used;
     file.modified = analysis::parseIsoDateTime("2026-06-01");
-    snapshot->files.push_back(file);
+    files.push_back(file);
   }
+  auto snapshot = std::make_shared<CampaignSnapshot>();
+  snapshot->files = std::make_shared<const std::vector<analysis::CampaignFile>>(std::move(files));
   SelectionWorker::Index index;
   const SharedTimeView view = SelectionWorker::compute({.snapshot = snapshot}, index);
   ASSERT_TRUE(view->starts.start[3]);  // 2025-12-31: a start, but no column

@@ -211,7 +211,7 @@ class CampaignWindowTest : public ::testing::Test {
 
   static QStringList namesOf(const CampaignSnapshot& shown) {
     QStringList names;
-    for (const auto& file : shown.files) names << QString::fromStdString(file.name);
+    for (const auto& file : *shown.files) names << QString::fromStdString(file.name);
     return names;
   }
 
@@ -247,9 +247,10 @@ TEST_F(CampaignWindowTest, ShowsTheListedFilesComputedAsTheCoreComputesThem) {
   ASSERT_TRUE(shown);
   EXPECT_EQ(namesOf(*shown), listed());
   const analysis::Campaign expected = direct(listed());
-  ASSERT_EQ(shown->files.size(), expected.files().size());
-  EXPECT_EQ(analysis::campaignFilesCsv(shown->files), analysis::campaignFilesCsv(expected.files()));
-  EXPECT_EQ(analysis::campaignBinsCsv(shown->files, shown->bins),
+  ASSERT_EQ(shown->files->size(), expected.files().size());
+  EXPECT_EQ(analysis::campaignFilesCsv(*shown->files),
+            analysis::campaignFilesCsv(expected.files()));
+  EXPECT_EQ(analysis::campaignBinsCsv(*shown->files, shown->bins),
             analysis::campaignBinsCsv(expected.files(), expected.bins()));
   EXPECT_EQ(campaign->findChild<QLabel*>("summary")->text(),
             "9 files: 6 used, 1 vetoed, 1 skipped, 1 refused");
@@ -330,7 +331,7 @@ TEST_F(CampaignWindowTest, ACancelledRunShowsNothingAndRecomputeStartsAgain) {
   campaign->findChild<QPushButton*>("recompute")->click();
   waitForRun(campaign);
   ASSERT_TRUE(campaign->shown());
-  EXPECT_EQ(campaign->shown()->files.size(), 309u);
+  EXPECT_EQ(campaign->shown()->files->size(), 309u);
   EXPECT_EQ(campaign->shown()->statistics.counts.used, 306u);
 
   // A band cancelled half way leaves the campaign shown with its band.
@@ -347,7 +348,7 @@ TEST_F(CampaignWindowTest, ACancelledRunShowsNothingAndRecomputeStartsAgain) {
   // The campaign still follows the list.
   dir.write("26139999.csvz", spectrum(2));
   window->dirlb_Click();
-  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.size() == 310, 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files->size() == 310, 5000);
 }
 
 TEST_F(CampaignWindowTest, AClickOnATimelinePointAnalysesThatFileInTheMainWindow) {
@@ -390,16 +391,16 @@ TEST_F(CampaignWindowTest, FilesAddedRemovedOrVetoedAreFollowedWithoutReadingThe
   dir.write("26120809.csvz", spectrum(3));
   WAIT_UNTIL(listed().contains("26120809.csvz"), 10000);
   EXPECT_EQ(window->flb->currentItem()->text(), "26120803.csvz");
-  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.size() == 10, 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files->size() == 10, 5000);
   EXPECT_EQ(campaign->lastRunFiles(), 1u);
   EXPECT_EQ(namesOf(*campaign->shown()), listed());
-  EXPECT_EQ(campaign->shown()->files[8].status, analysis::CampaignStatus::Used);
+  EXPECT_EQ((*campaign->shown()->files)[8].status, analysis::CampaignStatus::Used);
   EXPECT_EQ(keys(campaign->timeline()->plot()->graph(0)).last(), 9);
   EXPECT_EQ(window->analysisState().kvCount, 1);  // nothing analysed in the main window
 
   std::filesystem::rename(dir.path() / "26120804.csvz", dir.path() / "26120804xxx.csvz");
   std::filesystem::remove(dir.path() / "26120806.csvz");
-  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.size() == 9, 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files->size() == 9, 5000);
   EXPECT_EQ(campaign->lastRunFiles(), 0u);
   EXPECT_EQ(namesOf(*campaign->shown()), listed());
   EXPECT_EQ(campaign->shown()->statistics.counts.vetoed, 2u);
@@ -424,7 +425,7 @@ TEST_F(CampaignWindowTest, FilesAreTakenSettledAndReadAgainWhenWrittenOn) {
   EXPECT_TRUE(campaign->waitingForFiles());
   const auto rowOf = [campaign](const char* name) -> const analysis::CampaignFile* {
     if (!campaign->shown() || campaign->running()) return nullptr;
-    for (const auto& file : campaign->shown()->files) {
+    for (const auto& file : *campaign->shown()->files) {
       if (file.name == name) return &file;
     }
     return nullptr;
@@ -445,7 +446,7 @@ TEST_F(CampaignWindowTest, FilesAreTakenSettledAndReadAgainWhenWrittenOn) {
       10000));
   EXPECT_EQ(campaign->lastRunFiles(), 1u);
   EXPECT_FALSE(campaign->waitingForFiles());
-  EXPECT_EQ(analysis::campaignFilesCsv(campaign->shown()->files),
+  EXPECT_EQ(analysis::campaignFilesCsv(*campaign->shown()->files),
             analysis::campaignFilesCsv(direct(listed()).files()));
 }
 
@@ -468,7 +469,7 @@ TEST_F(CampaignWindowTest, AnotherBandRecomputesTheRms) {
   const analysis::RmsBand band{2, 10};
   EXPECT_EQ(campaign->shown()->band, band);
   const analysis::Campaign expected = direct(listed(), band);
-  EXPECT_EQ(analysis::campaignFilesCsv(campaign->shown()->files),
+  EXPECT_EQ(analysis::campaignFilesCsv(*campaign->shown()->files),
             analysis::campaignFilesCsv(expected.files()));
   EXPECT_EQ(campaign->timeline()->plot()->graph(0)->data()->at(1)->value, expected.files()[1].rms1);
   EXPECT_TRUE(campaign->timeline()->plot()->yAxis->label().contains("2 to 10 Hz"));
@@ -519,13 +520,13 @@ TEST_F(CampaignWindowTest, AnotherDirectoryStartsAfreshAndAnEmptyOneSaysSo) {
   std::filesystem::create_directory(other);
   dir.write("other/00000000.csvz", spectrum(1));
   window->openDirectory(QString::fromStdString(other.string()));
-  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.size() == 1, 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files->size() == 1, 5000);
   EXPECT_EQ(namesOf(*campaign->shown()), QStringList({"00000000.csvz"}));
   EXPECT_TRUE(campaign->findChild<QLabel*>("summary")->text().startsWith(
       "no measurement file among the 1 listed files"));
 
   window->ofile[1]->click();  // the n component: nothing listed
-  WAIT_UNTIL(campaign->shown() && campaign->shown()->files.empty(), 5000);
+  WAIT_UNTIL(campaign->shown() && campaign->shown()->files->empty(), 5000);
   EXPECT_TRUE(campaign->findChild<QLabel*>("summary")->text().startsWith("no file listed in"));
   EXPECT_TRUE(campaign->windowTitle().endsWith("(*.csvn)"));
 }

@@ -26,7 +26,7 @@ namespace {
 constexpr int kFiles = 500;
 
 SharedSnapshot snapshotOfDays() {
-  auto snapshot = std::make_shared<CampaignSnapshot>();
+  std::vector<analysis::CampaignFile> files;
   for (int i = 0; i < kFiles; ++i) {
     const int minutes = i * 15 + (i >= 200 ? 1440 : 0);
     analysis::CampaignFile file;
@@ -41,8 +41,10 @@ SharedSnapshot snapshotOfDays() {
                   minutes % 60);
     file.name = name;
     file.modified = 1798761600;  // 2027-01-01 00:00: the names are of 2026
-    snapshot->files.push_back(std::move(file));
+    files.push_back(std::move(file));
   }
+  auto snapshot = std::make_shared<CampaignSnapshot>();
+  snapshot->files = std::make_shared<const std::vector<analysis::CampaignFile>>(std::move(files));
   return snapshot;
 }
 
@@ -176,11 +178,11 @@ TEST(CampaignWindowOpening, ALongListGivesTheCampaignAShortOneGives) {
     EXPECT_EQ(window.running(), files <= 1000) << files;
     source.fileList()->addItem(names.last());  // listed while the first campaign starts
     WAIT_UNTIL(window.shown() &&
-                   window.shown()->files.size() == static_cast<std::size_t>(names.size()) &&
+                   window.shown()->files->size() == static_cast<std::size_t>(names.size()) &&
                    !window.running(),
                20000);
     QStringList shown;
-    for (const auto& file : window.shown()->files) shown << QString::fromStdString(file.name);
+    for (const auto& file : *window.shown()->files) shown << QString::fromStdString(file.name);
     EXPECT_EQ(shown, names) << files;
     EXPECT_EQ(window.shown()->statistics.counts.refused, static_cast<std::size_t>(files + 1));
   }

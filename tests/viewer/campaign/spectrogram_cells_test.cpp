@@ -114,12 +114,14 @@ TEST(SpectrogramCells, BinsFarBeyondTheRowsAndColumnsOfNoFileFillNoCell) {
 
 TEST(SpectrogramCells, ThePlotDrawsGroupsAndAClickFindsItsOwnColumn) {
   constexpr int kFiles = 3000;  // groups of two
-  auto snapshot = std::make_shared<CampaignSnapshot>();
+  std::vector<analysis::CampaignFile> files;
   for (int i = 0; i < kFiles; ++i) {
     analysis::CampaignFile file = fileOf(0, {1.0 + i, 2.0 + i});
     file.name = std::to_string(10000000 + i) + ".csvz";
-    snapshot->files.push_back(std::move(file));
+    files.push_back(std::move(file));
   }
+  auto snapshot = std::make_shared<CampaignSnapshot>();
+  snapshot->files = std::make_shared<const std::vector<analysis::CampaignFile>>(std::move(files));
   SpectrogramPlot plot;
   plot.show(snapshot);
   QCPColorMapData* map = plot.colourMap()->data();  // cell() is not const

@@ -61,8 +61,8 @@ struct TreeWindowTest : testing::Test {
   }
   static std::string shownTables(const CampaignWindow* window) {
     const SharedSnapshot shown = window->shown();
-    return analysis::campaignFilesCsv(shown->files) +
-           analysis::campaignBinsCsv(shown->files, shown->bins);
+    return analysis::campaignFilesCsv(*shown->files) +
+           analysis::campaignBinsCsv(*shown->files, shown->bins);
   }
 };
 
@@ -75,7 +75,7 @@ TEST_F(TreeWindowTest, ShowsTheTreeFromTheCacheFollowsANewDayAndClearsTheCache) 
     CampaignWindow* window = display.campaign->treeWindow();
     WAIT_UNTIL(!window->running() && window->shown(), 20000);
     EXPECT_EQ(shownTables(window), direct()) << run;
-    EXPECT_EQ(window->shown()->files[2].tableName(), "other/2026-05-01/05012300.csvz");
+    EXPECT_EQ((*window->shown()->files)[2].tableName(), "other/2026-05-01/05012300.csvz");
   }
   analysis::CampaignCache stored(cache / "psd-display" / "campaigns.sqlite");
   ASSERT_TRUE(stored.usable()) << stored.problem();
@@ -83,7 +83,7 @@ TEST_F(TreeWindowTest, ShowsTheTreeFromTheCacheFollowsANewDayAndClearsTheCache) 
   // A new day's directory: walked again, the campaign takes its file.
   write("2026-05-03/05030000.csvz", spectrum(3));
   CampaignWindow* window = display.campaign->treeWindow();
-  WAIT_UNTIL(window->shown() && window->shown()->files.size() == 4, 20000);
+  WAIT_UNTIL(window->shown() && window->shown()->files->size() == 4, 20000);
   EXPECT_EQ(shownTables(window), direct());
 
   window->findChild<QPushButton*>("clearCache")->click();
@@ -106,8 +106,8 @@ TEST_F(TreeWindowTest, AFileWrittenInTwoPartsIsReadAgainAndItsCacheRowReplaced) 
   ASSERT_TRUE(QTest::qWaitFor([&] { return display.campaign->treeWindow() != nullptr; }, 20000));
   CampaignWindow* window = display.campaign->treeWindow();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window->running() && window->shown(); }, 20000));
-  const auto samples = [window] { return window->shown()->files[2].samples; };
-  ASSERT_EQ(window->shown()->files[2].tableName(), path);
+  const auto samples = [window] { return (*window->shown()->files)[2].samples; };
+  ASSERT_EQ((*window->shown()->files)[2].tableName(), path);
   EXPECT_LT(samples(), 3000);
 
   fs::last_write_time(dir.write(path, whole),
