@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 #include <vector>
 
 #include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/csv_fields.h"
+#include "analysis/campaign/ordered_formatting.h"
 #include "datafiles/number_format.h"
 
 namespace analysis {
@@ -152,23 +152,18 @@ void writeCampaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBi
     centres.emplace_back();
     appendField(centres.back(), bins.centre(k));
   }
-  // Numbers are most of the cost (two per row, millions of rows in a station-year): two blocks
-  // of files are formatted at once on two threads, then handed on in order.
+  // Numbers are most of the cost (two per row, millions of rows in a station-year): blocks of
+  // files are formatted on two threads while the blocks before them are handed on.
   constexpr std::size_t kFilesPerBlock = 128;
-  const auto format = [&](std::size_t begin, std::string& out) {
-    out.clear();
-    const std::size_t end = std::min(files.size(), begin + kFilesPerBlock);
-    for (std::size_t i = begin; i < end; ++i) appendBinsRows(out, files[i], bins, *range, centres);
-  };
-  std::string first, second;
-  for (std::size_t begin = 0; begin < files.size(); begin += 2 * kFilesPerBlock) {
-    {
-      const std::jthread helper([&] { format(begin + kFilesPerBlock, second); });
-      format(begin, first);
-    }
-    sink(first);
-    sink(second);
-  }
+  formatInOrder((files.size() + kFilesPerBlock - 1) / kFilesPerBlock,
+                [&](std::size_t block, std::string& out) {
+                  const std::size_t begin = block * kFilesPerBlock;
+                  const std::size_t end = std::min(files.size(), begin + kFilesPerBlock);
+                  for (std::size_t i = begin; i < end; ++i) {
+                    appendBinsRows(out, files[i], bins, *range, centres);
+                  }
+                },
+                sink);
 }
 
 std::string campaignBinsCsv(std::span<const CampaignFile> files, const FrequencyBins& bins) {
