@@ -50,6 +50,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "analysis/campaign/campaign_file.h"
@@ -103,7 +104,10 @@ class CampaignCache {
     Session& operator=(const Session&) = delete;
 
     // Fills `file` (whose directory, name and relative path are set) from the row of `key`
-    // when it is current for `binsPerOctave` and holds `band`. Returns whether it did.
+    // when it is current for `binsPerOctave` and holds `band`. Returns whether it did. Look-ups
+    // share a read transaction while they find their rows; a miss ends it, as the file is then
+    // read: a reader's snapshot held meanwhile would keep every writer's checkpoint from
+    // emptying the log, which then grows, and each later commit tries (and syncs) again.
     bool lookup(const CacheKey& key, int binsPerOctave, const RmsBand& band, CampaignFile& file);
     // The rms of `band` of a current row; nothing when absent.
     std::optional<StoredBandRms> lookupBand(const CacheKey& key, int binsPerOctave,
@@ -130,6 +134,10 @@ class CampaignCache {
       StoredBandRms rms;
       bool erase = false;  // the reading cannot be stored: the row goes
     };
+    bool lookupInTransaction(const CacheKey& key, int binsPerOctave, const RmsBand& band,
+                             CampaignFile& file);
+    std::optional<StoredBandRms> lookupBandInTransaction(const CacheKey& key, int binsPerOctave,
+                                                         const RmsBand& band);
     bool apply(const PendingWrite& write);
     // Replaces the third-octave row of `key` by `bands`, or removes it (null).
     bool replaceThirds(const CacheKey& key, const RecordBands* bands);
@@ -144,6 +152,8 @@ class CampaignCache {
     sqlite3_stmt* statements_[7] = {};
     std::vector<PendingWrite> pending_;
     std::size_t lookupsInTransaction_ = 0;  // 0: no read transaction open
+    bool empty_ = false;                    // the cache held no reading when the session began
+    std::unordered_set<std::string> storedHere_;  // paths stored since, while empty_
   };
   // A session of this cache for the calling thread; null when the cache is not usable.
   std::unique_ptr<Session> session();

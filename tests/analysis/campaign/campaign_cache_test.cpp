@@ -394,6 +394,41 @@ TEST_F(CampaignCacheTest, TwoProgramsFillOneCacheAtOnce) {
 // Look-ups share read transactions and writes are committed in groups: a session looking up
 // rows present and rows absent, storing the absent ones, crosses every boundary of both and
 // finds every reading again as it was stored.
+// Look-ups that find their rows share a read transaction; a miss ends it, as the file is then
+// read, so that a writer's checkpoint can empty the log meanwhile.
+TEST_F(CampaignCacheTest, AMissEndsTheSharedReadSoTheLogCanBeEmptied) {
+  {
+    CampaignCache filled(cachePath);
+    tables({}, &filled);
+  }
+  CampaignCache cache(cachePath);
+  const auto session = cache.session();
+  ASSERT_TRUE(session);
+  const CacheKey key = *CacheKey::of(file(0));
+  const CacheKey nowhere{"/nowhere/05010000.csvz", 1, 1};
+  CampaignFile found, missing;
+  ASSERT_TRUE(session->lookup(key, kDefaultBinsPerOctave, {}, found));
+  session->store(key, kDefaultBinsPerOctave, {}, found);
+  session->commit();  // frames in the log, held until a checkpoint
+  const auto logEmptied = [this] {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(cachePath.c_str(), &db), SQLITE_OK);
+    // A first read finds the log; then every frame into the file, and the log restarted.
+    EXPECT_EQ(sqlite3_exec(db, "SELECT 1 FROM readings LIMIT 1", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    int logFrames = -1;
+    const int code =
+        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_RESTART, &logFrames, nullptr);
+    EXPECT_GT(logFrames, 0);
+    sqlite3_close(db);
+    return code == SQLITE_OK;
+  };
+  ASSERT_TRUE(session->lookup(key, kDefaultBinsPerOctave, {}, found));
+  EXPECT_FALSE(logEmptied());  // the shared read holds the log
+  EXPECT_FALSE(session->lookup(nowhere, kDefaultBinsPerOctave, {}, missing));
+  EXPECT_TRUE(logEmptied());
+}
+
 TEST_F(CampaignCacheTest, LookUpsAndWritesOfManyFilesCrossEveryTransactionBoundary) {
   constexpr std::size_t kFiles = 700;
   const RmsBand band;
