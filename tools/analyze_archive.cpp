@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "analysis/archive/segment_readings.h"
+#include "analysis/campaign/campaign_memory.h"
 #include "analysis/campaign/campaign_tables.h"
 #include "analysis/campaign/selection_statistics.h"
 #include "analysis/compliance/compliance_csv.h"
@@ -100,6 +101,7 @@ int runArchiveRecords(const AnalyzeOptions& o, WriteOutputs writeOutputs, std::o
 
 int runArchiveCampaign(const CampaignOptions& campaign, const ArchiveOptions& options,
                        std::ostream& err) {
+  analysis::holdCampaignInLargePages();
   const auto setup = setUp(campaign, options, err);
   if (!setup) return 2;
   const analysis::FrequencyBins bins{campaign.settings.binsPerOctave};
