@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -174,8 +175,9 @@ void CampaignWindow::followList() {
   }
   // A new or changed file is taken once it has settled: read while it is being written, it
   // would be refused or taken with a wrong record length.
-  const QStringList settledList = takeSettled(change.added + changed);
-  const QSet<QString> settled(settledList.cbegin(), settledList.cend());
+  const std::optional<QStringList> settledList = takeSettled(change.added + changed);
+  if (!settledList) return;  // followed again once their stamps are read
+  const QSet<QString> settled(settledList->cbegin(), settledList->cend());
   QStringList added, reread;
   for (const QString& name : change.added) {
     if (settled.contains(name)) {
@@ -210,15 +212,53 @@ void CampaignWindow::followList() {
   startRun(std::nullopt, campaignEntriesOf(directory_, added, source_.namesPathsInTree()));
 }
 
-QStringList CampaignWindow::takeSettled(const QStringList& names) {
-  const QStringList settled =
-      arriving_.settled(names, directory_, QDateTime::currentDateTime(), clock_.elapsed());
+std::optional<QStringList> CampaignWindow::takeSettled(const QStringList& names) {
+  QDateTime now = QDateTime::currentDateTime();
+  qint64 nowMs = clock_.elapsed();
+  QList<FileStamp> stamps;
+  if (readStamps_ && readStamps_->generation == afreshGeneration_ &&
+      std::all_of(names.cbegin(), names.cend(),
+                  [this](const QString& name) { return readStamps_->stamps.contains(name); })) {
+    stamps.reserve(names.size());
+    for (const QString& name : names) stamps << readStamps_->stamps.value(name);
+    now = readStamps_->now;
+    nowMs = readStamps_->nowMs;
+  } else if (names.size() > kSettledAtOnceUpTo) {
+    readStampsOffThread(names, now, nowMs);
+    return std::nullopt;
+  } else {
+    stamps = fileStampsOf(directory_, names);
+  }
+  readStamps_.reset();
+  const QStringList settled = arriving_.settled(names, stamps, now, nowMs);
   if (const int wait = arriving_.msUntilNextCheck(clock_.elapsed()); wait >= 0) {
     arrivalTimer_->start(wait);
   }
-  const QHash<QString, FileStamp>& stamps = arriving_.stampsOfSettled();
-  for (const QString& name : settled) taken_.insert(name, stamps.value(name));
+  const QHash<QString, FileStamp>& settledStamps = arriving_.stampsOfSettled();
+  for (const QString& name : settled) taken_.insert(name, settledStamps.value(name));
   return settled;
+}
+
+void CampaignWindow::readStampsOffThread(const QStringList& names, const QDateTime& now,
+                                         qint64 nowMs) {
+  if (readingStamps_) return;  // the list is followed again when those come
+  readingStamps_ = true;
+  // The one replaced has ended: it handed its stamps over.
+  stamper_ = std::jthread([this, names, now, nowMs, directory = directory_,
+                           generation = afreshGeneration_](std::stop_token stop) {
+    const QList<FileStamp> stamps = fileStampsOf(directory, names, stop);
+    if (stop.stop_requested()) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, names, stamps, now, nowMs, generation] {
+          readingStamps_ = false;
+          ReadStamps read{.generation = generation, .stamps = {}, .now = now, .nowMs = nowMs};
+          for (qsizetype i = 0; i < names.size(); ++i) read.stamps.insert(names[i], stamps[i]);
+          readStamps_ = std::move(read);
+          listTimer_->start();
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 void CampaignWindow::lookForChangedFiles() {

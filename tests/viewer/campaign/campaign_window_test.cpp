@@ -409,6 +409,30 @@ TEST_F(CampaignWindowTest, FilesAddedRemovedOrVetoedAreFollowedWithoutReadingThe
             analysis::campaignPercentilesCsv(expected.statistics()));
 }
 
+// More new files than the GUI thread stamps itself: their stamps are read on a thread of their
+// own, then they join as a few do, the one still being written once it has settled.
+TEST_F(CampaignWindowTest, ManyNewFilesJoinWithTheirStampsReadOffTheGuiThread) {
+  namespace fs = std::filesystem;
+  CampaignWindow* campaign = open();
+  waitForRun(campaign);
+  const int added = static_cast<int>(CampaignWindow::kSettledAtOnceUpTo) + 44;
+  for (int i = 1; i <= added; ++i) {
+    const fs::path copy =
+        dir.path() / QStringLiteral("2613%1.csvz").arg(i, 4, 10, QChar('0')).toStdString();
+    fs::copy_file(dir.path() / "26120801.csvz", copy);
+    fs::last_write_time(copy, fs::file_time_type::clock::now() +
+                                  (i == 7 ? std::chrono::hours(1) : -std::chrono::hours(1)));
+  }
+  window->dirlb_Click();
+  WAIT_UNTIL(campaign->shown() && !campaign->running() &&
+                 campaign->shown()->files->size() == static_cast<std::size_t>(9 + added),
+             20000);
+  EXPECT_EQ(namesOf(*campaign->shown()), listed());
+  EXPECT_FALSE(campaign->waitingForFiles());
+  EXPECT_EQ(analysis::campaignFilesCsv(*campaign->shown()->files),
+            analysis::campaignFilesCsv(direct(listed()).files()));
+}
+
 // A file still being written when the window opens (its clock an hour ahead: only its staying
 // unchanged tells) joins once it has settled. A file read when its writer paused at a line end
 // (a short record) is read again when the rest arrives, its row replaced.
