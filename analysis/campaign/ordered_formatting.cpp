@@ -24,6 +24,15 @@ void formatInOrder(std::size_t count, const std::function<void(std::size_t, std:
   std::size_t handedOn = 0;    // blocks given to the sink, guarded
   bool stopping = false;       // guarded
   std::exception_ptr failure;  // guarded
+  // The first failure on either side stops both.
+  const auto halt = [&](std::exception_ptr thrown) {
+    {
+      const std::lock_guard held(lock);
+      if (!failure) failure = std::move(thrown);
+      stopping = true;
+    }
+    changed.notify_all();
+  };
 
   const auto formatter = [&](std::size_t first) {
     try {
@@ -44,12 +53,7 @@ void formatInOrder(std::size_t count, const std::function<void(std::size_t, std:
         changed.notify_all();
       }
     } catch (...) {
-      {
-        const std::lock_guard held(lock);
-        if (!failure) failure = std::current_exception();
-        stopping = true;
-      }
-      changed.notify_all();
+      halt(std::current_exception());
     }
   };
 
@@ -71,12 +75,7 @@ void formatInOrder(std::size_t count, const std::function<void(std::size_t, std:
         changed.notify_all();
       }
     } catch (...) {
-      {
-        const std::lock_guard held(lock);
-        if (!failure) failure = std::current_exception();
-        stopping = true;
-      }
-      changed.notify_all();
+      halt(std::current_exception());
     }
   }  // the threads joined
   if (failure) std::rethrow_exception(failure);
