@@ -37,12 +37,18 @@ CampaignRun::CampaignRun(std::shared_ptr<analysis::Campaign> campaign,
       campaign_(std::move(campaign)),
       order_(std::move(order)),
       band_(band),
-      threads_(threads) {
+      threads_(threads),
+      total_(filesToDo()) {}
+
+std::size_t CampaignRun::filesToDo() const {
+  std::size_t toDo = 0;
   for (const analysis::CampaignFile& file : campaign_->files()) {
-    const bool toDo = band ? file.hasSpectrum() && *band != campaign_->band()
-                           : file.status == analysis::CampaignStatus::Pending;
-    if (toDo) ++total_;
+    if (band_ ? file.hasSpectrum() && *band_ != campaign_->band()
+              : file.status == analysis::CampaignStatus::Pending) {
+      ++toDo;
+    }
   }
+  return toDo;
 }
 
 void CampaignRun::appendFirst(std::vector<analysis::CampaignEntry> entries) {
@@ -82,6 +88,10 @@ void CampaignRun::run(std::stop_token stop) {
     if (!progressPending_.exchange(true)) emit progressed();
   };
   try {
+    if (changeFirst_) {
+      changeFirst_(*campaign_);
+      total_.store(filesToDo() + appended_.size());
+    }
     campaign_->append(appended_);
     const analysis::CampaignRunOutcome outcome = band_
                                                      ? campaign_->changeBand(*band_, options, stop)

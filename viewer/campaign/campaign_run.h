@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,14 +44,21 @@ class CampaignRun : public QObject {
   // station-year's campaign takes the GUI thread about 0.1 s); they count as files to do.
   // Before start().
   void appendFirst(std::vector<analysis::CampaignEntry> entries);
+  // Changes of the campaign made on the run's thread before it appends and reads (files gone,
+  // renamed, to be read again): on the GUI thread they would copy the readings the window shows,
+  // which the campaign shares with it (a station-year's take most of a second). The files they
+  // make pending count as files to do. Before start().
+  void changeFirst(std::function<void(analysis::Campaign&)> change) {
+    changeFirst_ = std::move(change);
+  }
   void start();
   void cancel();
   bool cancelled() const;
   // True for a run finding the rms of another band.
   bool changesBand() const { return band_.has_value(); }
 
-  // Files to do in this run.
-  std::size_t filesTotal() const { return total_; }
+  // Files to do in this run; known for certain once the run's changes are made (changeFirst).
+  std::size_t filesTotal() const { return total_.load(); }
   // Files done so far; also allows the next progressed() signal.
   std::size_t takeProgress();
 
@@ -68,17 +76,20 @@ class CampaignRun : public QObject {
 
  private:
   void run(std::stop_token stop);
+  // The campaign's files that this run reads (or finds the band's rms of).
+  std::size_t filesToDo() const;
   // Puts the campaign's files in the order of `order_`, as the snapshot lists them.
   void putFilesInOrder();
 
   std::shared_ptr<analysis::Campaign> campaign_;
   std::vector<std::string> order_;
   std::vector<analysis::CampaignEntry> appended_;
+  std::function<void(analysis::Campaign&)> changeFirst_;
   std::optional<analysis::RmsBand> band_;
   unsigned threads_;
   analysis::CampaignCache* cache_ = nullptr;
   analysis::CampaignReading reading_;
-  std::size_t total_ = 0;
+  std::atomic<std::size_t> total_{0};
   std::atomic<std::size_t> done_{0};
   std::atomic<bool> progressPending_{false};
   bool complete_ = false;  // written by the thread before finished(), read after it

@@ -193,23 +193,31 @@ void CampaignWindow::followList() {
     }
   }
   if (listed == names_ && reread.isEmpty()) return;
+  std::vector<analysis::CampaignEntry> gone, again;
+  std::vector<std::pair<analysis::CampaignEntry, std::string>> renamed;
   for (const QString& name : change.removed) {
-    const analysis::CampaignEntry gone = entryOf(name);
-    campaign_->remove(gone.directory, gone.fileName);
+    gone.push_back(entryOf(name));
     taken_.remove(name);
   }
   for (const auto& [from, to] : change.renamed) {
-    const analysis::CampaignEntry old = entryOf(from);
-    campaign_->rename(old.directory, old.fileName, entryOf(to).fileName);
+    renamed.emplace_back(entryOf(from), entryOf(to).fileName);
     taken_.insert(to, taken_.take(from));  // the same contents: changes are looked for still
   }
-  for (const QString& name : reread) {
-    const analysis::CampaignEntry entry = entryOf(name);
-    campaign_->readAgain(entry.directory, entry.fileName);
-  }
+  for (const QString& name : reread) again.push_back(entryOf(name));
   names_ = listed;
   // Reads the new and changed files only, then the statistics anew.
-  startRun(std::nullopt, campaignEntriesOf(directory_, added, source_.namesPathsInTree()));
+  startRun(std::nullopt, campaignEntriesOf(directory_, added, source_.namesPathsInTree()),
+           [gone, renamed, again](analysis::Campaign& campaign) {
+             for (const analysis::CampaignEntry& file : gone) {
+               campaign.remove(file.directory, file.fileName);
+             }
+             for (const auto& [old, name] : renamed) {
+               campaign.rename(old.directory, old.fileName, name);
+             }
+             for (const analysis::CampaignEntry& file : again) {
+               campaign.readAgain(file.directory, file.fileName);
+             }
+           });
 }
 
 std::optional<QStringList> CampaignWindow::takeSettled(const QStringList& names) {
@@ -287,7 +295,8 @@ void CampaignWindow::filesChanged(const QStringList& names, const QHash<QString,
 }
 
 void CampaignWindow::startRun(std::optional<analysis::RmsBand> band,
-                              std::vector<analysis::CampaignEntry> appended) {
+                              std::vector<analysis::CampaignEntry> appended,
+                              std::function<void(analysis::Campaign&)> changeFirst) {
   std::vector<std::string> order;
   order.reserve(static_cast<std::size_t>(names_.size()));
   for (const QString& name : names_) order.push_back(name.toStdString());
@@ -296,6 +305,7 @@ void CampaignWindow::startRun(std::optional<analysis::RmsBand> band,
   run->setCache(source_.cache());
   run->setReading(source_.reading());
   run->appendFirst(std::move(appended));
+  run->changeFirst(std::move(changeFirst));
   lastRunFiles_ = run->filesTotal();
   connect(run, &CampaignRun::progressed, this, &CampaignWindow::runProgressed);
   connect(run, &CampaignRun::finished, this, [this, run] { runFinished(run); });
@@ -314,7 +324,11 @@ void CampaignWindow::startRun(std::optional<analysis::RmsBand> band,
 }
 
 void CampaignWindow::runProgressed() {
-  if (run_) progress_->setValue(static_cast<int>(run_->takeProgress()));
+  if (!run_) return;
+  const std::size_t done = run_->takeProgress();
+  // The run's own changes may have made more files pending than it first counted.
+  progress_->setMaximum(static_cast<int>(std::max<std::size_t>(run_->filesTotal(), 1)));
+  progress_->setValue(static_cast<int>(done));
 }
 
 void CampaignWindow::runFinished(CampaignRun* run) {
@@ -326,6 +340,7 @@ void CampaignWindow::runFinished(CampaignRun* run) {
     return;
   }
   const std::unique_ptr<CampaignRun> ended = std::move(run_);
+  lastRunFiles_ = ended->filesTotal();
   cancel_->setEnabled(false);
   reportCacheProblem();
   progress_->setValue(static_cast<int>(ended->takeProgress()));

@@ -43,6 +43,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -172,9 +173,11 @@ class CampaignWindow : public QWidget {
   // GUI thread for a long list, which the window then waits for (afreshPending_).
   void prepareAfresh(const QStringList& listed);
   void adoptAfresh(unsigned generation, AfreshList list);
-  // `appended`: entries the run appends to the campaign before reading them.
+  // `appended`: entries the run appends to the campaign before reading them, after
+  // `changeFirst` (CampaignRun::changeFirst).
   void startRun(std::optional<analysis::RmsBand> band,
-                std::vector<analysis::CampaignEntry> appended = {});
+                std::vector<analysis::CampaignEntry> appended = {},
+                std::function<void(analysis::Campaign&)> changeFirst = {});
   void runProgressed();
   void runFinished(CampaignRun* run);
   void showSnapshot(SharedSnapshot snapshot);
