@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <limits>
 #include <mutex>
@@ -133,6 +134,49 @@ class RecordWalk {
 
 namespace {
 
+// Bytes one sample takes in the record for the encodings libmseed decodes sample by sample;
+// 0 for Steim frames (whose decoders stop at the data area's end) and unknown encodings
+// (refused by libmseed).
+int bytesPerSample(int encoding) {
+  switch (encoding) {
+    case DE_ASCII:
+      return 1;
+    case DE_INT16:
+    case DE_GEOSCOPE163:
+    case DE_GEOSCOPE164:
+    case DE_CDSN:
+    case DE_SRO:
+    case DE_DWWSSN:
+      return 2;
+    case DE_GEOSCOPE24:
+      return 3;
+    case DE_INT32:
+    case DE_FLOAT32:
+      return 4;
+    case DE_FLOAT64:
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+// libmseed 2 decodes these encodings by the header's sample count alone, reading past the
+// record when the count claims more samples than its data area holds: such a record is refused
+// before its samples are decoded.
+std::optional<std::string> dataAreaProblem(const MSRecord& h) {
+  if (!h.fsdh || h.fsdh->data_offset < 48 || h.fsdh->data_offset >= h.reclen) {
+    return "data offset " + std::to_string(h.fsdh ? h.fsdh->data_offset : 0) + " in a record of " +
+           std::to_string(h.reclen) + " bytes";
+  }
+  const std::int64_t room = h.reclen - h.fsdh->data_offset;
+  const std::int64_t need = h.samplecnt * bytesPerSample(h.encoding);
+  if (need > room) {
+    return std::to_string(h.samplecnt) + " samples do not fit in the record's " +
+           std::to_string(room) + " bytes of data";
+  }
+  return std::nullopt;
+}
+
 // A wanted data record in the window, header parsed: its id, or nothing to skip it; a problem
 // string when the header itself is unsound.
 struct WantedHeader {
@@ -148,6 +192,7 @@ WantedHeader wantedHeader(const MSRecord& h, std::span<const SeedId> wanted, Mic
   if (!(h.samprate > 0) || !std::isfinite(h.samprate)) {
     return {std::nullopt, "sample rate " + std::to_string(h.samprate)};
   }
+  if (auto problem = dataAreaProblem(h)) return {std::nullopt, std::move(problem)};
   const double span = static_cast<double>(h.samplecnt) / h.samprate * kMicrosPerSecond;
   if (h.starttime >= to || static_cast<double>(h.starttime) + span <= static_cast<double>(from)) {
     return {};

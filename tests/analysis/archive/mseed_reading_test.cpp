@@ -96,21 +96,35 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"spectrum.csv", "\"f(Hz)\",\"ft1re\",\"ft1im\"\r\n0,1,2\r\n",
                     "no miniSEED (the first bytes are no SEED record)"}));
 
-TEST(MseedReading, DamagedRecordIsReportedByOffsetAndBecomesAGap) {
+// Bytes written over the second 512-byte record, at an offset in it.
+struct DamageCase {
+  const char* name;
+  MseedEncoding encoding;
+  std::streamoff at;
+  std::string bytes;
+  const char* problem;
+};
+
+class DamagedRecord : public testing::TestWithParam<DamageCase> {};
+
+// A sample count beyond the data area must be caught before libmseed decodes the samples: it
+// reads as many as the count claims, past the record's end (the sanitizers catch that).
+TEST_P(DamagedRecord, IsReportedByOffsetAndBecomesAGap) {
   testing_support::TempDir dir;
   const auto path = dir.path() / "damaged.mseed";
   const std::vector<double> values = testCounts(2000, 100);
-  writeTrace(path, idOf(segmentId()), 0, 100, values, MseedEncoding::Int32, 512);
-  // The second 512-byte record's header is overwritten.
+  writeTrace(path, idOf(segmentId()), 0, 100, values, GetParam().encoding, 512);
   {
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(512);
-    file << std::string(48, '#');
+    file.seekp(512 + GetParam().at);
+    file << GetParam().bytes;
   }
   const auto contents = readMseedFile(path, {}, kAll0, kAll1);
   EXPECT_FALSE(contents.refused);
   ASSERT_EQ(contents.problems.size(), 1u);
-  EXPECT_EQ(contents.problems[0].find(path.string() + ": damaged record at byte 512"), 0u)
+  EXPECT_EQ(contents.problems[0].find(path.string() + ": damaged record at byte 512 (" +
+                                      GetParam().problem),
+            0u)
       << contents.problems[0];
   const auto traces = joinIntoTraces({}, contents.pieces);
   ASSERT_EQ(traces.size(), 2u);
@@ -118,7 +132,25 @@ TEST(MseedReading, DamagedRecordIsReportedByOffsetAndBecomesAGap) {
   EXPECT_EQ(traces[1].start, static_cast<MicroTime>(2 * perRecord) * 10000);  // 100 Hz
   EXPECT_EQ(traces[1].samples.front(), values[2 * perRecord]);
   EXPECT_EQ(traces[0].samples.size() + traces[1].samples.size(), 2000u - perRecord);
+  const std::size_t records = (values.size() + perRecord - 1) / perRecord;
+  EXPECT_EQ(recordSpansInMseedFile(path, {}).size(), records - 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Damage, DamagedRecord,
+    testing::Values(
+        DamageCase{"HeaderOverwritten", MseedEncoding::Int32, 0, std::string(48, '#'),
+                   "no SEED record"},
+        DamageCase{"Int32CountBeyondTheData", MseedEncoding::Int32, 30, std::string("\xff\xff", 2),
+                   "65535 samples do not fit in the record's 456 bytes of data"},
+        DamageCase{"Int16CountBeyondTheData", MseedEncoding::Int16, 30, std::string("\x01\x00", 2),
+                   "256 samples do not fit in the record's 456 bytes of data"},
+        DamageCase{"Float64CountBeyondTheData", MseedEncoding::Float64, 30,
+                   std::string("\x00\x3a", 2),
+                   "58 samples do not fit in the record's 456 bytes of data"},
+        DamageCase{"DataOffsetAtTheRecordsEnd", MseedEncoding::Int32, 44,
+                   std::string("\x02\x00", 2), "data offset 512 in a record of 512 bytes"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A float record holding NaN or infinity is damaged like one whose header cannot be read: its
 // time becomes a gap, and no sample that is not finite reaches a trace.
