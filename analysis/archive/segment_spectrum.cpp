@@ -8,6 +8,8 @@
 #include <mutex>
 #include <numbers>
 
+#include "analysis/record/vector_clones.h"
+
 namespace analysis::archive {
 namespace {
 
@@ -19,6 +21,74 @@ std::mutex& planningMutex() {
 double hann(std::size_t n, std::size_t count) {
   return 0.5 -
          0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(count));
+}
+
+// Steps 1 and 2: the counts less their least-squares line, times the window, into `trace`.
+// centredSquares = sum (n - m)^2 over n = 0 .. N - 1, m = (N - 1) / 2.
+PSD_VECTOR_CLONES void detrendAndWindow(std::span<const double> counts, const double* window,
+                                        double centredSquares, double* trace) {
+  const std::size_t n = counts.size();
+  // Least-squares line over n = 0 .. N - 1 with m = (N - 1) / 2: its slope is
+  // sum (n - m)(x - mean) / sum (n - m)^2, and sum (n - m)(x - mean) = sum (n - m) x since the
+  // centred indices sum to 0, so both sums come from one pass over the counts (the pass that
+  // brings them from memory; a second pass cost as much again). Each runs in four interleaved
+  // partial sums, added pairwise at the end, so no addition waits for the one before. The
+  // centred indices are counted up by 4 from -m (halves or whole numbers: exact).
+  const double meanIndex = 0.5 * static_cast<double>(n - 1);
+  const std::size_t whole = n - n % 4;
+  // Lanes j = 0 .. 3 of the partial sums as one vector of the compiler's, which it keeps in
+  // registers and adds four (or two and two) at a time, each lane the same additions as a scalar
+  // sum would do.
+  using Lanes = double __attribute__((vector_size(32)));
+  Lanes sum = {0, 0, 0, 0}, moment = {0, 0, 0, 0};
+  Lanes centred = {-meanIndex, 1 - meanIndex, 2 - meanIndex, 3 - meanIndex};
+  const Lanes four = {4, 4, 4, 4};
+  for (std::size_t i = 0; i < whole; i += 4) {
+    Lanes x;
+    std::memcpy(&x, &counts[i], sizeof x);
+    sum += x;
+    moment += centred * x;
+    centred += four;
+  }
+  double lanes[4] = {sum[0], sum[1], sum[2], sum[3]};
+  double momentLanes[4] = {moment[0], moment[1], moment[2], moment[3]};
+  for (std::size_t i = whole; i < n; ++i) {
+    lanes[i % 4] += counts[i];
+    momentLanes[i % 4] += (static_cast<double>(i) - meanIndex) * counts[i];
+  }
+  const double mean = ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) / static_cast<double>(n);
+  const double sxy = (momentLanes[0] + momentLanes[1]) + (momentLanes[2] + momentLanes[3]);
+  const double sxx = centredSquares;
+  const double slope = sxx > 0 ? sxy / sxx : 0;
+  // The index through a 32-bit integer (n <= 131072), which the compiler converts two at a time.
+  for (std::size_t i = 0; i < n; ++i) {
+    const double c = static_cast<double>(static_cast<std::int32_t>(i)) - meanIndex;
+    trace[i] = (counts[i] - (mean + slope * c)) * window[i];
+  }
+}
+
+// Step 5 on each line: the product V_k x factor_k written out (std::complex's operator* checks
+// every product for NaN parts, which cost a quarter of the time here; the transform of finite
+// samples has none), rounded to the record's precision.
+template <typename Part>
+inline void multiplyLines(const fftw_complex* spectrum, const std::complex<double>* factors,
+                          std::size_t lines, Part* re, Part* im) {
+  for (std::size_t k = 0; k < lines; ++k) {
+    const double vr = spectrum[k][0], vi = spectrum[k][1];
+    const double fr = factors[k].real(), fi = factors[k].imag();
+    re[k] = static_cast<Part>(vr * fr - vi * fi);
+    im[k] = static_cast<Part>(vr * fi + vi * fr);
+  }
+}
+PSD_VECTOR_CLONES void multiplyLinesInto(const fftw_complex* spectrum,
+                                         const std::complex<double>* factors, std::size_t lines,
+                                         float* re, float* im) {
+  multiplyLines(spectrum, factors, lines, re, im);
+}
+PSD_VECTOR_CLONES void multiplyLinesInto(const fftw_complex* spectrum,
+                                         const std::complex<double>* factors, std::size_t lines,
+                                         double* re, double* im) {
+  multiplyLines(spectrum, factors, lines, re, im);
 }
 
 }  // namespace
@@ -81,48 +151,8 @@ const std::vector<std::complex<double>>& SegmentSpectrum::factorsFor(
 }
 
 SegmentSpectrum::Plan& SegmentSpectrum::transform(std::span<const double> counts) {
-  const std::size_t n = counts.size();
-  Plan& plan = planFor(n);
-  // Least-squares line over n = 0 .. N - 1 with m = (N - 1) / 2: its slope is
-  // sum (n - m)(x - mean) / sum (n - m)^2, and sum (n - m)(x - mean) = sum (n - m) x since the
-  // centred indices sum to 0, so both sums come from one pass over the counts (the pass that
-  // brings them from memory; a second pass cost as much again). Each runs in four interleaved
-  // partial sums, added pairwise at the end, so no addition waits for the one before. The
-  // centred indices are counted up by 4 from -m (halves or whole numbers: exact).
-  const double meanIndex = 0.5 * static_cast<double>(n - 1);
-  const std::size_t whole = n - n % 4;
-  // Lanes j = 0 .. 3 of the partial sums as two pairs of the compiler's vectors, which it keeps
-  // in registers and adds two at a time (each lane the same additions as a scalar sum would do).
-  using Pair = double __attribute__((vector_size(16)));
-  Pair sum[2] = {{0, 0}, {0, 0}}, moment[2] = {{0, 0}, {0, 0}};
-  Pair centred[2] = {{-meanIndex, 1 - meanIndex}, {2 - meanIndex, 3 - meanIndex}};
-  const Pair four = {4, 4};
-  for (std::size_t i = 0; i < whole; i += 4) {
-    for (std::size_t h = 0; h < 2; ++h) {
-      Pair x;
-      std::memcpy(&x, &counts[i + 2 * h], sizeof x);
-      sum[h] += x;
-      moment[h] += centred[h] * x;
-      centred[h] += four;
-    }
-  }
-  double lanes[4] = {sum[0][0], sum[0][1], sum[1][0], sum[1][1]};
-  double momentLanes[4] = {moment[0][0], moment[0][1], moment[1][0], moment[1][1]};
-  for (std::size_t i = whole; i < n; ++i) {
-    lanes[i % 4] += counts[i];
-    momentLanes[i % 4] += (static_cast<double>(i) - meanIndex) * counts[i];
-  }
-  const double mean = ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) / static_cast<double>(n);
-  const double sxy = (momentLanes[0] + momentLanes[1]) + (momentLanes[2] + momentLanes[3]);
-  const double sxx = plan.centredSquares;
-  const double slope = sxx > 0 ? sxy / sxx : 0;
-  // The index through a 32-bit integer (n <= 131072), which the compiler converts two at a time.
-  const double* window = plan.window.data();
-  double* trace = plan.trace;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double c = static_cast<double>(static_cast<std::int32_t>(i)) - meanIndex;
-    trace[i] = (counts[i] - (mean + slope * c)) * window[i];
-  }
+  Plan& plan = planFor(counts.size());
+  detrendAndWindow(counts, plan.window.data(), plan.centredSquares, plan.trace);
   fftw_execute(plan.plan);
   return plan;
 }
@@ -134,14 +164,7 @@ void SegmentSpectrum::write(std::span<const double> counts, double rate,
   const std::size_t n = counts.size();
   const Plan& plan = transform(counts);
   const auto& factors = factorsFor(response, n, rate);
-  // The product written out: std::complex's operator* checks every product for NaN parts,
-  // which cost a quarter of the time here; the transform of finite samples has none.
-  for (std::size_t k = 0; k <= n / 2; ++k) {
-    const double vr = plan.spectrum[k][0], vi = plan.spectrum[k][1];
-    const double fr = factors[k].real(), fi = factors[k].imag();
-    re[k] = static_cast<Part>(vr * fr - vi * fi);
-    im[k] = static_cast<Part>(vr * fi + vi * fr);
-  }
+  multiplyLinesInto(plan.spectrum, factors.data(), n / 2 + 1, re.data(), im.data());
 }
 
 void SegmentSpectrum::coefficients(std::span<const double> counts, double rate,
