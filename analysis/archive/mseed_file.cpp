@@ -52,7 +52,8 @@ SeedId idOf(const MSRecord& msr) {
   return {trimmed(msr.network), trimmed(msr.station), trimmed(msr.location), trimmed(msr.channel)};
 }
 
-// Owns one parsed record.
+// Owns one parsed record. One is parsed into again and again along a file: libmseed then keeps
+// its buffers (the header's, the samples') instead of allocating them for every record.
 struct ParsedRecord {
   MSRecord* msr = nullptr;
   ~ParsedRecord() { msr_free(&msr); }
@@ -229,8 +230,8 @@ MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<c
     // Headers only: how many samples each channel's records will bring.
     std::vector<std::pair<SeedId, std::size_t>> counts;
     MseedFileContents ignored;
+    ParsedRecord header;
     walk.run(ignored, [&](std::size_t offset, int length) -> std::optional<std::string> {
-      ParsedRecord header;
       if (msr_parse(bytes.data() + offset, length, &header.msr, length, 0, 0) != MS_NOERROR) {
         return std::string("header");
       }
@@ -250,16 +251,15 @@ MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<c
     for (const auto& [id, count] : counts) sink.expect(id, count);
   }
   std::vector<double> samples;
+  ParsedRecord header, data;
   walk.run(out, [&](std::size_t offset, int length) -> std::optional<std::string> {
     char* record = bytes.data() + offset;
-    ParsedRecord header;
     if (msr_parse(record, length, &header.msr, length, 0, 0) != MS_NOERROR) {
       return std::string("its header cannot be read");
     }
     const MSRecord& h = *header.msr;
     const WantedHeader w = wantedHeader(h, wanted, from, to);
     if (!w.id) return w.problem;
-    ParsedRecord data;
     if (msr_parse(record, length, &data.msr, length, 1, 0) != MS_NOERROR) {
       return std::string("its samples cannot be decoded");
     }
@@ -303,8 +303,8 @@ void forEachRecordHeader(const std::filesystem::path& path, Take take) {
   if (readBytes(path, bytes) || isMiniSeed3(bytes)) return;
   MseedFileContents ignored;
   RecordWalk walk(path, bytes);
+  ParsedRecord header;
   walk.run(ignored, [&](std::size_t offset, int length) -> std::optional<std::string> {
-    ParsedRecord header;
     if (msr_parse(bytes.data() + offset, length, &header.msr, length, 0, 0) != MS_NOERROR) {
       return std::string("header");
     }
