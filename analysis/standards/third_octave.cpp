@@ -13,7 +13,7 @@ namespace {
 // Preferred numbers of the one-third-octave series (IEC 61260, ISO 266 R10): band m of a decade.
 constexpr double kNominalMantissa[10] = {1, 1.25, 1.6, 2, 2.5, 3.15, 4, 5, 6.3, 8};
 
-double lowEdge(int index) {
+double computedLowEdge(int index) {
   return std::pow(10.0, (2 * index - 1) / 20.0);
 }
 
@@ -21,9 +21,7 @@ bool usable(double frequencyHz) {
   return frequencyHz > 0 && std::isfinite(frequencyHz);
 }
 
-}  // namespace
-
-ThirdOctaveBand thirdOctaveBand(int index) {
+ThirdOctaveBand computedBand(int index) {
   const int decade = index >= 0 ? index / 10 : -((-index + 9) / 10);
   const int step = index - 10 * decade;
   // Powers of ten are exact as multipliers only upwards: divide for the decades below 1 Hz.
@@ -31,9 +29,37 @@ ThirdOctaveBand thirdOctaveBand(int index) {
                                      : kNominalMantissa[step] / std::pow(10.0, -decade);
   return {.index = index,
           .centre = std::pow(10.0, index / 10.0),
-          .low = lowEdge(index),
-          .high = lowEdge(index + 1),
+          .low = computedLowEdge(index),
+          .high = computedLowEdge(index + 1),
           .nominalCentre = nominal};
+}
+
+// Bands -200 .. 200 (1e-20 to 1e20 Hz) computed once: a campaign asks for the same few dozen
+// bands, each with four powers of ten, for each of its thousands of records.
+constexpr int kTabled = 200;
+const std::vector<ThirdOctaveBand>& tabledBands() {
+  static const std::vector<ThirdOctaveBand> bands = [] {
+    std::vector<ThirdOctaveBand> all;
+    for (int index = -kTabled; index <= kTabled; ++index) all.push_back(computedBand(index));
+    return all;
+  }();
+  return bands;
+}
+
+bool tabled(int index) {
+  return index >= -kTabled && index <= kTabled;
+}
+
+double lowEdge(int index) {
+  return tabled(index) ? tabledBands()[static_cast<std::size_t>(index + kTabled)].low
+                       : computedLowEdge(index);
+}
+
+}  // namespace
+
+ThirdOctaveBand thirdOctaveBand(int index) {
+  return tabled(index) ? tabledBands()[static_cast<std::size_t>(index + kTabled)]
+                       : computedBand(index);
 }
 
 int thirdOctaveBandOf(double frequencyHz) {
@@ -124,6 +150,13 @@ void ThirdOctaveSums::addSeries(std::span<const double> freq,
   for (std::size_t j = 0; j < Series; ++j) sums_[j][slot] = sum[j];
   members_[slot] = inSum;
   slot_ = slot;
+}
+
+std::optional<std::size_t> ThirdOctaveSums::slotOf(double f) const {
+  if (edges_.empty() || !(f >= edges_.front() && f < edges_.back())) return std::nullopt;
+  return static_cast<std::size_t>(std::upper_bound(edges_.begin(), edges_.end(), f) -
+                                  edges_.begin()) -
+         1;
 }
 
 BandVelocities ThirdOctaveSums::velocities(double recordSeconds, std::size_t series) const {

@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -67,6 +68,24 @@ class ThirdOctaveSums {
            std::span<const double> secondPsd);
   // Of the PSD added first (series 0) or second (1).
   BandVelocities velocities(double recordSeconds, std::size_t series = 0) const;
+
+  // For a caller that knows each line's band beforehand (a table of a grid's lines) and sums
+  // the lines itself, in their order, with the same operations as add(): the slot a line at f
+  // is summed into (nothing where add() skips it), and a slot's running sums of both series
+  // and its count of lines, to be continued from and kept again.
+  std::optional<std::size_t> slotOf(double f) const;
+  struct Running {
+    double sum[2] = {0, 0};
+    std::size_t lines = 0;
+  };
+  Running running(std::size_t slot) const {
+    return {{sums_[0][slot], sums_[1][slot]}, members_[slot]};
+  }
+  void keep(std::size_t slot, const Running& running) {
+    sums_[0][slot] = running.sum[0];
+    sums_[1][slot] = running.sum[1];
+    members_[slot] = running.lines;
+  }
 
  private:
   template <std::size_t Series>
