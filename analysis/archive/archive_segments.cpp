@@ -114,20 +114,24 @@ class SegmentCutter {
       const std::size_t channel = chunk.channels[file];
       const SeedId& own = ids_[channel];
       std::size_t reserve = 0;
+      const auto appendOwn = [&](const SeedId& id, MicroTime start, double rate, auto samples) {
+        if (id != own) {
+          mixed = true;
+          mixedFound.request_stop();
+        } else if (!stop.stop_requested()) {
+          appendRecord(*traces[channel], start, rate, samples, reserve);
+        }
+      };
       const MseedSink sink{
           .expect =
               [&](const SeedId& id, std::size_t count) {
                 if (id == own) reserve = count;
               },
-          .take =
-              [&](const SeedId& id, MicroTime start, double rate, std::span<const double> samples) {
-                if (id != own) {
-                  mixed = true;
-                  mixedFound.request_stop();
-                } else if (!stop.stop_requested()) {
-                  appendRecord(*traces[channel], start, rate, samples, reserve);
-                }
-              }};
+          .take = [&](const SeedId& id, MicroTime start, double rate,
+                      std::span<const double> samples) { appendOwn(id, start, rate, samples); },
+          .takeCounts =
+              [&](const SeedId& id, MicroTime start, double rate,
+                  std::span<const std::int32_t> counts) { appendOwn(id, start, rate, counts); }};
       contents[file] =
           decodeMseedFile(chunk.files[file], ids_, windowFrom, windowTo, sink, fileBytes_[file]);
     };
@@ -150,17 +154,20 @@ class SegmentCutter {
     // Records are appended to the traces as they are decoded, each trace reserved once for the
     // samples its file brings: a day is held once, never as pieces and traces together.
     std::size_t reserve1 = 0, reserve2 = 0;
+    const auto append = [&](const SeedId& id, MicroTime start, double rate, auto samples) {
+      const bool first = id == request_.channel1;
+      appendRecord(first ? traces1_ : traces2_, start, rate, samples, first ? reserve1 : reserve2);
+    };
     const MseedSink sink{
         .expect =
             [&](const SeedId& id, std::size_t count) {
               (id == request_.channel1 ? reserve1 : reserve2) = count;
             },
-        .take =
-            [&](const SeedId& id, MicroTime start, double rate, std::span<const double> samples) {
-              const bool first = id == request_.channel1;
-              appendRecord(first ? traces1_ : traces2_, start, rate, samples,
-                           first ? reserve1 : reserve2);
-            }};
+        .take = [&](const SeedId& id, MicroTime start, double rate,
+                    std::span<const double> samples) { append(id, start, rate, samples); },
+        .takeCounts =
+            [&](const SeedId& id, MicroTime start, double rate,
+                std::span<const std::int32_t> counts) { append(id, start, rate, counts); }};
     std::vector<MseedFileContents> contents;
     for (const fs::path& file : chunk.files) {
       contents.push_back(decodeMseedFile(file, ids_, windowFrom, windowTo, sink, fileBytes_[0]));

@@ -39,8 +39,11 @@ std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordP
   return joined;
 }
 
-void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
-                  std::span<const double> samples, std::size_t& reserve) {
+namespace {
+
+template <typename Sample>
+void appendSamples(std::vector<Trace>& traces, MicroTime start, double rate,
+                   std::span<const Sample> samples, std::size_t& reserve) {
   bool continues = false;
   if (!traces.empty()) {
     const Trace& last = traces.back();
@@ -58,6 +61,18 @@ void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
     reserve = 0;
   }
   into.insert(into.end(), samples.begin(), samples.end());
+}
+
+}  // namespace
+
+void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
+                  std::span<const double> samples, std::size_t& reserve) {
+  appendSamples(traces, start, rate, samples, reserve);
+}
+
+void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
+                  std::span<const std::int32_t> counts, std::size_t& reserve) {
+  appendSamples(traces, start, rate, counts, reserve);
 }
 
 std::optional<std::span<const double>> samplesFrom(std::span<const Trace> traces, MicroTime t,

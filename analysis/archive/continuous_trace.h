@@ -8,6 +8,8 @@
 // Sample i of a trace lies at start + i / rate.
 #pragma once
 
+#include <cstdint>
+
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -39,6 +41,9 @@ std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordP
 // here; joinIntoTraces() then heals the rest.
 void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
                   std::span<const double> samples, std::size_t& reserve);
+// The same for a record of integer counts, converted as they are appended.
+void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
+                  std::span<const std::int32_t> counts, std::size_t& reserve);
 
 // The `count` consecutive samples from the one lying within half a sample of `t` (the nearest
 // sample, rounded half up), of a trace whose rate matches `rate`; nothing when no trace holds

@@ -267,6 +267,12 @@ MseedFileContents decodeMseedFile(const std::filesystem::path& path, std::span<c
       return "decoded " + std::to_string(data.msr->numsamples) + " samples, the header says " +
              std::to_string(data.msr->samplecnt);
     }
+    if (data.msr->sampletype == 'i' && sink.takeCounts) {
+      sink.takeCounts(*w.id, h.starttime, h.samprate,
+                      {static_cast<const std::int32_t*>(data.msr->datasamples),
+                       static_cast<std::size_t>(data.msr->numsamples)});
+      return std::nullopt;
+    }
     if (!samplesOf(*data.msr, samples)) return std::string("its samples are text, not numbers");
     // A float record may hold NaN or infinity, which would spread through every spectrum and
     // sum its segments take part in.

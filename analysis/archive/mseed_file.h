@@ -8,7 +8,8 @@
 //     refused whole;
 //   - a file whose first bytes are no SEED record: "no miniSEED", refused whole;
 //   - a record that cannot be parsed or decoded, that is cut short by the end of the file, whose
-//     decoded sample count differs from its header's, whose sample rate is not positive and
+//     header claims more samples than its data area holds (libmseed would read past the record
+//     for them), whose decoded sample count differs from its header's, whose sample rate is not positive and
 //     finite, one of whose samples is not finite (NaN or infinity in a float record), or whose
 //     samples are text (ASCII log records of a channel asked for) is reported
 //     with the file's name and the record's offset and never read as samples: the time it
@@ -16,6 +17,8 @@
 //     libmseed's smallest record length, when the damaged record's length is unknown).
 // Trailing zero bytes or blanks (padding) are no problem.
 #pragma once
+
+#include <cstdint>
 
 #include <filesystem>
 #include <functional>
@@ -49,10 +52,15 @@ MseedFileContents readMseedFile(const std::filesystem::path& path, std::span<con
 
 // Where decodeMseedFile hands what it reads: `expect` (optional) first learns, from the headers,
 // how many samples each channel's records will bring (so that traces are reserved once), then
-// `take` gets each record's samples (valid during the call only).
+// `take` gets each record's samples (valid during the call only). With `takeCounts` set, records
+// of integer counts (Steim, INT16, INT32) go there as libmseed decoded them instead, the caller
+// converting them where it keeps them (a pass over every sample less; integers are always
+// finite).
 struct MseedSink {
   std::function<void(const SeedId&, std::size_t)> expect;
   std::function<void(const SeedId&, MicroTime start, double rate, std::span<const double>)> take;
+  std::function<void(const SeedId&, MicroTime start, double rate, std::span<const std::int32_t>)>
+      takeCounts;
 };
 
 // As readMseedFile, the samples handed to `sink` instead of kept (contents.pieces stays empty):
