@@ -11,6 +11,7 @@
 #include <stop_token>
 #include <system_error>
 #include <thread>
+#include <variant>
 
 #include "analysis/archive/continuous_trace.h"
 #include "analysis/archive/mseed_file.h"
@@ -37,12 +38,90 @@ MicroTime micros(double seconds) {
   return std::llround(seconds * kMicrosPerSecond);
 }
 
+// A segment's samples of one channel: integer counts or doubles, as its traces hold them.
+using Samples = std::variant<std::span<const std::int32_t>, std::span<const double>>;
+
+// A channel's traces: integer counts while every record has brought integers (half the memory
+// and the memory traffic of doubles, for the day held and for each segment's pass over it), as
+// doubles from the first record that brought doubles on (the counts converted then, once).
+class ChannelTraces {
+ public:
+  bool empty() const { return inDoubles_ ? doubles_.empty() : counts_.empty(); }
+  std::size_t traceCount() const { return inDoubles_ ? doubles_.size() : counts_.size(); }
+  MicroTime firstStart() const {
+    return inDoubles_ ? doubles_.front().start : counts_.front().start;
+  }
+  double firstRate() const { return inDoubles_ ? doubles_.front().rate : counts_.front().rate; }
+  std::size_t lastSize() const {
+    if (empty()) return 0;
+    return inDoubles_ ? doubles_.back().samples.size() : counts_.back().samples.size();
+  }
+
+  void append(MicroTime start, double rate, std::span<const std::int32_t> counts,
+              std::size_t& reserve) {
+    if (inDoubles_) {
+      appendRecord(doubles_, start, rate, counts, reserve);
+    } else {
+      appendRecord(counts_, start, rate, counts, reserve);
+    }
+  }
+  void append(MicroTime start, double rate, std::span<const double> samples, std::size_t& reserve) {
+    if (!inDoubles_) {
+      for (CountTrace& trace : counts_) {
+        doubles_.push_back({trace.start, trace.rate, {trace.samples.begin(), trace.samples.end()}});
+      }
+      counts_.clear();
+      inDoubles_ = true;
+    }
+    appendRecord(doubles_, start, rate, samples, reserve);
+  }
+  // Back to `traces` traces, the last of `last` samples (what they were before a failed read).
+  void truncate(std::size_t traces, std::size_t last) {
+    const auto cut = [&](auto& all) {
+      all.resize(traces);
+      if (!all.empty()) all.back().samples.resize(last);
+    };
+    if (inDoubles_) {
+      cut(doubles_);
+    } else {
+      cut(counts_);
+    }
+  }
+  void join() {
+    counts_ = joinTraces(std::move(counts_));
+    doubles_ = joinTraces(std::move(doubles_));
+  }
+  std::optional<Samples> from(MicroTime t, std::size_t count, double rate) const {
+    if (inDoubles_) {
+      if (auto s = samplesFrom(doubles_, t, count, rate)) return Samples(*s);
+    } else if (auto s = samplesFrom(counts_, t, count, rate)) {
+      return Samples(*s);
+    }
+    return std::nullopt;
+  }
+  void dropBefore(MicroTime t) {
+    archive::dropBefore(counts_, t);
+    archive::dropBefore(doubles_, t);
+  }
+  double latestEnd() const {
+    double end = 0;
+    for (const auto& trace : counts_) end = std::max(end, trace.nextDue());
+    for (const auto& trace : doubles_) end = std::max(end, trace.nextDue());
+    return end;
+  }
+
+ private:
+  std::vector<CountTrace> counts_;
+  std::vector<Trace> doubles_;
+  bool inDoubles_ = false;
+};
+
 // A complete segment waiting for its record: its samples (views into the traces, valid until
 // the cut ends) and responses.
 struct PendingSegment {
   MicroTime start = 0;
-  std::span<const double> samples1;
-  std::optional<std::span<const double>> samples2;
+  Samples samples1;
+  std::optional<Samples> samples2;
   const InstrumentResponse* response1 = nullptr;
   const InstrumentResponse* response2 = nullptr;
 };
@@ -85,8 +164,8 @@ class SegmentCutter {
       report_.problems.insert(report_.problems.end(), contents[i].problems.begin(),
                               contents[i].problems.end());
     }
-    traces1_ = joinIntoTraces(std::move(traces1_), {});
-    traces2_ = joinIntoTraces(std::move(traces2_), {});
+    channels_[0].join();
+    channels_[1].join();
     return establishLayout() && cut(chunk.completeBefore);
   }
 
@@ -100,11 +179,10 @@ class SegmentCutter {
         chunk.channels[0] == chunk.channels[1] || ids_.size() != 2 || ids_[0] == ids_[1]) {
       return false;
     }
-    std::array<std::vector<Trace>*, 2> traces{&traces1_, &traces2_};
     std::array<std::size_t, 2> kept{}, keptLast{};
     for (std::size_t c = 0; c < 2; ++c) {
-      kept[c] = traces[c]->size();
-      keptLast[c] = traces[c]->empty() ? 0 : traces[c]->back().samples.size();
+      kept[c] = channels_[c].traceCount();
+      keptLast[c] = channels_[c].lastSize();
     }
     contents.resize(2);
     // A file holding the other channel's records stops both: they are read again in turn.
@@ -119,7 +197,7 @@ class SegmentCutter {
           mixed = true;
           mixedFound.request_stop();
         } else if (!stop.stop_requested()) {
-          appendRecord(*traces[channel], start, rate, samples, reserve);
+          channels_[channel].append(start, rate, samples, reserve);
         }
       };
       const MseedSink sink{
@@ -140,10 +218,7 @@ class SegmentCutter {
       decode(mixedFound.get_token(), 0);
     }
     if (!mixed) return true;
-    for (std::size_t c = 0; c < 2; ++c) {
-      traces[c]->resize(kept[c]);
-      if (!traces[c]->empty()) traces[c]->back().samples.resize(keptLast[c]);
-    }
+    for (std::size_t c = 0; c < 2; ++c) channels_[c].truncate(kept[c], keptLast[c]);
     contents.clear();
     return false;
   }
@@ -156,7 +231,7 @@ class SegmentCutter {
     std::size_t reserve1 = 0, reserve2 = 0;
     const auto append = [&](const SeedId& id, MicroTime start, double rate, auto samples) {
       const bool first = id == request_.channel1;
-      appendRecord(first ? traces1_ : traces2_, start, rate, samples, first ? reserve1 : reserve2);
+      channels_[first ? 0 : 1].append(start, rate, samples, first ? reserve1 : reserve2);
     };
     const MseedSink sink{
         .expect =
@@ -181,17 +256,15 @@ class SegmentCutter {
     to_ = to;
   }
   bool hasLayout() const { return layout_.has_value(); }
-  const std::vector<Trace>& traces1() const { return traces1_; }
-  const std::vector<Trace>& traces2() const { return traces2_; }
 
  private:
   bool establishLayout() {
-    if (layout_ || traces1_.empty()) return true;
-    const double rate = traces1_.front().rate;
-    if (!traces2_.empty() && !ratesMatch(rate, traces2_.front().rate)) {
+    if (layout_ || channels_[0].empty()) return true;
+    const double rate = channels_[0].firstRate();
+    if (!channels_[1].empty() && !ratesMatch(rate, channels_[1].firstRate())) {
       report_.refusal = request_.channel1.text() + " records " + std::to_string(rate) +
                         " samples/s, " + request_.channel2->text() + " " +
-                        std::to_string(traces2_.front().rate) +
+                        std::to_string(channels_[1].firstRate()) +
                         ": channels of different sample rates are not taken together "
                         "(no resampling)";
       report_.usageError = true;
@@ -213,8 +286,8 @@ class SegmentCutter {
     const MicroTime length = micros(layout.recordSeconds());
     if (!nextK_) {
       MicroTime from = kLatest;
-      for (const auto* traces : {&traces1_, &traces2_}) {
-        if (!traces->empty()) from = std::min(from, traces->front().start);
+      for (const ChannelTraces& channel : channels_) {
+        if (!channel.empty()) from = std::min(from, channel.firstStart());
       }
       nextK_ = layout.firstAtOrAfter(from_.value_or(from));
     }
@@ -222,9 +295,9 @@ class SegmentCutter {
         to_ ? layout.lastAtOrBefore(*to_) : std::numeric_limits<std::int64_t>::max();
     while (*nextK_ <= lastK && layout.startOf(*nextK_) + length <= completeBefore) {
       const MicroTime t = layout.startOf(*nextK_);
-      const auto s1 = samplesFrom(traces1_, t, layout.samples, layout.rate);
-      const auto s2 = request_.channel2 ? samplesFrom(traces2_, t, layout.samples, layout.rate)
-                                        : std::optional<std::span<const double>>();
+      const auto s1 = channels_[0].from(t, layout.samples, layout.rate);
+      const auto s2 = request_.channel2 ? channels_[1].from(t, layout.samples, layout.rate)
+                                        : std::optional<Samples>();
       if (s1 && (!request_.channel2 || s2)) {
         if (!queue(t, *s1, s2)) return false;
       } else if (to_ || completeBefore < kLatest ||
@@ -237,17 +310,15 @@ class SegmentCutter {
     }
     if (!flush()) return false;
     const MicroTime keepFrom = layout.startOf(*nextK_);
-    dropBefore(traces1_, keepFrom);
-    dropBefore(traces2_, keepFrom);
+    channels_[0].dropBefore(keepFrom);
+    channels_[1].dropBefore(keepFrom);
     return *nextK_ <= lastK;
   }
 
   // When the sample after the latest one read is due (the end of the data).
   double latestEnd() const {
     double end = 0;
-    for (const auto* traces : {&traces1_, &traces2_}) {
-      for (const Trace& trace : *traces) end = std::max(end, trace.nextDue());
-    }
+    for (const ChannelTraces& channel : channels_) end = std::max(end, channel.latestEnd());
     return end;
   }
 
@@ -262,7 +333,7 @@ class SegmentCutter {
 
   // Adds a segment to the block, computing the block once it is full. False when the run ends:
   // a missing response (after the segments before it are taken) or `take` stopping it.
-  bool queue(MicroTime t, std::span<const double> s1, std::optional<std::span<const double>> s2) {
+  bool queue(MicroTime t, const Samples& s1, const std::optional<Samples>& s2) {
     const InstrumentResponse* r1 = responseOf(request_.channel1, t);
     const InstrumentResponse* r2 = s2 ? responseOf(*request_.channel2, t) : nullptr;
     if (!r1 || (s2 && !r2)) {
@@ -306,7 +377,7 @@ class SegmentCutter {
 
   void fillRecord(const PendingSegment& segment, SegmentWorker& worker) const {
     const MicroTime t = segment.start;
-    const std::span<const double> s1 = segment.samples1;
+    const Samples& s1 = segment.samples1;
     const auto& s2 = segment.samples2;
     const InstrumentResponse* r1 = segment.response1;
     const InstrumentResponse* r2 = segment.response2;
@@ -332,29 +403,41 @@ class SegmentCutter {
       worker.linesCount = count;
       worker.linesSeconds = record.seconds;
     }
-    worker.spectrumOf.coefficients(s1, layout.rate, *r1, std::span(spectrum.re1).first(count),
-                                   std::span(spectrum.im1).first(count));
+    std::visit(
+        [&](auto samples) {
+          worker.spectrumOf.coefficients(samples, layout.rate, *r1,
+                                         std::span(spectrum.re1).first(count),
+                                         std::span(spectrum.im1).first(count));
+        },
+        s1);
     if (!s2) {
       std::fill_n(spectrum.re2.begin(), count, 0.0);
       std::fill_n(spectrum.im2.begin(), count, 0.0);
     }
     record.raw1.clear();
     record.raw2.clear();
-    if (work_.rawSamples) {
-      record.raw1.resize(layout.samples);
-      for (std::size_t i = 0; i < layout.samples; ++i) {
-        record.raw1[i] = s1[i] / r1->sensitivity * 1e6;
-      }
-    }
+    // Raw samples: divided by the sensitivity only, in mum/s (segment_record.h).
+    const auto raw = [&](const Samples& samples, const InstrumentResponse& response,
+                         std::vector<double>& into) {
+      into.resize(layout.samples);
+      std::visit(
+          [&](auto counts) {
+            for (std::size_t i = 0; i < layout.samples; ++i) {
+              into[i] = static_cast<double>(counts[i]) / response.sensitivity * 1e6;
+            }
+          },
+          samples);
+    };
+    if (work_.rawSamples) raw(s1, *r1, record.raw1);
     if (s2) {
-      worker.spectrumOf.coefficients(*s2, layout.rate, *r2, std::span(spectrum.re2).first(count),
-                                     std::span(spectrum.im2).first(count));
-      if (work_.rawSamples) {
-        record.raw2.resize(layout.samples);
-        for (std::size_t i = 0; i < layout.samples; ++i) {
-          record.raw2[i] = (*s2)[i] / r2->sensitivity * 1e6;
-        }
-      }
+      std::visit(
+          [&](auto samples) {
+            worker.spectrumOf.coefficients(samples, layout.rate, *r2,
+                                           std::span(spectrum.re2).first(count),
+                                           std::span(spectrum.im2).first(count));
+          },
+          *s2);
+      if (work_.rawSamples) raw(*s2, *r2, record.raw2);
     }
   }
 
@@ -363,7 +446,7 @@ class SegmentCutter {
   const SegmentWork& work_;
   ArchiveReport& report_;
   std::vector<SeedId> ids_;
-  std::vector<Trace> traces1_, traces2_;
+  std::array<ChannelTraces, 2> channels_;
   std::optional<SegmentLayout> layout_;
   std::optional<MicroTime> from_, to_;
   std::optional<std::int64_t> nextK_;

@@ -5,54 +5,66 @@
 
 namespace analysis::archive {
 
-double Trace::nextDue() const {
-  return static_cast<double>(start) +
-         static_cast<double>(samples.size()) / rate * static_cast<double>(kMicrosPerSecond);
-}
-
 bool ratesMatch(double a, double b) {
   return std::fabs(1.0 - a / b) < 1e-4;
-}
-
-std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordPiece> pieces) {
-  for (RecordPiece& piece : pieces) {
-    traces.push_back({piece.start, piece.rate, std::move(piece.samples)});
-  }
-  std::stable_sort(traces.begin(), traces.end(),
-                   [](const Trace& a, const Trace& b) { return a.start < b.start; });
-  // Each piece is released once appended. Traces formed by appendRecord() arrive joined, so
-  // nothing large is copied here.
-  std::vector<Trace> joined;
-  for (Trace& next : traces) {
-    if (!joined.empty()) {
-      Trace& last = joined.back();
-      const double halfPeriod = 0.5 / last.rate * static_cast<double>(kMicrosPerSecond);
-      if (ratesMatch(last.rate, next.rate) &&
-          std::fabs(static_cast<double>(next.start) - last.nextDue()) <= halfPeriod) {
-        last.samples.insert(last.samples.end(), next.samples.begin(), next.samples.end());
-        std::vector<double>().swap(next.samples);
-        continue;
-      }
-    }
-    joined.push_back(std::move(next));
-  }
-  return joined;
 }
 
 namespace {
 
 template <typename Sample>
-void appendSamples(std::vector<Trace>& traces, MicroTime start, double rate,
+std::vector<BasicTrace<Sample>> joined(std::vector<BasicTrace<Sample>> traces) {
+  std::stable_sort(traces.begin(), traces.end(),
+                   [](const auto& a, const auto& b) { return a.start < b.start; });
+  // Each piece is released once appended. Traces formed by appendRecord() arrive joined, so
+  // nothing large is copied here.
+  std::vector<BasicTrace<Sample>> out;
+  for (BasicTrace<Sample>& next : traces) {
+    if (!out.empty()) {
+      BasicTrace<Sample>& last = out.back();
+      const double halfPeriod = 0.5 / last.rate * static_cast<double>(kMicrosPerSecond);
+      if (ratesMatch(last.rate, next.rate) &&
+          std::fabs(static_cast<double>(next.start) - last.nextDue()) <= halfPeriod) {
+        last.samples.insert(last.samples.end(), next.samples.begin(), next.samples.end());
+        std::vector<Sample>().swap(next.samples);
+        continue;
+      }
+    }
+    out.push_back(std::move(next));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordPiece> pieces) {
+  for (RecordPiece& piece : pieces) {
+    traces.push_back({piece.start, piece.rate, std::move(piece.samples)});
+  }
+  return joined(std::move(traces));
+}
+
+std::vector<Trace> joinTraces(std::vector<Trace> traces) {
+  return joined(std::move(traces));
+}
+
+std::vector<CountTrace> joinTraces(std::vector<CountTrace> traces) {
+  return joined(std::move(traces));
+}
+
+namespace {
+
+template <typename Kept, typename Sample>
+void appendSamples(std::vector<BasicTrace<Kept>>& traces, MicroTime start, double rate,
                    std::span<const Sample> samples, std::size_t& reserve) {
   bool continues = false;
   if (!traces.empty()) {
-    const Trace& last = traces.back();
+    const BasicTrace<Kept>& last = traces.back();
     const double halfPeriod = 0.5 / last.rate * static_cast<double>(kMicrosPerSecond);
     continues = ratesMatch(last.rate, rate) &&
                 std::fabs(static_cast<double>(start) - last.nextDue()) <= halfPeriod;
   }
   if (!continues) traces.push_back({start, rate, {}});
-  std::vector<double>& into = traces.back().samples;
+  std::vector<Kept>& into = traces.back().samples;
   if (reserve > 0) {
     // A little more than asked for, so that the next day's samples, of a slightly longer
     // remainder, still fit in this buffer (dropBefore() keeps it).
@@ -75,9 +87,17 @@ void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
   appendSamples(traces, start, rate, counts, reserve);
 }
 
-std::optional<std::span<const double>> samplesFrom(std::span<const Trace> traces, MicroTime t,
-                                                   std::size_t count, double rate) {
-  for (const Trace& trace : traces) {
+void appendRecord(std::vector<CountTrace>& traces, MicroTime start, double rate,
+                  std::span<const std::int32_t> counts, std::size_t& reserve) {
+  appendSamples(traces, start, rate, counts, reserve);
+}
+
+namespace {
+
+template <typename Sample>
+std::optional<std::span<const Sample>> samplesIn(std::span<const BasicTrace<Sample>> traces,
+                                                 MicroTime t, std::size_t count, double rate) {
+  for (const BasicTrace<Sample>& trace : traces) {
     if (!ratesMatch(trace.rate, rate)) continue;
     const double offset = static_cast<double>(t - trace.start) / kMicrosPerSecond * trace.rate;
     const double first = std::floor(offset + 0.5);
@@ -85,14 +105,15 @@ std::optional<std::span<const double>> samplesFrom(std::span<const Trace> traces
         first + static_cast<double>(count) > static_cast<double>(trace.samples.size())) {
       continue;
     }
-    return std::span<const double>(trace.samples).subspan(static_cast<std::size_t>(first), count);
+    return std::span<const Sample>(trace.samples).subspan(static_cast<std::size_t>(first), count);
   }
   return std::nullopt;
 }
 
-void dropBefore(std::vector<Trace>& traces, MicroTime t) {
-  std::vector<Trace> kept;
-  for (Trace& trace : traces) {
+template <typename Sample>
+void dropAllBefore(std::vector<BasicTrace<Sample>>& traces, MicroTime t) {
+  std::vector<BasicTrace<Sample>> kept;
+  for (BasicTrace<Sample>& trace : traces) {
     const double offset = static_cast<double>(t - trace.start) / kMicrosPerSecond * trace.rate;
     const double first = std::floor(offset + 0.5);
     if (first <= 0) {
@@ -109,6 +130,27 @@ void dropBefore(std::vector<Trace>& traces, MicroTime t) {
     }
   }
   traces = std::move(kept);
+}
+
+}  // namespace
+
+std::optional<std::span<const double>> samplesFrom(std::span<const Trace> traces, MicroTime t,
+                                                   std::size_t count, double rate) {
+  return samplesIn(traces, t, count, rate);
+}
+
+std::optional<std::span<const std::int32_t>> samplesFrom(std::span<const CountTrace> traces,
+                                                         MicroTime t, std::size_t count,
+                                                         double rate) {
+  return samplesIn(traces, t, count, rate);
+}
+
+void dropBefore(std::vector<Trace>& traces, MicroTime t) {
+  dropAllBefore(traces, t);
+}
+
+void dropBefore(std::vector<CountTrace>& traces, MicroTime t) {
+  dropAllBefore(traces, t);
 }
 
 }  // namespace analysis::archive

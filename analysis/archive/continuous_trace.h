@@ -20,20 +20,31 @@
 
 namespace analysis::archive {
 
-struct Trace {
+template <typename Sample>
+struct BasicTrace {
   MicroTime start = 0;
   double rate = 0;
-  std::vector<double> samples;
+  std::vector<Sample> samples;
 
   // When the sample after the last is due, microseconds (not rounded).
-  double nextDue() const;
+  double nextDue() const {
+    return static_cast<double>(start) +
+           static_cast<double>(samples.size()) / rate * static_cast<double>(kMicrosPerSecond);
+  }
 };
+using Trace = BasicTrace<double>;
+// Integer counts as Steim, INT16 and INT32 records hold them: half the memory of doubles, and
+// converted exactly where they are used.
+using CountTrace = BasicTrace<std::int32_t>;
 
 // |1 - a / b| < 1e-4.
 bool ratesMatch(double a, double b);
 
 // Joins `pieces` (of one channel) with `traces` already formed into traces sorted by start.
 std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordPiece> pieces);
+// Traces formed by appendRecord() sorted by start and joined where they continue each other.
+std::vector<Trace> joinTraces(std::vector<Trace> traces);
+std::vector<CountTrace> joinTraces(std::vector<CountTrace> traces);
 
 // Appends one record's samples to the last of `traces` when they continue it (the tolerances
 // above), else begins a new trace; `reserve`, when above 0, is the room the trace grown should
@@ -41,8 +52,10 @@ std::vector<Trace> joinIntoTraces(std::vector<Trace> traces, std::vector<RecordP
 // here; joinIntoTraces() then heals the rest.
 void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
                   std::span<const double> samples, std::size_t& reserve);
-// The same for a record of integer counts, converted as they are appended.
+// The same for a record of integer counts, converted as they are appended, or kept as counts.
 void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
+                  std::span<const std::int32_t> counts, std::size_t& reserve);
+void appendRecord(std::vector<CountTrace>& traces, MicroTime start, double rate,
                   std::span<const std::int32_t> counts, std::size_t& reserve);
 
 // The `count` consecutive samples from the one lying within half a sample of `t` (the nearest
@@ -50,9 +63,13 @@ void appendRecord(std::vector<Trace>& traces, MicroTime start, double rate,
 // them all (a gap, the start or end of the data).
 std::optional<std::span<const double>> samplesFrom(std::span<const Trace> traces, MicroTime t,
                                                    std::size_t count, double rate);
+std::optional<std::span<const std::int32_t>> samplesFrom(std::span<const CountTrace> traces,
+                                                         MicroTime t, std::size_t count,
+                                                         double rate);
 
 // Drops every sample lying before `t` less half a sample; a trace keeping samples keeps its
 // buffer for the samples still to come (a day's worth, reused day after day).
 void dropBefore(std::vector<Trace>& traces, MicroTime t);
+void dropBefore(std::vector<CountTrace>& traces, MicroTime t);
 
 }  // namespace analysis::archive

@@ -24,9 +24,12 @@ double hann(std::size_t n, std::size_t count) {
 }
 
 // Steps 1 and 2: the counts less their least-squares line, times the window, into `trace`.
-// centredSquares = sum (n - m)^2 over n = 0 .. N - 1, m = (N - 1) / 2.
-PSD_VECTOR_CLONES void detrendAndWindow(std::span<const double> counts, const double* window,
-                                        double centredSquares, double* trace) {
+// centredSquares = sum (n - m)^2 over n = 0 .. N - 1, m = (N - 1) / 2. Integer counts are
+// converted to double exactly, so both forms give the same trace.
+template <typename Count>
+[[gnu::always_inline]] inline void detrendAndWindowCounts(std::span<const Count> counts,
+                                                          const double* window,
+                                                          double centredSquares, double* trace) {
   const std::size_t n = counts.size();
   // Least-squares line over n = 0 .. N - 1 with m = (N - 1) / 2: its slope is
   // sum (n - m)(x - mean) / sum (n - m)^2, and sum (n - m)(x - mean) = sum (n - m) x since the
@@ -44,8 +47,8 @@ PSD_VECTOR_CLONES void detrendAndWindow(std::span<const double> counts, const do
   Lanes centred = {-meanIndex, 1 - meanIndex, 2 - meanIndex, 3 - meanIndex};
   const Lanes four = {4, 4, 4, 4};
   for (std::size_t i = 0; i < whole; i += 4) {
-    Lanes x;
-    std::memcpy(&x, &counts[i], sizeof x);
+    const Lanes x = {static_cast<double>(counts[i]), static_cast<double>(counts[i + 1]),
+                     static_cast<double>(counts[i + 2]), static_cast<double>(counts[i + 3])};
     sum += x;
     moment += centred * x;
     centred += four;
@@ -53,8 +56,9 @@ PSD_VECTOR_CLONES void detrendAndWindow(std::span<const double> counts, const do
   double lanes[4] = {sum[0], sum[1], sum[2], sum[3]};
   double momentLanes[4] = {moment[0], moment[1], moment[2], moment[3]};
   for (std::size_t i = whole; i < n; ++i) {
-    lanes[i % 4] += counts[i];
-    momentLanes[i % 4] += (static_cast<double>(i) - meanIndex) * counts[i];
+    const auto x = static_cast<double>(counts[i]);
+    lanes[i % 4] += x;
+    momentLanes[i % 4] += (static_cast<double>(i) - meanIndex) * x;
   }
   const double mean = ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) / static_cast<double>(n);
   const double sxy = (momentLanes[0] + momentLanes[1]) + (momentLanes[2] + momentLanes[3]);
@@ -63,8 +67,16 @@ PSD_VECTOR_CLONES void detrendAndWindow(std::span<const double> counts, const do
   // The index through a 32-bit integer (n <= 131072), which the compiler converts two at a time.
   for (std::size_t i = 0; i < n; ++i) {
     const double c = static_cast<double>(static_cast<std::int32_t>(i)) - meanIndex;
-    trace[i] = (counts[i] - (mean + slope * c)) * window[i];
+    trace[i] = (static_cast<double>(counts[i]) - (mean + slope * c)) * window[i];
   }
+}
+PSD_VECTOR_CLONES void detrendAndWindow(std::span<const double> counts, const double* window,
+                                        double centredSquares, double* trace) {
+  detrendAndWindowCounts(counts, window, centredSquares, trace);
+}
+PSD_VECTOR_CLONES void detrendAndWindow(std::span<const std::int32_t> counts, const double* window,
+                                        double centredSquares, double* trace) {
+  detrendAndWindowCounts(counts, window, centredSquares, trace);
 }
 
 // Step 5 on each line: the product V_k x factor_k written out (std::complex's operator* checks
@@ -150,15 +162,16 @@ const std::vector<std::complex<double>>& SegmentSpectrum::factorsFor(
   return factors;
 }
 
-SegmentSpectrum::Plan& SegmentSpectrum::transform(std::span<const double> counts) {
+template <typename Count>
+SegmentSpectrum::Plan& SegmentSpectrum::transform(std::span<const Count> counts) {
   Plan& plan = planFor(counts.size());
   detrendAndWindow(counts, plan.window.data(), plan.centredSquares, plan.trace);
   fftw_execute(plan.plan);
   return plan;
 }
 
-template <typename Part>
-void SegmentSpectrum::write(std::span<const double> counts, double rate,
+template <typename Count, typename Part>
+void SegmentSpectrum::write(std::span<const Count> counts, double rate,
                             const InstrumentResponse& response, std::span<Part> re,
                             std::span<Part> im) {
   const std::size_t n = counts.size();
@@ -174,6 +187,18 @@ void SegmentSpectrum::coefficients(std::span<const double> counts, double rate,
 }
 
 void SegmentSpectrum::coefficients(std::span<const double> counts, double rate,
+                                   const InstrumentResponse& response, std::span<float> re,
+                                   std::span<float> im) {
+  write(counts, rate, response, re, im);
+}
+
+void SegmentSpectrum::coefficients(std::span<const std::int32_t> counts, double rate,
+                                   const InstrumentResponse& response, std::span<double> re,
+                                   std::span<double> im) {
+  write(counts, rate, response, re, im);
+}
+
+void SegmentSpectrum::coefficients(std::span<const std::int32_t> counts, double rate,
                                    const InstrumentResponse& response, std::span<float> re,
                                    std::span<float> im) {
   write(counts, rate, response, re, im);

@@ -23,6 +23,7 @@
 
 #include <complex>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <span>
@@ -46,14 +47,20 @@ class SegmentSpectrum {
                     std::span<double> re, std::span<double> im);
   void coefficients(std::span<const double> counts, double rate, const InstrumentResponse& response,
                     std::span<float> re, std::span<float> im);
+  // The same from integer counts (each converted exactly: the same coefficients).
+  void coefficients(std::span<const std::int32_t> counts, double rate,
+                    const InstrumentResponse& response, std::span<double> re, std::span<double> im);
+  void coefficients(std::span<const std::int32_t> counts, double rate,
+                    const InstrumentResponse& response, std::span<float> re, std::span<float> im);
 
  private:
   struct Plan;
   Plan& planFor(std::size_t n);
   // Steps 1 to 3: the plan's spectrum holds V_k.
-  Plan& transform(std::span<const double> counts);
-  template <typename Part>
-  void write(std::span<const double> counts, double rate, const InstrumentResponse& response,
+  template <typename Count>
+  Plan& transform(std::span<const Count> counts);
+  template <typename Count, typename Part>
+  void write(std::span<const Count> counts, double rate, const InstrumentResponse& response,
              std::span<Part> re, std::span<Part> im);
   // 1 / H_v(f_k) x 2e6 / sqrt(N sum w^2) per line, 0 on the lines without an estimate.
   const std::vector<std::complex<double>>& factorsFor(const InstrumentResponse& response,

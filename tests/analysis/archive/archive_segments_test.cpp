@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 
 #include "analysis/archive/sds_layout.h"
 #include "tests/analysis/archive/archive_fixtures.h"
@@ -201,6 +202,59 @@ TEST(TwoChannelSdsTest, ThreadsTakeWhatOneThreadTakes) {
     EXPECT_EQ(report.segments, one.segments);
     EXPECT_EQ(report.leftOut, one.leftOut);
     EXPECT_TRUE(atOnce == inTurn) << threads << " threads, blocks of " << block;
+  }
+}
+
+// A channel's traces are kept as integer counts until a record of doubles arrives, then as
+// doubles. Records of doubles (of integer values) before, among or after records of counts give
+// the segments that records of counts alone give, on one thread and on two.
+TEST(MixedRecordsTest, DoublesAmongCountsGiveTheSegmentsOfCountsAlone) {
+  const SeedId id1 = idOf(segmentId("ST1")), id2 = idOf(segmentId("ST2"));
+  const auto day = dayNumberOf(2026, 100);
+  const MicroTime begin = *day * kMicrosPerDay + 3600 * kSecond;
+  const std::vector<double> x1 = testCounts(600 * 20, kRate, 1),
+                            x2 = testCounts(600 * 20, kRate, 2);
+  ResponseSet responses;
+  ASSERT_EQ(responses.addSensitivity(id1.text() + "=1e8"), std::nullopt);
+  ASSERT_EQ(responses.addSensitivity(id2.text() + "=2e8"), std::nullopt);
+  // Channel 2's day in three parts, each in its own encoding.
+  const auto segmentsOf = [&](std::array<MseedEncoding, 3> parts, unsigned threads) {
+    testing_support::TempDir dir;
+    writeTrace(sdsDayFile(dir.path(), id1, *day), id1, begin, kRate, x1, MseedEncoding::Steim2);
+    const std::span<const double> all(x2);
+    for (std::size_t part = 0; part < 3; ++part) {
+      writeTrace(sdsDayFile(dir.path(), id2, *day), id2,
+                 begin + static_cast<MicroTime>(part) * 200 * kSecond, kRate,
+                 all.subspan(part * 200 * 20, 200 * 20), parts[part]);
+    }
+    const ArchiveRequest request{.sdsRoot = dir.path(),
+                                 .channel1 = id1,
+                                 .channel2 = id2,
+                                 .grid = {.seconds = 51.2, .overlapPercent = 50},
+                                 .from = begin,
+                                 .to = begin + 540 * kSecond};
+    std::vector<TakenSegment> slots(threads), taken;
+    const SegmentWork work{
+        .threads = threads,
+        .reduce = [&](const SegmentRecord& r, std::size_t slot) { slots[slot] = takenOf(r); },
+        .take =
+            [&](std::size_t slot) {
+              taken.push_back(slots[slot]);
+              return true;
+            }};
+    EXPECT_EQ(forEachSegment(request, responses, work).refusal, "");
+    return taken;
+  };
+  using enum MseedEncoding;
+  const auto counts = segmentsOf({Steim2, Int32, Steim2}, 1);
+  ASSERT_GT(counts.size(), 20u);
+  for (const auto& parts : {std::array{Float64, Steim2, Steim2}, std::array{Steim2, Float64, Int32},
+                            std::array{Int32, Steim2, Float32}}) {
+    for (const unsigned threads : {1u, 2u}) {
+      EXPECT_TRUE(segmentsOf(parts, threads) == counts)
+          << static_cast<int>(parts[0]) << static_cast<int>(parts[1]) << static_cast<int>(parts[2])
+          << ", " << threads << " threads";
+    }
   }
 }
 
