@@ -32,7 +32,7 @@ constexpr int kApplicationId = 0x50534443;
 // and the ratios column (binned_units.h).
 constexpr int kSchemaVersion = 4;
 // Files per write transaction: few enough that a killed run loses little.
-constexpr std::size_t kFilesPerTransaction = 64;
+constexpr std::size_t kFilesPerTransaction = 256;
 // Look-ups per read transaction: the log's read lock taken once for them, yet a writer's
 // checkpoint never waits long for this reader.
 constexpr std::size_t kLookupsPerTransaction = 256;
@@ -682,7 +682,6 @@ void CampaignCache::Session::store(const CacheKey& key, int binsPerOctave, const
   // A reading no look-up would take (reading_plausibility.h) replaces the row by none: stored,
   // it would be reported as implausible on every run.
   const bool storable = !implausibilityOf(file, nameOf(key), FrequencyBins{binsPerOctave});
-  if (empty_) storedHere_.insert(key.path);
   pending_.push_back(
       {.key = key, .binsPerOctave = binsPerOctave, .band = band, .file = file, .erase = !storable});
   if (pending_.size() >= kFilesPerTransaction) commit();
@@ -725,10 +724,13 @@ bool CampaignCache::Session::apply(const PendingWrite& write) {
     sqlite3_bind_text(erase, 1, key.path.data(), static_cast<int>(key.path.size()), SQLITE_STATIC);
     return sqlite3_step(erase) == SQLITE_DONE && replaceThirds(key, nullptr);
   }
-  // The bands stored with the same reading stay; those of an implausible row go with it.
+  // The bands stored with the same reading stay; those of an implausible row go with it. A
+  // cache empty when the session began holds no row but those it wrote itself: a path written
+  // for the first time here has none to look at.
+  const bool mayHaveRow = !empty_ || !storedHere_.insert(key.path).second;
   std::vector<double> bands;
   bool rowIsCurrent = false;
-  {
+  if (mayHaveRow) {
     sqlite3_stmt* row = prepared(kSelect, kSelectSql);
     if (!row) return false;
     const StatementReset reset{row};

@@ -153,7 +153,7 @@ class CampaignCache {
     std::vector<PendingWrite> pending_;
     std::size_t lookupsInTransaction_ = 0;  // 0: no read transaction open
     bool empty_ = false;                    // the cache held no reading when the session began
-    std::unordered_set<std::string> storedHere_;  // paths stored since, while empty_
+    std::unordered_set<std::string> storedHere_;  // paths written since, while empty_
   };
   // A session of this cache for the calling thread; null when the cache is not usable.
   std::unique_ptr<Session> session();

@@ -465,11 +465,20 @@ TEST_F(CampaignCacheTest, LookUpsAndWritesOfManyFilesCrossEveryTransactionBounda
            std::ranges::equal(file.binned1, readingOf(i).binned1, same) &&
            file.rms1 == readingOf(i).rms1;
   };
+  // Every third reading with a second band's rms, stored in the same transaction (the cache
+  // empty until then: the band must still find its row).
+  const RmsBand otherBand{.fLow = 2, .fHigh = 8};
+  const auto otherRms = [](std::size_t i) {
+    return StoredBandRms{.rms1 = static_cast<double>(i) + 0.5};
+  };
   CampaignCache cache(cachePath);
   std::size_t hits = 0;
   {
     const auto session = cache.session();
-    for (std::size_t i = 0; i < kFiles; ++i) session->store(keyOf(i), 12, band, readingOf(i));
+    for (std::size_t i = 0; i < kFiles; ++i) {
+      session->store(keyOf(i), 12, band, readingOf(i));
+      if (i % 3 == 0) session->storeBand(keyOf(i), 12, otherBand, otherRms(i));
+    }
     session->commit();
     for (std::size_t i = 0; i < kFiles; ++i) {
       hits += found(*session, i) ? 1 : 0;
@@ -482,6 +491,11 @@ TEST_F(CampaignCacheTest, LookUpsAndWritesOfManyFilesCrossEveryTransactionBounda
   EXPECT_EQ(hits, kFiles);
   const auto session = cache.session();
   for (std::size_t i = 0; i < 2 * kFiles; ++i) ASSERT_TRUE(found(*session, i)) << i;
+  for (std::size_t i = 0; i < kFiles; i += 3) {
+    const auto rms = session->lookupBand(keyOf(i), 12, otherBand);
+    ASSERT_TRUE(rms.has_value()) << i;
+    EXPECT_EQ(rms->rms1, otherRms(i).rms1) << i;
+  }
 }
 
 }  // namespace
