@@ -9,12 +9,12 @@
 //   - a file whose first bytes are no SEED record: "no miniSEED", refused whole;
 //   - a record that cannot be parsed or decoded, that is cut short by the end of the file, whose
 //     header claims more samples than its data area holds (libmseed would read past the record
-//     for them), whose decoded sample count differs from its header's, whose sample rate is not positive and
-//     finite, one of whose samples is not finite (NaN or infinity in a float record), or whose
-//     samples are text (ASCII log records of a channel asked for) is reported
-//     with the file's name and the record's offset and never read as samples: the time it
-//     covered becomes a gap. Reading goes on at the next record (found by stepping 128 bytes,
-//     libmseed's smallest record length, when the damaged record's length is unknown).
+//     for them), whose decoded sample count differs from its header's, whose sample rate is not
+//     positive and finite, one of whose samples is not finite (NaN or infinity in a float record),
+//     or whose samples are text (ASCII log records of a channel asked for) is reported with the
+//     file's name and the record's offset and never read as samples: the time it covered becomes a
+//     gap. Reading goes on at the next record (found by stepping 128 bytes, libmseed's smallest
+//     record length, when the damaged record's length is unknown).
 // Trailing zero bytes or blanks (padding) are no problem.
 #pragma once
 

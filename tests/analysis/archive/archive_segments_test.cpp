@@ -154,6 +154,35 @@ TakenSegment takenOf(const SegmentRecord& r) {
   return {r.name, {&s.re2[0], &s.re2[0] + s.count}, {&s.im2[0], &s.im2[0] + s.count}, r.raw2};
 }
 
+// Nine minutes of two channels' segments of 51.2 s from `begin`, in an SDS tree at `root`.
+ArchiveRequest twoChannelRequest(const std::filesystem::path& root, const SeedId& id1,
+                                 const SeedId& id2, MicroTime begin) {
+  return {.sdsRoot = root,
+          .channel1 = id1,
+          .channel2 = id2,
+          .grid = {.seconds = 51.2, .overlapPercent = 50},
+          .from = begin,
+          .to = begin + 540 * kSecond};
+}
+
+// The segments a run on `threads` threads in blocks of `block` takes, in the order taken.
+std::vector<TakenSegment> takenOnThreads(const ArchiveRequest& request,
+                                         const ResponseSet& responses, unsigned threads,
+                                         std::size_t block, ArchiveReport& report) {
+  std::vector<TakenSegment> slots(std::max<std::size_t>(threads, block)), taken;
+  const SegmentWork work{
+      .threads = threads,
+      .block = block,
+      .reduce = [&](const SegmentRecord& r, std::size_t slot) { slots[slot] = takenOf(r); },
+      .take =
+          [&](std::size_t slot) {
+            taken.push_back(slots[slot]);
+            return true;
+          }};
+  report = forEachSegment(request, responses, work);
+  return taken;
+}
+
 // Two channels' day files read at once give what reading them in turn gives, also when
 // channel 1's file holds channel 2's first five minutes (its file the last five): those
 // records are channel 2's whichever file brings them.
@@ -172,12 +201,7 @@ TEST(TwoChannelSdsTest, ThreadsTakeWhatOneThreadTakes) {
   ResponseSet responses;
   ASSERT_EQ(responses.addSensitivity(id1.text() + "=1e8"), std::nullopt);
   ASSERT_EQ(responses.addSensitivity(id2.text() + "=2e8"), std::nullopt);
-  const ArchiveRequest request{.sdsRoot = dir.path(),
-                               .channel1 = id1,
-                               .channel2 = id2,
-                               .grid = {.seconds = 51.2, .overlapPercent = 50},
-                               .from = begin,
-                               .to = begin + 540 * kSecond};
+  const ArchiveRequest request = twoChannelRequest(dir.path(), id1, id2, begin);
   std::vector<TakenSegment> inTurn;
   const ArchiveReport one = forEachSegment(request, responses, [&](const SegmentRecord& r) {
     inTurn.push_back(takenOf(r));
@@ -188,17 +212,9 @@ TEST(TwoChannelSdsTest, ThreadsTakeWhatOneThreadTakes) {
   ASSERT_GT(inTurn.size(), 20u);
   // Blocks of one segment per thread, and longer blocks the threads share out.
   for (const auto& [threads, block] : {std::pair{2u, std::size_t{0}}, {3u, 0}, {2u, 7}}) {
-    std::vector<TakenSegment> slots(std::max<std::size_t>(threads, block)), atOnce;
-    const SegmentWork work{
-        .threads = threads,
-        .block = block,
-        .reduce = [&](const SegmentRecord& r, std::size_t slot) { slots[slot] = takenOf(r); },
-        .take =
-            [&](std::size_t slot) {
-              atOnce.push_back(slots[slot]);
-              return true;
-            }};
-    const ArchiveReport report = forEachSegment(request, responses, work);
+    ArchiveReport report;
+    const std::vector<TakenSegment> atOnce =
+        takenOnThreads(request, responses, threads, block, report);
     EXPECT_EQ(report.segments, one.segments);
     EXPECT_EQ(report.leftOut, one.leftOut);
     EXPECT_TRUE(atOnce == inTurn) << threads << " threads, blocks of " << block;
@@ -227,22 +243,10 @@ TEST(MixedRecordsTest, DoublesAmongCountsGiveTheSegmentsOfCountsAlone) {
                  begin + static_cast<MicroTime>(part) * 200 * kSecond, kRate,
                  all.subspan(part * 200 * 20, 200 * 20), parts[part]);
     }
-    const ArchiveRequest request{.sdsRoot = dir.path(),
-                                 .channel1 = id1,
-                                 .channel2 = id2,
-                                 .grid = {.seconds = 51.2, .overlapPercent = 50},
-                                 .from = begin,
-                                 .to = begin + 540 * kSecond};
-    std::vector<TakenSegment> slots(threads), taken;
-    const SegmentWork work{
-        .threads = threads,
-        .reduce = [&](const SegmentRecord& r, std::size_t slot) { slots[slot] = takenOf(r); },
-        .take =
-            [&](std::size_t slot) {
-              taken.push_back(slots[slot]);
-              return true;
-            }};
-    EXPECT_EQ(forEachSegment(request, responses, work).refusal, "");
+    ArchiveReport report;
+    auto taken = takenOnThreads(twoChannelRequest(dir.path(), id1, id2, begin), responses, threads,
+                                0, report);
+    EXPECT_EQ(report.refusal, "");
     return taken;
   };
   using enum MseedEncoding;
